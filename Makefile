@@ -1,0 +1,27 @@
+# Two entry points: `make demo` (the inquiry on the demo company) and `make test`.
+BUILD ?= build
+JOBS ?= 2
+WERROR ?= OFF
+
+.PHONY: all setup build demo test format clean
+
+all: build
+
+setup:
+	@scripts/setup-debian.sh
+
+build: setup
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBDGINTRIC_WERROR=$(WERROR) >/dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	$(BUILD)/src/app/bdgintric --help
+
+test: build
+	scripts/run-tests.sh $(BUILD)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "data/recordset.h"
+
+#include <QList>
+#include <QString>
+
+#include <stdexcept>
+
+namespace bdg {
+
+/// One error reported by the database for the last failed request.
+struct DbError {
+    qint64 nativeCode = 0;
+    QString sqlState;
+    QString text;
+};
+
+/// Raised when the database refuses to open or to run a statement. what() carries the
+/// database's own text, prefixed with what could not be done.
+class DatabaseError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// A connection to a company database.
+///
+/// The module writes SQL Server text; the connection translates it to the dialect of the
+/// engine it is open on (SqlDialect) before running it. Query results come back as
+/// disconnected recordsets with typed fields.
+///
+/// Connection strings: a file path (or "sqlite:PATH") opens SQLite; "postgresql://..."
+/// or a keyword string with "host=" / "dbname=" opens PostgreSQL; "DSN=..." or
+/// "Driver=..." opens ODBC and passes every text unchanged.
+class Connection {
+public:
+    enum class Engine { SQLite, PostgreSQL, Odbc };
+
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    /// Opens the database; DatabaseError with the database's text on failure.
+    void Open(const QString& connectionString);
+    void Close();
+    bool isOpen() const;
+    Engine engine() const;
+    QString connectionString() const;
+
+    /// Runs a query and returns its rows, or raises DatabaseError (Errors() filled).
+    RecordsetPtr Execute(const QString& sql);
+    /// Runs a statement that returns no rows; the number of affected rows.
+    int ExecuteNonQuery(const QString& sql);
+
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+
+    /// The database errors of the last failed request (empty after a success).
+    const QList<DbError>& Errors() const;
+
+    /// Name of the underlying QSqlDatabase connection, for code that needs QtSql directly.
+    QString qtConnectionName() const;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+} // namespace bdg

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "data/decimal.h"
+
+#include <QLocale>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <variant>
+
+namespace bdg {
+
+/// The value of a field, a form variable or a parameter.
+///
+/// Empty (never assigned) and Null (assigned "no value") are kept apart, as the
+/// procedures test them differently. Amounts are Decimal; Double exists only for what
+/// a database or the formula engine hands over.
+class Variant {
+public:
+    enum class Type { Empty, Null, Boolean, Int32, Int64, Decimal, Double, Text };
+
+    Variant() = default;
+    static Variant null();
+    Variant(bool value) : m_value(value) {}
+    Variant(int value) : m_value(std::int32_t(value)) {}
+    Variant(std::int64_t value) : m_value(value) {}
+    Variant(const Decimal& value) : m_value(value) {}
+    Variant(double value) : m_value(value) {}
+    Variant(const QString& value) : m_value(value) {}
+    Variant(const char* value) : m_value(QString::fromUtf8(value)) {}
+
+    Type type() const;
+    bool isEmpty() const { return type() == Type::Empty; }
+    bool isNull() const { return type() == Type::Null; }
+    /// Empty or Null.
+    bool isNullOrEmpty() const { return isEmpty() || isNull(); }
+    bool isNumeric() const;
+    bool isText() const { return type() == Type::Text; }
+
+    /// Text form: invariant numbers ("1234.5", decimals with their scale), "True"/"False",
+    /// "" for Empty and Null.
+    QString toString() const;
+    /// Text form of numbers in `locale` without grouping ("1234,5" in Italian).
+    QString toString(const QLocale& locale) const;
+    /// Numeric value: numbers as they are, text parsed with '.' or ',' as decimal
+    /// separator, booleans as -1/0; nothing for Empty, Null and non-numeric text.
+    std::optional<Decimal> toDecimal() const;
+    /// As toDecimal, limited to the 32-bit range (fractions refused).
+    std::optional<std::int32_t> toInt32() const;
+    std::optional<std::int64_t> toInt64() const;
+    std::optional<double> toDouble() const;
+    /// Booleans as they are, numbers non-zero, text "true"/"false" and numbers.
+    std::optional<bool> toBool() const;
+
+    /// Order used by filters and sorts: Empty and Null first (equal to each other), then
+    /// numbers by value (across types), then texts (binary, trailing blanks ignored);
+    /// booleans compare as numbers (True = -1).
+    int compare(const Variant& other) const;
+    /// Same value in the sense of compare() == 0, except that Null never equals a value.
+    bool operator==(const Variant& other) const { return compare(other) == 0; }
+
+private:
+    struct NullTag {
+        bool operator==(const NullTag&) const = default;
+    };
+    std::variant<std::monostate, NullTag, bool, std::int32_t, std::int64_t, Decimal, double,
+                 QString>
+        m_value;
+};
+
+/// Substitute for a missing value: `ifNull` when `value` is Empty, Null or a text of
+/// blanks only; otherwise `value` unchanged (0 is a value).
+Variant NVL(const Variant& value, const Variant& ifNull);
+
+} // namespace bdg

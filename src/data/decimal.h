@@ -10,6 +10,9 @@
 
 namespace bdg {
 
+/// The compiler's native 128-bit integer; __extension__ keeps -Wpedantic quiet about it.
+__extension__ typedef __int128 Int128;
+
 /// Raised when a decimal operation cannot give an exact answer: overflow beyond
 /// the supported digits, division by zero, a value that is not a number.
 class DecimalError : public std::runtime_error {
@@ -41,17 +44,26 @@ public:
     Decimal(std::int64_t value) : m_mantissa(value) {}
 
     /// mantissa / 10^scale; scale in [0, MaxScale].
-    static Decimal fromMantissa(__int128 mantissa, int scale);
+    static Decimal fromMantissa(Int128 mantissa, int scale);
     /// Parses "-1234.5", "1234,5", "+0.25", "1e3" is refused; blanks around are ignored.
     /// Both '.' and ',' are accepted as the decimal separator, no grouping separators.
+    /// Fraction digits beyond what 38 digits or MaxScale places can hold are rounded half
+    /// away from zero (a database may hand over a long quotient); more than 38 integer
+    /// digits give nothing.
     static std::optional<Decimal> fromString(QStringView text);
     /// As fromString, raising DecimalError with the text in the message when it is not a number.
     static Decimal parse(QStringView text);
     /// A double rounded half away from zero to `scale` places (REAL columns, script results).
     /// Raises DecimalError for NaN, infinities and magnitudes beyond MaxDigits.
-    static Decimal fromDouble(double value, int scale, Rounding rounding = Rounding::HalfAwayFromZero);
+    /// The double's shortest round-trip decimal text is rounded, not its binary expansion,
+    /// so 2.675 gives 2.68 at 2 places as the person who typed it expects.
+    static Decimal fromDouble(double value, int scale,
+                              Rounding rounding = Rounding::HalfAwayFromZero);
+    /// The shortest decimal that reads back as the same double (0.1 -> 0.1), with at most
+    /// MaxScale places; DecimalError as fromDouble.
+    static Decimal fromDoubleShortest(double value);
 
-    __int128 mantissa() const { return m_mantissa; }
+    Int128 mantissa() const { return m_mantissa; }
     int scale() const { return m_scale; }
     int sign() const { return m_mantissa < 0 ? -1 : (m_mantissa > 0 ? 1 : 0); }
     bool isZero() const { return m_mantissa == 0; }
@@ -93,7 +105,7 @@ public:
     std::optional<std::int64_t> toInt64() const;
 
 private:
-    __int128 m_mantissa = 0;
+    Int128 m_mantissa = 0;
     int m_scale = 0;
 };
 

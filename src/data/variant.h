@@ -61,6 +61,8 @@ public:
     bool operator==(const Variant& other) const { return compare(other) == 0; }
 
 private:
+    QString toText(QChar decimalPoint) const;
+
     struct NullTag {
         bool operator==(const NullTag&) const = default;
     };

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -143,6 +144,24 @@ public:
 private:
     explicit Recordset(std::shared_ptr<RecordsetTable> table);
     struct Cursor;
+
+    void requireTable() const;
+    void requireOpen() const;
+    void checkField(int field) const;
+    FieldDef& definableField(int field);
+    Bookmark currentRow() const;
+    void commitPending();
+    void rebuildView();
+    std::vector<Bookmark> allLiveRows() const;
+    void moveToFirst();
+    Bookmark nextLive(Bookmark after) const;
+    Bookmark previousLive(Bookmark before) const;
+    std::ptrdiff_t nextInView(std::size_t from) const;
+    std::ptrdiff_t previousInView(std::size_t before) const;
+    void placeLive(Bookmark row, bool eofWhenNone);
+    void placeInView(std::ptrdiff_t pos, bool eofWhenNone);
+    std::optional<std::ptrdiff_t> findInView(Bookmark row) const;
+
     std::shared_ptr<RecordsetTable> m_table;
     std::unique_ptr<Cursor> m_cursor;
 };

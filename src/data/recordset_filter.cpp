@@ -1,0 +1,306 @@
+#include "data/recordset_filter.h"
+
+#include <limits>
+
+namespace bdg {
+
+namespace {
+
+bool isBlank(QChar ch) {
+    // Filters are often built over several lines: CR and LF separate words like blanks.
+    return ch == u' ' || ch == u'\t' || ch == u'\r' || ch == u'\n';
+}
+
+bool isNameStart(QChar ch) {
+    return ch.isLetter() || ch == u'_';
+}
+
+bool isNamePart(QChar ch) {
+    return ch.isLetterOrNumber() || ch == u'_';
+}
+
+bool isOperatorChar(QChar ch) {
+    return ch == u'=' || ch == u'<' || ch == u'>' || ch == u'!';
+}
+
+bool isNumericType(FieldType type) {
+    return type != FieldType::WChar && type != FieldType::VarWChar;
+}
+
+std::optional<CompareOp> operatorOf(QStringView text) {
+    if (text == u"=") {
+        return CompareOp::Equal;
+    }
+    if (text == u"<>") {
+        return CompareOp::NotEqual;
+    }
+    if (text == u"<") {
+        return CompareOp::Less;
+    }
+    if (text == u"<=") {
+        return CompareOp::LessEqual;
+    }
+    if (text == u">") {
+        return CompareOp::Greater;
+    }
+    if (text == u">=") {
+        return CompareOp::GreaterEqual;
+    }
+    return std::nullopt;
+}
+
+/// A literal as written: quoted text, or a bare number.
+struct Literal {
+    QString text;
+    bool quoted = false;
+};
+
+/// Reads one filter text left to right; every fault raises RecordsetError quoting it.
+class FilterParser {
+public:
+    FilterParser(const QString& text, const RecordsetTable& table) : m_text(text), m_table(table) {}
+
+    std::vector<FilterTerm> parse() {
+        std::vector<FilterTerm> terms;
+        terms.push_back(term());
+        while (skipBlanks()) {
+            const QString word = name();
+            if (word.compare(u"AND", Qt::CaseInsensitive) != 0) {
+                fail(QStringLiteral("atteso AND al posto di \"%1\"").arg(rest()));
+            }
+            if (!skipBlanks()) {
+                fail(QStringLiteral("manca una condizione dopo AND"));
+            }
+            terms.push_back(term());
+        }
+        return terms;
+    }
+
+private:
+    FilterTerm term() {
+        const QString fieldName = name();
+        if (fieldName.isEmpty()) {
+            fail(QStringLiteral("atteso un nome di campo al posto di \"%1\"").arg(rest()));
+        }
+        const auto field = m_table.fieldIndex(fieldName);
+        if (!field) {
+            fail(QStringLiteral("il campo \"%1\" non esiste").arg(fieldName));
+        }
+        skipBlanks();
+        const CompareOp op = comparison(fieldName);
+        skipBlanks();
+        const Literal written = literal(fieldName);
+        return FilterTerm{*field, op, typed(*field, written)};
+    }
+
+    QString name() {
+        const qsizetype start = m_pos;
+        if (m_pos < m_text.size() && isNameStart(m_text[m_pos])) {
+            while (m_pos < m_text.size() && isNamePart(m_text[m_pos])) {
+                ++m_pos;
+            }
+        }
+        return m_text.mid(start, m_pos - start);
+    }
+
+    CompareOp comparison(const QString& fieldName) {
+        const qsizetype start = m_pos;
+        while (m_pos < m_text.size() && isOperatorChar(m_text[m_pos])) {
+            ++m_pos;
+        }
+        const QStringView written = QStringView(m_text).mid(start, m_pos - start);
+        if (written.isEmpty()) {
+            fail(QStringLiteral("manca l'operatore dopo \"%1\"").arg(fieldName));
+        }
+        const auto op = operatorOf(written);
+        if (!op) {
+            fail(QStringLiteral("operatore \"%1\" sconosciuto").arg(written));
+        }
+        return *op;
+    }
+
+    Literal literal(const QString& fieldName) {
+        if (m_pos >= m_text.size()) {
+            fail(QStringLiteral("manca il valore per il campo \"%1\"").arg(fieldName));
+        }
+        if (m_text[m_pos] == u'\'') {
+            return Literal{quoted(), true};
+        }
+        return Literal{number(), false};
+    }
+
+    QString quoted() {
+        const qsizetype start = m_pos++;
+        QString value;
+        while (m_pos < m_text.size()) {
+            const QChar ch = m_text[m_pos++];
+            if (ch != u'\'') {
+                value.append(ch);
+                continue;
+            }
+            if (m_pos < m_text.size() && m_text[m_pos] == u'\'') {
+                value.append(ch); // a doubled quote stands for one quote
+                ++m_pos;
+                continue;
+            }
+            return value;
+        }
+        fail(QStringLiteral("manca l'apice di chiusura del testo che inizia alla posizione %1")
+                 .arg(start + 1));
+    }
+
+    QString number() {
+        const qsizetype start = m_pos;
+        while (m_pos < m_text.size() && !isBlank(m_text[m_pos])) {
+            ++m_pos;
+        }
+        const QString written = m_text.mid(start, m_pos - start);
+        if (!isPlainNumber(written)) {
+            fail(QStringLiteral("il valore \"%1\" non è un numero né un testo tra apici")
+                     .arg(written));
+        }
+        return written;
+    }
+
+    static bool isPlainNumber(QStringView written) {
+        qsizetype at = 0;
+        if (at < written.size() && (written[at] == u'-' || written[at] == u'+')) {
+            ++at;
+        }
+        int digits = 0;
+        bool point = false;
+        for (; at < written.size(); ++at) {
+            const QChar ch = written[at];
+            if (ch >= u'0' && ch <= u'9') {
+                ++digits;
+            } else if (ch == u'.' && !point) {
+                point = true;
+            } else {
+                return false;
+            }
+        }
+        return digits > 0;
+    }
+
+    /// The literal in the field's kind: texts for numeric fields become numbers, numbers
+    /// for text fields become their text form.
+    Variant typed(int field, const Literal& written) {
+        const FieldDef& def = m_table.field(field);
+        const auto number = Decimal::fromString(written.text);
+        if (!isNumericType(def.type) && written.quoted) {
+            return Variant(written.text);
+        }
+        if (!isNumericType(def.type) && number) {
+            return Variant(number->toString());
+        }
+        if (isNumericType(def.type) && number) {
+            return Variant(*number);
+        }
+        if (def.type == FieldType::Boolean) {
+            if (const auto flag = Variant(written.text).toBool()) {
+                return Variant(*flag);
+            }
+        }
+        fail(QStringLiteral("\"%1\" non è un numero valido per il campo \"%2\"")
+                 .arg(written.text, def.name));
+    }
+
+    /// Skips blanks; false at the end of the text.
+    bool skipBlanks() {
+        while (m_pos < m_text.size() && isBlank(m_text[m_pos])) {
+            ++m_pos;
+        }
+        return m_pos < m_text.size();
+    }
+
+    QString rest() const { return m_text.mid(m_pos); }
+
+    [[noreturn]] void fail(const QString& what) const {
+        throw RecordsetError(
+            QStringLiteral("Filtro \"%1\" non valido: %2").arg(m_text, what).toStdString());
+    }
+
+    const QString& m_text;
+    const RecordsetTable& m_table;
+    qsizetype m_pos = 0;
+};
+
+bool satisfies(int order, CompareOp op) {
+    switch (op) {
+    case CompareOp::Equal:
+        return order == 0;
+    case CompareOp::NotEqual:
+        return order != 0;
+    case CompareOp::Less:
+        return order < 0;
+    case CompareOp::LessEqual:
+        return order <= 0;
+    case CompareOp::Greater:
+        return order > 0;
+    case CompareOp::GreaterEqual:
+        return order >= 0;
+    }
+    return false;
+}
+
+} // namespace
+
+RecordsetFilter RecordsetFilter::parse(const QString& text, const RecordsetTable& table) {
+    RecordsetFilter filter;
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty() || trimmed == u"0") {
+        return filter;
+    }
+    filter.m_terms = FilterParser(text, table).parse();
+    return filter;
+}
+
+bool RecordsetFilter::matches(const RecordsetTable& table, RowId row) const {
+    for (const FilterTerm& term : m_terms) {
+        const Variant& value = table.value(row, term.field);
+        if (value.isNullOrEmpty()) {
+            return false; // Null satisfies no comparison, not even <>
+        }
+        if (!satisfies(value.compare(term.literal), term.op)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<RowId> RecordsetFilter::select(RecordsetTable& table) const {
+    std::vector<RowId> rows;
+    if (const std::vector<RowId>* bucket = smallestBucket(table)) {
+        for (RowId row : *bucket) {
+            if (matches(table, row)) {
+                rows.push_back(row);
+            }
+        }
+        return rows;
+    }
+    for (RowId row = 0; row < table.rowCount(); ++row) {
+        if (!table.isDeleted(row) && matches(table, row)) {
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
+const std::vector<RowId>* RecordsetFilter::smallestBucket(RecordsetTable& table) const {
+    if (!table.indexesEnabled()) {
+        return nullptr;
+    }
+    const std::vector<RowId>* smallest = nullptr;
+    for (const FilterTerm& term : m_terms) {
+        if (term.op != CompareOp::Equal || !table.isIndexable(term.field)) {
+            continue;
+        }
+        const std::vector<RowId>& bucket = table.candidates(term.field, term.literal);
+        if (!smallest || bucket.size() < smallest->size()) {
+            smallest = &bucket;
+        }
+    }
+    return smallest;
+}
+
+} // namespace bdg

@@ -1,0 +1,313 @@
+#include "data/recordset_table.h"
+
+#include <QChar>
+
+#include <algorithm>
+
+namespace bdg {
+
+namespace {
+
+std::size_t caseInsensitiveHash(QStringView name) {
+    std::size_t hash = 14695981039346656037ull;
+    for (QChar ch : name) {
+        hash = (hash ^ ch.toUpper().unicode()) * 1099511628211ull;
+    }
+    return hash;
+}
+
+std::uint64_t mix(std::uint64_t value) {
+    value ^= value >> 30;
+    value *= 0xbf58476d1ce4e5b9ull;
+    value ^= value >> 27;
+    value *= 0x94d049bb133111ebull;
+    return value ^ (value >> 31);
+}
+
+std::uint64_t numberKey(const Decimal& normal) {
+    const auto low = std::uint64_t(normal.mantissa());
+    const auto high = std::uint64_t(normal.mantissa() >> 64);
+    return mix(low ^ mix(high ^ mix(std::uint64_t(normal.scale()) + 0x9e3779b97f4a7c15ull)));
+}
+
+// Texts compare with trailing blanks ignored, so the key ignores them too (any white
+// space: a wider notion of blank only makes a bucket larger, never misses a row).
+std::uint64_t textKey(const QString& text) {
+    QStringView view(text);
+    while (!view.isEmpty() && view.back().isSpace()) {
+        view.chop(1);
+    }
+    return mix(qHash(view, 0x5bd1e995u) + 1);
+}
+
+QString fieldMessage(const FieldDef& def, const QString& what) {
+    return QStringLiteral("Valore non valido per il campo \"%1\": %2").arg(def.name, what);
+}
+
+[[noreturn]] void refuse(const FieldDef& def, const QString& what) {
+    throw RecordsetError(fieldMessage(def, what).toStdString());
+}
+
+Decimal numberOf(const FieldDef& def, const Variant& value) {
+    if (value.isText()) {
+        auto parsed = Decimal::fromString(value.toString());
+        if (!parsed) {
+            refuse(def, QStringLiteral("\"%1\" non è un numero").arg(value.toString()));
+        }
+        return *parsed;
+    }
+    auto number = value.toDecimal();
+    if (!number) {
+        refuse(def, QStringLiteral("\"%1\" non è un numero").arg(value.toString()));
+    }
+    return *number;
+}
+
+Variant integerOf(const FieldDef& def, const Variant& value, std::int64_t low, std::int64_t high) {
+    const Decimal number = numberOf(def, value);
+    if (number.normalized().scale() > 0) {
+        refuse(def, QStringLiteral("%1 non è un numero intero").arg(number.toString()));
+    }
+    const auto whole = number.toInt64();
+    if (!whole || *whole < low || *whole > high) {
+        refuse(def, QStringLiteral("%1 è fuori dall'intervallo ammesso").arg(number.toString()));
+    }
+    if (def.type == FieldType::Integer) {
+        return Variant(int(*whole));
+    }
+    return Variant(*whole);
+}
+
+Variant decimalOf(const FieldDef& def, const Variant& value) {
+    const Decimal number = numberOf(def, value);
+    try {
+        const Decimal rounded = number.rescaled(def.scale, Rounding::HalfAwayFromZero);
+        // A scale at or above the precision (percentages declared 5, 6) leaves no room
+        // for integer digits at all; such fields take whatever fits the scale.
+        if (def.precision > 0 && def.scale < def.precision &&
+            !rounded.fits(def.precision, def.scale)) {
+            refuse(def, QStringLiteral("%1 supera la precisione %2 con %3 decimali")
+                            .arg(number.toString())
+                            .arg(def.precision)
+                            .arg(def.scale));
+        }
+        return Variant(rounded);
+    } catch (const DecimalError& error) {
+        refuse(def, QString::fromStdString(error.what()));
+    }
+}
+
+Variant textOf(const FieldDef& def, const Variant& value) {
+    QString text = value.toString();
+    if (def.definedSize > 0 && text.size() > def.definedSize) {
+        refuse(def, QStringLiteral("il testo \"%1\" ha %2 caratteri, il massimo è %3")
+                        .arg(text)
+                        .arg(text.size())
+                        .arg(def.definedSize));
+    }
+    return Variant(text);
+}
+
+} // namespace
+
+void RecordsetTable::appendField(FieldDef def) {
+    m_nameHashes.push_back(caseInsensitiveHash(def.name));
+    m_fields.push_back(std::move(def));
+    m_indexes.emplace_back();
+}
+
+std::optional<int> RecordsetTable::fieldIndex(QStringView name) const {
+    const std::size_t hash = caseInsensitiveHash(name);
+    for (std::size_t index = 0; index < m_fields.size(); ++index) {
+        if (m_nameHashes[index] == hash &&
+            name.compare(m_fields[index].name, Qt::CaseInsensitive) == 0) {
+            return int(index);
+        }
+    }
+    return std::nullopt;
+}
+
+Variant RecordsetTable::coerce(int field, const Variant& value) const {
+    const FieldDef& def = m_fields[std::size_t(field)];
+    if (value.isNullOrEmpty()) {
+        return Variant::null();
+    }
+    switch (def.type) {
+    case FieldType::Integer:
+        return integerOf(def, value, INT32_MIN, INT32_MAX);
+    case FieldType::BigInt:
+        return integerOf(def, value, INT64_MIN, INT64_MAX);
+    case FieldType::Decimal:
+        return decimalOf(def, value);
+    case FieldType::Double:
+        if (value.type() == Variant::Type::Double) {
+            return value;
+        }
+        return Variant(numberOf(def, value).toDouble());
+    case FieldType::Boolean: {
+        const auto flag = value.toBool();
+        if (!flag) {
+            refuse(def, QStringLiteral("\"%1\" non è un valore logico").arg(value.toString()));
+        }
+        return Variant(*flag);
+    }
+    case FieldType::WChar:
+    case FieldType::VarWChar:
+        return textOf(def, value);
+    }
+    return value;
+}
+
+RowId RecordsetTable::appendRow(std::vector<Variant> values) {
+    const RowId row = rowCount();
+    m_rows.push_back(Row{std::move(values), false});
+    ++m_liveCount;
+    for (int field = 0; field < fieldCount(); ++field) {
+        Index* index = indexOf(field);
+        if (!index) {
+            continue;
+        }
+        if (auto key = indexKey(value(row, field))) {
+            (*index)[*key].push_back(row); // the newest row is the largest: order holds
+        }
+    }
+    return row;
+}
+
+void RecordsetTable::setValue(RowId row, int field, Variant value) {
+    Variant& slot = m_rows[std::size_t(row)].values[std::size_t(field)];
+    if (Index* index = indexOf(field)) {
+        const auto oldKey = indexKey(slot);
+        const auto newKey = indexKey(value);
+        if (oldKey != newKey) {
+            if (oldKey) {
+                removeFrom(*index, *oldKey, row);
+            }
+            if (newKey) {
+                insertInto(*index, *newKey, row);
+            }
+        }
+    }
+    slot = std::move(value);
+}
+
+void RecordsetTable::deleteRow(RowId row) {
+    Row& target = m_rows[std::size_t(row)];
+    if (target.deleted) {
+        return;
+    }
+    for (int field = 0; field < fieldCount(); ++field) {
+        Index* index = indexOf(field);
+        if (!index) {
+            continue;
+        }
+        if (auto key = indexKey(target.values[std::size_t(field)])) {
+            removeFrom(*index, *key, row);
+        }
+    }
+    target.deleted = true;
+    --m_liveCount;
+    ++m_deleteCount;
+}
+
+void RecordsetTable::setIndexesEnabled(bool enabled) {
+    m_indexesEnabled = enabled;
+    if (!enabled) {
+        for (auto& index : m_indexes) {
+            index.reset(); // nothing to keep valid while nobody asks
+        }
+    }
+}
+
+bool RecordsetTable::isIndexable(int field) const {
+    // Doubles compare by binary value and Booleans by -1/0: a scan is as good there.
+    switch (m_fields[std::size_t(field)].type) {
+    case FieldType::Integer:
+    case FieldType::BigInt:
+    case FieldType::Decimal:
+    case FieldType::WChar:
+    case FieldType::VarWChar:
+        return true;
+    case FieldType::Double:
+    case FieldType::Boolean:
+        return false;
+    }
+    return false;
+}
+
+const std::vector<RowId>& RecordsetTable::candidates(int field, const Variant& literal) {
+    static const Bucket none;
+    if (!m_indexes[std::size_t(field)]) {
+        buildIndex(field);
+    }
+    const auto key = indexKey(literal);
+    if (!key) {
+        return none;
+    }
+    const Index& index = *m_indexes[std::size_t(field)];
+    const auto found = index.find(*key);
+    return found == index.end() ? none : found->second;
+}
+
+void RecordsetTable::buildIndex(int field) {
+    auto index = std::make_unique<Index>();
+    for (RowId row = 0; row < rowCount(); ++row) {
+        if (isDeleted(row)) {
+            continue;
+        }
+        if (auto key = indexKey(value(row, field))) {
+            (*index)[*key].push_back(row);
+        }
+    }
+    m_indexes[std::size_t(field)] = std::move(index);
+}
+
+RecordsetTable::Index* RecordsetTable::indexOf(int field) {
+    return m_indexes[std::size_t(field)].get();
+}
+
+std::optional<std::uint64_t> RecordsetTable::indexKey(const Variant& value) {
+    switch (value.type()) {
+    case Variant::Type::Empty:
+    case Variant::Type::Null:
+        return std::nullopt; // a Null field satisfies no comparison, equality included
+    case Variant::Type::Int32:
+    case Variant::Type::Int64:
+        return numberKey(Decimal(*value.toInt64()));
+    case Variant::Type::Decimal: {
+        return numberKey(value.toDecimal()->normalized());
+    }
+    case Variant::Type::Text:
+        return textKey(value.toString());
+    case Variant::Type::Boolean:
+    case Variant::Type::Double:
+        break;
+    }
+    return std::nullopt;
+}
+
+void RecordsetTable::insertInto(Index& index, std::uint64_t key, RowId row) {
+    Bucket& bucket = index[key];
+    if (bucket.empty() || bucket.back() < row) {
+        bucket.push_back(row);
+        return;
+    }
+    bucket.insert(std::lower_bound(bucket.begin(), bucket.end(), row), row);
+}
+
+void RecordsetTable::removeFrom(Index& index, std::uint64_t key, RowId row) {
+    const auto found = index.find(key);
+    if (found == index.end()) {
+        return;
+    }
+    Bucket& bucket = found->second;
+    const auto at = std::lower_bound(bucket.begin(), bucket.end(), row);
+    if (at != bucket.end() && *at == row) {
+        bucket.erase(at);
+    }
+    if (bucket.empty()) {
+        index.erase(found);
+    }
+}
+
+} // namespace bdg

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "data/recordset.h"
+
+#include <QStringView>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace bdg {
+
+/// Identity of a row in its table: its ordinal of insertion. Rows never move, so the
+/// number doubles as the bookmark.
+using RowId = std::int64_t;
+
+/// The rows and fields shared by a recordset and all its clones.
+///
+/// Rows are only ever appended; a deleted row keeps its place with a flag so that
+/// bookmarks and the row lists held by filtered cursors stay valid. Every stored value
+/// has already been brought to its field's type (Integer fields hold Int32, Decimal
+/// fields hold a Decimal at the field's scale, text fields hold text), which is what
+/// lets the equality indexes hash one representation per value.
+///
+/// An index maps the hash of a value to the ascending list of live rows holding it. It is
+/// built for a field the first time a filter asks for it and kept valid on every write,
+/// append and delete. Buckets are keyed by hash only, so a bucket may hold rows of a
+/// colliding value: callers re-check every term on the bucket's rows.
+class RecordsetTable {
+public:
+    void appendField(FieldDef def);
+    int fieldCount() const { return int(m_fields.size()); }
+    const FieldDef& field(int index) const { return m_fields[std::size_t(index)]; }
+    FieldDef& field(int index) { return m_fields[std::size_t(index)]; }
+    std::optional<int> fieldIndex(QStringView name) const;
+
+    bool isOpen() const { return m_open; }
+    void open() { m_open = true; }
+
+    /// The value brought to the field's type, or RecordsetError naming the field.
+    Variant coerce(int field, const Variant& value) const;
+
+    RowId rowCount() const { return RowId(m_rows.size()); }
+    int liveCount() const { return m_liveCount; }
+    /// Grows by one on every delete: cursors use it to know when a cached count is stale.
+    std::uint64_t deleteCount() const { return m_deleteCount; }
+    bool isDeleted(RowId row) const { return m_rows[std::size_t(row)].deleted; }
+    const Variant& value(RowId row, int field) const {
+        return m_rows[std::size_t(row)].values[std::size_t(field)];
+    }
+
+    /// Appends a row of already coerced values and returns its identity.
+    RowId appendRow(std::vector<Variant> values);
+    /// Stores an already coerced value.
+    void setValue(RowId row, int field, Variant value);
+    void deleteRow(RowId row);
+
+    bool indexesEnabled() const { return m_indexesEnabled; }
+    void setIndexesEnabled(bool enabled);
+    /// True when equality on this field can be answered from an index.
+    bool isIndexable(int field) const;
+    /// Live rows whose value may equal `literal` (ascending); builds the index on first use.
+    const std::vector<RowId>& candidates(int field, const Variant& literal);
+
+private:
+    struct Row {
+        std::vector<Variant> values;
+        bool deleted = false;
+    };
+    using Bucket = std::vector<RowId>;
+    using Index = std::unordered_map<std::uint64_t, Bucket>;
+
+    void buildIndex(int field);
+    Index* indexOf(int field);
+    static std::optional<std::uint64_t> indexKey(const Variant& value);
+    static void insertInto(Index& index, std::uint64_t key, RowId row);
+    static void removeFrom(Index& index, std::uint64_t key, RowId row);
+
+    std::vector<FieldDef> m_fields;
+    std::vector<std::size_t> m_nameHashes; // case-insensitive, parallel to m_fields
+    std::vector<Row> m_rows;
+    std::vector<std::unique_ptr<Index>> m_indexes; // parallel to m_fields; null = not built
+    int m_liveCount = 0;
+    std::uint64_t m_deleteCount = 0;
+    bool m_open = false;
+    bool m_indexesEnabled = true;
+};
+
+} // namespace bdg

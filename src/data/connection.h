@@ -5,7 +5,11 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+#include <memory>
 #include <stdexcept>
+
+struct sqlite3;
 
 namespace bdg {
 
@@ -36,13 +40,18 @@ class Connection {
 public:
     enum class Engine { SQLite, PostgreSQL, Odbc };
 
+    /// Whether opening an SQLite file that does not exist creates it. Opening a company
+    /// database requires it to exist, so that a mistyped path is reported instead of
+    /// silently giving an empty database; creating a company asks for CreateIfMissing.
+    enum class OpenMode { MustExist, CreateIfMissing };
+
     Connection();
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
     /// Opens the database; DatabaseError with the database's text on failure.
-    void Open(const QString& connectionString);
+    void Open(const QString& connectionString, OpenMode mode = OpenMode::MustExist);
     void Close();
     bool isOpen() const;
     Engine engine() const;
@@ -62,6 +71,11 @@ public:
 
     /// Name of the underlying QSqlDatabase connection, for code that needs QtSql directly.
     QString qtConnectionName() const;
+
+    /// Registers a function run on the raw handle of every SQLite connection opened from
+    /// now on, right after the exact ROUND and SUM (the company schema adds its table
+    /// functions this way). Safe to call from static initializers.
+    static void addSqliteInitializer(std::function<void(sqlite3*)> initializer);
 
 private:
     struct Private;

@@ -1,0 +1,590 @@
+#include "data/connection.h"
+
+#include "data/sql_dialect.h"
+#include "data/sqlite_functions.h"
+
+#include <QFileInfo>
+#include <QMetaType>
+#include <QMutex>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSqlResult>
+#include <QUrl>
+
+#include <sqlite3.h>
+
+#include <atomic>
+#include <limits>
+#include <vector>
+
+namespace bdg {
+
+namespace {
+
+// ---------------------------------------------------------------------------------------
+// Connection strings
+
+/// What a connection string asks for, once taken apart.
+struct Target {
+    Connection::Engine engine = Connection::Engine::SQLite;
+    QString database; ///< file path, database name or the whole ODBC string
+    QString host;
+    int port = -1;
+    QString user;
+    QString password;
+    QStringList options; ///< further PostgreSQL keywords, "key=value"
+};
+
+const QRegularExpression& keywordPattern() {
+    static const QRegularExpression pattern(
+        QStringLiteral(R"((\w+)\s*=\s*(?:'((?:[^'\\]|\\.)*)'|(\S+)))"));
+    return pattern;
+}
+
+bool isOdbc(const QString& text) {
+    static const QRegularExpression odbc(QStringLiteral(R"((^|;)\s*(DSN|FILEDSN|DRIVER)\s*=)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    return odbc.match(text).hasMatch();
+}
+
+bool isPostgresKeywords(const QString& text) {
+    static const QRegularExpression keyword(
+        QStringLiteral(R"(^\s*(host|hostaddr|port|dbname|user|password|service)\s*=)"),
+        QRegularExpression::CaseInsensitiveOption);
+    return keyword.match(text).hasMatch();
+}
+
+void setPostgresKeyword(Target& target, const QString& key, const QString& value) {
+    if (key == QLatin1String("host") || key == QLatin1String("hostaddr"))
+        target.host = value;
+    else if (key == QLatin1String("port"))
+        target.port = value.toInt();
+    else if (key == QLatin1String("dbname"))
+        target.database = value;
+    else if (key == QLatin1String("user"))
+        target.user = value;
+    else if (key == QLatin1String("password"))
+        target.password = value;
+    else
+        target.options << key + QLatin1Char('=') + value;
+}
+
+Target postgresFromKeywords(const QString& text) {
+    Target target;
+    target.engine = Connection::Engine::PostgreSQL;
+    auto matches = keywordPattern().globalMatch(text);
+    while (matches.hasNext()) {
+        const auto match = matches.next();
+        QString value = match.captured(2).isNull() ? match.captured(3) : match.captured(2);
+        value.replace(QStringLiteral("\\'"), QStringLiteral("'"));
+        setPostgresKeyword(target, match.captured(1).toLower(), value);
+    }
+    return target;
+}
+
+Target postgresFromUrl(const QString& text) {
+    const QUrl url(text);
+    Target target;
+    target.engine = Connection::Engine::PostgreSQL;
+    target.host = url.host();
+    target.port = url.port(-1);
+    target.user = url.userName();
+    target.password = url.password();
+    target.database = url.path().mid(1);
+    const QStringList query =
+        url.query(QUrl::FullyDecoded).split(QLatin1Char('&'), Qt::SkipEmptyParts);
+    for (const QString& item : query)
+        target.options << item;
+    return target;
+}
+
+Target parseConnectionString(const QString& text) {
+    const QString trimmed = text.trimmed();
+    if (isOdbc(trimmed))
+        return {Connection::Engine::Odbc, trimmed, {}, -1, {}, {}, {}};
+    if (trimmed.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive) ||
+        trimmed.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive))
+        return postgresFromUrl(trimmed);
+    if (isPostgresKeywords(trimmed))
+        return postgresFromKeywords(trimmed);
+    if (trimmed.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive))
+        return {Connection::Engine::SQLite, trimmed.mid(7), {}, -1, {}, {}, {}};
+    return {Connection::Engine::SQLite, trimmed, {}, -1, {}, {}, {}};
+}
+
+// ---------------------------------------------------------------------------------------
+// SQLite hooks
+
+struct SqliteInitializers {
+    QMutex mutex;
+    std::vector<std::function<void(sqlite3*)>> list;
+};
+
+SqliteInitializers& sqliteInitializers() {
+    static SqliteInitializers initializers;
+    return initializers;
+}
+
+sqlite3* sqliteHandle(const QSqlDatabase& db) {
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+void initializeSqlite(sqlite3* handle) {
+    registerExactDecimalFunctions(handle);
+    SqliteInitializers& initializers = sqliteInitializers();
+    QMutexLocker lock(&initializers.mutex);
+    for (const auto& initializer : initializers.list)
+        initializer(handle);
+}
+
+// ---------------------------------------------------------------------------------------
+// Result columns
+
+/// The type of a result column and what is needed to read its values.
+struct Column {
+    FieldDef def;
+    bool precisionKnown = false; ///< precision and scale declared by the database
+};
+
+bool fitsInt32(qlonglong value) {
+    return value >= std::numeric_limits<std::int32_t>::min() &&
+           value <= std::numeric_limits<std::int32_t>::max();
+}
+
+/// Integer, BigInt, Decimal, Double or text as the values of one column show it (SQLite
+/// is typeless; expressions carry no declared type).
+void typeFromValues(Column& column, const std::vector<QList<QVariant>>& rows, int index) {
+    bool anyValue = false, allIntegers = true, anyReal = false, allNumbers = true;
+    bool allInt32 = true;
+    for (const auto& row : rows) {
+        const QVariant& value = row[index];
+        if (value.isNull())
+            continue;
+        anyValue = true;
+        const int type = value.typeId();
+        if (type == QMetaType::LongLong || type == QMetaType::Int) {
+            allInt32 = allInt32 && fitsInt32(value.toLongLong());
+            continue;
+        }
+        allIntegers = false;
+        if (type == QMetaType::Double)
+            anyReal = true;
+        else if (!Decimal::fromString(value.toString()))
+            allNumbers = false;
+    }
+    if (anyValue && allIntegers)
+        column.def.type = allInt32 ? FieldType::Integer : FieldType::BigInt;
+    else if (anyReal && allNumbers)
+        column.def.type = FieldType::Decimal;
+    else
+        column.def.type = FieldType::VarWChar;
+}
+
+/// "DECIMAL(18, 2)" -> precision 18, scale 2.
+void readDeclaredPrecision(Column& column, const QString& declared) {
+    static const QRegularExpression digits(QStringLiteral(R"(\(\s*(\d+)\s*(?:,\s*(\d+)\s*)?\))"));
+    const auto match = digits.match(declared);
+    if (!match.hasMatch())
+        return;
+    column.def.precision = match.captured(1).toInt();
+    column.def.scale = match.captured(2).toInt();
+    column.precisionKnown = column.def.precision > 0;
+}
+
+/// The type SQLite's affinity rules give a declared column type; false when nothing is
+/// declared and the values must decide.
+bool typeFromSqliteDeclaration(Column& column, const QString& declared) {
+    const QString type = declared.toUpper();
+    if (type.isEmpty())
+        return false;
+    if (type.contains(QLatin1String("BOOL")))
+        column.def.type = FieldType::Boolean;
+    else if (type.contains(QLatin1String("BIGINT")))
+        column.def.type = FieldType::BigInt;
+    else if (type.contains(QLatin1String("INT")))
+        column.def.type = FieldType::Integer; // widened below when a value needs 64 bits
+    else if (type.contains(QLatin1String("CHAR")) || type.contains(QLatin1String("CLOB")) ||
+             type.contains(QLatin1String("TEXT")))
+        column.def.type = FieldType::VarWChar;
+    else if (type.contains(QLatin1String("REAL")) || type.contains(QLatin1String("FLOA")) ||
+             type.contains(QLatin1String("DOUB")))
+        column.def.type = FieldType::Double;
+    else if (type.contains(QLatin1String("DEC")) || type.contains(QLatin1String("NUM")) ||
+             type.contains(QLatin1String("MONEY"))) {
+        column.def.type = FieldType::Decimal;
+        readDeclaredPrecision(column, type);
+    } else
+        column.def.type = FieldType::VarWChar;
+    return true;
+}
+
+// PostgreSQL type identifiers (pg_type OIDs) that QtSql reports in QSqlField::typeID().
+constexpr int PgBool = 16, PgInt8 = 20, PgInt2 = 21, PgInt4 = 23, PgOid = 26, PgFloat4 = 700,
+              PgFloat8 = 701, PgNumeric = 1700;
+
+void typeFromPostgres(Column& column, const QSqlField& field) {
+    switch (field.typeID()) {
+    case PgBool:
+        column.def.type = FieldType::Boolean;
+        break;
+    case PgInt2:
+    case PgInt4:
+        column.def.type = FieldType::Integer;
+        break;
+    case PgInt8:
+    case PgOid:
+        column.def.type = FieldType::BigInt;
+        break;
+    case PgFloat4:
+    case PgFloat8:
+        column.def.type = FieldType::Double;
+        break;
+    case PgNumeric:
+        column.def.type = FieldType::Decimal;
+        // QtSql gives numeric(p, s) as length p and precision s; -1 when not declared.
+        column.precisionKnown = field.length() > 0;
+        column.def.precision = column.precisionKnown ? field.length() : 0;
+        column.def.scale = column.precisionKnown ? std::max(field.precision(), 0) : 0;
+        break;
+    default:
+        column.def.type = FieldType::VarWChar;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Values
+
+Decimal toDecimal(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::ULongLong:
+        return Decimal(std::int64_t(value.toLongLong()));
+    case QMetaType::Double:
+        return decimalFromDouble(value.toDouble());
+    default:
+        return Decimal::parse(value.toString());
+    }
+}
+
+Variant toVariant(const QVariant& value, FieldType type) {
+    if (value.isNull())
+        return Variant::null();
+    switch (type) {
+    case FieldType::Integer:
+        return Variant(int(value.toLongLong()));
+    case FieldType::BigInt:
+        return Variant(std::int64_t(value.toLongLong()));
+    case FieldType::Decimal:
+        return Variant(toDecimal(value));
+    case FieldType::Double:
+        return Variant(value.toDouble());
+    case FieldType::Boolean:
+        return Variant(value.toBool());
+    default:
+        return Variant(value.toString());
+    }
+}
+
+/// Widens integer columns that hold 64-bit values and sizes decimal columns whose
+/// precision the database did not declare so that every value fits.
+void fitColumnToValues(Column& column, const std::vector<QList<QVariant>>& rows, int index) {
+    if (column.def.type == FieldType::Integer) {
+        for (const auto& row : rows) {
+            if (!row[index].isNull() && !fitsInt32(row[index].toLongLong()))
+                column.def.type = FieldType::BigInt;
+        }
+        return;
+    }
+    if (column.def.type != FieldType::Decimal || column.precisionKnown)
+        return;
+    int integerDigits = 1, scale = 0;
+    for (const auto& row : rows) {
+        if (row[index].isNull())
+            continue;
+        const Decimal value = toDecimal(row[index]);
+        integerDigits = std::max(integerDigits, value.integerDigits());
+        scale = std::max(scale, value.scale());
+    }
+    column.def.scale = std::min(scale, Decimal::MaxScale);
+    column.def.precision = std::min(integerDigits + column.def.scale, Decimal::MaxDigits);
+}
+
+} // namespace
+
+// =======================================================================================
+
+struct Connection::Private {
+    QString name;
+    QString connectionString;
+    QString label; ///< the database as messages name it
+    Engine engine = Engine::SQLite;
+    bool open = false;
+    QList<DbError> errors;
+
+    QSqlDatabase database() const { return QSqlDatabase::database(name, false); }
+    SqlDialect dialect() const;
+    [[noreturn]] void fail(const QString& action, const QSqlError& error);
+    void openSqlite(const Target& target, OpenMode mode);
+    void openPostgres(const Target& target);
+    void openOdbc(const Target& target);
+    std::vector<Column> columns(const QSqlQuery& query, const std::vector<QList<QVariant>>& rows);
+};
+
+SqlDialect Connection::Private::dialect() const {
+    switch (engine) {
+    case Engine::SQLite:
+        return SqlDialect(SqlDialect::Target::SQLite);
+    case Engine::PostgreSQL:
+        return SqlDialect(SqlDialect::Target::PostgreSQL);
+    default:
+        return SqlDialect(SqlDialect::Target::SqlServer);
+    }
+}
+
+void Connection::Private::fail(const QString& action, const QSqlError& error) {
+    DbError entry;
+    const QString code = error.nativeErrorCode();
+    bool numeric = false;
+    entry.nativeCode = code.toLongLong(&numeric);
+    if (!numeric)
+        entry.sqlState = code; // PostgreSQL reports its SQLSTATE here
+    entry.text = error.databaseText().trimmed();
+    if (entry.text.isEmpty())
+        entry.text = error.text().trimmed();
+    errors = {entry};
+    throw DatabaseError((action + QStringLiteral(": ") + entry.text).toStdString());
+}
+
+void Connection::Private::openSqlite(const Target& target, OpenMode mode) {
+    label = target.database;
+    const QString action = QStringLiteral("cannot open company database '%1'").arg(label);
+    if (target.database.isEmpty())
+        throw DatabaseError(action.toStdString() + ": no file given");
+    if (mode == OpenMode::MustExist && !QFileInfo::exists(target.database)) {
+        errors = {DbError{0, {}, QStringLiteral("file not found")}};
+        throw DatabaseError(action.toStdString() + ": file not found");
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(target.database);
+    if (!db.open())
+        fail(action, db.lastError());
+    // SQLite reads the file lazily: a file that is not a database only shows on first read.
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+        fail(action, probe.lastError());
+    if (sqlite3* handle = sqliteHandle(db))
+        initializeSqlite(handle);
+}
+
+void Connection::Private::openPostgres(const Target& target) {
+    label = target.database;
+    const QString action = QStringLiteral("cannot open company database '%1'").arg(label);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    db.setHostName(target.host);
+    if (target.port > 0)
+        db.setPort(target.port);
+    db.setDatabaseName(target.database);
+    db.setUserName(target.user);
+    db.setPassword(target.password);
+    db.setConnectOptions(target.options.join(QLatin1Char(';')));
+    if (!db.open())
+        fail(action, db.lastError());
+}
+
+void Connection::Private::openOdbc(const Target& target) {
+    label = QStringLiteral("ODBC");
+    const QString action = QStringLiteral("cannot open company database through ODBC");
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC")))
+        throw DatabaseError(action.toStdString() +
+                            ": the ODBC driver of QtSql (QODBC) is not installed");
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
+    db.setDatabaseName(target.database);
+    if (!db.open())
+        fail(action, db.lastError());
+}
+
+std::vector<Column> Connection::Private::columns(const QSqlQuery& query,
+                                                 const std::vector<QList<QVariant>>& rows) {
+    const QSqlRecord record = query.record();
+    sqlite3_stmt* statement = nullptr;
+    if (engine == Engine::SQLite) {
+        const QVariant handle = query.result()->handle();
+        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3_stmt*") == 0)
+            statement = *static_cast<sqlite3_stmt* const*>(handle.constData());
+    }
+    std::vector<Column> result(record.count());
+    for (int index = 0; index < record.count(); ++index) {
+        Column& column = result[index];
+        const QSqlField field = record.field(index);
+        column.def.name = engine == Engine::PostgreSQL ? field.name().toUpper() : field.name();
+        bool typed = false;
+        if (engine == Engine::PostgreSQL) {
+            typeFromPostgres(column, field);
+            typed = true;
+        } else if (statement) {
+            typed = typeFromSqliteDeclaration(
+                column, QString::fromUtf8(sqlite3_column_decltype(statement, index)));
+        }
+        if (!typed)
+            typeFromValues(column, rows, index);
+        fitColumnToValues(column, rows, index);
+    }
+    return result;
+}
+
+// =======================================================================================
+
+Connection::Connection() : d(std::make_unique<Private>()) {
+    static std::atomic<int> counter{0};
+    d->name = QStringLiteral("bdgintric_connection_%1").arg(++counter);
+}
+
+Connection::~Connection() {
+    Close();
+}
+
+void Connection::Open(const QString& connectionString, OpenMode mode) {
+    Close();
+    d->errors.clear();
+    const Target target = parseConnectionString(connectionString);
+    d->engine = target.engine;
+    d->connectionString = connectionString;
+    try {
+        if (target.engine == Engine::SQLite)
+            d->openSqlite(target, mode);
+        else if (target.engine == Engine::PostgreSQL)
+            d->openPostgres(target);
+        else
+            d->openOdbc(target);
+    } catch (...) {
+        Close();
+        throw;
+    }
+    d->open = true;
+}
+
+void Connection::Close() {
+    d->open = false;
+    if (!QSqlDatabase::contains(d->name))
+        return;
+    {
+        QSqlDatabase db = d->database();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(d->name);
+}
+
+bool Connection::isOpen() const {
+    return d->open;
+}
+Connection::Engine Connection::engine() const {
+    return d->engine;
+}
+QString Connection::connectionString() const {
+    return d->connectionString;
+}
+const QList<DbError>& Connection::Errors() const {
+    return d->errors;
+}
+QString Connection::qtConnectionName() const {
+    return d->name;
+}
+
+void Connection::addSqliteInitializer(std::function<void(sqlite3*)> initializer) {
+    SqliteInitializers& initializers = sqliteInitializers();
+    QMutexLocker lock(&initializers.mutex);
+    initializers.list.push_back(std::move(initializer));
+}
+
+RecordsetPtr Connection::Execute(const QString& sql) {
+    d->errors.clear();
+    const QString action =
+        QStringLiteral("cannot run query on company database '%1'").arg(d->label);
+    if (!d->open)
+        throw DatabaseError(action.toStdString() + ": the database is not open");
+    QSqlQuery query(d->database());
+    query.setForwardOnly(true);
+    // Exact numerics arrive as text and become Decimal; never through a double.
+    query.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    if (!query.exec(d->dialect().translate(sql)))
+        d->fail(action, query.lastError());
+
+    std::vector<QList<QVariant>> rows;
+    const int width = query.record().count();
+    while (query.next()) {
+        QList<QVariant> row;
+        row.reserve(width);
+        for (int index = 0; index < width; ++index)
+            row.append(query.value(index));
+        rows.push_back(std::move(row));
+    }
+    if (query.lastError().isValid())
+        d->fail(action, query.lastError());
+
+    const std::vector<Column> columns = d->columns(query, rows);
+    auto recordset = std::make_shared<Recordset>();
+    for (int index = 0; index < int(columns.size()); ++index) {
+        const FieldDef& def = columns[index].def;
+        recordset->appendField(def.name, def.type, def.definedSize);
+        if (def.type == FieldType::Decimal) {
+            recordset->setPrecision(index, def.precision);
+            recordset->setNumericScale(index, def.scale);
+        }
+    }
+    recordset->Open();
+    for (const auto& row : rows) {
+        recordset->AddNew();
+        for (int index = 0; index < width; ++index)
+            recordset->setValue(index, toVariant(row[index], columns[index].def.type));
+        recordset->Update();
+    }
+    if (!rows.empty())
+        recordset->MoveFirst();
+    return recordset;
+}
+
+int Connection::ExecuteNonQuery(const QString& sql) {
+    d->errors.clear();
+    const QString action =
+        QStringLiteral("cannot run statement on company database '%1'").arg(d->label);
+    if (!d->open)
+        throw DatabaseError(action.toStdString() + ": the database is not open");
+    QSqlQuery query(d->database());
+    if (!query.exec(d->dialect().translate(sql)))
+        d->fail(action, query.lastError());
+    return query.numRowsAffected();
+}
+
+void Connection::BeginTrans() {
+    d->errors.clear();
+    QSqlDatabase db = d->database();
+    if (!d->open || !db.transaction())
+        d->fail(QStringLiteral("cannot begin a transaction on '%1'").arg(d->label), db.lastError());
+}
+
+void Connection::CommitTrans() {
+    d->errors.clear();
+    QSqlDatabase db = d->database();
+    if (!d->open || !db.commit())
+        d->fail(QStringLiteral("cannot commit the transaction on '%1'").arg(d->label),
+                db.lastError());
+}
+
+void Connection::RollbackTrans() {
+    d->errors.clear();
+    QSqlDatabase db = d->database();
+    if (!d->open || !db.rollback())
+        d->fail(QStringLiteral("cannot roll back the transaction on '%1'").arg(d->label),
+                db.lastError());
+}
+
+} // namespace bdg

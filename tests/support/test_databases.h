@@ -1,0 +1,242 @@
+#pragma once
+
+// Database tests run the same cases on every engine that is reachable: SQLite always,
+// PostgreSQL when BDGINTRIC_TEST_PG holds a keyword connection string to a server on which
+// we may create databases (scripts/run-tests.sh starts a private one and sets it).
+//
+// Usage in a test:
+//
+//     void MyTest::amounts_data() { bdg::test::addEngineRows(); }
+//     void MyTest::amounts() {
+//         QFETCH(QString, engine);
+//         bdg::test::TestDatabase database(engine);
+//         QVERIFY2(database.isValid(), qPrintable(database.errorText()));
+//         bdg::Connection connection;
+//         connection.Open(database.connectionString());
+//         ...
+//     }
+//
+// Declare the TestDatabase before the connections that use it, so that they are closed
+// before the database is dropped.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUuid>
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <utility>
+
+namespace bdg::test {
+
+inline constexpr const char* SQLiteEngine = "sqlite";
+inline constexpr const char* PostgresEngine = "postgresql";
+
+/// The keyword connection string of the PostgreSQL test server, empty when there is none.
+inline QString postgresServer() {
+    return qEnvironmentVariable("BDGINTRIC_TEST_PG").trimmed();
+}
+
+/// The engines the database tests run on; the first call prints them once per test run.
+inline QStringList engines() {
+    static const QStringList names = [] {
+        QStringList list{QString::fromLatin1(SQLiteEngine)};
+        if (!postgresServer().isEmpty())
+            list << QString::fromLatin1(PostgresEngine);
+        std::fprintf(stderr, "database tests: %s\n", qPrintable(list.join(QStringLiteral(", "))));
+        return list;
+    }();
+    return names;
+}
+
+/// Adds the column "engine" (QString) and one row per available engine to a _data() table.
+inline void addEngineRows() {
+    QTest::addColumn<QString>("engine");
+    for (const QString& engine : engines())
+        QTest::newRow(qPrintable(engine)) << engine;
+}
+
+namespace detail {
+
+/// Splits "host=h port=5432 dbname='my db'" into pairs; quoted values may hold blanks and
+/// escaped quotes (\').
+inline QList<std::pair<QString, QString>> parseKeywords(const QString& text) {
+    static const QRegularExpression pattern(
+        QStringLiteral(R"((\w+)\s*=\s*(?:'((?:[^'\\]|\\.)*)'|(\S+)))"));
+    QList<std::pair<QString, QString>> pairs;
+    auto matches = pattern.globalMatch(text);
+    while (matches.hasNext()) {
+        const auto match = matches.next();
+        QString value = match.captured(2).isNull() ? match.captured(3) : match.captured(2);
+        value.replace(QStringLiteral("\\'"), QStringLiteral("'"));
+        pairs.append({match.captured(1).toLower(), value});
+    }
+    return pairs;
+}
+
+inline QString quoteKeywordValue(QString value) {
+    value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    value.replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + value + QLatin1Char('\'');
+}
+
+/// The same keyword string with dbname replaced (or added).
+inline QString withDatabase(const QString& server, const QString& database) {
+    QStringList parts;
+    for (const auto& [key, value] : parseKeywords(server)) {
+        if (key != QLatin1String("dbname"))
+            parts << key + QLatin1Char('=') + quoteKeywordValue(value);
+    }
+    parts << QStringLiteral("dbname=") + quoteKeywordValue(database);
+    return parts.join(QLatin1Char(' '));
+}
+
+/// A QtSql connection to the server's maintenance database "postgres", for CREATE and
+/// DROP DATABASE; removed again when the object goes.
+class AdminConnection {
+public:
+    AdminConnection() : m_name(QStringLiteral("bdgintric_test_admin_") + uniqueSuffix()) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
+        QStringList options;
+        for (const auto& [key, value] : parseKeywords(postgresServer())) {
+            if (key == QLatin1String("host"))
+                db.setHostName(value);
+            else if (key == QLatin1String("port"))
+                db.setPort(value.toInt());
+            else if (key == QLatin1String("user"))
+                db.setUserName(value);
+            else if (key == QLatin1String("password"))
+                db.setPassword(value);
+            else if (key != QLatin1String("dbname"))
+                options << key + QLatin1Char('=') + value;
+        }
+        db.setDatabaseName(QStringLiteral("postgres"));
+        db.setConnectOptions(options.join(QLatin1Char(';')));
+        if (!db.open())
+            m_error =
+                QStringLiteral("cannot reach the PostgreSQL test server: ") + db.lastError().text();
+    }
+    ~AdminConnection() {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_name, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    AdminConnection(const AdminConnection&) = delete;
+    AdminConnection& operator=(const AdminConnection&) = delete;
+
+    bool isValid() const { return m_error.isEmpty(); }
+    QString errorText() const { return m_error; }
+
+    /// Runs one statement; false with errorText() filled when it fails.
+    bool run(const QString& statement) {
+        QSqlQuery query(QSqlDatabase::database(m_name, false));
+        if (query.exec(statement))
+            return true;
+        m_error = QStringLiteral("cannot run '%1' on the PostgreSQL test server: %2")
+                      .arg(statement, query.lastError().text());
+        return false;
+    }
+
+    static QString uniqueSuffix() {
+        static std::atomic<int> counter{0};
+        return QStringLiteral("%1_%2_%3")
+            .arg(QCoreApplication::applicationPid())
+            .arg(++counter)
+            .arg(QUuid::createUuid().toString(QUuid::Id128).left(8));
+    }
+
+private:
+    QString m_name;
+    QString m_error;
+};
+
+} // namespace detail
+
+/// A fresh, empty database on one engine for the life of the object.
+///
+/// SQLite: an empty file in a temporary folder (the file exists, so it can be opened as an
+/// existing company database). PostgreSQL: a database created with a unique name on the
+/// test server and dropped again at the end, connections still open to it included.
+class TestDatabase {
+public:
+    explicit TestDatabase(const QString& engine) : m_engine(engine) {
+        if (engine == QLatin1String(SQLiteEngine))
+            createSQLite();
+        else if (engine == QLatin1String(PostgresEngine))
+            createPostgres();
+        else
+            m_error = QStringLiteral("unknown test engine '%1'").arg(engine);
+    }
+    ~TestDatabase() {
+        if (m_postgresName.isEmpty())
+            return;
+        detail::AdminConnection admin;
+        if (admin.isValid())
+            admin.run(
+                QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_postgresName));
+    }
+    TestDatabase(const TestDatabase&) = delete;
+    TestDatabase& operator=(const TestDatabase&) = delete;
+
+    bool isValid() const { return m_error.isEmpty(); }
+    QString errorText() const { return m_error; }
+    QString engine() const { return m_engine; }
+    bool isSQLite() const { return m_engine == QLatin1String(SQLiteEngine); }
+    bool isPostgres() const { return m_engine == QLatin1String(PostgresEngine); }
+    /// What Connection::Open takes: the file path, or a PostgreSQL keyword string.
+    QString connectionString() const { return m_connectionString; }
+
+private:
+    void createSQLite() {
+        m_folder = std::make_unique<QTemporaryDir>();
+        if (!m_folder->isValid()) {
+            m_error = QStringLiteral("cannot create a temporary folder for the test database");
+            return;
+        }
+        const QString path = m_folder->filePath(QStringLiteral("company.sqlite"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly)) {
+            m_error = QStringLiteral("cannot create '%1': %2").arg(path, file.errorString());
+            return;
+        }
+        m_connectionString = path;
+    }
+
+    void createPostgres() {
+        if (postgresServer().isEmpty()) {
+            m_error = QStringLiteral("BDGINTRIC_TEST_PG is not set: no PostgreSQL test server");
+            return;
+        }
+        detail::AdminConnection admin;
+        const QString name =
+            QStringLiteral("bdgintric_test_") + detail::AdminConnection::uniqueSuffix();
+        if (!admin.isValid() ||
+            !admin.run(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0")
+                           .arg(name))) {
+            m_error = admin.errorText();
+            return;
+        }
+        m_postgresName = name;
+        m_connectionString = detail::withDatabase(postgresServer(), name);
+    }
+
+    QString m_engine;
+    QString m_error;
+    QString m_connectionString;
+    QString m_postgresName;
+    std::unique_ptr<QTemporaryDir> m_folder;
+};
+
+} // namespace bdg::test

@@ -6,6 +6,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 namespace bdg {
 
@@ -21,6 +23,8 @@ struct FormState;
 /// escape: they become a non-zero error code and a text for the user.
 class AssociatedCompanies {
 public:
+    virtual ~AssociatedCompanies();
+
     /// The four parameters of a load.
     struct Parametri {
         Connection* connection = nullptr;
@@ -38,9 +42,9 @@ public:
     const Parametri& parametri() const { return m_parametri; }
 
     /// Reads the company's group membership for the year.
-    void Carica();
+    virtual void Carica();
     /// Reads the codes of the companies of the group found by Carica.
-    void CaricaElencoAziende();
+    virtual void CaricaElencoAziende();
 
     int CodiceErrore() const { return m_codiceErrore; }
     QString DescrizioneErrore() const { return m_descrizioneErrore; }
@@ -56,9 +60,16 @@ public:
     Variant ElencoAziende() const { return m_elencoAziende; }
     QList<std::int32_t> Aziende() const { return m_aziende; }
 
+protected:
+    /// For other hosts' implementations: what a load found.
+    void setErrore(int code, const QString& text);
+    void setAppartenenza(bool isAziendaCollegata, const Variant& indPrincipale,
+                         const Variant& codGruppo);
+    void setAziende(const QList<std::int32_t>& aziende);
+
 private:
-    void fail(int code, const QString& text);
     bool checkParametri();
+    void reset();
 
     Parametri m_parametri;
     int m_codiceErrore = Ok;
@@ -73,14 +84,20 @@ private:
 /// Title of the messages that carry the associated-companies object's errors.
 inline constexpr const char* TitoloAziendeCollegate = "COBO_AZIENDECOLL";
 
+/// Creates the associated-companies object for one question; the default reads the
+/// company database (AssociatedCompanies itself).
+using AssociatedCompaniesFactory = std::function<std::unique_ptr<AssociatedCompanies>()>;
+
 /// True when the current company (state.CodDitta) is the main company of its group in the
 /// year `Anno` (the current calendar year when Null or blank). Host errors are shown to the
 /// user and give false.
-bool GetIsAziendaCorrentePrincipalePerAnno(FormState& state, const Variant& Anno);
+bool GetIsAziendaCorrentePrincipalePerAnno(FormState& state, const Variant& Anno,
+                                           const AssociatedCompaniesFactory& factory = {});
 
 /// The companies to consolidate in `Anno` as text for an SQL IN list, when the current
 /// company is its group's main company; the empty text otherwise, and at once when `Anno`
 /// is Null or blank. Host errors are shown to the user and give the empty text.
-Variant IsAziendaPrincipale(FormState& state, const Variant& Anno);
+Variant IsAziendaPrincipale(FormState& state, const Variant& Anno,
+                            const AssociatedCompaniesFactory& factory = {});
 
 } // namespace bdg

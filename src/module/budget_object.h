@@ -2,6 +2,7 @@
 
 #include "data/variant.h"
 
+#include <QDate>
 #include <QString>
 
 #include <cstdint>
@@ -88,10 +89,11 @@ public:
                                std::int32_t indPeriodoSolareFiscale, std::int16_t periodo,
                                const Variant& anno, const Variant& progEser) const;
 
-    /// First month (1..12) of the financial year `anno`/`progEser` of a company, from the
-    /// financial-year table; January when the table has no such year.
-    int MeseInizioEsercizio(std::int32_t codDitta, const Variant& anno,
-                            const Variant& progEser) const;
+    /// First day of the financial year `anno`/`progEser` of a company, from the
+    /// financial-year table; 1 January of `anno` when the table has no start for it, an
+    /// invalid date when `anno` is missing.
+    QDate InizioEsercizio(std::int32_t codDitta, const Variant& anno,
+                          const Variant& progEser) const;
 
 private:
     Variant property(std::int32_t indTipoBudget, const QString& codSottotipo,

@@ -53,15 +53,20 @@ ErrorTrap::ErrorTrap(HostLog* log, Connection* connection, HostGlobal* global,
 
 ErrorTrap::ErrorTrap(const FormState& state, QString procedureName, QString caption)
     : ErrorTrap(state.Gcls_Log, state.connection, state.Gcls_Global, std::move(procedureName),
-                std::move(caption)) {}
+                caption.isEmpty() ? state.Caption : std::move(caption)) {
+    m_reporter.abandoned = &state.ProcedureAbbandonate;
+}
 
 bool ErrorTrap::handle(std::exception_ptr error) {
     ++m_errorCount;
     m_lastAnswer = VisualizzaErrore(m_reporter, m_procedureName, errorTextOf(error));
     if (m_lastAnswer == MessageAnswer::Retry)
         return true;
-    if (m_lastAnswer != MessageAnswer::Ignore)
+    if (m_lastAnswer != MessageAnswer::Ignore) {
         m_left = true;
+        if (m_reporter.abandoned != nullptr)
+            ++*m_reporter.abandoned;
+    }
     return false;
 }
 

@@ -19,6 +19,9 @@ struct ErrorReporter {
     Connection* connection = nullptr;
     HostGlobal* global = nullptr;
     QString caption;
+    /// Counts the procedures left after an error (abort), so that a caller further up can
+    /// tell that a step it called gave up; may be null.
+    int* abandoned = nullptr;
 };
 
 /// Reports the run-time error `errorText` raised in `SubOrFunctionName` and returns the
@@ -47,7 +50,8 @@ class ErrorTrap {
 public:
     ErrorTrap(HostLog* log, Connection* connection, HostGlobal* global, QString procedureName,
               QString caption = QString());
-    /// The log, connection and global services of the run's state.
+    /// The log, connection and global services of the run's state; the caption defaults to
+    /// the form's, and every abort is counted in the state's ProcedureAbbandonate.
     ErrorTrap(const FormState& state, QString procedureName, QString caption = QString());
 
     /// Runs `statement`; true when the procedure goes on, false when it must be left.

@@ -63,6 +63,10 @@ struct FormState {
     QString FormatoImportiValuta;
     QString FormatoPercentuali;
     bool IsParametriModificabili = true;
+    QString Caption; ///< the form's caption: title of the run's messages and dialogs
+    /// Procedures left after an error since start-up (see ErrorTrap): a run compares it
+    /// before and after each step to know whether to keep the previous result.
+    mutable int ProcedureAbbandonate = 0;
 
     // Services of the host.
     Connection* connection = nullptr;

@@ -52,11 +52,9 @@ Int128 signedValue(UInt128 magnitudeValue, bool negative) {
     return negative ? -value : value;
 }
 
-// Number of decimal digits of `value`; 0 has none.
+// Number of decimal digits of `value`: the powers of ten up to it. 0 has none.
 int digitCount(UInt128 value) {
-    const auto* end = std::upper_bound(Pow10.begin(), Pow10.end(), value);
-    const auto count = static_cast<int>(end - Pow10.begin());
-    return value == 0 ? 0 : count;
+    return static_cast<int>(std::upper_bound(Pow10.begin(), Pow10.end(), value) - Pow10.begin());
 }
 
 // Whether a quotient `quotient` with remainder `remainder` of a division by `divisor`

@@ -25,9 +25,11 @@ QString doubleText(double value, QChar decimalPoint) {
         return QStringLiteral("NaN");
     if (std::isinf(value))
         return value < 0 ? QStringLiteral("-Infinity") : QStringLiteral("Infinity");
+    if (value == 0) // no "-0" on screen
+        return QStringLiteral("0");
     char buffer[400];
     const double size = std::fabs(value);
-    const bool plain = size == 0 || (size >= 1e-7 && size < 1e21);
+    const bool plain = size >= 1e-7 && size < 1e21;
     const auto result =
         plain ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed)
               : std::to_chars(buffer, buffer + sizeof buffer, value);

@@ -10,6 +10,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 
 namespace bdg {
 
@@ -513,15 +514,23 @@ SchemaDialect CompanySchema::dialectOf(const Connection& connection) {
 }
 
 QString CompanySchema::databaseLabel(const QString& connectionString) {
-    QString label = connectionString.trimmed();
-    if (label.startsWith("sqlite:", Qt::CaseInsensitive))
-        return label.mid(7);
-    static const QRegularExpression password(
-        QStringLiteral("(password|pwd)\\s*=\\s*('[^']*'|[^;\\s]*)"),
+    const QString text = connectionString.trimmed();
+    if (text.startsWith("sqlite:", Qt::CaseInsensitive))
+        return text.mid(7);
+    if (text.startsWith("postgresql://", Qt::CaseInsensitive) ||
+        text.startsWith("postgres://", Qt::CaseInsensitive))
+        return QUrl(text).path().mid(1);
+    static const QRegularExpression databaseName(
+        QStringLiteral("\\bdbname\\s*=\\s*(?:'([^']*)'|(\\S+))"),
         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = databaseName.match(text);
+    if (match.hasMatch())
+        return match.captured(1).isNull() ? match.captured(2) : match.captured(1);
+    // An ODBC string names its server and database; only the password must not be shown.
+    static const QRegularExpression password(QStringLiteral("\\b(pwd|password)\\s*=[^;]*"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    QString label = text;
     label.replace(password, QStringLiteral("\\1=***"));
-    static const QRegularExpression urlPassword(QStringLiteral("(://[^:/@]+):[^@]*@"));
-    label.replace(urlPassword, QStringLiteral("\\1:***@"));
     return label;
 }
 

@@ -1,0 +1,300 @@
+#include "engine/totali_criterio.h"
+
+#include "engine/formula_evaluator.h"
+#include "engine/rst_criterio.h"
+#include "module/budget_object.h"
+#include "module/error_trap.h"
+#include "module/form_state.h"
+
+#include <optional>
+#include <stdexcept>
+#include <utility>
+
+namespace bdg {
+
+namespace {
+
+const QString ProcCalcolaTotali = QStringLiteral("BdgIntRic_RstCriterio_CalcolaTotali");
+
+// A blank: the value that stands for a missing parent code in the target filters, so that a
+// node without a parent finds no target instead of breaking the filter.
+const Variant Blank = Variant(QStringLiteral(" "));
+
+// Filter on the code of the node that receives the amounts of the current source row.
+QString filtroPadre(const Recordset& source) {
+    return QStringLiteral("VOCE = ") +
+           FiltroTesto(NVL(source.value(u"VOCEPADRE"), Blank).toString());
+}
+
+QString filtroLivello(int lvl) {
+    return QStringLiteral(" CRI_LIVELLO = ") + QString::number(lvl) +
+           QStringLiteral(" AND TIPORECORD <> 'C' ") + QStringLiteral(" AND TIPOVOCE <> 2 ") +
+           QStringLiteral(" AND TIPOVOCE <> 3 ");
+}
+
+int livelloDa(const Variant& livelloMax) {
+    const auto level = livelloMax.toInt32();
+    if (!level) {
+        throw std::runtime_error(QStringLiteral("livello massimo non numerico: '%1'")
+                                     .arg(livelloMax.toString())
+                                     .toStdString());
+    }
+    return *level;
+}
+
+} // namespace
+
+RollUpImporti::RollUpImporti(ErrorTrap& trap, Recordset& R, RecordsetPtr rstConfronto,
+                             bool perPeriodo)
+    : m_trap(trap), m_R(R), m_confronto(std::move(rstConfronto)), m_perPeriodo(perPeriodo) {}
+
+QString RollUpImporti::filtroPeriodo(const Recordset& source) const {
+    if (!m_perPeriodo) {
+        return QString();
+    }
+    return QStringLiteral(" AND PERIODO = ") + NVL(source.value(u"PERIODO"), Blank).toString();
+}
+
+// Adds the current row of `source` into every row of R that the filter left visible. An
+// abort inside closes the trap, which ends the visit of the source rows too.
+bool RollUpImporti::sommaInTargetFiltrati(const Recordset& source) {
+    return VisitaRighe(m_trap, m_R,
+                       [&] { SommaImportiRiga(m_R, source, NrConfrontiDa(m_confronto), m_names); });
+}
+
+bool RollUpImporti::contiNelleVoci(Recordset& K) {
+    bool rows = false;
+    if (!m_trap([&] {
+            K.clearFilter();
+            K.setFilter(QStringLiteral(" TIPORECORD = 'C' "));
+        }) ||
+        !HaRighe(m_trap, K, rows)) {
+        return false;
+    }
+    if (!rows) {
+        return true;
+    }
+    if (!m_trap([&] { K.setSort(QStringLiteral("VOCEPADRE")); })) {
+        return false;
+    }
+    return VisitaRighe(m_trap, K, [&] {
+        m_R.clearFilter();
+        m_R.setFilter(filtroPadre(K) + filtroPeriodo(K));
+        sommaInTargetFiltrati(K);
+    });
+}
+
+bool RollUpImporti::livello(Recordset& K, int lvl) {
+    bool rows = false;
+    if (!m_trap([&] {
+            K.clearFilter();
+            K.setFilter(filtroLivello(lvl));
+        }) ||
+        !HaRighe(m_trap, K, rows)) {
+        return false;
+    }
+    if (!rows) {
+        return true;
+    }
+    if (!m_trap([&] { K.setSort(QStringLiteral("KEY_VOCE")); })) {
+        return false;
+    }
+    return VisitaRighe(m_trap, K, [&] {
+        // The parent filter extended with the period and the item types, set in one go.
+        m_R.clearFilter();
+        m_R.setFilter(filtroPadre(K) + filtroPeriodo(K) + QStringLiteral(" AND TIPOVOCE <> 2 ") +
+                      QStringLiteral(" AND TIPOVOCE <> 3 "));
+        sommaInTargetFiltrati(K);
+    });
+}
+
+bool RollUpImporti::rollUp(Recordset& K, const Variant& livelloMax) {
+    if (livelloMax.isNullOrEmpty()) {
+        return true;
+    }
+    int deepest = 0;
+    if (!m_trap([&] { deepest = livelloDa(livelloMax); })) {
+        return false;
+    }
+    for (int lvl = deepest; lvl >= 1; --lvl) {
+        if (!livello(K, lvl)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// An intermediate total adds every sibling with a smaller key that is not itself an
+// intermediate total: account rows and formula items under the same parent included (the
+// formulas are still empty at this point).
+bool RollUpImporti::totaliIntermedi(Recordset& K) {
+    bool rows = false;
+    if (!m_trap([&] {
+            m_R.clearFilter();
+            m_R.setFilter(QStringLiteral(" TIPOVOCE = 2 "));
+        }) ||
+        !HaRighe(m_trap, m_R, rows)) {
+        return false;
+    }
+    if (!rows) {
+        return true;
+    }
+    if (!m_trap([&] { m_R.setSort(QStringLiteral("KEY_VOCE")); })) {
+        return false;
+    }
+    return VisitaRighe(m_trap, m_R, [&] {
+        K.clearFilter();
+        K.setFilter(QStringLiteral(" VOCEPADRE = ") +
+                    FiltroTesto(NVL(m_R.value(u"VOCEPADRE"), Blank).toString()) +
+                    filtroPeriodo(m_R) + QStringLiteral(" AND KEY_VOCE < ") +
+                    NVL(m_R.value(u"KEY_VOCE"), Variant(0)).toString() +
+                    QStringLiteral(" AND TIPOVOCE <> 2 "));
+        VisitaRighe(m_trap, K,
+                    [&] { SommaImportiRiga(m_R, K, NrConfrontiDa(m_confronto), m_names); });
+    });
+}
+
+bool RollUpImporti::differenze(const BudgetObject* budget) {
+    if (!m_trap([&] { m_R.clearFilter(); })) {
+        return false;
+    }
+    return VisitaRighe(m_trap, m_R, [&] {
+        if (budget == nullptr) {
+            throw std::runtime_error("oggetto budget non impostato (ObjBudget)");
+        }
+        CalcolaDifferenzeRiga(m_R, *budget, NrConfrontiDa(m_confronto), m_names);
+    });
+}
+
+bool HaRighe(ErrorTrap& trap, const Recordset& cursor, bool& rows) {
+    return trap([&] { rows = cursor.RecordCount() > 0; });
+}
+
+bool IsImportoValorizzato(const Variant& value) {
+    return !NVL(value, Variant(QString())).toString().isEmpty();
+}
+
+Variant SommaImporto(const Variant& target, const Variant& addend, const QString& field) {
+    const auto base = NVL(target, Variant(0)).toDecimal();
+    const auto add = addend.toDecimal();
+    if (!base || !add) {
+        throw std::runtime_error(QStringLiteral("importo non numerico nel campo %1: '%2' + '%3'")
+                                     .arg(field, target.toString(), addend.toString())
+                                     .toStdString());
+    }
+    return Variant(*base + *add);
+}
+
+void NomiCampiConfronto::grow(int set) {
+    while (int(m_imp.size()) < set) {
+        const int next = int(m_imp.size()) + 1;
+        m_imp.push_back(FieldImp(next));
+        m_deltaImp.push_back(FieldDeltaImp(next));
+        m_deltaPerc.push_back(FieldDeltaPerc(next));
+    }
+}
+
+const QString& NomiCampiConfronto::imp(int set) {
+    grow(set);
+    return m_imp[std::size_t(set - 1)];
+}
+
+const QString& NomiCampiConfronto::deltaImp(int set) {
+    grow(set);
+    return m_deltaImp[std::size_t(set - 1)];
+}
+
+const QString& NomiCampiConfronto::deltaPerc(int set) {
+    grow(set);
+    return m_deltaPerc[std::size_t(set - 1)];
+}
+
+void SommaImportiRiga(Recordset& target, const Recordset& source, int nrConfronti,
+                      NomiCampiConfronto& names) {
+    for (int set = 1; set <= nrConfronti; ++set) {
+        const QString& field = names.imp(set);
+        const Variant addend = source.value(field);
+        if (IsImportoValorizzato(addend)) {
+            target.setValue(field, SommaImporto(target.value(field), addend, field));
+        }
+    }
+    target.Update();
+}
+
+void CalcolaDifferenzeRiga(Recordset& recordset, const BudgetObject& budget, int nrConfronti,
+                           NomiCampiConfronto& names) {
+    const Variant missing = Variant::null();
+    for (int set = 2; set <= nrConfronti; ++set) {
+        const Variant reference = NVL(recordset.value(names.imp(set - 1)), missing);
+        const Variant value = NVL(recordset.value(names.imp(set)), missing);
+        // Each operation is asked once for the test and once for the value, as the host's
+        // budget object has always been called; its answers do not depend on the call.
+        if (IsImportoValorizzato(budget.Delta(value, reference))) {
+            const QString& field = names.deltaImp(set);
+            recordset.setValue(
+                field, SommaImporto(recordset.value(field), budget.Delta(value, reference), field));
+        }
+        if (IsImportoValorizzato(budget.DeltaPerc(value, reference))) {
+            recordset.setValue(names.deltaPerc(set),
+                               NVL(budget.DeltaPerc(value, reference), Variant(0)));
+        }
+    }
+    recordset.Update();
+}
+
+int NrConfrontiDa(const RecordsetPtr& rstConfronto) {
+    if (!rstConfronto) {
+        throw std::runtime_error("tabella dei confronti non definita (RstConfronto)");
+    }
+    return rstConfronto->RecordCount();
+}
+
+QString FiltroTesto(const QString& text) {
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+void BdgIntRic_RstCriterio_CalcolaTotali(FormState& state, const RecordsetPtr& RstCriterio,
+                                         const RecordsetPtr& RstConfronto,
+                                         const Variant& LivelloMax, const QString& caption) {
+    if (!RstCriterio) {
+        return;
+    }
+    ErrorTrap trap(state, ProcCalcolaTotali, caption);
+    Recordset& R = *RstCriterio;
+    bool rows = false;
+    if (!trap([&] { R.clearFilter(); }) || !HaRighe(trap, R, rows) || !rows) {
+        return;
+    }
+    RollUpImporti totali(trap, R, RstConfronto, false);
+    std::optional<Recordset> K;
+    if (!trap([&] { K.emplace(R.Clone()); }) || !totali.contiNelleVoci(*K)) {
+        return;
+    }
+    if (!trap([&] {
+            R.clearFilter();
+            K.emplace(R.Clone());
+        }) ||
+        !totali.rollUp(*K, LivelloMax)) {
+        return;
+    }
+    if (!trap([&] {
+            R.clearFilter();
+            K.emplace(R.Clone());
+            R.clearFilter();
+        }) ||
+        !totali.totaliIntermedi(*K)) {
+        return;
+    }
+    if (!trap([&] {
+            R.clearFilter();
+            K.reset();
+        })) {
+        return;
+    }
+    BdgIntRic_CalcolaTotaliFormula(state, caption);
+    totali.differenze(state.ObjBudget);
+}
+
+} // namespace bdg

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "data/variant.h"
+
+#include <QString>
+
+namespace bdg {
+
+struct FormState;
+
+/// How a run of the elaboration ended.
+enum class EsitoElaborazione {
+    Completata,             ///< result tables filled and totalled
+    CriterioNonValorizzato, ///< the amounts query gave nothing (no amount, or left after an error)
+    NessunDato,             ///< the amounts query gave an empty table
+    Interrotta,             ///< the user left after an error; the previous results are kept
+};
+
+/// The currency of the run as the user typed it: currency code and exchange rate text.
+struct ValutaElaborazione {
+    Variant TXT_VALUTA;
+    Variant TXT_CAMBIO;
+};
+
+/// Works out the run's currency, exchange factor and amount format: CodValutaElab,
+/// IsConversioneValuta, FattoreCambio (" * rate" or " / rate" with a decimal point),
+/// NrDecimali and FormatoImporti from the management currency or the typed currency's data.
+/// Reads IsCambioDivisore, CodValutaGestione and NrDecimaliGestione.
+void ImpostaValutaEFormato(FormState& state, const ValutaElaborazione& valuta);
+
+/// Deepest criterion level the structure walk follows. Every level nests the previous
+/// level's query, so a structure in which an item is its own ancestor would otherwise send
+/// ever deeper statements until the database refused them.
+constexpr int LivelliCriterioMassimi = 32;
+
+/// Builds the run's result: the criterion table with the root, the items read level by level
+/// from the criterion structure and the accounts with their amounts; totals, formulas and
+/// differences; the node-by-period table with its amounts and totals; the column captions.
+/// The new tables replace the state's only when the run got that far without being left, so
+/// an abort keeps the previous result untouched. Messages go through the host's services
+/// with the form's caption as title.
+EsitoElaborazione BdgIntRic_Elabora(FormState& state);
+
+} // namespace bdg

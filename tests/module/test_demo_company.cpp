@@ -1,0 +1,402 @@
+// The demo company: its size, its determinism and the consistency the inquiry relies on.
+// Expected counts are worked out from the scale-1 chart: 139 profit-and-loss accounts in 29
+// categories (45 of them on the budget structure), 15 balance-sheet accounts, 21 CEE lines
+// and 28 reclassified accounts in use, 47 + 15 criterion items.
+#include "data/connection.h"
+#include "module/demo_company.h"
+#include "module/demo_content.h"
+#include "support/test_databases.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+
+#include <map>
+#include <memory>
+
+using namespace bdg;
+
+namespace {
+
+struct Built {
+    std::unique_ptr<test::TestDatabase> database;
+    std::unique_ptr<Connection> connection;
+};
+
+QSqlQuery run(Connection& connection, const QString& sql) {
+    QSqlQuery query(QSqlDatabase::database(connection.qtConnectionName(), false));
+    if (!query.exec(sql))
+        qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+    return query;
+}
+
+qint64 scalar(Connection& connection, const QString& sql) {
+    QSqlQuery query = run(connection, sql);
+    return query.next() ? query.value(0).toLongLong() : -1;
+}
+
+// Sums in cents as integers, so that both engines answer exactly.
+QStringList centsPerKind(Connection& connection) {
+    QSqlQuery query = run(connection, "SELECT BU66_TIPO, COUNT(*), "
+                                      "SUM(CAST(ROUND(BU66_IMPORTO * 100) AS BIGINT)) "
+                                      "FROM BU66_DETBUDGET GROUP BY BU66_TIPO ORDER BY BU66_TIPO");
+    QStringList lines;
+    while (query.next())
+        lines << QStringLiteral("%1:%2:%3")
+                     .arg(query.value(0).toLongLong())
+                     .arg(query.value(1).toLongLong())
+                     .arg(query.value(2).toLongLong());
+    return lines;
+}
+
+QStringList countLines(Connection& connection) {
+    QStringList lines;
+    for (const auto& [table, rows] : DemoCompany::rowCounts(connection))
+        lines << table + ':' + QString::number(rows);
+    return lines;
+}
+
+// The key multiplier the inquiry uses for a level with `count` items.
+int multiplier(int count) {
+    return count >= 200 ? 200 : (count / 10 + 1) * 10;
+}
+
+} // namespace
+
+class TestDemoCompany : public QObject {
+    Q_OBJECT
+
+private:
+    std::map<QString, Built> m_built;
+    Built m_again; // a second SQLite build, for determinism
+
+    Built build(const QString& engine) {
+        Built built;
+        built.database = std::make_unique<test::TestDatabase>(engine);
+        if (!built.database->isValid())
+            qFatal("%s", qPrintable(built.database->errorText()));
+        built.connection = std::make_unique<Connection>();
+        built.connection->Open(built.database->connectionString());
+        DemoCompany::create(*built.connection, DemoOptions{});
+        return built;
+    }
+
+    Connection& connection(const QString& engine) { return *m_built.at(engine).connection; }
+
+private slots:
+    void initTestCase() {
+        for (const QString& engine : test::engines())
+            m_built.emplace(engine, build(engine));
+        m_again = build(QString::fromLatin1(test::SQLiteEngine));
+    }
+
+    void rowCounts_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<qint64>("expected");
+        const QList<QPair<const char*, qint64>> tables = {
+            {"CG24_PIANOCONTI", 154},  // 139 + 15
+            {"CG23_RICLBILCEE", 29},   // the whole schedule
+            {"PC03_ANAGPDC", 84},      // 28 accounts x 3 companies
+            {"BU51_CRITERIELAB", 2},   //
+            {"BU19_VOCICRITELAB", 62}, // 47 + 15
+            {"BU20_STRUTTURACRIT", 62},
+            {"BU50_CORRPDCVOCI", 233}, // 139 ledger + 45 structure + 21 CEE + 28 reclassified
+            {"BU65_TESBUDGET", 864},   // (278 + 22 + 87 + 45) lines x 2 years
+            {"BU66_DETBUDGET", 31805}, // 278 x 93 + 22 x 23 + 87 x 45 + 45 x 34
+            {"HS01_DITTE", 3},         //
+            {"HS02_VALUTE", 3},        //
+            {"HS03_CAMBI", 1092},      // (261 + 261 working days + 24 months) x 2 currencies
+            {"HS04_SOTTOTIPI", 4},     //
+            {"HS05_AZIENDECOLL", 6},   // 3 companies x 2 years
+            {"CG19_ANADITTAESER", 6},  // 3 companies x 2 years
+            {"CG31_ANADITTASEDI", 4},  //
+            {"BU68_BDGINTRIC", 11},    // 4 + 4 + 3 sets
+        };
+        for (const QString& engine : test::engines()) {
+            for (const auto& [table, count] : tables)
+                QTest::newRow(qPrintable(engine + ':' + table)) << engine << table << count;
+        }
+    }
+
+    void rowCounts() {
+        // Scenario: the scale-1 demo has exactly the rows its chart and subtypes imply.
+        QFETCH(QString, engine);
+        QFETCH(QString, table);
+        QFETCH(qint64, expected);
+        QCOMPARE(scalar(connection(engine), "SELECT COUNT(*) FROM " + table), expected);
+    }
+
+    void budgetPerSubtype_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("subtype");
+        QTest::addColumn<qint64>("headers");
+        QTest::addColumn<qint64>("details");
+        QTest::addColumn<qint64>("lastActualPeriod");
+        QTest::addColumn<qint64>("maxKind");
+        for (const QString& engine : test::engines()) {
+            // 139 accounts x 2 sites; 2025: 12 x (budget + 2 forecasts) + 12 actuals,
+            // 2026: 36 + 9.
+            QTest::newRow(qPrintable(engine + ":MENS"))
+                << engine << "MENS" << qint64(556) << qint64(25854) << qint64(9) << qint64(4);
+            // 22 CEE lines and natures; 4 quarters x 2 + 4, then 8 + 3.
+            QTest::newRow(qPrintable(engine + ":TRIM"))
+                << engine << "TRIM" << qint64(44) << qint64(506) << qint64(3) << qint64(3);
+            // 29 reclassified accounts and natures x 3 companies; 12 + 12, then 12 + 9.
+            QTest::newRow(qPrintable(engine + ":GRUP"))
+                << engine << "GRUP" << qint64(174) << qint64(3915) << qint64(9) << qint64(1);
+            // 45 structure accounts; 6 bimesters x 2 + 6, then 12 + 4.
+            QTest::newRow(qPrintable(engine + ":STRU"))
+                << engine << "STRU" << qint64(90) << qint64(1530) << qint64(4) << qint64(3);
+        }
+    }
+
+    void budgetPerSubtype() {
+        // Scenario: each subtype has its headers, its periods and forecasts, and the actuals
+        // of 2026 stop at the period that holds September.
+        QFETCH(QString, engine);
+        QFETCH(QString, subtype);
+        QFETCH(qint64, headers);
+        QFETCH(qint64, details);
+        QFETCH(qint64, lastActualPeriod);
+        QFETCH(qint64, maxKind);
+        Connection& db = connection(engine);
+        const QString where = " WHERE BU65_SOTTOTIPO_BU01 = '" + subtype + "'";
+        const QString join = " FROM BU66_DETBUDGET JOIN BU65_TESBUDGET ON BU65_ID = BU66_ID_BU65";
+        QCOMPARE(scalar(db, "SELECT COUNT(*) FROM BU65_TESBUDGET" + where), headers);
+        QCOMPARE(scalar(db, "SELECT COUNT(*)" + join + where), details);
+        QCOMPARE(scalar(db, "SELECT MAX(BU66_PERIODO)" + join + where +
+                                " AND BU66_TIPO = 1 AND BU65_ANNO = 2026"),
+                 lastActualPeriod);
+        QCOMPARE(scalar(db, "SELECT MAX(BU66_TIPO)" + join + where), maxKind);
+        QCOMPARE(scalar(db, "SELECT COUNT(*)" + join + where + " AND BU66_TIPO = 2"), qint64(0));
+    }
+
+    void revenueAccountsHaveNatureTwo_data() { test::addEngineRows(); }
+
+    void revenueAccountsHaveNatureTwo() {
+        // Scenario: the 37 revenue and income accounts (categories 70xx, 8010, 8030) carry
+        // nature 2 on both sites and years of the monthly budget; costs nature 1.
+        QFETCH(QString, engine);
+        Connection& db = connection(engine);
+        const QString mens = "SELECT COUNT(*) FROM BU65_TESBUDGET WHERE BU65_SOTTOTIPO_BU01 = "
+                             "'MENS' AND BU65_INDNATCONTO = ";
+        QCOMPARE(scalar(db, mens + "2"), qint64(37 * 2 * 2));
+        QCOMPARE(scalar(db, mens + "1"), qint64((139 - 37) * 2 * 2));
+        QCOMPARE(scalar(db, mens + "2 AND BU65_CONTO_CG24 LIKE '60%'"), qint64(0));
+    }
+
+    void buildsAreIdentical_data() { test::addEngineRows(); }
+
+    void buildsAreIdentical() {
+        // Scenario: a second build, on SQLite, gives the same amounts per kind of figures as
+        // the build on each engine, to the cent.
+        QFETCH(QString, engine);
+        const QStringList expected = centsPerKind(*m_again.connection);
+        QCOMPARE(expected.size(), 4); // budget, actuals, forecast 1 and 2
+        QCOMPARE(centsPerKind(connection(engine)), expected);
+        QCOMPARE(countLines(connection(engine)), countLines(*m_again.connection));
+    }
+
+    void mappedAccountsExist_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("orphans");
+        const char* ledger = "SELECT COUNT(*) FROM BU50_CORRPDCVOCI WHERE BU50_CONTO_CG24 IS NOT "
+                             "NULL AND NOT EXISTS (SELECT 1 FROM CG24_PIANOCONTI WHERE "
+                             "CG24_DITTA_CG18 = 1 AND CG24_GRUPPO_CG10 = BU50_GRUPPO_CG10 AND "
+                             "CG24_CONTO = BU50_CONTO_CG24)";
+        const char* cee = "SELECT COUNT(*) FROM BU50_CORRPDCVOCI WHERE BU50_CODICE_CG23 IS NOT "
+                          "NULL AND NOT EXISTS (SELECT 1 FROM CG23_RICLBILCEE WHERE "
+                          "CG23_CODICE_CG21 = BU50_CODICE_CG21 AND CG23_CODICE = "
+                          "BU50_CODICE_CG23)";
+        const char* reclass = "SELECT COUNT(*) FROM BU50_CORRPDCVOCI WHERE BU50_CONTO_PC03 IS "
+                              "NOT NULL AND NOT EXISTS (SELECT 1 FROM PC03_ANAGPDC WHERE "
+                              "PC03_DITTA_CG18 = 1 AND PC03_CODICE_PC01 = BU50_CODICE_PC01 AND "
+                              "PC03_CONTO = BU50_CONTO_PC03)";
+        const char* structure = "SELECT COUNT(*) FROM BU50_CORRPDCVOCI WHERE BU50_CONTO_BU61 IS "
+                                "NOT NULL AND NOT EXISTS (SELECT 1 FROM CG24_PIANOCONTI WHERE "
+                                "CG24_DITTA_CG18 = 1 AND CG24_CONTO = BU50_CONTO_BU61)";
+        const char* items = "SELECT COUNT(*) FROM BU50_CORRPDCVOCI WHERE NOT EXISTS (SELECT 1 "
+                            "FROM BU20_STRUTTURACRIT WHERE BU20_CODICE_BU51 = BU50_CODICE_BU51 "
+                            "AND BU20_CODICE_BU19 = BU50_CODICE_BU19)";
+        const char* budget = "SELECT COUNT(*) FROM BU65_TESBUDGET WHERE BU65_CONTO_CG24 IS NOT "
+                             "NULL AND NOT EXISTS (SELECT 1 FROM CG24_PIANOCONTI WHERE "
+                             "CG24_CONTO = BU65_CONTO_CG24)";
+        const char* sites = "SELECT COUNT(*) FROM BU65_TESBUDGET WHERE BU65_CODICE_CG31 <> 0 "
+                            "AND NOT EXISTS (SELECT 1 FROM CG31_ANADITTASEDI WHERE "
+                            "CG31_DITTA_CG18 = BU65_DITTA_CG18 AND CG31_CODICE = "
+                            "BU65_CODICE_CG31)";
+        for (const QString& engine : test::engines()) {
+            QTest::newRow(qPrintable(engine + ":ledger")) << engine << ledger;
+            QTest::newRow(qPrintable(engine + ":cee")) << engine << cee;
+            QTest::newRow(qPrintable(engine + ":reclassified")) << engine << reclass;
+            QTest::newRow(qPrintable(engine + ":structure")) << engine << structure;
+            QTest::newRow(qPrintable(engine + ":items")) << engine << items;
+            QTest::newRow(qPrintable(engine + ":budget accounts")) << engine << budget;
+            QTest::newRow(qPrintable(engine + ":sites")) << engine << sites;
+        }
+    }
+
+    void mappedAccountsExist() {
+        // Scenario: every account, line, item and site that a mapping or a header names
+        // exists in its register.
+        QFETCH(QString, engine);
+        QFETCH(QString, orphans);
+        QCOMPARE(scalar(connection(engine), orphans), qint64(0));
+    }
+
+    void criterionTreeIsWellFormed_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("criterion");
+        QTest::addColumn<int>("levels");
+        for (const QString& engine : test::engines()) {
+            QTest::newRow(qPrintable(engine + ":CE01")) << engine << "CE01" << 4;
+            QTest::newRow(qPrintable(engine + ":ST01")) << engine << "ST01" << 2;
+        }
+    }
+
+    void criterionTreeIsWellFormed() {
+        // Scenario: every parent exists, positions run 1.. among siblings and stay below
+        // the level's key multiplier, and walking up from any item reaches a top item.
+        QFETCH(QString, engine);
+        QFETCH(QString, criterion);
+        QFETCH(int, levels);
+        QSqlQuery query =
+            run(connection(engine), "SELECT BU20_CODICE_BU19, BU20_CODPADRE_BU19, BU20_POSIZIONE "
+                                    "FROM BU20_STRUTTURACRIT WHERE BU20_CODICE_BU51 = '" +
+                                        criterion + "'");
+        QHash<QString, QString> parents;
+        QHash<QString, QList<int>> positions;
+        QHash<QString, int> position;
+        while (query.next()) {
+            parents.insert(query.value(0).toString(), query.value(1).toString());
+            positions[query.value(1).toString()] << query.value(2).toInt();
+            position.insert(query.value(0).toString(), query.value(2).toInt());
+        }
+        QVERIFY(!parents.isEmpty());
+        QHash<QString, int> level;
+        QHash<int, int> perLevel;
+        for (auto item = parents.cbegin(); item != parents.cend(); ++item) {
+            int depth = 1;
+            for (QString up = item.value(); !up.isEmpty(); up = parents.value(up)) {
+                QVERIFY2(parents.contains(up), qPrintable("missing parent " + up));
+                QVERIFY2(++depth <= 10, qPrintable("loop above " + item.key()));
+            }
+            level.insert(item.key(), depth);
+            ++perLevel[depth];
+        }
+        QCOMPARE(perLevel.size(), levels);
+        for (auto siblings = positions.begin(); siblings != positions.end(); ++siblings) {
+            std::sort(siblings->begin(), siblings->end());
+            for (int index = 0; index < siblings->size(); ++index)
+                QCOMPARE(siblings->at(index), index + 1);
+        }
+        for (auto item = position.cbegin(); item != position.cend(); ++item) {
+            const int depth = level.value(item.key());
+            if (depth > 1)
+                QVERIFY(item.value() < multiplier(perLevel.value(depth)));
+        }
+    }
+
+    void formulasReferenceValues_data() { test::addEngineRows(); }
+
+    void formulasReferenceValues() {
+        // Scenario: each formula item holds "caption:formula" and every [CODE] it reads is
+        // a non-formula item of the same criterion; CE01 has 4 formulas, ST01 2.
+        QFETCH(QString, engine);
+        QSqlQuery query = run(connection(engine),
+                              "SELECT BU20_CODICE_BU51, BU19_CODICE, BU19_DESCR, "
+                              "BU19_INDTIPOVOCE FROM BU20_STRUTTURACRIT JOIN BU19_VOCICRITELAB "
+                              "ON BU20_CODICE_BU19 = BU19_CODICE");
+        QHash<QString, int> types; // "criterion/code" -> type
+        QList<QPair<QString, QString>> formulas;
+        while (query.next()) {
+            const QString criterion = query.value(0).toString();
+            types.insert(criterion + '/' + query.value(1).toString(), query.value(3).toInt());
+            if (query.value(3).toInt() == 3)
+                formulas.append({criterion, query.value(2).toString()});
+        }
+        QCOMPARE(formulas.size(), 6);
+        static const QRegularExpression reference(QStringLiteral("\\[([^\\]]+)\\]"));
+        for (const auto& [criterion, description] : formulas) {
+            QVERIFY2(description.contains(':'), qPrintable(description));
+            const QString formula = description.section(':', 1);
+            auto matches = reference.globalMatch(formula);
+            QVERIFY2(matches.hasNext(), qPrintable(description));
+            while (matches.hasNext()) {
+                const QString key = criterion + '/' + matches.next().captured(1);
+                QVERIFY2(types.contains(key), qPrintable(key));
+                QVERIFY2(types.value(key) != 3, qPrintable(key));
+            }
+        }
+    }
+
+    void sizes_data() {
+        QTest::addColumn<int>("scale");
+        QTest::addColumn<int>("accounts");
+        QTest::addColumn<int>("items");
+        QTest::addColumn<int>("levels");
+        QTest::addColumn<int>("expectedAccounts"); // -1: refused
+        QTest::addColumn<int>("expectedItems");
+        QTest::newRow("demo") << 1 << 0 << 0 << 4 << 139 << 47;
+        QTest::newRow("three levels") << 1 << 0 << 0 << 3 << 139 << 43;
+        QTest::newRow("scale 2") << 2 << 0 << 0 << 4 << 278 << 57;
+        QTest::newRow("benchmark") << 37 << 0 << 0 << 4 << 5143 << 400;
+        QTest::newRow("scale 0") << 0 << 0 << 0 << 4 << -1 << 0;
+        QTest::newRow("five levels") << 1 << 0 << 0 << 5 << -1 << 0;
+        QTest::newRow("fewer items than the base") << 1 << 0 << 40 << 4 << -1 << 0;
+        QTest::newRow("too many items") << 1 << 0 << 1001 << 4 << -1 << 0;
+    }
+
+    void sizes() {
+        // Scenario: sizes are derived from the scale, and impossible sizes are refused
+        // with DemoSizeError before anything is built.
+        QFETCH(int, scale);
+        QFETCH(int, accounts);
+        QFETCH(int, items);
+        QFETCH(int, levels);
+        QFETCH(int, expectedAccounts);
+        QFETCH(int, expectedItems);
+        const DemoOptions options{scale, accounts, items, levels};
+        if (expectedAccounts < 0) {
+            QVERIFY_THROWS_EXCEPTION(DemoSizeError, options.resolved());
+            return;
+        }
+        const DemoOptions resolved = options.resolved();
+        QCOMPARE(resolved.accounts, expectedAccounts);
+        QCOMPARE(resolved.items, expectedItems);
+    }
+
+    void benchmarkCriterionFitsNodeKeys() {
+        // Scenario: at scale 37 the criterion has 400 items in 4 levels and every account
+        // is mapped, and the content is built without breaking the 32-bit node keys.
+        const DemoContent content(DemoOptions{37, 0, 0, 4});
+        int items = 0;
+        int deepest = 0;
+        for (const DemoItem& item : content.items()) {
+            if (item.criterion == QLatin1String(DemoContent::CriterionProfitLoss)) {
+                ++items;
+                deepest = std::max(deepest, item.level);
+            }
+        }
+        QCOMPARE(items, 400);
+        QCOMPARE(deepest, 4);
+        int ledger = 0;
+        for (const DemoMapping& mapping : content.mappings())
+            ledger += mapping.criterion == QLatin1String("CE01") && mapping.chartKind == 1;
+        QCOMPARE(ledger, 5143);
+    }
+
+    void itemWithTooManyAccountsIsRefused() {
+        // Scenario: 100 times the accounts on the scale-1 criterion puts 1,200 accounts on
+        // "Servizi amministrativi e generali", beyond the 499 an item's keys allow.
+        QVERIFY_THROWS_EXCEPTION(DemoSizeError, (void)DemoContent(DemoOptions{1, 13900, 47, 4}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDemoCompany)
+#include "test_demo_company.moc"

@@ -57,7 +57,8 @@ QList<TableDef> criterionTables() {
          "places them is BU20_STRUTTURACRIT.",
          {code("BU19_CODICE", 20, false, "item code"),
           text("BU19_DESCR", 240, true,
-               "description; on a formula item the formula itself, e.g. \"[R1] - [R2]\""),
+               "description; on a formula item a caption, a colon and the formula over item "
+               "and account codes in brackets, e.g. \"Margine:[A10]-[A20]\""),
           integer("BU19_INDTIPOVOCE", false,
                   "0 analytic value, 1 analytic total, 2 intermediate total, 3 formula", "0")},
          {"BU19_CODICE"}},

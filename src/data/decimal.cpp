@@ -28,7 +28,7 @@ constexpr std::array<UInt128, MaxDigits + 1> makePowersOfTen() {
 
 constexpr auto Pow10 = makePowersOfTen();
 // Every mantissa stays strictly below this magnitude: 38 significant digits.
-constexpr UInt128 MantissaLimit = Pow10[MaxDigits];
+constexpr UInt128 MagnitudeLimit = Pow10[MaxDigits];
 
 constexpr std::array<std::uint64_t, 20> makeSmallPowersOfTen() {
     std::array<std::uint64_t, 20> powers{};
@@ -218,7 +218,7 @@ Wide dropDigits(Wide value, int digits, Rounding rounding) {
 }
 
 // Restoring binary division of a dividend known to give a quotient below 10^38 (< 2^127).
-UInt128 divideWide(Wide dividend, const Wide& divisor, Wide& remainder) {
+UInt128 longDivision(Wide dividend, const Wide& divisor, Wide& remainder) {
     Wide shifted = divisor;
     shifted.shiftLeft(126);
     UInt128 quotient = 0;
@@ -251,16 +251,25 @@ void checkScale(int scale, const char* operation) {
 }
 
 // mantissa * 10^digits, or nothing when the result would exceed 38 digits.
+// Largest magnitude that can be multiplied by 10^digits and stay within 38 digits; checking
+// it spares the library call that an overflow-checked 128-bit multiplication costs.
+constexpr std::array<UInt128, MaxDigits + 1> makeScaleUpBounds() {
+    std::array<UInt128, MaxDigits + 1> bounds{};
+    for (std::size_t digits = 0; digits < bounds.size(); ++digits)
+        bounds[digits] = (MagnitudeLimit - 1) / Pow10[digits];
+    return bounds;
+}
+
+constexpr auto ScaleUpBound = makeScaleUpBounds();
+
+// mantissa * 10^digits, or nothing when the result would exceed 38 digits.
 std::optional<Int128> scaleUp(Int128 mantissa, int digits) {
     if (digits > MaxDigits)
         return mantissa == 0 ? std::optional<Int128>(0) : std::nullopt;
-    Int128 result = 0;
-    if (__builtin_mul_overflow(
-            mantissa, static_cast<Int128>(Pow10[static_cast<std::size_t>(digits)]), &result))
+    const auto index = static_cast<std::size_t>(digits);
+    if (magnitude(mantissa) > ScaleUpBound[index])
         return std::nullopt;
-    if (magnitude(result) >= MantissaLimit)
-        return std::nullopt;
-    return result;
+    return mantissa * static_cast<Int128>(Pow10[index]);
 }
 
 // Writes the digits of `value` backwards ending before `end`; returns the first written.
@@ -336,7 +345,7 @@ ParseStatus roundExcess(ParsedDigits& parsed) {
     if (parsed.firstExcess < 5)
         return ParseStatus::Ok;
     ++parsed.mantissa;
-    if (parsed.mantissa < MantissaLimit)
+    if (parsed.mantissa < MagnitudeLimit)
         return ParseStatus::Ok;
     if (parsed.scale == 0)
         return ParseStatus::TooLarge;
@@ -412,11 +421,43 @@ std::string doubleText(double value) {
     return std::string(buffer, result.ptr);
 }
 
+// |dividend| * 10^shift / |divisor| rounded, in native integers when the scaled dividend
+// stays within 38 digits (percentages, ratios of amounts); nothing otherwise.
+std::optional<UInt128> divideNarrow(UInt128 dividend, UInt128 divisor, int shift,
+                                    Rounding rounding) {
+    if (shift < 0 || shift > MaxDigits || dividend > ScaleUpBound[static_cast<std::size_t>(shift)])
+        return std::nullopt;
+    dividend *= Pow10[static_cast<std::size_t>(shift)];
+    const UInt128 quotient = dividend / divisor;
+    const UInt128 remainder = dividend % divisor;
+    const bool away = roundsAway((quotient & 1) != 0, remainder, divisor - remainder, rounding);
+    return quotient + (away ? 1 : 0);
+}
+
+// As divideNarrow with 384-bit intermediates; nothing when the quotient exceeds 38 digits.
+std::optional<UInt128> divideWide(UInt128 dividendMagnitude, UInt128 divisorMagnitude, int shift,
+                                  Rounding rounding) {
+    Wide dividend(dividendMagnitude);
+    Wide denominator(divisorMagnitude);
+    dividend.multiplyByPowerOfTen(std::max(shift, 0));
+    denominator.multiplyByPowerOfTen(std::max(-shift, 0));
+    Wide ceiling = denominator;
+    ceiling.multiplyByPowerOfTen(MaxDigits);
+    if (!(dividend < ceiling))
+        return std::nullopt;
+    Wide remainder;
+    const UInt128 quotient = longDivision(dividend, denominator, remainder);
+    Wide complement = denominator;
+    complement.subtract(remainder);
+    const bool away = roundsAway((quotient & 1) != 0, remainder, complement, rounding);
+    return quotient + (away ? 1 : 0);
+}
+
 } // namespace
 
 Decimal Decimal::fromMantissa(Int128 mantissa, int scale) {
     checkScale(scale, "fromMantissa");
-    if (magnitude(mantissa) >= MantissaLimit)
+    if (magnitude(mantissa) >= MagnitudeLimit)
         throw DecimalError("decimal overflow: mantissa of more than 38 digits");
     Decimal result;
     result.m_mantissa = mantissa;
@@ -533,7 +574,7 @@ Decimal Decimal::abs() const {
     return m_mantissa < 0 ? -*this : *this;
 }
 
-Decimal Decimal::operator+(const Decimal& other) const {
+Decimal Decimal::addAligned(const Decimal& other) const {
     const int scale = std::max(m_scale, other.m_scale);
     const auto left =
         scale == m_scale ? std::optional<Int128>(m_mantissa) : scaleUp(m_mantissa, scale - m_scale);
@@ -541,7 +582,7 @@ Decimal Decimal::operator+(const Decimal& other) const {
                                               : scaleUp(other.m_mantissa, scale - other.m_scale);
     Int128 sum = 0;
     if (!left || !right || __builtin_add_overflow(*left, *right, &sum) ||
-        magnitude(sum) >= MantissaLimit)
+        magnitude(sum) >= MagnitudeLimit)
         failBinary("addition", *this, "+", other);
     Decimal result;
     result.m_mantissa = sum;
@@ -559,17 +600,20 @@ Decimal Decimal::operator-(const Decimal& other) const {
 
 Decimal Decimal::operator*(const Decimal& other) const {
     const int scale = m_scale + other.m_scale;
-    Int128 product = 0;
-    if (scale <= MaxScale && !__builtin_mul_overflow(m_mantissa, other.m_mantissa, &product) &&
-        magnitude(product) < MantissaLimit)
-        return fromMantissa(product, scale);
+    // Factors below 2^63 cannot overflow 128 bits: one native multiplication.
+    const UInt128 small = UInt128(1) << 63;
+    if (scale <= MaxScale && magnitude(m_mantissa) < small && magnitude(other.m_mantissa) < small) {
+        const Int128 product = m_mantissa * other.m_mantissa;
+        if (magnitude(product) < MagnitudeLimit)
+            return fromMantissa(product, scale);
+    }
     // Too many digits: keep 38 significant digits by rounding places off the fraction; an
     // integer part beyond 38 digits is an overflow.
     const Wide wide = Wide::product(magnitude(m_mantissa), magnitude(other.m_mantissa));
     const bool negative = (m_mantissa < 0) != (other.m_mantissa < 0);
     for (int dropped = std::max(0, scale - MaxScale); dropped <= scale; ++dropped) {
         const Wide rounded = dropDigits(wide, dropped, Rounding::HalfAwayFromZero);
-        if (rounded.fits128() && rounded.low128() < MantissaLimit)
+        if (rounded.fits128() && rounded.low128() < MagnitudeLimit)
             return fromMantissa(signedValue(rounded.low128(), negative), scale - dropped);
     }
     failBinary("multiplication", *this, "*", other);
@@ -581,37 +625,19 @@ Decimal Decimal::divide(const Decimal& divisor, int scale, Rounding rounding) co
         throw DecimalError("division by zero: " + describe(*this) + " / " + describe(divisor));
     // quotient mantissa = |this| * 10^(scale + divisor scale - own scale) / |divisor|
     const int shift = scale + divisor.m_scale - m_scale;
-    Wide dividend(magnitude(m_mantissa));
-    Wide denominator(magnitude(divisor.m_mantissa));
-    dividend.multiplyByPowerOfTen(std::max(shift, 0));
-    denominator.multiplyByPowerOfTen(std::max(-shift, 0));
-    Wide ceiling = denominator;
-    ceiling.multiplyByPowerOfTen(MaxDigits);
-    if (!(dividend < ceiling))
+    const UInt128 dividend = magnitude(m_mantissa);
+    const UInt128 denominator = magnitude(divisor.m_mantissa);
+    std::optional<UInt128> quotient = divideNarrow(dividend, denominator, shift, rounding);
+    if (!quotient)
+        quotient = divideWide(dividend, denominator, shift, rounding);
+    if (!quotient || *quotient >= MagnitudeLimit)
         throw DecimalError("decimal overflow in division: " + describe(*this) + " / " +
                            describe(divisor) + " to " + std::to_string(scale) + " places");
-    Wide remainder;
-    UInt128 quotient = 0;
-    if (dividend.fits128() && denominator.fits128()) {
-        quotient = dividend.low128() / denominator.low128();
-        remainder = Wide(dividend.low128() % denominator.low128());
-    } else {
-        quotient = divideWide(dividend, denominator, remainder);
-    }
-    Wide complement = denominator;
-    complement.subtract(remainder);
-    if (roundsAway((quotient & 1) != 0, remainder, complement, rounding))
-        ++quotient;
     const bool negative = (m_mantissa < 0) != (divisor.m_mantissa < 0);
-    if (quotient >= MantissaLimit)
-        throw DecimalError("decimal overflow in division: " + describe(*this) + " / " +
-                           describe(divisor));
-    return fromMantissa(signedValue(quotient, negative), scale);
+    return fromMantissa(signedValue(*quotient, negative), scale);
 }
 
-std::strong_ordering Decimal::operator<=>(const Decimal& other) const {
-    if (m_scale == other.m_scale)
-        return m_mantissa <=> other.m_mantissa;
+std::strong_ordering Decimal::compareAligned(const Decimal& other) const {
     if (sign() != other.sign())
         return sign() <=> other.sign();
     // Bring the value with fewer places to the other's scale; when that overflows, its
@@ -623,10 +649,6 @@ std::strong_ordering Decimal::operator<=>(const Decimal& other) const {
     const std::strong_ordering coarseVsFine =
         scaled ? (*scaled <=> fine.m_mantissa) : (coarse.sign() <=> 0);
     return thisCoarser ? coarseVsFine : 0 <=> coarseVsFine;
-}
-
-bool Decimal::operator==(const Decimal& other) const {
-    return (*this <=> other) == 0;
 }
 
 QString Decimal::toString() const {

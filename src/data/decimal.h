@@ -84,7 +84,15 @@ public:
 
     Decimal operator-() const;
     Decimal abs() const;
-    Decimal operator+(const Decimal& other) const;
+    /// Amounts of one column share their scale; their sum stays one native addition inline.
+    Decimal operator+(const Decimal& other) const {
+        Int128 sum = 0;
+        if (m_scale == other.m_scale &&
+            !__builtin_add_overflow(m_mantissa, other.m_mantissa, &sum) && sum < MantissaLimit &&
+            sum > -MantissaLimit)
+            return Decimal(sum, m_scale, Raw{});
+        return addAligned(other);
+    }
     Decimal operator-(const Decimal& other) const;
     Decimal operator*(const Decimal& other) const;
     Decimal& operator+=(const Decimal& other) { return *this = *this + other; }
@@ -93,8 +101,12 @@ public:
     Decimal divide(const Decimal& divisor, int scale,
                    Rounding rounding = Rounding::HalfAwayFromZero) const;
 
-    std::strong_ordering operator<=>(const Decimal& other) const;
-    bool operator==(const Decimal& other) const;
+    std::strong_ordering operator<=>(const Decimal& other) const {
+        if (m_scale == other.m_scale)
+            return m_mantissa <=> other.m_mantissa;
+        return compareAligned(other);
+    }
+    bool operator==(const Decimal& other) const { return (*this <=> other) == 0; }
 
     /// Invariant text with '.' and exactly scale() decimals: "-1234.50".
     QString toString() const;
@@ -105,6 +117,14 @@ public:
     std::optional<std::int64_t> toInt64() const;
 
 private:
+    /// Magnitudes stay below 10^38: 38 significant digits.
+    static constexpr Int128 MantissaLimit =
+        Int128(10'000'000'000'000'000'000ULL) * 10'000'000'000'000'000'000ULL;
+    struct Raw {};
+    constexpr Decimal(Int128 mantissa, int scale, Raw) : m_mantissa(mantissa), m_scale(scale) {}
+    Decimal addAligned(const Decimal& other) const;
+    std::strong_ordering compareAligned(const Decimal& other) const;
+
     Int128 m_mantissa = 0;
     int m_scale = 0;
 };

@@ -1,0 +1,738 @@
+// The two amount batches are compared whole with texts written out line by line from the
+// statements they must send, line ends included: a blank too many or a missing CR changes
+// what the database tools read, so nothing short of the whole text is checked.
+
+#include "data/sql_literal.h"
+#include "engine/sql_importi_per_conto.h"
+#include "engine/sql_importi_per_conto_periodo.h"
+
+#include <QStringList>
+#include <QTest>
+
+using namespace bdg;
+
+Q_DECLARE_METATYPE(bdg::ImportiSqlInput)
+
+namespace {
+
+// The lines joined as the database receives them: every line ends in CR LF.
+QString crlf(const QStringList& lines) {
+    QString text;
+    for (const QString& line : lines) {
+        text += line + QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+// `lines` with every line equal to `from` replaced by `to` (none, one or more lines).
+QStringList replaced(const QStringList& lines, const QString& from, const QStringList& to) {
+    if (!lines.contains(from)) {
+        qFatal("test text lacks the line '%s'", qPrintable(from));
+    }
+    QStringList out;
+    for (const QString& line : lines) {
+        if (line == from) {
+            out << to;
+        } else {
+            out << line;
+        }
+    }
+    return out;
+}
+
+SetConfronto set(const Variant& tipo, const Variant& anno, const Variant& progEser,
+                 const Variant& sede = Variant::null()) {
+    return SetConfronto{tipo, anno, progEser, sede};
+}
+
+// Company 1, criterion CR01, subtype SB1 of budget type 5 on chart 01, periods 1 to 12,
+// one budget set of 2026/1; the main-company service has nothing to consolidate.
+ImportiSqlInput baseInput(int kind) {
+    ImportiSqlInput input;
+    input.IndTipoPdc = kind;
+    input.CodPdc = "01";
+    input.CodStrutturaBU60 = Variant::null();
+    input.CodCriterio = "CR01";
+    input.IndTipoBudget = 5;
+    input.CodSottotipo = "SB1";
+    input.CodDitta = 1;
+    input.CodLingua = "ITA ";
+    input.NrDecimali = 2;
+    input.PeriodoDa = 1;
+    input.PeriodoA = 12;
+    input.sets = {set("0", 2026, 1)};
+    input.IsAziendaPrincipale = [](const Variant&) { return Variant(QString()); };
+    return input;
+}
+
+ImportiSqlInput consolidating(ImportiSqlInput input, const QString& aziende) {
+    input.IsConsolidoMultiAtt = true;
+    input.IsMultiAttivita = true;
+    input.IsGestioneSede = true;
+    input.sets = {set("0", 2026, 1, 4)};
+    input.IsAziendaPrincipale = [aziende](const Variant& anno) {
+        return anno.toString() == QLatin1String("2026") ? Variant(aziende) : Variant(QString());
+    };
+    return input;
+}
+
+// Per account, chart kind 1, one budget set.
+const QStringList kContoGeneralLedger = {
+    "; WITH CTE_BU50 AS ",
+    "  ( ",
+    "     SELECT  DISTINCT  BU50_CODICE_BU19, "
+    " BU50_GRUPPO_CG10 AS BU50_PDC , BU50_CONTO_CG24 AS BU50_CONTO ",
+    "     FROM    BU50_CORRPDCVOCI    WITH(NOLOCK) ",
+    "     WHERE   BU50_CODICE_BU51 = 'CR01'",
+    "     AND     BU50_GRUPPO_CG10 = '01'",
+    "  ) ",
+    ", CTE_1 AS ",
+    "  ( ",
+    "     SELECT "
+    "            BU65_GRUPPO_CG10 AS PDC , BU65_CONTO_CG24  AS CONTO  ",
+    "         ,   BU65_INDNATCONTO  ",
+    "         ,   SUM(ROUND(BU66_IMPORTO"
+    " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
+    " , 2)) AS IMPORTO ",
+    "     FROM    BU66_DETBUDGET WITH (NOLOCK)    ",
+    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
+    "     INNER JOIN CTE_BU50 ON ",
+    "             BU65_GRUPPO_CG10 = CTE_BU50.BU50_PDC   ",
+    "     AND     BU65_CONTO_CG24 = CTE_BU50.BU50_CONTO  ",
+    "     WHERE   BU65_INDTIPO_BU01 = 5",
+    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
+    "     AND     BU65_DITTA_CG18 = 1",
+    "     AND     BU65_ANNO = 2026",
+    "     AND     BU65_PROGESER = 1",
+    "     AND     BU66_TIPO = 0",
+    "     AND     BU66_PERIODO BETWEEN 1 AND 12",
+    "     GROUP BY BU65_GRUPPO_CG10, BU65_CONTO_CG24 "
+    " , BU65_INDNATCONTO ",
+    "  ) ",
+    " SELECT  CTE_BU50.BU50_CODICE_BU19 AS VOCE , ",
+    "         CTE_BU50.BU50_PDC AS PDC, CTE_BU50.BU50_CONTO AS CONTO , ",
+    "         CG24_DESCR                      AS CONTO_DES , ",
+    " CTE_1.IMPORTO AS IMP1",
+    "",
+    " FROM    CTE_BU50 ",
+    " --# LeftOuterJoin da CTE_BU50 alle CTE_N ",
+    " LEFT OUTER JOIN CTE_1 ON "
+    " CTE_BU50.BU50_PDC = CTE_1.PDC AND "
+    " CTE_BU50.BU50_CONTO = CTE_1.CONTO ",
+    "",
+    " OUTER APPLY FNCG_CG24_CONTO(CTE_BU50.BU50_PDC, CTE_BU50.BU50_CONTO, 1, 'ITA ') AS "
+    "CG24_TABPDC ",
+};
+
+// Per account, chart kind 2, sites kept: actuals 2025/1 at site 3, then a set whose
+// detail type, progressive and site are Null; amounts divided by 1.5.
+const QStringList kContoCeeWithSites = {
+    "; WITH CTE_BU50 AS ",
+    "  ( ",
+    "     SELECT  DISTINCT  BU50_CODICE_BU19, "
+    " BU50_CODICE_CG21 AS BU50_PDC , BU50_CODICE_CG23 AS BU50_CONTO ",
+    "     FROM    BU50_CORRPDCVOCI    WITH(NOLOCK) ",
+    "     WHERE   BU50_CODICE_BU51 = 'CR01'",
+    "     AND     BU50_CODICE_CG21 = '01'",
+    "  ) ",
+    ", CTE_1 AS ",
+    "  ( ",
+    "     SELECT "
+    "            BU65_CODICE_CG21 AS PDC , BU65_CODICE_CG23 AS CONTO  ",
+    "         ,   BU65_INDNATCONTO  ",
+    "         ,   SUM(ROUND(BU66_IMPORTO"
+    " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
+    " / 1.5"
+    " , 2)) AS IMPORTO ",
+    "     FROM    BU66_DETBUDGET WITH (NOLOCK)    ",
+    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
+    "     INNER JOIN CTE_BU50 ON ",
+    "             BU65_CODICE_CG21 = CTE_BU50.BU50_PDC   ",
+    "     AND     BU65_CODICE_CG23 = CTE_BU50.BU50_CONTO ",
+    "     WHERE   BU65_INDTIPO_BU01 = 5",
+    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
+    "     AND     BU65_DITTA_CG18 = 1",
+    "     AND     BU65_ANNO = 2025",
+    "     AND     BU65_PROGESER = 1",
+    "     AND     BU65_CODICE_CG31 = 3",
+    "     AND     BU66_TIPO = 1",
+    "     AND     BU66_PERIODO BETWEEN 1 AND 12",
+    "     GROUP BY BU65_CODICE_CG21, BU65_CODICE_CG23 "
+    " , BU65_INDNATCONTO ",
+    "  ) ",
+    ", CTE_2 AS ",
+    "  ( ",
+    "     SELECT "
+    "            BU65_CODICE_CG21 AS PDC , BU65_CODICE_CG23 AS CONTO  ",
+    "         ,   BU65_INDNATCONTO  ",
+    "         ,   SUM(ROUND(BU66_IMPORTO"
+    " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
+    " / 1.5"
+    " , 2)) AS IMPORTO ",
+    "     FROM    BU66_DETBUDGET WITH (NOLOCK)    ",
+    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
+    "     INNER JOIN CTE_BU50 ON ",
+    "             BU65_CODICE_CG21 = CTE_BU50.BU50_PDC   ",
+    "     AND     BU65_CODICE_CG23 = CTE_BU50.BU50_CONTO ",
+    "     WHERE   BU65_INDTIPO_BU01 = 5",
+    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
+    "     AND     BU65_DITTA_CG18 = 1",
+    "     AND     BU65_ANNO = 2026",
+    "     AND     BU65_PROGESER = 0",
+    "     AND     BU65_CODICE_CG31 = 0",
+    "     AND     BU66_TIPO = 0",
+    "     AND     BU66_PERIODO BETWEEN 1 AND 12",
+    "     GROUP BY BU65_CODICE_CG21, BU65_CODICE_CG23 "
+    " , BU65_INDNATCONTO ",
+    "  ) ",
+    " SELECT  CTE_BU50.BU50_CODICE_BU19 AS VOCE , ",
+    "         CTE_BU50.BU50_PDC AS PDC, CTE_BU50.BU50_CONTO AS CONTO , ",
+    "         CG23_DESCR                      AS CONTO_DES , ",
+    " CTE_1.IMPORTO AS IMP1",
+    " ,  CTE_2.IMPORTO AS IMP2",
+    "",
+    " FROM    CTE_BU50 ",
+    " --# LeftOuterJoin da CTE_BU50 alle CTE_N ",
+    " LEFT OUTER JOIN CTE_1 ON "
+    " CTE_BU50.BU50_PDC = CTE_1.PDC AND "
+    " CTE_BU50.BU50_CONTO = CTE_1.CONTO ",
+    " LEFT OUTER JOIN CTE_2 ON "
+    " CTE_BU50.BU50_PDC = CTE_2.PDC AND "
+    " CTE_BU50.BU50_CONTO = CTE_2.CONTO ",
+    "",
+    " LEFT OUTER JOIN CG23_RICLBILCEE WITH (NOLOCK) ",
+    " ON   CTE_BU50.BU50_PDC = CG23_CODICE_CG21 ",
+    " AND  CTE_BU50.BU50_CONTO = CG23_CODICE ",
+};
+
+// Per account, chart kind 3, forecast 1 (code 3) of 2026/1, no decimals, times 2.
+const QStringList kContoReclassifiedForecast = {
+    "; WITH CTE_BU50 AS ",
+    "  ( ",
+    "     SELECT  DISTINCT  BU50_CODICE_BU19, "
+    " BU50_CODICE_PC01 AS BU50_PDC , BU50_CONTO_PC03 AS BU50_CONTO ",
+    "     FROM    BU50_CORRPDCVOCI    WITH(NOLOCK) ",
+    "     WHERE   BU50_CODICE_BU51 = 'CR01'",
+    "     AND     BU50_CODICE_PC01 = '01'",
+    "  ) ",
+    ", CTE_1 AS ",
+    "  ( ",
+    "     SELECT "
+    "            BU65_CODICE_PC01 AS PDC , BU65_CONTO_PC03  AS CONTO  ",
+    "         ,   BU65_INDNATCONTO  ",
+    "             --# Se Set di Confronto è di TipoDettaglio Forecast Join con relativo "
+    "Consuntivo ",
+    "         ,   SUM(CASE WHEN BU66_CONS.BU66_IMPORTO IS NULL ",
+    "                 THEN    ROUND(BU66_FORECAST.BU66_IMPORTO "
+    " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
+    " * 2"
+    " , 0)",
+    "                 ELSE    ROUND(BU66_CONS.BU66_IMPORTO     "
+    " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
+    " * 2"
+    " , 0)",
+    "                 END) AS IMPORTO ",
+    "     FROM    BU66_DETBUDGET AS BU66_FORECAST WITH (NOLOCK) ",
+    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
+    "     INNER JOIN CTE_BU50 ON ",
+    "             BU65_CODICE_PC01 = CTE_BU50.BU50_PDC   ",
+    "     AND     BU65_CONTO_PC03 = CTE_BU50.BU50_CONTO  ",
+    "     --# Se Set di Confronto è di TipoDettaglio Forecast Join con relativo Consuntivo ",
+    "     LEFT OUTER JOIN BU66_DETBUDGET AS BU66_CONS WITH (NOLOCK) ",
+    "     ON      BU66_CONS.BU66_ID_BU65 = BU66_FORECAST.BU66_ID_BU65 ",
+    "     AND     BU66_CONS.BU66_PERIODO = BU66_FORECAST.BU66_PERIODO ",
+    "     AND     BU66_CONS.BU66_TIPO = 1 ",
+    "     --# ",
+    "     WHERE   BU65_INDTIPO_BU01 = 5",
+    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
+    "     AND     BU65_DITTA_CG18 = 1",
+    "     AND     BU65_ANNO = 2026",
+    "     AND     BU65_PROGESER = 1",
+    "     --# Se Set di Confronto è di TipoDettaglio Forecast Join con relativo Consuntivo ",
+    "     AND     BU66_FORECAST.BU66_TIPO = 3",
+    "     AND     BU66_FORECAST.BU66_PERIODO BETWEEN 1 AND 12",
+    "     GROUP BY BU65_CODICE_PC01, BU65_CONTO_PC03 "
+    " , BU65_INDNATCONTO ",
+    "  ) ",
+    " SELECT  CTE_BU50.BU50_CODICE_BU19 AS VOCE , ",
+    "         CTE_BU50.BU50_PDC AS PDC, CTE_BU50.BU50_CONTO AS CONTO , ",
+    "         PC03_ANAGPDC_RICL.PC03_DESCR    AS CONTO_DES , ",
+    " CTE_1.IMPORTO AS IMP1",
+    "",
+    " FROM    CTE_BU50 ",
+    " --# LeftOuterJoin da CTE_BU50 alle CTE_N ",
+    " LEFT OUTER JOIN CTE_1 ON "
+    " CTE_BU50.BU50_PDC = CTE_1.PDC AND "
+    " CTE_BU50.BU50_CONTO = CTE_1.CONTO ",
+    "",
+    " OUTER APPLY FNPC03_ANAGPDC_COGE(CTE_BU50.BU50_PDC, CTE_BU50.BU50_CONTO, 1 , Null) AS "
+    "PC03_ANAGPDC_RICL ",
+};
+
+// Per account and period, chart kind 1, one budget set.
+const QStringList kPeriodoGeneralLedger = {
+    " --# BdgIntRic_GetRstImportiPerContoPeriodo ",
+    "; WITH CTE_BUDGET AS ",
+    "  ( ",
+    "     SELECT DISTINCT   ",
+    "             BU50_CODICE_BU19, ",
+    "             BU50_GRUPPO_CG10 AS BU50_PDC , BU50_CONTO_CG24  AS BU50_CONTO , ",
+    "             BU66_PERIODO ",
+    "     FROM    BU66_DETBUDGET WITH (NOLOCK) ",
+    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
+    "     INNER JOIN BU50_CORRPDCVOCI ON  ",
+    "             BU50_CORRPDCVOCI.BU50_GRUPPO_CG10 = BU65_TESBUDGET.BU65_GRUPPO_CG10 ",
+    "     AND     BU50_CORRPDCVOCI.BU50_CONTO_CG24 = BU65_TESBUDGET.BU65_CONTO_CG24 ",
+    "     WHERE   BU50_CODICE_BU51 = 'CR01'",
+    "     AND     BU50_GRUPPO_CG10 = '01'",
+    "     AND     BU65_INDTIPO_BU01 = 5",
+    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
+    "     AND     BU66_PERIODO BETWEEN 1 AND 12",
+    "  ) ",
+    ", CTE_1 AS ",
+    "  ( ",
+    "     SELECT  CTE_BUDGET.BU50_CODICE_BU19 AS VOCE  ",
+    "      ,       BU65_GRUPPO_CG10 AS PDC , BU65_CONTO_CG24  AS CONTO  ",
+    "        ,    BU66_DETBUDGET.BU66_PERIODO AS PERIODO ",
+    "        ,  SUM(ROUND(BU66_IMPORTO "
+    " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
+    " , 2)) AS IMPORTO ",
+    "     FROM    BU66_DETBUDGET WITH (NOLOCK) ",
+    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
+    "     INNER JOIN CTE_BUDGET ON ",
+    "             BU65_GRUPPO_CG10 = CTE_BUDGET.BU50_PDC   ",
+    "     AND     BU65_CONTO_CG24 = CTE_BUDGET.BU50_CONTO  ",
+    "     AND     BU66_DETBUDGET.BU66_PERIODO = CTE_BUDGET.BU66_PERIODO ",
+    "     WHERE   BU65_INDTIPO_BU01 = 5",
+    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
+    "     AND     BU65_DITTA_CG18 = 1",
+    "     AND     BU65_ANNO = 2026",
+    "     AND     BU65_PROGESER = 1",
+    "     AND     BU66_TIPO = 0",
+    "     GROUP BY CTE_BUDGET.BU50_CODICE_BU19, ",
+    "     BU65_GRUPPO_CG10, BU65_CONTO_CG24 , BU66_DETBUDGET.BU66_PERIODO ",
+    "  ) ",
+    " --# Select Finale Su CTE_BUDGET ",
+    " SELECT DISTINCT ",
+    "         CTE_BUDGET.BU50_CODICE_BU19 AS VOCE, ",
+    "         CTE_BUDGET.BU50_PDC AS PDC, CTE_BUDGET.BU50_CONTO AS CONTO ,",
+    "         CTE_BUDGET.BU66_PERIODO AS PERIODO, ",
+    " --# Descrizione Conto ",
+    "         CG24_DESCR                      AS CONTO_DES , ",
+    " CTE_1.IMPORTO AS IMP1",
+    "",
+    " FROM    CTE_BUDGET ",
+    " --# LeftOuterJoin da CTE_BUDGET alle CTE_N ",
+    " LEFT OUTER JOIN CTE_1 ON "
+    " CTE_BUDGET.BU50_PDC = CTE_1.PDC AND "
+    " CTE_BUDGET.BU50_CONTO = CTE_1.CONTO AND"
+    " CTE_BUDGET.BU66_PERIODO = CTE_1.PERIODO",
+    "",
+    " --# LeftOuterJoin Descrizioni ",
+    " OUTER APPLY FNCG_CG24_CONTO(CTE_BUDGET.BU50_PDC, CTE_BUDGET.BU50_CONTO, 1, 'ITA ') AS "
+    "CG24_TABPDC ",
+    " ORDER BY VOCE, PDC, CONTO, PERIODO ",
+};
+
+// Per account and period, chart kind 2, sites kept, the same two sets as per account.
+const QStringList kPeriodoCeeWithSites = {
+    " --# BdgIntRic_GetRstImportiPerContoPeriodo ",
+    "; WITH CTE_BUDGET AS ",
+    "  ( ",
+    "     SELECT DISTINCT   ",
+    "             BU50_CODICE_BU19, ",
+    "             BU50_CODICE_CG21 AS BU50_PDC , BU50_CODICE_CG23  AS BU50_CONTO , ",
+    "             BU66_PERIODO ",
+    "     FROM    BU66_DETBUDGET WITH (NOLOCK) ",
+    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
+    "     INNER JOIN BU50_CORRPDCVOCI ON  ",
+    "             BU50_CORRPDCVOCI.BU50_CODICE_CG21 = BU65_TESBUDGET.BU65_CODICE_CG21 ",
+    "     AND     BU50_CORRPDCVOCI.BU50_CODICE_CG23 = BU65_TESBUDGET.BU65_CODICE_CG23 ",
+    "     WHERE   BU50_CODICE_BU51 = 'CR01'",
+    "     AND     BU50_CODICE_CG21 = '01'",
+    "     AND     BU65_INDTIPO_BU01 = 5",
+    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
+    "     AND     BU66_PERIODO BETWEEN 1 AND 12",
+    "  ) ",
+    ", CTE_1 AS ",
+    "  ( ",
+    "     SELECT  CTE_BUDGET.BU50_CODICE_BU19 AS VOCE  ",
+    "      ,       BU65_CODICE_CG21 AS PDC , BU65_CODICE_CG23 AS CONTO  ",
+    "        ,    BU66_DETBUDGET.BU66_PERIODO AS PERIODO ",
+    "        ,  SUM(ROUND(BU66_IMPORTO "
+    " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
+    " / 1.5"
+    " , 2)) AS IMPORTO ",
+    "     FROM    BU66_DETBUDGET WITH (NOLOCK) ",
+    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
+    "     INNER JOIN CTE_BUDGET ON ",
+    "             BU65_CODICE_CG21 = CTE_BUDGET.BU50_PDC    ",
+    "     AND     BU65_CODICE_CG23 = CTE_BUDGET.BU50_CONTO  ",
+    "     AND     BU66_DETBUDGET.BU66_PERIODO = CTE_BUDGET.BU66_PERIODO ",
+    "     WHERE   BU65_INDTIPO_BU01 = 5",
+    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
+    "     AND     BU65_DITTA_CG18 = 1",
+    "     AND     BU65_ANNO = 2025",
+    "     AND     BU65_PROGESER = 1",
+    "     AND     BU65_CODICE_CG31 = 3",
+    "     AND     BU66_TIPO = 1",
+    "     GROUP BY CTE_BUDGET.BU50_CODICE_BU19, ",
+    "     BU65_CODICE_CG21, BU65_CODICE_CG23 , BU66_DETBUDGET.BU66_PERIODO ",
+    "  ) ",
+    ", CTE_2 AS ",
+    "  ( ",
+    "     SELECT  CTE_BUDGET.BU50_CODICE_BU19 AS VOCE  ",
+    "      ,       BU65_CODICE_CG21 AS PDC , BU65_CODICE_CG23 AS CONTO  ",
+    "        ,    BU66_DETBUDGET.BU66_PERIODO AS PERIODO ",
+    "        ,  SUM(ROUND(BU66_IMPORTO "
+    " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
+    " / 1.5"
+    " , 2)) AS IMPORTO ",
+    "     FROM    BU66_DETBUDGET WITH (NOLOCK) ",
+    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
+    "     INNER JOIN CTE_BUDGET ON ",
+    "             BU65_CODICE_CG21 = CTE_BUDGET.BU50_PDC    ",
+    "     AND     BU65_CODICE_CG23 = CTE_BUDGET.BU50_CONTO  ",
+    "     AND     BU66_DETBUDGET.BU66_PERIODO = CTE_BUDGET.BU66_PERIODO ",
+    "     WHERE   BU65_INDTIPO_BU01 = 5",
+    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
+    "     AND     BU65_DITTA_CG18 = 1",
+    "     AND     BU65_ANNO = 2026",
+    "     AND     BU65_PROGESER = 0",
+    "     AND     BU65_CODICE_CG31 = 0",
+    "     AND     BU66_TIPO = 0",
+    "     GROUP BY CTE_BUDGET.BU50_CODICE_BU19, ",
+    "     BU65_CODICE_CG21, BU65_CODICE_CG23 , BU66_DETBUDGET.BU66_PERIODO ",
+    "  ) ",
+    " --# Select Finale Su CTE_BUDGET ",
+    " SELECT DISTINCT ",
+    "         CTE_BUDGET.BU50_CODICE_BU19 AS VOCE, ",
+    "         CTE_BUDGET.BU50_PDC AS PDC, CTE_BUDGET.BU50_CONTO AS CONTO ,",
+    "         CTE_BUDGET.BU66_PERIODO AS PERIODO, ",
+    " --# Descrizione Conto ",
+    "         CG23_DESCR                      AS CONTO_DES , ",
+    " CTE_1.IMPORTO AS IMP1",
+    " ,  CTE_2.IMPORTO AS IMP2",
+    " ,  NULL AS DELTA_IMP2",
+    " ,  NULL AS DELTA_PERC2",
+    "",
+    " FROM    CTE_BUDGET ",
+    " --# LeftOuterJoin da CTE_BUDGET alle CTE_N ",
+    " LEFT OUTER JOIN CTE_1 ON "
+    " CTE_BUDGET.BU50_PDC = CTE_1.PDC AND "
+    " CTE_BUDGET.BU50_CONTO = CTE_1.CONTO AND"
+    " CTE_BUDGET.BU66_PERIODO = CTE_1.PERIODO",
+    " LEFT OUTER JOIN CTE_2 ON "
+    " CTE_BUDGET.BU50_PDC = CTE_2.PDC AND "
+    " CTE_BUDGET.BU50_CONTO = CTE_2.CONTO AND"
+    " CTE_BUDGET.BU66_PERIODO = CTE_2.PERIODO",
+    "",
+    " --# LeftOuterJoin Descrizioni ",
+    " LEFT OUTER JOIN CG23_RICLBILCEE WITH (NOLOCK) ",
+    " ON   CTE_BUDGET.BU50_PDC = CG23_CODICE_CG21 ",
+    " AND  CTE_BUDGET.BU50_CONTO = CG23_CODICE ",
+    " ORDER BY VOCE, PDC, CONTO, PERIODO ",
+};
+
+// Per account and period, chart kind 3, forecast 1: read as its own detail type only.
+const QStringList kPeriodoReclassifiedForecast = {
+    " --# BdgIntRic_GetRstImportiPerContoPeriodo ",
+    "; WITH CTE_BUDGET AS ",
+    "  ( ",
+    "     SELECT DISTINCT   ",
+    "             BU50_CODICE_BU19, ",
+    "             BU50_CODICE_PC01 AS BU50_PDC , BU50_CONTO_PC03  AS BU50_CONTO , ",
+    "             BU66_PERIODO ",
+    "     FROM    BU66_DETBUDGET WITH (NOLOCK) ",
+    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
+    "     INNER JOIN BU50_CORRPDCVOCI ON  ",
+    "             BU50_CORRPDCVOCI.BU50_CODICE_PC01 = BU65_TESBUDGET.BU65_CODICE_PC01 ",
+    "     AND     BU50_CORRPDCVOCI.BU50_CONTO_PC03 = BU65_TESBUDGET.BU65_CONTO_PC03 ",
+    "     WHERE   BU50_CODICE_BU51 = 'CR01'",
+    "     AND     BU50_CODICE_PC01 = '01'",
+    "     AND     BU65_INDTIPO_BU01 = 5",
+    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
+    "     AND     BU66_PERIODO BETWEEN 1 AND 12",
+    "  ) ",
+    ", CTE_1 AS ",
+    "  ( ",
+    "     SELECT  CTE_BUDGET.BU50_CODICE_BU19 AS VOCE  ",
+    "      ,       BU65_CODICE_PC01 AS PDC , BU65_CONTO_PC03  AS CONTO  ",
+    "        ,    BU66_DETBUDGET.BU66_PERIODO AS PERIODO ",
+    "        ,  SUM(ROUND(BU66_IMPORTO "
+    " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
+    " * 2"
+    " , 0)) AS IMPORTO ",
+    "     FROM    BU66_DETBUDGET WITH (NOLOCK) ",
+    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
+    "     INNER JOIN CTE_BUDGET ON ",
+    "             BU65_CODICE_PC01 = CTE_BUDGET.BU50_PDC   ",
+    "     AND     BU65_CONTO_PC03 = CTE_BUDGET.BU50_CONTO  ",
+    "     AND     BU66_DETBUDGET.BU66_PERIODO = CTE_BUDGET.BU66_PERIODO ",
+    "     WHERE   BU65_INDTIPO_BU01 = 5",
+    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
+    "     AND     BU65_DITTA_CG18 = 1",
+    "     AND     BU65_ANNO = 2026",
+    "     AND     BU65_PROGESER = 1",
+    "     AND     BU66_TIPO = 3",
+    "     GROUP BY CTE_BUDGET.BU50_CODICE_BU19, ",
+    "     BU65_CODICE_PC01, BU65_CONTO_PC03 , BU66_DETBUDGET.BU66_PERIODO ",
+    "  ) ",
+    " --# Select Finale Su CTE_BUDGET ",
+    " SELECT DISTINCT ",
+    "         CTE_BUDGET.BU50_CODICE_BU19 AS VOCE, ",
+    "         CTE_BUDGET.BU50_PDC AS PDC, CTE_BUDGET.BU50_CONTO AS CONTO ,",
+    "         CTE_BUDGET.BU66_PERIODO AS PERIODO, ",
+    " --# Descrizione Conto ",
+    "         PC03_ANAGPDC_RICL.PC03_DESCR    AS CONTO_DES , ",
+    " CTE_1.IMPORTO AS IMP1",
+    "",
+    " FROM    CTE_BUDGET ",
+    " --# LeftOuterJoin da CTE_BUDGET alle CTE_N ",
+    " LEFT OUTER JOIN CTE_1 ON "
+    " CTE_BUDGET.BU50_PDC = CTE_1.PDC AND "
+    " CTE_BUDGET.BU50_CONTO = CTE_1.CONTO AND"
+    " CTE_BUDGET.BU66_PERIODO = CTE_1.PERIODO",
+    "",
+    " --# LeftOuterJoin Descrizioni ",
+    " OUTER APPLY FNPC03_ANAGPDC_COGE(CTE_BUDGET.BU50_PDC, CTE_BUDGET.BU50_CONTO, 1 , Null) AS "
+    "PC03_ANAGPDC_RICL ",
+    " ORDER BY VOCE, PDC, CONTO, PERIODO ",
+};
+
+ImportiSqlInput ceeWithSites() {
+    ImportiSqlInput input = baseInput(2);
+    input.IsGestioneSede = true;
+    input.FattoreCambio = " / 1.5";
+    input.sets = {set("1", 2025, 1, 3), set(Variant::null(), 2026, Variant::null())};
+    return input;
+}
+
+ImportiSqlInput reclassifiedForecast() {
+    ImportiSqlInput input = baseInput(3);
+    input.NrDecimali = 0;
+    input.FattoreCambio = " * 2";
+    input.sets = {set("3", 2026, 1)};
+    return input;
+}
+
+ImportiSqlInput withStructure(ImportiSqlInput input) {
+    input.CodStrutturaBU60 = "ST1";
+    return input;
+}
+
+ImportiSqlInput withQuotes() {
+    ImportiSqlInput input = baseInput(1);
+    input.CodCriterio = "CR'1";
+    input.CodSottotipo = "S'B";
+    input.CodPdc = "0'1";
+    input.CodLingua = "IT'";
+    return input;
+}
+
+} // namespace
+
+class TestSqlImporti : public QObject {
+    Q_OBJECT
+
+private slots:
+    void perContoTextIsExact_data();
+    void perContoTextIsExact();
+    void perContoPeriodoTextIsExact_data();
+    void perContoPeriodoTextIsExact();
+    void valuesThatAreNotNumbersAreRefused_data();
+    void valuesThatAreNotNumbersAreRefused();
+    void runsThatCannotGiveAStatementAreRefused_data();
+    void runsThatCannotGiveAStatementAreRefused();
+    void mainCompanyServiceIsAskedForEverySet_data();
+    void mainCompanyServiceIsAskedForEverySet();
+};
+
+void TestSqlImporti::perContoTextIsExact_data() {
+    QTest::addColumn<ImportiSqlInput>("input");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("general ledger, one budget set") << baseInput(1) << kContoGeneralLedger;
+    QTest::newRow("CEE schedule, sites, Null values, dividing rate")
+        << ceeWithSites() << kContoCeeWithSites;
+    QTest::newRow("reclassified chart, forecast replaced by actuals, multiplying rate")
+        << reclassifiedForecast() << kContoReclassifiedForecast;
+    QTest::newRow("budget structure: constant chart code, structure accounts")
+        << withStructure(baseInput(1))
+        << replaced(
+               replaced(kContoGeneralLedger,
+                        "     SELECT  DISTINCT  BU50_CODICE_BU19, "
+                        " BU50_GRUPPO_CG10 AS BU50_PDC , BU50_CONTO_CG24 AS BU50_CONTO ",
+                        {"     SELECT  DISTINCT  BU50_CODICE_BU19, "
+                         " BU50_CODICE_BU60 , ",
+                         "'01' AS BU50_PDC , BU50_CONTO_BU61 AS BU50_CONTO "}),
+               "     AND     BU50_GRUPPO_CG10 = '01'",
+               {"     AND     BU50_CODICE_BU60 = 'ST1'", "     AND NOT BU50_CONTO_BU61 IS NULL "});
+    QTest::newRow("consolidation: group companies, no site filter")
+        << consolidating(baseInput(1), "1, 2, 5")
+        << replaced(kContoGeneralLedger, "     AND     BU65_DITTA_CG18 = 1",
+                    {"     AND     BU65_DITTA_CG18 IN ", "         ( 1, 2, 5 ) "});
+    QTest::newRow("consolidation asked, nothing to consolidate: current company")
+        << consolidating(baseInput(1), "  ") << kContoGeneralLedger;
+    QTest::newRow("quotes inside codes are doubled")
+        << withQuotes()
+        << replaced(replaced(replaced(replaced(kContoGeneralLedger,
+                                               "     WHERE   BU50_CODICE_BU51 = 'CR01'",
+                                               {"     WHERE   BU50_CODICE_BU51 = 'CR''1'"}),
+                                      "     AND     BU50_GRUPPO_CG10 = '01'",
+                                      {"     AND     BU50_GRUPPO_CG10 = '0''1'"}),
+                             "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
+                             {"     AND     BU65_SOTTOTIPO_BU01 = 'S''B'"}),
+                    " OUTER APPLY FNCG_CG24_CONTO(CTE_BU50.BU50_PDC, CTE_BU50.BU50_CONTO, 1, "
+                    "'ITA ') AS CG24_TABPDC ",
+                    {" OUTER APPLY FNCG_CG24_CONTO(CTE_BU50.BU50_PDC, CTE_BU50.BU50_CONTO, 1, "
+                     "'IT''') AS CG24_TABPDC "});
+}
+
+void TestSqlImporti::perContoTextIsExact() {
+    // Scenario: each branch of the per-account batch gives exactly its lines.
+    QFETCH(ImportiSqlInput, input);
+    QFETCH(QStringList, expected);
+    QCOMPARE(BuildSqlImportiPerConto(input), crlf(expected));
+}
+
+void TestSqlImporti::perContoPeriodoTextIsExact_data() {
+    QTest::addColumn<ImportiSqlInput>("input");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("general ledger, one budget set") << baseInput(1) << kPeriodoGeneralLedger;
+    QTest::newRow("CEE schedule, sites, Null values, difference columns from set 2")
+        << ceeWithSites() << kPeriodoCeeWithSites;
+    QTest::newRow("reclassified chart, forecast read as its own type")
+        << reclassifiedForecast() << kPeriodoReclassifiedForecast;
+    QStringList structure =
+        replaced(kPeriodoCeeWithSites,
+                 "             BU50_CODICE_CG21 AS BU50_PDC , BU50_CODICE_CG23  AS BU50_CONTO , ",
+                 {"             '01' AS BU50_PDC , BU50_CONTO_BU61 AS BU50_CONTO , "});
+    structure = replaced(structure,
+                         "             BU50_CORRPDCVOCI.BU50_CODICE_CG21 = "
+                         "BU65_TESBUDGET.BU65_CODICE_CG21 ",
+                         {"             BU50_CONTO_BU61 = BU65_TESBUDGET.BU65_CONTO_CG23 "});
+    structure = replaced(structure,
+                         "     AND     BU50_CORRPDCVOCI.BU50_CODICE_CG23 = "
+                         "BU65_TESBUDGET.BU65_CODICE_CG23 ",
+                         {});
+    structure = replaced(structure, "     AND     BU50_CODICE_CG21 = '01'",
+                         {"     AND     BU50_CODICE_BU60 = 'ST1'"});
+    QTest::newRow("budget structure: quoted chart code, structure account join")
+        << withStructure(ceeWithSites()) << structure;
+    QTest::newRow("consolidation: group companies on one line, no site filter")
+        << consolidating(baseInput(1), "1, 2, 5")
+        << replaced(kPeriodoGeneralLedger, "     AND     BU65_DITTA_CG18 = 1",
+                    {"     AND     BU65_DITTA_CG18 IN ( 1, 2, 5 ) "});
+    QTest::newRow("quotes inside codes are doubled, the chart code quoted too")
+        << withQuotes()
+        << replaced(replaced(replaced(replaced(kPeriodoGeneralLedger,
+                                               "     WHERE   BU50_CODICE_BU51 = 'CR01'",
+                                               {"     WHERE   BU50_CODICE_BU51 = 'CR''1'"}),
+                                      "     AND     BU50_GRUPPO_CG10 = '01'",
+                                      {"     AND     BU50_GRUPPO_CG10 = '0''1'"}),
+                             "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
+                             {"     AND     BU65_SOTTOTIPO_BU01 = 'S''B'"}),
+                    " OUTER APPLY FNCG_CG24_CONTO(CTE_BUDGET.BU50_PDC, CTE_BUDGET.BU50_CONTO, 1, "
+                    "'ITA ') AS CG24_TABPDC ",
+                    {" OUTER APPLY FNCG_CG24_CONTO(CTE_BUDGET.BU50_PDC, CTE_BUDGET.BU50_CONTO, "
+                     "1, 'IT''') AS CG24_TABPDC "});
+}
+
+void TestSqlImporti::perContoPeriodoTextIsExact() {
+    // Scenario: each branch of the per-period batch gives exactly its lines.
+    QFETCH(ImportiSqlInput, input);
+    QFETCH(QStringList, expected);
+    QCOMPARE(BuildSqlImportiPerContoPeriodo(input), crlf(expected));
+}
+
+void TestSqlImporti::valuesThatAreNotNumbersAreRefused_data() {
+    QTest::addColumn<ImportiSqlInput>("input");
+
+    ImportiSqlInput year = baseInput(1);
+    year.sets = {set("0", "20x6", 1)};
+    QTest::newRow("year") << year;
+    ImportiSqlInput progressive = baseInput(1);
+    progressive.sets = {set("0", 2026, "1; DROP TABLE BU66_DETBUDGET")};
+    QTest::newRow("progressive") << progressive;
+    ImportiSqlInput site = baseInput(1);
+    site.IsGestioneSede = true;
+    site.sets = {set("0", 2026, 1, "A1")};
+    QTest::newRow("site") << site;
+    ImportiSqlInput type = baseInput(1);
+    type.sets = {set("budget", 2026, 1)};
+    QTest::newRow("detail type") << type;
+    ImportiSqlInput first = baseInput(1);
+    first.PeriodoDa = "gennaio";
+    QTest::newRow("first period") << first;
+    ImportiSqlInput last = baseInput(1);
+    last.PeriodoA = Variant::null();
+    QTest::newRow("last period missing") << last;
+    ImportiSqlInput rate = baseInput(1);
+    rate.FattoreCambio = " * 1.5 OR 1=1";
+    QTest::newRow("rate") << rate;
+    ImportiSqlInput operation = baseInput(1);
+    operation.FattoreCambio = " + 1.5";
+    QTest::newRow("rate operation") << operation;
+}
+
+void TestSqlImporti::valuesThatAreNotNumbersAreRefused() {
+    // Scenario: a value that goes into the text as a number but is not one stops both
+    // batches before any text leaves the builder.
+    QFETCH(ImportiSqlInput, input);
+    QVERIFY_THROWS_EXCEPTION(SqlValueError, BuildSqlImportiPerConto(input));
+    QVERIFY_THROWS_EXCEPTION(SqlValueError, BuildSqlImportiPerContoPeriodo(input));
+}
+
+void TestSqlImporti::runsThatCannotGiveAStatementAreRefused_data() {
+    QTest::addColumn<ImportiSqlInput>("input");
+
+    QTest::newRow("chart kind 0") << baseInput(0);
+    QTest::newRow("chart kind 4") << baseInput(4);
+    ImportiSqlInput noSets = baseInput(1);
+    noSets.sets.clear();
+    QTest::newRow("no comparison set") << noSets;
+}
+
+void TestSqlImporti::runsThatCannotGiveAStatementAreRefused() {
+    // Scenario: what would only give a broken statement is refused with a reason.
+    QFETCH(ImportiSqlInput, input);
+    QVERIFY_THROWS_EXCEPTION(SqlValueError, BuildSqlImportiPerConto(input));
+    QVERIFY_THROWS_EXCEPTION(SqlValueError, BuildSqlImportiPerContoPeriodo(input));
+}
+
+void TestSqlImporti::mainCompanyServiceIsAskedForEverySet_data() {
+    QTest::addColumn<bool>("consolido");
+    QTest::addColumn<QStringList>("asked");
+
+    // Sets of 2026 (a group year), of a Null year, of 2025 (no group).
+    QTest::newRow("consolidation off: once per set, Null year as 0")
+        << false << QStringList{"2026", "0", "2025"};
+    QTest::newRow("consolidation on: again for the list of 2026 only")
+        << true << QStringList{"2026", "2026", "0", "2025"};
+}
+
+void TestSqlImporti::mainCompanyServiceIsAskedForEverySet() {
+    // Scenario: the service is asked for each set whatever the switches say, and for the
+    // company list only when that set is consolidated.
+    QFETCH(bool, consolido);
+    QFETCH(QStringList, asked);
+    QStringList calls;
+    ImportiSqlInput input = baseInput(1);
+    input.IsConsolidoMultiAtt = consolido;
+    input.IsMultiAttivita = true;
+    input.sets = {set("0", 2026, 1), set("0", Variant::null(), 1), set("0", 2025, 1)};
+    input.IsAziendaPrincipale = [&calls](const Variant& anno) {
+        calls << anno.toString();
+        return anno.toString() == QLatin1String("2026") ? Variant("1, 2") : Variant::null();
+    };
+    BuildSqlImportiPerConto(input);
+    QCOMPARE(calls, asked);
+    calls.clear();
+    BuildSqlImportiPerContoPeriodo(input);
+    QCOMPARE(calls, asked);
+}
+
+QTEST_GUILESS_MAIN(TestSqlImporti)
+#include "test_sql_importi.moc"

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
+#include <type_traits>
 
 namespace bdg {
 
@@ -42,6 +43,11 @@ public:
     constexpr Decimal() = default;
     Decimal(int value) : m_mantissa(value) {}
     Decimal(std::int64_t value) : m_mantissa(value) {}
+    /// qint64 (long long) where std::int64_t is long: without it such a call is ambiguous.
+    template <typename T, std::enable_if_t<std::is_same_v<T, long long> &&
+                                               !std::is_same_v<long long, std::int64_t>,
+                                           int> = 0>
+    Decimal(T value) : m_mantissa(value) {}
 
     /// mantissa / 10^scale; scale in [0, MaxScale].
     static Decimal fromMantissa(Int128 mantissa, int scale);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <type_traits>
 #include <variant>
 
 namespace bdg {
@@ -25,6 +26,11 @@ public:
     Variant(bool value) : m_value(value) {}
     Variant(int value) : m_value(std::int32_t(value)) {}
     Variant(std::int64_t value) : m_value(value) {}
+    /// qint64 (long long) where std::int64_t is long: without it such a call is ambiguous.
+    template <typename T, std::enable_if_t<std::is_same_v<T, long long> &&
+                                               !std::is_same_v<long long, std::int64_t>,
+                                           int> = 0>
+    Variant(T value) : m_value(std::int64_t(value)) {}
     Variant(const Decimal& value) : m_value(value) {}
     Variant(double value) : m_value(value) {}
     Variant(const QString& value) : m_value(value) {}
@@ -35,11 +41,14 @@ public:
     bool isNull() const { return type() == Type::Null; }
     /// Empty or Null.
     bool isNullOrEmpty() const { return isEmpty() || isNull(); }
+    /// Int32, Int64, Decimal or Double; a Boolean is not, though it reads as -1/0.
     bool isNumeric() const;
     bool isText() const { return type() == Type::Text; }
 
     /// Text form: invariant numbers ("1234.5", decimals with their scale), "True"/"False",
-    /// "" for Empty and Null.
+    /// "" for Empty and Null. Doubles are written with their shortest round-trip digits,
+    /// plainly from 1e-7 to 1e21 and with an exponent beyond ("1e+21"), as the formula
+    /// engine writes them.
     QString toString() const;
     /// Text form of numbers in `locale` without grouping ("1234,5" in Italian).
     QString toString(const QLocale& locale) const;
@@ -48,7 +57,9 @@ public:
     std::optional<Decimal> toDecimal() const;
     /// As toDecimal, limited to the 32-bit range (fractions refused).
     std::optional<std::int32_t> toInt32() const;
+    /// As toInt32, in the 64-bit range.
     std::optional<std::int64_t> toInt64() const;
+    /// Numbers and numeric text as the nearest double; booleans as -1/0.
     std::optional<double> toDouble() const;
     /// Booleans as they are, numbers non-zero, text "true"/"false" and numbers.
     std::optional<bool> toBool() const;

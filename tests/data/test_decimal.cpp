@@ -557,6 +557,7 @@ void TestDecimal::convertsToDoubleAndInteger() {
     QCOMPARE(dec("-9223372036854775808").toInt64(),
              std::optional<std::int64_t>(std::numeric_limits<std::int64_t>::min()));
     QVERIFY(!dec("9223372036854775808").toInt64().has_value());
+    QCOMPARE(Decimal(qint64(-5)).toString(), QStringLiteral("-5"));
 }
 
 void TestDecimal::fitsAColumnOnceRounded_data() {

@@ -31,6 +31,8 @@ class TestVariant : public QObject {
 
 private slots:
     void emptyAndNullAreKeptApart();
+    void keepsTheTypeItWasGiven_data();
+    void keepsTheTypeItWasGiven();
     void ordersMissingThenNumbersThenTexts_data();
     void ordersMissingThenNumbersThenTexts();
     void writesNumbersInvariantAndItalian_data();
@@ -60,6 +62,30 @@ void TestVariant::emptyAndNullAreKeptApart() {
     QVERIFY(!empty.toDecimal() && !null.toDecimal() && !null.toInt32() && !null.toBool());
     QCOMPARE(empty.compare(null), 0);
     QVERIFY(!(null == Variant(0)));
+}
+
+void TestVariant::keepsTheTypeItWasGiven_data() {
+    QTest::addColumn<Variant>("value");
+    QTest::addColumn<Variant::Type>("type");
+    QTest::addColumn<bool>("numeric");
+    QTest::newRow("bool") << Variant(false) << Variant::Type::Boolean << false;
+    QTest::newRow("int") << Variant(5) << Variant::Type::Int32 << true;
+    QTest::newRow("std int64") << int64(5) << Variant::Type::Int64 << true;
+    QTest::newRow("qint64") << Variant(qint64(5)) << Variant::Type::Int64 << true;
+    QTest::newRow("decimal") << dec("5") << Variant::Type::Decimal << true;
+    QTest::newRow("double") << Variant(0.5) << Variant::Type::Double << true;
+    QTest::newRow("text") << Variant("5") << Variant::Type::Text << false;
+    QTest::newRow("null QString is a text") << Variant(QString()) << Variant::Type::Text << false;
+    QTest::newRow("null") << Variant::null() << Variant::Type::Null << false;
+}
+
+void TestVariant::keepsTheTypeItWasGiven() {
+    // The type given is kept: a null QString is an empty text, not a Null value.
+    QFETCH(Variant, value);
+    QFETCH(Variant::Type, type);
+    QFETCH(bool, numeric);
+    QCOMPARE(value.type(), type);
+    QCOMPARE(value.isNumeric(), numeric);
 }
 
 void TestVariant::ordersMissingThenNumbersThenTexts_data() {

@@ -603,6 +603,7 @@ void copyRows(Recordset& from, Recordset& to, const std::vector<int>& targets) {
             to.setBookmark(row);
             to.Delete();
         }
+        to.MoveFirst(); // off the rows just taken back
         throw;
     }
 }

@@ -49,6 +49,17 @@ std::optional<CompareOp> operatorOf(QStringView text) {
     return std::nullopt;
 }
 
+/// Integer fields hold Int32: a whole literal in range compares without conversions.
+Variant numericLiteral(const FieldDef& def, const Decimal& number) {
+    const auto whole = number.toInt64();
+    const bool exact = whole && Decimal(*whole) == number;
+    if (def.type == FieldType::Integer && exact && *whole >= std::numeric_limits<int>::min() &&
+        *whole <= std::numeric_limits<int>::max()) {
+        return Variant(int(*whole));
+    }
+    return Variant(number);
+}
+
 /// A literal as written: quoted text, or a bare number.
 struct Literal {
     QString text;
@@ -194,7 +205,7 @@ private:
             return Variant(number->toString());
         }
         if (isNumericType(def.type) && number) {
-            return Variant(*number);
+            return numericLiteral(def, *number);
         }
         if (def.type == FieldType::Boolean) {
             if (const auto flag = Variant(written.text).toBool()) {

@@ -1,0 +1,336 @@
+#include "data/recordset.h"
+
+#include <QtTest>
+
+#include <random>
+
+using namespace bdg;
+
+namespace {
+
+/// Seven rows whose KEY_VOCE is their ordinal 1..7, chosen so that every filter below
+/// has a different answer: trailing blanks, blank codes, Nulls, quotes, negatives.
+Recordset sampleTable() {
+    Recordset table;
+    table.appendField(QStringLiteral("KEY_VOCE"), FieldType::Integer, 0, false);
+    table.appendField(QStringLiteral("VOCE"), FieldType::WChar, 15);
+    table.appendField(QStringLiteral("PERIODO"), FieldType::Integer);
+    table.appendField(QStringLiteral("IMP"), FieldType::Decimal);
+    table.setPrecision(3, 15);
+    table.setNumericScale(3, 2);
+    table.appendField(QStringLiteral("DES"), FieldType::VarWChar, 240);
+    table.Open();
+    const Variant null = Variant::null();
+    const QList<QList<Variant>> rows = {
+        {1, "A1", 1, Decimal::parse(u"10.00"), "it's"},
+        {2, "A1 ", 2, Decimal::parse(u"-5.50"), "x"},
+        {3, "", 3, null, null},
+        {4, "  ", null, 0, "O'Brien"},
+        {5, null, 3, Decimal::parse(u"100.25"), "B2"},
+        {6, "a1", 2, 10, "12"},
+        {7, "12", -4, Decimal::parse(u"-0.5"), "12.50"},
+    };
+    for (const QList<Variant>& row : rows) {
+        table.AddNew();
+        for (int field = 0; field < row.size(); ++field) {
+            table.setValue(field, row[field]);
+        }
+        table.Update();
+    }
+    return table;
+}
+
+QString keysOfView(Recordset& table) {
+    QStringList keys;
+    for (table.MoveFirst(); !table.Eof(); table.MoveNext()) {
+        keys << table.value(u"KEY_VOCE").toString();
+    }
+    return keys.join(u',');
+}
+
+} // namespace
+
+class TestRecordsetFilter : public QObject {
+    Q_OBJECT
+
+private slots:
+    void filterSelectsTheRowsItDescribes_data();
+    void filterSelectsTheRowsItDescribes();
+    void malformedFilterIsRefusedAndLeavesTheViewAlone_data();
+    void malformedFilterIsRefusedAndLeavesTheViewAlone();
+    void extendingTheFilterTextNarrowsTheView();
+    void filterZeroAndClearShowEveryRow();
+    void indexedFiltersGiveTheRowsOfAScanOnRandomTables();
+};
+
+void TestRecordsetFilter::filterSelectsTheRowsItDescribes_data() {
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("keys");
+
+    QTest::newRow("text equal ignores trailing blanks") << "VOCE = 'A1'"
+                                                        << "1,2";
+    QTest::newRow("field names ignore case") << "voce = 'A1'"
+                                             << "1,2";
+    QTest::newRow("texts compare binary") << "VOCE = 'a1'"
+                                          << "6";
+    QTest::newRow("literal trailing blank") << "VOCE = 'A1 '"
+                                            << "1,2";
+    QTest::newRow("no blanks around operator") << "VOCE='A1'"
+                                               << "1,2";
+    QTest::newRow("blank literal matches empty codes") << "VOCE = ' '"
+                                                       << "3,4";
+    QTest::newRow("not equal skips Null") << "VOCE <> 'A1'"
+                                          << "3,4,6,7";
+    QTest::newRow("text greater is binary") << "VOCE > 'A1'"
+                                            << "6";
+    QTest::newRow("integer equal") << "PERIODO = 3"
+                                   << "3,5";
+    QTest::newRow("integer not equal skips Null") << "PERIODO <> 3"
+                                                  << "1,2,6,7";
+    QTest::newRow("integer less") << "PERIODO < 2"
+                                  << "1,7";
+    QTest::newRow("integer less or equal") << "PERIODO <= 2"
+                                           << "1,2,6,7";
+    QTest::newRow("negative literal") << "PERIODO >= -4"
+                                      << "1,2,3,5,6,7";
+    QTest::newRow("greater than negative") << "PERIODO > -4"
+                                           << "1,2,3,5,6";
+    QTest::newRow("quoted number on numeric field") << "PERIODO = '3'"
+                                                    << "3,5";
+    QTest::newRow("decimal equal whatever the scale") << "IMP = 10"
+                                                      << "1,6";
+    QTest::newRow("decimal less than zero") << "IMP < 0"
+                                            << "2,7";
+    QTest::newRow("negative decimal literal") << "IMP = -0.5"
+                                              << "7";
+    QTest::newRow("decimal literal with more places") << "IMP >= 10.001"
+                                                      << "5";
+    QTest::newRow("zero is a value, Null is not") << "IMP <> 0"
+                                                  << "1,2,5,6,7";
+    QTest::newRow("doubled quote") << "DES = 'it''s'"
+                                   << "1";
+    QTest::newRow("doubled quote inside") << "DES = 'O''Brien'"
+                                          << "4";
+    QTest::newRow("number on text field uses its text") << "DES = 12"
+                                                        << "6";
+    QTest::newRow("number text keeps its decimals") << "DES = 12.50"
+                                                    << "7";
+    QTest::newRow("line breaks count as blanks") << "VOCE = 'A1'\r\nAND\nPERIODO = 2"
+                                                 << "2";
+    QTest::newRow("and in lower case") << "voce = 'A1' and periodo = 1"
+                                       << "1";
+    QTest::newRow("two terms") << "PERIODO = 2 AND VOCE <> 'A1'"
+                               << "6";
+    QTest::newRow("range on the key") << "KEY_VOCE >= 3 AND KEY_VOCE <= 4"
+                                      << "3,4";
+    QTest::newRow("nothing matches") << "DES = 'riga'"
+                                     << "";
+    QTest::newRow("blank filter shows all") << " \r\n "
+                                            << "1,2,3,4,5,6,7";
+}
+
+void TestRecordsetFilter::filterSelectsTheRowsItDescribes() {
+    // The same filter gives the same rows whether the indexes answer it or a scan does.
+    QFETCH(QString, filter);
+    QFETCH(QString, keys);
+    for (const bool indexes : {true, false}) {
+        Recordset table = sampleTable();
+        table.setIndexesEnabled(indexes);
+        table.setFilter(filter);
+        QCOMPARE(keysOfView(table), keys);
+        QCOMPARE(table.RecordCount(), keys.isEmpty() ? 0 : int(keys.count(u',')) + 1);
+    }
+}
+
+void TestRecordsetFilter::malformedFilterIsRefusedAndLeavesTheViewAlone_data() {
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("fault");
+
+    QTest::newRow("unterminated text") << "VOCE = 'x"
+                                       << "apice di chiusura";
+    QTest::newRow("unknown field") << "FOO >< 3"
+                                   << "\"FOO\" non esiste";
+    QTest::newRow("unknown operator") << "VOCE >< 'x'"
+                                      << "\"><\" sconosciuto";
+    QTest::newRow("missing value") << "PERIODO = "
+                                   << "manca il valore";
+    QTest::newRow("missing operator") << "PERIODO 3"
+                                      << "manca l'operatore";
+    QTest::newRow("missing field") << "= 3"
+                                   << "nome di campo";
+    QTest::newRow("dangling AND") << "PERIODO = 3 AND "
+                                  << "dopo AND";
+    QTest::newRow("OR is not supported") << "PERIODO = 3 OR VOCE = 'x'"
+                                         << "atteso AND";
+    QTest::newRow("text for a number") << "PERIODO = 'abc'"
+                                       << "\"abc\" non è un numero";
+    QTest::newRow("bare word") << "VOCE = abc"
+                               << "\"abc\"";
+}
+
+void TestRecordsetFilter::malformedFilterIsRefusedAndLeavesTheViewAlone() {
+    // A bad filter names itself and its fault; filter, position and rows stay as they were.
+    QFETCH(QString, filter);
+    QFETCH(QString, fault);
+    Recordset table = sampleTable();
+    table.setFilter(QStringLiteral("PERIODO = 2"));
+    table.MoveNext();
+    try {
+        table.setFilter(filter);
+        QFAIL("the filter was accepted");
+    } catch (const RecordsetError& error) {
+        const QString text = QString::fromStdString(error.what());
+        QVERIFY2(text.contains(u'"' + filter + u'"'), qPrintable(text));
+        QVERIFY2(text.contains(fault), qPrintable(text));
+    }
+    QCOMPARE(table.filter(), QStringLiteral("PERIODO = 2"));
+    QCOMPARE(table.RecordCount(), 2);
+    QCOMPARE(table.AbsolutePosition(), 2);
+    QCOMPARE(table.value(u"KEY_VOCE").toString(), QStringLiteral("6"));
+}
+
+void TestRecordsetFilter::extendingTheFilterTextNarrowsTheView() {
+    // The roll-ups read the filter back and append terms to it.
+    Recordset table = sampleTable();
+    table.setFilter(QStringLiteral("VOCE = 'A1'"));
+    table.setFilter(table.filter() + QStringLiteral(" AND PERIODO <> 2 "));
+    QCOMPARE(keysOfView(table), QStringLiteral("1"));
+}
+
+void TestRecordsetFilter::filterZeroAndClearShowEveryRow() {
+    // "0" is the value that means no filter; clearing brings every row back.
+    Recordset table = sampleTable();
+    table.setFilter(QStringLiteral("PERIODO = 3"));
+    table.setFilter(QStringLiteral("0"));
+    QCOMPARE(table.RecordCount(), 7);
+    QCOMPARE(table.filter(), QString());
+    table.setFilter(QStringLiteral("PERIODO = 3"));
+    table.clearFilter();
+    QCOMPARE(keysOfView(table), QStringLiteral("1,2,3,4,5,6,7"));
+}
+
+namespace {
+
+/// Builds the same random table twice (one indexed, one scanned), applies the same random
+/// writes, appends and deletes to both and checks that every random filter picks the same
+/// rows in the same order from both.
+class RandomTables {
+public:
+    explicit RandomTables(unsigned seed) : m_random(seed) {
+        for (Recordset* table : {&m_indexed, &m_scanned}) {
+            table->appendField(QStringLiteral("KEY_VOCE"), FieldType::Integer, 0, false);
+            table->appendField(QStringLiteral("VOCE"), FieldType::WChar, 4);
+            table->appendField(QStringLiteral("PERIODO"), FieldType::Integer);
+            table->appendField(QStringLiteral("IMP"), FieldType::Decimal);
+            table->setPrecision(3, 9);
+            table->setNumericScale(3, 2);
+            table->Open();
+        }
+        m_scanned.setIndexesEnabled(false);
+    }
+
+    void addRow(int key) {
+        const QList<Variant> values = {key, pick(texts()), pick(periods()), pick(amounts())};
+        for (Recordset* table : {&m_indexed, &m_scanned}) {
+            table->AddNew();
+            for (int field = 0; field < values.size(); ++field) {
+                table->setValue(field, values[field]);
+            }
+            table->Update();
+        }
+    }
+
+    void changeRandomRow() {
+        m_indexed.clearFilter();
+        const Bookmark row = Bookmark(m_random() % unsigned(m_indexed.RecordCount()));
+        m_indexed.MoveFirst();
+        for (Bookmark step = 0; step < row; ++step) {
+            m_indexed.MoveNext();
+        }
+        const Bookmark target = m_indexed.bookmark();
+        const bool remove = m_random() % 4 == 0;
+        const int field = 1 + int(m_random() % 3);
+        const Variant value = field == 1   ? pick(texts())
+                              : field == 2 ? pick(periods())
+                                           : pick(amounts());
+        for (Recordset* table : {&m_indexed, &m_scanned}) {
+            table->clearFilter();
+            table->setBookmark(target);
+            if (remove) {
+                table->Delete();
+            } else {
+                table->setValue(field, value);
+            }
+        }
+    }
+
+    QString randomFilter() {
+        static const QStringList fields = {"VOCE", "PERIODO", "IMP"};
+        static const QStringList ops = {"=", "=", "=", "<>", "<", "<=", ">", ">="};
+        static const QList<QStringList> literals = {
+            {"'A'", "'B'", "' '", "'A '", "''", "'C'", "1"},
+            {"0", "1", "-2", "'3'", "2.0", "2.5"},
+            {"0", "1.5", "'1.50'", "-1.5", "2.25", "1"},
+        };
+        QStringList terms;
+        const int count = 1 + int(m_random() % 3);
+        for (int term = 0; term < count; ++term) {
+            const int field = int(m_random() % 3);
+            terms << fields[field] + u' ' + pick(ops) + u' ' + pick(literals[field]);
+        }
+        return terms.join(QStringLiteral(" AND "));
+    }
+
+    std::vector<Bookmark> rows(Recordset& table, const QString& filter) {
+        table.setFilter(filter);
+        std::vector<Bookmark> found;
+        for (table.MoveFirst(); !table.Eof(); table.MoveNext()) {
+            found.push_back(table.bookmark());
+        }
+        return found;
+    }
+
+    Recordset m_indexed;
+    Recordset m_scanned;
+
+private:
+    static QList<Variant> texts() { return {"A", "B", "A ", "C", "", " ", Variant::null()}; }
+    static QList<Variant> periods() { return {-2, 0, 1, 2, 3, Variant::null()}; }
+    static QList<Variant> amounts() {
+        return {Decimal::parse(u"-1.5"), 0, 1, Decimal::parse(u"1.50"), Decimal::parse(u"2.25"),
+                Variant::null()};
+    }
+    template <typename T> T pick(const QList<T>& values) {
+        return values[qsizetype(m_random() % std::size_t(values.size()))];
+    }
+
+    std::mt19937 m_random;
+};
+
+} // namespace
+
+void TestRecordsetFilter::indexedFiltersGiveTheRowsOfAScanOnRandomTables() {
+    // Random values (Null included), random filters with every operator, random writes,
+    // appends and deletes between them: the index never changes an answer.
+    for (const unsigned seed : {1u, 2u, 3u}) {
+        RandomTables tables(seed);
+        for (int key = 0; key < 400; ++key) {
+            tables.addRow(key);
+        }
+        int nonEmpty = 0;
+        for (int round = 0; round < 300; ++round) {
+            const QString filter = tables.randomFilter();
+            const std::vector<Bookmark> indexed = tables.rows(tables.m_indexed, filter);
+            QVERIFY2(indexed == tables.rows(tables.m_scanned, filter), qPrintable(filter));
+            nonEmpty += indexed.empty() ? 0 : 1;
+            tables.changeRandomRow();
+            if (round % 3 == 0) {
+                tables.addRow(1000 + round);
+            }
+        }
+        QVERIFY(nonEmpty > 100); // the filters really select rows
+    }
+}
+
+QTEST_GUILESS_MAIN(TestRecordsetFilter)
+#include "test_recordset_filter.moc"

@@ -1,0 +1,333 @@
+#include "data/connection.h"
+#include "module/budget_object.h"
+#include "module/company_schema.h"
+#include "support/test_databases.h"
+
+#include <QTest>
+
+using namespace bdg;
+
+Q_DECLARE_METATYPE(bdg::Variant)
+
+namespace {
+
+/// "NULL" for a Null answer, otherwise the number in invariant text without trailing zeros.
+QString shown(const Variant& value) {
+    if (value.isNull())
+        return QStringLiteral("NULL");
+    if (value.isEmpty())
+        return QStringLiteral("EMPTY");
+    const std::optional<Decimal> number = value.toDecimal();
+    return number ? number->normalized().toString()
+                  : QStringLiteral("not a number: ") + value.toString();
+}
+
+/// A company database with subtypes and one company's financial years.
+void createCompany(Connection& connection) {
+    CompanySchema::create(connection);
+    const QStringList rows = {
+        // kind, code, sites, fiscal, periodicity, forecasts, multi, chart kind, chart, structure
+        "INSERT INTO HS04_SOTTOTIPI (HS04_INDTIPO_BU01, HS04_CODICE, HS04_DESCR, "
+        "HS04_GESTIONESEDE, HS04_PERIODOSOLAREFISCALE, HS04_PERIODICITA, HS04_NRFORECAST, "
+        "HS04_MULTIATTIVITA, HS04_TIPOPDC, HS04_CODICEPDC, HS04_GESTIONESTRUTTURA, "
+        "HS04_CODICE_BU60) VALUES (5, 'ANN', 'Annuale', 1, 1, 2, 3, 2, 3, 'PDC1', 1, 'STR9')",
+        "INSERT INTO HS04_SOTTOTIPI (HS04_INDTIPO_BU01, HS04_CODICE, HS04_DESCR, "
+        "HS04_GESTIONESEDE, HS04_PERIODOSOLAREFISCALE, HS04_PERIODICITA, HS04_NRFORECAST, "
+        "HS04_MULTIATTIVITA, HS04_TIPOPDC, HS04_CODICEPDC, HS04_GESTIONESTRUTTURA, "
+        "HS04_CODICE_BU60) VALUES (5, 'MIN', NULL, 0, 0, 0, 0, 0, 1, NULL, 0, NULL)",
+        // The same code under another budget kind must not be confused with kind 5.
+        "INSERT INTO HS04_SOTTOTIPI (HS04_INDTIPO_BU01, HS04_CODICE, HS04_GESTIONESEDE, "
+        "HS04_PERIODOSOLAREFISCALE, HS04_PERIODICITA, HS04_NRFORECAST, HS04_MULTIATTIVITA, "
+        "HS04_TIPOPDC, HS04_GESTIONESTRUTTURA) VALUES (4, 'ANN', 0, 0, 4, 9, 1, 2, 0)",
+        "INSERT INTO CG19_ANADITTAESER (CG19_DITTA_CG18, CG19_ANNO, CG19_PROGESER, "
+        "CG19_DATAINIZIO, CG19_DATAFINE) VALUES (1, 2026, 0, '2026-07-01', '2027-06-30')",
+        "INSERT INTO CG19_ANADITTAESER (CG19_DITTA_CG18, CG19_ANNO, CG19_PROGESER, "
+        "CG19_DATAINIZIO, CG19_DATAFINE) VALUES (1, 2026, 1, '2026-04-01', '2027-03-31')",
+        "INSERT INTO CG19_ANADITTAESER (CG19_DITTA_CG18, CG19_ANNO, CG19_PROGESER, "
+        "CG19_DATAINIZIO, CG19_DATAFINE) VALUES (2, 2026, 0, '2026-10-01', '2027-09-30')",
+        "INSERT INTO CG19_ANADITTAESER (CG19_DITTA_CG18, CG19_ANNO, CG19_PROGESER) "
+        "VALUES (1, 2027, 0)",
+    };
+    for (const QString& row : rows)
+        connection.ExecuteNonQuery(row);
+}
+
+} // namespace
+
+class TestBudgetObject : public QObject {
+    Q_OBJECT
+
+private slots:
+    void deltaTreatsMissingOperandsAsZero_data();
+    void deltaTreatsMissingOperandsAsZero();
+    void deltaPercIsAFractionOfTheReference_data();
+    void deltaPercIsAFractionOfTheReference();
+    void deltaRefusesTextThatIsNotANumber();
+    void numeroPeriodiFollowsThePeriodicity_data();
+    void numeroPeriodiFollowsThePeriodicity();
+    void calendarPeriodTexts_data();
+    void calendarPeriodTexts();
+    void fiscalPeriodsStartWithTheFinancialYear_data();
+    void fiscalPeriodsStartWithTheFinancialYear();
+    void subtypePropertiesComeFromTheSubtypeTable_data() { test::addEngineRows(); }
+    void subtypePropertiesComeFromTheSubtypeTable();
+    void unknownSubtypeIsAnError_data() { test::addEngineRows(); }
+    void unknownSubtypeIsAnError();
+    void descriptionsOfTheCodes();
+};
+
+void TestBudgetObject::deltaTreatsMissingOperandsAsZero_data() {
+    QTest::addColumn<Variant>("value");
+    QTest::addColumn<Variant>("reference");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("both Null") << Variant::null() << Variant::null() << "NULL";
+    QTest::newRow("Empty and Null") << Variant() << Variant::null() << "NULL";
+    QTest::newRow("blank text and Null") << Variant("   ") << Variant::null() << "NULL";
+    QTest::newRow("value Null") << Variant::null() << Variant(80) << "-80";
+    QTest::newRow("reference Null") << Variant(100) << Variant::null() << "100";
+    QTest::newRow("80 against 100") << Variant(80) << Variant(100) << "-20";
+    QTest::newRow("zero is a value") << Variant(0) << Variant::null() << "0";
+    QTest::newRow("decimals") << Variant(Decimal::parse(u"10.55"))
+                              << Variant(Decimal::parse(u"0.3")) << "10.25";
+    QTest::newRow("negative reference") << Variant(50) << Variant(-30) << "80";
+    QTest::newRow("text with comma") << Variant("12,5") << Variant(2) << "10.5";
+}
+
+void TestBudgetObject::deltaTreatsMissingOperandsAsZero() {
+    // Difference of the set on the right (value) and the set on its left (reference).
+    QFETCH(Variant, value);
+    QFETCH(Variant, reference);
+    QFETCH(QString, expected);
+    QCOMPARE(shown(BudgetObject::Delta(value, reference)), expected);
+}
+
+void TestBudgetObject::deltaPercIsAFractionOfTheReference_data() {
+    QTest::addColumn<Variant>("value");
+    QTest::addColumn<Variant>("reference");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("both Null") << Variant::null() << Variant::null() << "NULL";
+    QTest::newRow("reference Null") << Variant(100) << Variant::null() << "NULL";
+    QTest::newRow("reference blank") << Variant(100) << Variant(" ") << "NULL";
+    QTest::newRow("reference 0") << Variant(100) << Variant(0) << "NULL";
+    QTest::newRow("reference 0.00") << Variant(100) << Variant(Decimal::parse(u"0.00")) << "NULL";
+    QTest::newRow("80 against 100") << Variant(80) << Variant(100) << "-0.2";
+    QTest::newRow("125 against 100") << Variant(125) << Variant(100) << "0.25";
+    QTest::newRow("value Null is -100%") << Variant::null() << Variant(80) << "-1";
+    // (150 - (-100)) / 100 and (-150 - (-100)) / 100: the sign follows the change.
+    QTest::newRow("negative reference, rise") << Variant(150) << Variant(-100) << "2.5";
+    QTest::newRow("negative reference, fall") << Variant(-150) << Variant(-100) << "-0.5";
+    // -2/3 = -0.6666666... and 1/3 = 0.3333333...
+    QTest::newRow("two thirds down") << Variant(1) << Variant(3) << "-0.666667";
+    QTest::newRow("one third up") << Variant(4) << Variant(3) << "0.333333";
+    // 1/128 = 0.0078125 exactly: the half at the 7th decimal goes away from zero.
+    QTest::newRow("half up at 6th decimal") << Variant(129) << Variant(128) << "0.007813";
+    QTest::newRow("half down at 6th decimal") << Variant(127) << Variant(128) << "-0.007813";
+    // 1/2^20 = 0.00000095367...: rounds to 0.000001; 1/2^21 = 0.00000047... rounds to 0.
+    QTest::newRow("tiny change rounds up") << Variant(1048577) << Variant(1048576) << "0.000001";
+    QTest::newRow("tinier change rounds to 0") << Variant(2097153) << Variant(2097152) << "0";
+    QTest::newRow("decimal amounts")
+        << Variant(Decimal::parse(u"1000.50")) << Variant(Decimal::parse(u"800.40")) << "0.25";
+}
+
+void TestBudgetObject::deltaPercIsAFractionOfTheReference() {
+    QFETCH(Variant, value);
+    QFETCH(Variant, reference);
+    QFETCH(QString, expected);
+    const Variant result = BudgetObject::DeltaPerc(value, reference);
+    QCOMPARE(shown(result), expected);
+    if (!result.isNull())
+        QVERIFY(result.toDecimal()->scale() <= 6);
+}
+
+void TestBudgetObject::deltaRefusesTextThatIsNotANumber() {
+    // A text that is not an amount is a fault of the caller, not a zero.
+    QVERIFY_THROWS_EXCEPTION(DecimalError, BudgetObject::Delta(Variant("abc"), Variant(1)));
+    QVERIFY_THROWS_EXCEPTION(DecimalError, BudgetObject::DeltaPerc(Variant(1), Variant("x")));
+}
+
+void TestBudgetObject::numeroPeriodiFollowsThePeriodicity_data() {
+    QTest::addColumn<int>("periodicity");
+    QTest::addColumn<int>("periods");
+    QTest::newRow("monthly") << 0 << 12;
+    QTest::newRow("two-monthly") << 1 << 6;
+    QTest::newRow("quarterly") << 2 << 4;
+    QTest::newRow("four-monthly") << 3 << 3;
+    QTest::newRow("half-yearly") << 4 << 2;
+    QTest::newRow("yearly") << 5 << 1;
+    QTest::newRow("below the codes") << -1 << 0;
+    QTest::newRow("above the codes") << 6 << 0;
+}
+
+void TestBudgetObject::numeroPeriodiFollowsThePeriodicity() {
+    QFETCH(int, periodicity);
+    QFETCH(int, periods);
+    QCOMPARE(int(BudgetObject::NumeroPeriodi(periodicity)), periods);
+}
+
+void TestBudgetObject::calendarPeriodTexts_data() {
+    QTest::addColumn<int>("periodicity");
+    QTest::addColumn<int>("period");
+    QTest::addColumn<Variant>("year");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("January") << 0 << 1 << Variant(2026) << "Gennaio 2026";
+    QTest::newRow("September") << 0 << 9 << Variant(2026) << "Settembre 2026";
+    QTest::newRow("December") << 0 << 12 << Variant(2026) << "Dicembre 2026";
+    QTest::newRow("first two months") << 1 << 1 << Variant(2026) << "1° Bimestre 2026";
+    QTest::newRow("sixth two months") << 1 << 6 << Variant(2026) << "6° Bimestre 2026";
+    QTest::newRow("second quarter") << 2 << 2 << Variant(2026) << "2° Trimestre 2026";
+    QTest::newRow("first four months") << 3 << 1 << Variant(2026) << "1° Quadrimestre 2026";
+    QTest::newRow("second half") << 4 << 2 << Variant(2026) << "2° Semestre 2026";
+    QTest::newRow("year") << 5 << 1 << Variant(2026) << "Anno 2026";
+    QTest::newRow("year as text") << 0 << 3 << Variant("2025") << "Marzo 2025";
+    QTest::newRow("period 13 of 12") << 0 << 13 << Variant(2026) << "";
+    QTest::newRow("period 0") << 2 << 0 << Variant(2026) << "";
+    QTest::newRow("fifth quarter") << 2 << 5 << Variant(2026) << "";
+    QTest::newRow("unknown periodicity") << 7 << 1 << Variant(2026) << "";
+    QTest::newRow("year Null") << 0 << 1 << Variant::null() << "";
+}
+
+void TestBudgetObject::calendarPeriodTexts() {
+    // Calendar periods need no database: January is always the first month.
+    QFETCH(int, periodicity);
+    QFETCH(int, period);
+    QFETCH(Variant, year);
+    QFETCH(QString, text);
+    const BudgetObject budget;
+    QCOMPARE(budget.DescrizionePeriodo(1, periodicity, BudgetObject::PeriodoSolare,
+                                       std::int16_t(period), year, Variant(0)),
+             text);
+}
+
+void TestBudgetObject::fiscalPeriodsStartWithTheFinancialYear_data() {
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<int>("company");
+    QTest::addColumn<int>("periodicity");
+    QTest::addColumn<int>("period");
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("progressive");
+    QTest::addColumn<QString>("text");
+
+    struct Case {
+        const char* name;
+        int company, periodicity, period, year, progressive;
+        const char* text;
+    };
+    // Company 1: 2026/0 runs July 2026 to June 2027, 2026/1 April 2026 to March 2027,
+    // 2027/0 has no start date; company 2: 2026/0 starts in October.
+    const Case cases[] = {
+        {"first month is July", 1, 0, 1, 2026, 0, "Luglio 2026"},
+        {"sixth month is December", 1, 0, 6, 2026, 0, "Dicembre 2026"},
+        {"seventh month is next January", 1, 0, 7, 2026, 0, "Gennaio 2027"},
+        {"last month is next June", 1, 0, 12, 2026, 0, "Giugno 2027"},
+        {"progressive 1 starts in April", 1, 0, 10, 2026, 1, "Gennaio 2027"},
+        {"other company starts in October", 2, 0, 4, 2026, 0, "Gennaio 2027"},
+        {"numbered periods keep the financial year", 1, 2, 3, 2026, 0, "3° Trimestre 2026"},
+        {"yearly", 1, 5, 1, 2026, 0, "Anno 2026"},
+        {"year without start date reads as calendar", 1, 0, 2, 2027, 0, "Febbraio 2027"},
+        {"year not in the table reads as calendar", 1, 0, 1, 2030, 0, "Gennaio 2030"},
+    };
+    for (const QString& engine : test::engines()) {
+        for (const Case& c : cases) {
+            QTest::addRow("%s: %s", qPrintable(engine), c.name)
+                << engine << c.company << c.periodicity << c.period << c.year << c.progressive
+                << QString::fromUtf8(c.text);
+        }
+    }
+}
+
+void TestBudgetObject::fiscalPeriodsStartWithTheFinancialYear() {
+    // With the fiscal indicator the first period is the first month of the financial year.
+    QFETCH(QString, engine);
+    QFETCH(int, company);
+    QFETCH(int, periodicity);
+    QFETCH(int, period);
+    QFETCH(int, year);
+    QFETCH(int, progressive);
+    QFETCH(QString, text);
+
+    test::TestDatabase database(engine);
+    QVERIFY2(database.isValid(), qPrintable(database.errorText()));
+    Connection connection;
+    connection.Open(database.connectionString());
+    createCompany(connection);
+    const BudgetObject budget(&connection, database.connectionString(), 5, company);
+
+    QCOMPARE(budget.DescrizionePeriodo(company, periodicity, BudgetObject::PeriodoFiscale,
+                                       std::int16_t(period), Variant(year), Variant(progressive)),
+             text);
+}
+
+void TestBudgetObject::subtypePropertiesComeFromTheSubtypeTable() {
+    // Each property of a subtype as stored, and Nulls as the contract wants them.
+    QFETCH(QString, engine);
+    test::TestDatabase database(engine);
+    QVERIFY2(database.isValid(), qPrintable(database.errorText()));
+    Connection connection;
+    connection.Open(database.connectionString());
+    createCompany(connection);
+    BudgetObject budget(&connection, database.connectionString(), 5, 1);
+    const QString ann = QStringLiteral("ANN");
+
+    QVERIFY(budget.EsisteSottotipo(5, ann));
+    QVERIFY(budget.GestioneSede(5, ann));
+    QCOMPARE(budget.PeriodoSolareFiscale(5, ann), 1);
+    QCOMPARE(budget.Periodicita(5, ann), 2);
+    QCOMPARE(budget.NumeroForecast(5, ann), 3);
+    QCOMPARE(int(budget.MultiAttivita(5, ann)), 2);
+    QCOMPARE(budget.TipoPdc(5, ann), 3);
+    QCOMPARE(budget.CodicePdc(5, ann).toString(), QStringLiteral("PDC1"));
+    QVERIFY(budget.GestioneStruttura(5, ann));
+    QCOMPARE(budget.CodiceStruttura(5, ann).toString(), QStringLiteral("STR9"));
+
+    // Same code under budget kind 4: its own row.
+    QVERIFY(!budget.GestioneSede(4, ann));
+    QCOMPARE(budget.Periodicita(4, ann), 4);
+    QCOMPARE(budget.NumeroForecast(4, ann), 9);
+    QCOMPARE(budget.TipoPdc(4, ann), 2);
+    QVERIFY(budget.CodicePdc(4, ann).isNull());
+
+    const QString min = QStringLiteral("MIN");
+    QVERIFY(!budget.GestioneSede(5, min));
+    QCOMPARE(budget.Periodicita(5, min), 0);
+    QVERIFY(budget.CodicePdc(5, min).isNull());
+    QVERIFY(!budget.GestioneStruttura(5, min));
+    QVERIFY(budget.CodiceStruttura(5, min).isNull());
+}
+
+void TestBudgetObject::unknownSubtypeIsAnError() {
+    // A subtype that is not in the table is a fault the form's error handler reports.
+    QFETCH(QString, engine);
+    test::TestDatabase database(engine);
+    QVERIFY2(database.isValid(), qPrintable(database.errorText()));
+    Connection connection;
+    connection.Open(database.connectionString());
+    createCompany(connection);
+    const BudgetObject budget(&connection, database.connectionString(), 5, 1);
+
+    QVERIFY(!budget.EsisteSottotipo(5, QStringLiteral("XYZ")));
+    QVERIFY(!budget.EsisteSottotipo(3, QStringLiteral("ANN")));
+    QVERIFY(!budget.EsisteSottotipo(5, QStringLiteral("AN'N")));
+    QVERIFY_THROWS_EXCEPTION(BudgetObjectError, budget.TipoPdc(5, QStringLiteral("XYZ")));
+    QVERIFY_THROWS_EXCEPTION(BudgetObjectError, BudgetObject().TipoPdc(5, QStringLiteral("ANN")));
+}
+
+void TestBudgetObject::descriptionsOfTheCodes() {
+    // Known codes have a label text, others Null (the form then shows nothing).
+    QCOMPARE(BudgetObject::DesPeriodicita(2).toString(), QStringLiteral("Trimestrale"));
+    QCOMPARE(BudgetObject::DesPeriodicita(5).toString(), QStringLiteral("Annuale"));
+    QVERIFY(BudgetObject::DesPeriodicita(6).isNull());
+    QCOMPARE(BudgetObject::DesPeriodoSolareFiscale(1).toString(),
+             QStringLiteral("Periodo fiscale"));
+    QVERIFY(BudgetObject::DesPeriodoSolareFiscale(2).isNull());
+    QCOMPARE(BudgetObject::DesTipoPdc(2).toString(), QStringLiteral("Schema di bilancio CEE"));
+    QVERIFY(BudgetObject::DesTipoPdc(0).isNull());
+    QVERIFY(BudgetObject::DesTipoPdc(4).isNull());
+    QVERIFY(!BudgetObject::DesMultiAttivita(1).isNull());
+    QVERIFY(BudgetObject::DesMultiAttivita(3).isNull());
+}
+
+QTEST_GUILESS_MAIN(TestBudgetObject)
+#include "test_budget_object.moc"

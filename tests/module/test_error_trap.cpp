@@ -1,0 +1,254 @@
+#include "data/connection.h"
+#include "module/error_trap.h"
+#include "module/form_state.h"
+#include "module/host_global.h"
+#include "module/host_log.h"
+#include "module/message_service.h"
+#include "support/test_databases.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <stdexcept>
+
+using namespace bdg;
+
+namespace {
+
+/// A procedure of three statements whose second fails `failures` times before it works;
+/// the trace lists the statements that completed.
+struct ThreeSteps {
+    int failures = 0;
+    QStringList trace;
+
+    bool run(ErrorTrap& trap) {
+        if (!trap([&] { trace << "1"; }))
+            return false;
+        if (!trap([&] {
+                if (failures > 0) {
+                    --failures;
+                    throw std::runtime_error("divisione per zero");
+                }
+                trace << "2";
+            }))
+            return false;
+        if (!trap([&] { trace << "3"; }))
+            return false;
+        return true;
+    }
+};
+
+QString readAll(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
+} // namespace
+
+class TestErrorTrap : public QObject {
+    Q_OBJECT
+
+private slots:
+    void answerDecidesHowTheProcedureGoesOn_data();
+    void answerDecidesHowTheProcedureGoesOn();
+    void errorDialogCarriesProcedureCaptionAndButtons();
+    void withoutLogTheUserIsToldAndTheProcedureIsLeft();
+    void withoutAnyServiceTheProcedureIsStillLeft();
+    void databaseErrorsOfTheConnectionAreLogged_data() { test::addEngineRows(); }
+    void databaseErrorsOfTheConnectionAreLogged();
+    void trapTakesItsServicesFromTheFormState();
+    void consoleAnswersAbortAndPrintsTheError();
+    void defaultAnswerIsThePreselectedButton_data();
+    void defaultAnswerIsThePreselectedButton();
+
+private:
+    QTemporaryDir m_folder;
+};
+
+void TestErrorTrap::answerDecidesHowTheProcedureGoesOn_data() {
+    QTest::addColumn<QList<int>>("answers");
+    QTest::addColumn<int>("failures");
+    QTest::addColumn<QString>("trace");
+    QTest::addColumn<bool>("left");
+    QTest::addColumn<int>("dialogs");
+    QTest::addColumn<bool>("result");
+
+    QTest::newRow("no error") << QList<int>{} << 0 << "1,2,3" << false << 0 << true;
+    QTest::newRow("abort leaves") << QList<int>{3} << 1 << "1" << true << 1 << false;
+    QTest::newRow("retry runs the step again")
+        << QList<int>{4} << 1 << "1,2,3" << false << 1 << true;
+    QTest::newRow("retry twice") << QList<int>{4, 4} << 2 << "1,2,3" << false << 2 << true;
+    QTest::newRow("retry then abort") << QList<int>{4, 3} << 5 << "1" << true << 2 << false;
+    QTest::newRow("ignore goes on") << QList<int>{5} << 5 << "1,3" << false << 1 << true;
+    QTest::newRow("unknown answer leaves") << QList<int>{7} << 1 << "1" << true << 1 << false;
+    QTest::newRow("no scripted answer aborts") << QList<int>{} << 1 << "1" << true << 1 << false;
+}
+
+void TestErrorTrap::answerDecidesHowTheProcedureGoesOn() {
+    // The second of three statements fails; the user's answers decide what runs next.
+    QFETCH(QList<int>, answers);
+    QFETCH(int, failures);
+    QFETCH(QString, trace);
+    QFETCH(bool, left);
+    QFETCH(int, dialogs);
+    QFETCH(bool, result);
+
+    RecordingMessageService messages;
+    for (const int answer : answers)
+        messages.queueAnswer(answer);
+    HostGlobal global(&messages, nullptr, QString());
+    HostLog log(&global, m_folder.filePath(QStringLiteral("answers.log")));
+    ErrorTrap trap(&log, nullptr, &global, QStringLiteral("BdgIntRic_Elabora"));
+    ThreeSteps steps;
+    steps.failures = failures;
+
+    QCOMPARE(steps.run(trap), result);
+    QCOMPARE(steps.trace.join(QLatin1Char(',')), trace);
+    QCOMPARE(trap.left(), left);
+    QCOMPARE(trap.errorCount(), dialogs);
+    QCOMPARE(messages.errors().size(), dialogs);
+    QVERIFY(messages.plainMessages().isEmpty());
+    // Once left, the trap runs nothing more.
+    bool ranAfterwards = false;
+    trap([&] { ranAfterwards = true; });
+    QCOMPARE(ranAfterwards, !left);
+}
+
+void TestErrorTrap::errorDialogCarriesProcedureCaptionAndButtons() {
+    // The dialog names the procedure, shows the error text and the form's caption, and uses
+    // the abort/retry/ignore code 4370; the log file gets the error.
+    RecordingMessageService messages;
+    HostGlobal global(&messages, nullptr, QString());
+    global.setApplicationTitle(QStringLiteral("Gestionale"));
+    const QString path = m_folder.filePath(QStringLiteral("dialog.log"));
+    HostLog log(&global, path);
+    ErrorTrap trap(&log, nullptr, &global, QStringLiteral("TXT_SOTTOTIPO_Validate"),
+                   QStringLiteral("Budget per criterio"));
+
+    QVERIFY(!trap([] { throw std::runtime_error("sottotipo illeggibile"); }));
+
+    const QList<RecordedMessage> errors = messages.errors();
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(errors[0].procedureName, QStringLiteral("TXT_SOTTOTIPO_Validate"));
+    QCOMPARE(errors[0].text, QStringLiteral("sottotipo illeggibile"));
+    QCOMPARE(errors[0].title, QStringLiteral("Budget per criterio"));
+    QCOMPARE(errors[0].applicationTitle, QStringLiteral("Gestionale"));
+    QCOMPARE(errors[0].style, 4370);
+    const QString logged = readAll(path);
+    QVERIFY2(logged.contains(QStringLiteral("TXT_SOTTOTIPO_Validate\tsottotipo illeggibile")),
+             qPrintable(logged));
+    QVERIFY(!log.lastWriteFailed());
+}
+
+void TestErrorTrap::withoutLogTheUserIsToldAndTheProcedureIsLeft() {
+    // Before start-up there is no log: whatever would be answered, the procedure is left.
+    RecordingMessageService messages;
+    messages.queueAnswer(5); // would be "ignore" if it were asked
+    HostGlobal global(&messages, nullptr, QString());
+    ErrorTrap trap(nullptr, nullptr, &global, QStringLiteral("Form_Activate"));
+    ThreeSteps steps;
+    steps.failures = 1;
+
+    QVERIFY(!steps.run(trap));
+    QVERIFY(trap.left());
+    QCOMPARE(trap.lastAnswer(), 3);
+    QCOMPARE(steps.trace, QStringList{"1"});
+    QCOMPARE(messages.messages().size(), 1);
+    const RecordedMessage message = messages.messages().first();
+    QCOMPARE(message.kind, RecordedMessage::Kind::Message);
+    QCOMPARE(message.text, QStringLiteral("Classe Log non settata"));
+    QCOMPARE(message.style, 0);
+    QCOMPARE(message.title, QStringLiteral("Attenzione"));
+}
+
+void TestErrorTrap::withoutAnyServiceTheProcedureIsStillLeft() {
+    // No log and no global services: nobody to tell, the answer is still abort.
+    const ErrorReporter nobody;
+    QCOMPARE(VisualizzaErrore(nobody, QStringLiteral("Class_Terminate"), QStringLiteral("x")), 3);
+}
+
+void TestErrorTrap::databaseErrorsOfTheConnectionAreLogged() {
+    // A statement the database refuses: its own errors go to the log with the run-time error.
+    QFETCH(QString, engine);
+    test::TestDatabase database(engine);
+    QVERIFY2(database.isValid(), qPrintable(database.errorText()));
+    Connection connection;
+    connection.Open(database.connectionString());
+    RecordingMessageService messages;
+    HostGlobal global(&messages, &connection, QString());
+    const QString path = m_folder.filePath(engine + QStringLiteral("-db.log"));
+    HostLog log(&global, path);
+    ErrorTrap trap(&log, &connection, &global, QStringLiteral("BdgIntRic_GetRstImportiPerConto"));
+
+    QVERIFY(!trap([&] { connection.Execute(QStringLiteral("SELECT * FROM TABELLA_ASSENTE")); }));
+
+    QVERIFY(!connection.Errors().isEmpty());
+    const QString logged = readAll(path);
+    QVERIFY2(logged.contains(QStringLiteral("ERROR\tBdgIntRic_GetRstImportiPerConto")),
+             qPrintable(logged));
+    QVERIFY2(logged.contains(QStringLiteral("DBERROR\t")), qPrintable(logged));
+    QVERIFY2(logged.contains(QStringLiteral("TABELLA_ASSENTE"), Qt::CaseInsensitive),
+             qPrintable(logged));
+}
+
+void TestErrorTrap::trapTakesItsServicesFromTheFormState() {
+    // The form state's log and global services are the ones asked.
+    RecordingMessageService messages;
+    messages.queueAnswer(5);
+    HostGlobal global(&messages, nullptr, QString());
+    HostLog log(&global, m_folder.filePath(QStringLiteral("state.log")));
+    FormState state;
+    state.Gcls_Global = &global;
+    state.Gcls_Log = &log;
+    ErrorTrap trap(state, QStringLiteral("IsParametriValidi"));
+
+    QVERIFY(trap([] { throw 42; }));
+    QCOMPARE(messages.errors().size(), 1);
+    QCOMPARE(messages.errors()[0].procedureName, QStringLiteral("IsParametriValidi"));
+    QCOMPARE(messages.errors()[0].text, QStringLiteral("errore sconosciuto"));
+}
+
+void TestErrorTrap::consoleAnswersAbortAndPrintsTheError() {
+    // On the command line nobody answers: errors are abandoned and printed.
+    std::FILE* stream = std::tmpfile();
+    QVERIFY(stream != nullptr);
+    ConsoleMessageService console(stream);
+    QCOMPARE(console.ShowError(QStringLiteral("bdgintric"), QString(),
+                               QStringLiteral("BdgIntRic_Elabora"), QStringLiteral("disco pieno"),
+                               4370),
+             3);
+    QCOMPARE(console.ShowMessage(QStringLiteral("Nessun dato"), 64, QStringLiteral("Budget")), 1);
+    std::rewind(stream);
+    char buffer[512] = {};
+    const std::size_t size = std::fread(buffer, 1, sizeof buffer - 1, stream);
+    std::fclose(stream);
+    const QString printed = QString::fromUtf8(buffer, qsizetype(size));
+    QVERIFY2(printed.contains(QStringLiteral("BdgIntRic_Elabora")), qPrintable(printed));
+    QVERIFY2(printed.contains(QStringLiteral("disco pieno")), qPrintable(printed));
+    QVERIFY2(printed.contains(QStringLiteral("Budget: Nessun dato")), qPrintable(printed));
+}
+
+void TestErrorTrap::defaultAnswerIsThePreselectedButton_data() {
+    QTest::addColumn<int>("style");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("ok only") << 0 << 1;
+    QTest::newRow("information") << 64 << 1;
+    QTest::newRow("abort/retry/ignore") << 2 << 3;
+    QTest::newRow("error dialog: retry preselected") << 4370 << 4;
+    QTest::newRow("yes/no, second button") << (4 + 256) << 7;
+    QTest::newRow("yes/no/cancel, third button") << (3 + 512) << 2;
+    QTest::newRow("ok/cancel") << 1 << 1;
+}
+
+void TestErrorTrap::defaultAnswerIsThePreselectedButton() {
+    // A message nobody answers takes its preselected button.
+    QFETCH(int, style);
+    QFETCH(int, answer);
+    QCOMPARE(defaultAnswer(style), answer);
+}
+
+QTEST_GUILESS_MAIN(TestErrorTrap)
+#include "test_error_trap.moc"

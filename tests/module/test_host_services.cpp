@@ -1,0 +1,321 @@
+#include "data/connection.h"
+#include "module/company_schema.h"
+#include "module/host_global.h"
+#include "module/host_log.h"
+#include "module/message_service.h"
+#include "support/test_databases.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace bdg;
+
+namespace {
+
+/// Companies, currencies, rates and two catalogue messages of our own.
+///
+/// USD against EUR: 1.10 from 2026-01-01 (daily, multiplying), 1.20 from 2026-03-01
+/// (daily) and 1.25 (monthly average) on the same day, 1.30 from 2026-06-15 (dividing).
+/// USD against CHF: 0.90 from 2026-02-01, which a EUR company must never see.
+void createHost(Connection& connection) {
+    CompanySchema::create(connection);
+    const QStringList rows = {
+        "INSERT INTO HS01_DITTE (HS01_CODICE, HS01_RAGSOC, HS01_VALUTA_HS02, HS01_GESTIONESEDI, "
+        "HS01_LINGUA) VALUES (1, 'Rossi S.p.A.', 'EUR', 2, NULL)",
+        "INSERT INTO HS01_DITTE (HS01_CODICE, HS01_RAGSOC, HS01_VALUTA_HS02, HS01_GESTIONESEDI, "
+        "HS01_LINGUA) VALUES (2, 'Smith Ltd', NULL, 0, 'ENG')",
+        "INSERT INTO HS02_VALUTE (HS02_CODICE, HS02_DESCR, HS02_NRDECIMALI, HS02_MASCHERA) "
+        "VALUES ('EUR', 'Euro', 2, '#,##0.00')",
+        "INSERT INTO HS02_VALUTE (HS02_CODICE, HS02_DESCR, HS02_NRDECIMALI, HS02_MASCHERA) "
+        "VALUES ('XXX', NULL, NULL, NULL)",
+        "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, HS03_TIPOCAMBIO, "
+        "HS03_CAMBIO, HS03_INDCERTOINCERTO) VALUES ('USD', 'EUR', '2026-01-01', 1, 1.10, 0)",
+        "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, HS03_TIPOCAMBIO, "
+        "HS03_CAMBIO, HS03_INDCERTOINCERTO) VALUES ('USD', 'EUR', '2026-03-01', 2, 1.25, 0)",
+        "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, HS03_TIPOCAMBIO, "
+        "HS03_CAMBIO, HS03_INDCERTOINCERTO) VALUES ('USD', 'EUR', '2026-03-01', 1, 1.20, 0)",
+        "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, HS03_TIPOCAMBIO, "
+        "HS03_CAMBIO, HS03_INDCERTOINCERTO) VALUES ('USD', 'EUR', '2026-06-15', 1, 1.30, 1)",
+        "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, HS03_TIPOCAMBIO, "
+        "HS03_CAMBIO, HS03_INDCERTOINCERTO) VALUES ('USD', 'CHF', '2026-02-01', 1, 0.90, 0)",
+        "INSERT INTO HS06_MESSAGGI (HS06_NUMERO, HS06_LINGUA, HS06_TESTO) "
+        "VALUES (99901, 'ITA', 'Periodo %1 di %2')",
+        "INSERT INTO HS06_MESSAGGI (HS06_NUMERO, HS06_LINGUA, HS06_TESTO) "
+        "VALUES (99901, 'ENG', 'Period %1 of %2')",
+        "INSERT INTO HS06_MESSAGGI (HS06_NUMERO, HS06_LINGUA, HS06_TESTO) "
+        "VALUES (99902, 'ITA', 'Solo in italiano')",
+    };
+    for (const QString& row : rows)
+        connection.ExecuteNonQuery(row);
+}
+
+struct Host {
+    test::TestDatabase database;
+    Connection connection;
+    RecordingMessageService messages;
+    std::unique_ptr<HostGlobal> global;
+
+    explicit Host(const QString& engine) : database(engine) {
+        if (!database.isValid())
+            return;
+        connection.Open(database.connectionString());
+        createHost(connection);
+        global = std::make_unique<HostGlobal>(&messages, &connection, database.connectionString());
+    }
+};
+
+} // namespace
+
+class TestHostServices : public QObject {
+    Q_OBJECT
+
+private slots:
+    void companyContextComesFromTheCompanyTable_data() { test::addEngineRows(); }
+    void companyContextComesFromTheCompanyTable();
+    void currencyDataMayBeNull_data() { test::addEngineRows(); }
+    void currencyDataMayBeNull();
+    void latestRateOnOrBeforeTheDate_data();
+    void latestRateOnOrBeforeTheDate();
+    void rateRecordsetSaysWhenThereIsNoRate_data() { test::addEngineRows(); }
+    void rateRecordsetSaysWhenThereIsNoRate();
+    void messageTextsFollowTheCompanyLanguage_data();
+    void messageTextsFollowTheCompanyLanguage();
+    void numberedMessageIsShownWithItsText_data() { test::addEngineRows(); }
+    void numberedMessageIsShownWithItsText();
+    void logAppendsErrorAndDatabaseErrorLines();
+    void logWithoutGlobalAnswersAbort();
+};
+
+void TestHostServices::companyContextComesFromTheCompanyTable() {
+    // The company's settings as the form reads them at start-up.
+    QFETCH(QString, engine);
+    Host host(engine);
+    QVERIFY2(host.database.isValid(), qPrintable(host.database.errorText()));
+    HostGlobal& global = *host.global;
+    QCOMPARE(global.StringaConnessione(), host.database.connectionString());
+    QVERIFY(!global.isDittaAperta());
+
+    global.ApriDitta(1);
+    QVERIFY(global.isDittaAperta());
+    QCOMPARE(global.CodDitta(), 1);
+    QCOMPARE(global.RagioneSociale(), QStringLiteral("Rossi S.p.A."));
+    QCOMPARE(global.CodLingua(), QStringLiteral("ITA")); // Null reads as the shipped language
+    QCOMPARE(global.CodValutaGestione().toString(), QStringLiteral("EUR"));
+    QCOMPARE(global.GestioneSedi().toInt32().value_or(-1), 2);
+
+    global.ApriDitta(2);
+    QCOMPARE(global.CodLingua(), QStringLiteral("ENG"));
+    QVERIFY(global.CodValutaGestione().isNull());
+
+    QVERIFY_THROWS_EXCEPTION(HostError, global.ApriDitta(99));
+    QCOMPARE(global.CodDitta(), 2); // a failed opening leaves the company as it was
+}
+
+void TestHostServices::currencyDataMayBeNull() {
+    // Description, decimals and mask as stored; Nulls stay Null; an unknown code is no data.
+    QFETCH(QString, engine);
+    Host host(engine);
+    QVERIFY2(host.database.isValid(), qPrintable(host.database.errorText()));
+
+    const std::optional<CurrencyData> euro = host.global->DatiValuta(QStringLiteral("EUR "));
+    QVERIFY(euro.has_value());
+    QCOMPARE(euro->Descrizione.toString(), QStringLiteral("Euro"));
+    QCOMPARE(euro->NrDecimali.toInt32().value_or(-1), 2);
+    QCOMPARE(euro->Formato.toString(), QStringLiteral("#,##0.00"));
+
+    const std::optional<CurrencyData> bare = host.global->DatiValuta(QStringLiteral("XXX"));
+    QVERIFY(bare.has_value());
+    QVERIFY(bare->Descrizione.isNull());
+    QVERIFY(bare->NrDecimali.isNull());
+    QVERIFY(bare->Formato.isNull());
+
+    QVERIFY(!host.global->DatiValuta(QStringLiteral("GBP")).has_value());
+    QVERIFY(!host.global->DatiValuta(QStringLiteral("E'R")).has_value());
+}
+
+void TestHostServices::latestRateOnOrBeforeTheDate_data() {
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QString>("rate"); ///< "" when there is none
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("dividing");
+    QTest::addColumn<QDate>("rateDate");
+
+    struct Case {
+        const char* name;
+        QDate date;
+        const char* rate;
+        int kind;
+        bool dividing;
+        QDate rateDate;
+    };
+    const Case cases[] = {
+        {"before the first rate", QDate(2025, 12, 31), "", 0, false, QDate()},
+        {"on the first rate's day", QDate(2026, 1, 1), "1.1", 1, false, QDate(2026, 1, 1)},
+        {"between rates takes the earlier", QDate(2026, 2, 28), "1.1", 1, false, QDate(2026, 1, 1)},
+        {"daily rate before the average of the same day", QDate(2026, 3, 1), "1.2", 1, false,
+         QDate(2026, 3, 1)},
+        {"day before a change", QDate(2026, 6, 14), "1.2", 1, false, QDate(2026, 3, 1)},
+        {"dividing rate", QDate(2026, 6, 15), "1.3", 1, true, QDate(2026, 6, 15)},
+        {"long after the last rate", QDate(2030, 1, 1), "1.3", 1, true, QDate(2026, 6, 15)},
+    };
+    for (const QString& engine : test::engines()) {
+        for (const Case& c : cases)
+            QTest::addRow("%s: %s", qPrintable(engine), c.name)
+                << engine << c.date << QString::fromUtf8(c.rate) << c.kind << c.dividing
+                << c.rateDate;
+    }
+}
+
+void TestHostServices::latestRateOnOrBeforeTheDate() {
+    // Rates of USD against the company's management currency (EUR).
+    QFETCH(QString, engine);
+    QFETCH(QDate, date);
+    QFETCH(QString, rate);
+    QFETCH(int, kind);
+    QFETCH(bool, dividing);
+    QFETCH(QDate, rateDate);
+    Host host(engine);
+    QVERIFY2(host.database.isValid(), qPrintable(host.database.errorText()));
+    host.global->ApriDitta(1);
+
+    const std::optional<ExchangeRate> found = host.global->Cambio(QStringLiteral("USD"), date);
+    QCOMPARE(found.has_value(), !rate.isEmpty());
+    if (!found)
+        return;
+    QCOMPARE(found->Cambio, Decimal::parse(rate));
+    QCOMPARE(found->TipoCambio, kind);
+    QCOMPARE(found->IsCertoIncerto, dividing);
+    QCOMPARE(found->DataCambio, rateDate);
+
+    const RecordsetPtr rows = host.global->GetCambio(QStringLiteral("USD"), date);
+    QCOMPARE(rows->RecordCount(), 1);
+    QCOMPARE(rows->value(u"TIPOCAMBIO").toInt32().value_or(-9), kind);
+    QCOMPARE(*rows->value(u"CAMBIO").toDecimal(), Decimal::parse(rate));
+    QCOMPARE(rows->value(u"INDCERTOINCERTO").toBool().value_or(!dividing), dividing);
+}
+
+void TestHostServices::rateRecordsetSaysWhenThereIsNoRate() {
+    // No rate: kind -1 and no value, as the currency selection expects.
+    QFETCH(QString, engine);
+    Host host(engine);
+    QVERIFY2(host.database.isValid(), qPrintable(host.database.errorText()));
+    host.global->ApriDitta(1);
+
+    for (const QString& currency : {QStringLiteral("GBP"), QStringLiteral("USD")}) {
+        const RecordsetPtr rows = host.global->GetCambio(currency, QDate(2025, 6, 1));
+        QCOMPARE(rows->RecordCount(), 1);
+        QCOMPARE(rows->value(u"TIPOCAMBIO").toInt32().value_or(0), -1);
+        QVERIFY(rows->value(u"CAMBIO").isNull());
+    }
+    // The CHF rate of 2026-02-01 belongs to another reference currency.
+    QCOMPARE(host.global->Cambio(QStringLiteral("USD"), QDate(2026, 2, 15))->Cambio,
+             Decimal::parse(u"1.1"));
+}
+
+void TestHostServices::messageTextsFollowTheCompanyLanguage_data() {
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<int>("company");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QStringList>("params");
+    QTest::addColumn<QString>("text");
+
+    struct Case {
+        const char* name;
+        int company;
+        int number;
+        QStringList params;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"Italian with parameters", 1, 99901, {"3", "12"}, "Periodo 3 di 12"},
+        {"company language", 2, 99901, {"3", "12"}, "Period 3 of 12"},
+        {"falls back to Italian", 2, 99902, {}, "Solo in italiano"},
+        {"missing parameter stays", 1, 99901, {"3"}, "Periodo 3 di %2"},
+        {"parameter text is not scanned", 1, 99901, {"%2", "x"}, "Periodo %2 di x"},
+        {"unknown number is named", 1, 99999, {}, "Messaggio n. 99999 non presente nel catalogo"},
+    };
+    for (const QString& engine : test::engines()) {
+        for (const Case& c : cases)
+            QTest::addRow("%s: %s", qPrintable(engine), c.name)
+                << engine << c.company << c.number << c.params << QString::fromUtf8(c.text);
+    }
+}
+
+void TestHostServices::messageTextsFollowTheCompanyLanguage() {
+    // Catalogue texts in the company's language, %n replaced by the parameters.
+    QFETCH(QString, engine);
+    QFETCH(int, company);
+    QFETCH(int, number);
+    QFETCH(QStringList, params);
+    QFETCH(QString, text);
+    Host host(engine);
+    QVERIFY2(host.database.isValid(), qPrintable(host.database.errorText()));
+    host.global->ApriDitta(company);
+    QCOMPARE(host.global->GetMessageText(number, params), text);
+}
+
+void TestHostServices::numberedMessageIsShownWithItsText() {
+    // A numbered message reaches the message service as text, with its style and title.
+    QFETCH(QString, engine);
+    Host host(engine);
+    QVERIFY2(host.database.isValid(), qPrintable(host.database.errorText()));
+    host.global->ApriDitta(1);
+
+    host.global->ShowMessageNumber(99902, 64, QStringLiteral("Budget per criterio"));
+    QCOMPARE(host.messages.messages().size(), 1);
+    QCOMPARE(host.messages.messages()[0].text, QStringLiteral("Solo in italiano"));
+    QCOMPARE(host.messages.messages()[0].style, 64);
+    QCOMPARE(host.messages.messages()[0].title, QStringLiteral("Budget per criterio"));
+    // The shipped catalogue is in a new database: no number of the inquiry is missing.
+    QVERIFY(!host.global->GetMessageText(61949).startsWith(QStringLiteral("Messaggio n.")));
+}
+
+void TestHostServices::logAppendsErrorAndDatabaseErrorLines() {
+    // Each call appends; nothing written before is lost.
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("sub/folder/host.log"));
+    RecordingMessageService messages;
+    HostGlobal global(&messages, nullptr, QString());
+    HostLog log(&global, path);
+    log.LogError(QStringLiteral("primo\nerrore"), QStringLiteral("ProcA"));
+    log.LogDbErrors({{208, QStringLiteral("42S02"), QStringLiteral("tabella assente")},
+                     {0, QString(), QStringLiteral("seconda")}});
+    log.LogError(QStringLiteral("secondo"), QStringLiteral("ProcB"));
+    QVERIFY(!log.lastWriteFailed());
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines =
+        QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 4);
+    QVERIFY2(lines[0].endsWith(QStringLiteral("\tERROR\tProcA\tprimo errore")),
+             qPrintable(lines[0]));
+    QVERIFY2(lines[1].endsWith(QStringLiteral("\tDBERROR\t208\t42S02\ttabella assente")),
+             qPrintable(lines[1]));
+    QVERIFY2(lines[2].endsWith(QStringLiteral("\tDBERROR\t0\t\tseconda")), qPrintable(lines[2]));
+    QVERIFY2(lines[3].endsWith(QStringLiteral("\tERROR\tProcB\tsecondo")), qPrintable(lines[3]));
+
+    messages.queueAnswer(4);
+    QCOMPARE(
+        log.ShowError(QStringLiteral("App"), QStringLiteral("Form"), QStringLiteral("ProcB"), 4370),
+        4);
+    QCOMPARE(messages.errors()[0].text, QStringLiteral("secondo"));
+}
+
+void TestHostServices::logWithoutGlobalAnswersAbort() {
+    // A log nobody can show dialogs for, writing to a place that cannot exist.
+    QTemporaryDir folder;
+    QFile blocker(folder.filePath(QStringLiteral("file")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    HostLog log(nullptr, folder.filePath(QStringLiteral("file/host.log")));
+    log.LogError(QStringLiteral("x"), QStringLiteral("P"));
+    QVERIFY(log.lastWriteFailed());
+    QCOMPARE(log.ShowError(QString(), QString(), QStringLiteral("P"), 4370), 3);
+    QVERIFY(HostLog::defaultLogFilePath().endsWith(QStringLiteral("bdgintric.log")));
+}
+
+QTEST_GUILESS_MAIN(TestHostServices)
+#include "test_host_services.moc"

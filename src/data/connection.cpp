@@ -137,12 +137,14 @@ sqlite3* sqliteHandle(const QSqlDatabase& db) {
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 
-void initializeSqlite(sqlite3* handle) {
-    registerExactDecimalFunctions(handle);
+bool initializeSqlite(sqlite3* handle) {
+    if (!registerExactDecimalFunctions(handle))
+        return false;
     SqliteInitializers& initializers = sqliteInitializers();
     QMutexLocker lock(&initializers.mutex);
     for (const auto& initializer : initializers.list)
         initializer(handle);
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -378,11 +380,17 @@ void Connection::Private::openSqlite(const Target& target, OpenMode mode) {
     if (!db.open())
         fail(action, db.lastError());
     // SQLite reads the file lazily: a file that is not a database only shows on first read.
-    QSqlQuery probe(db);
-    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
-        fail(action, probe.lastError());
-    if (sqlite3* handle = sqliteHandle(db))
-        initializeSqlite(handle);
+    // The probe must be finished before functions are registered: SQLite refuses to replace
+    // a function (ROUND, SUM) while a statement is active.
+    {
+        QSqlQuery probe(db);
+        if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+            fail(action, probe.lastError());
+    }
+    sqlite3* handle = sqliteHandle(db);
+    if (!handle || !initializeSqlite(handle))
+        throw DatabaseError(action.toStdString() +
+                            ": cannot register the exact ROUND and SUM on the connection");
 }
 
 void Connection::Private::openPostgres(const Target& target) {
@@ -450,6 +458,10 @@ Connection::Connection() : d(std::make_unique<Private>()) {
 
 Connection::~Connection() {
     Close();
+}
+
+Connection::Engine Connection::engineOf(const QString& connectionString) {
+    return parseConnectionString(connectionString).engine;
 }
 
 void Connection::Open(const QString& connectionString, OpenMode mode) {

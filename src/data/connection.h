@@ -50,6 +50,9 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
+    /// The engine a connection string names, without opening anything.
+    static Engine engineOf(const QString& connectionString);
+
     /// Opens the database; DatabaseError with the database's text on failure.
     void Open(const QString& connectionString, OpenMode mode = OpenMode::MustExist);
     void Close();

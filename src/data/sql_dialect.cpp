@@ -195,6 +195,38 @@ void divideByReals(const QString& masked, QList<Edit>& edits) {
     }
 }
 
+/// "FROM BU66_DETBUDGET AS BU66_FORECAST INNER JOIN BU65_TESBUDGET ON ... = BU66_ID_BU65
+/// LEFT OUTER JOIN BU66_DETBUDGET AS BU66_CONS": SQL Server and PostgreSQL resolve the
+/// unqualified BU66_ID_BU65 among the tables joined so far, SQLite among all tables of the
+/// FROM clause, where the second copy makes it ambiguous. Columns are named after their
+/// table's code (BU66_...), so between the first copy and the second one such columns are
+/// qualified with the first copy's alias.
+void qualifySelfJoinedColumns(const QString& masked, QList<Edit>& edits) {
+    static const QRegularExpression first(QStringLiteral(R"(\bFROM\s+(\w+)\s+AS\s+(\w+))"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    auto matches = first.globalMatch(masked);
+    while (matches.hasNext()) {
+        const auto match = matches.next();
+        const QString table = match.captured(1);
+        const QRegularExpression second(
+            QStringLiteral(R"(\b(FROM|JOIN\s+%1\s+(AS\s+)?\w+)\b)").arg(table),
+            QRegularExpression::CaseInsensitiveOption);
+        const auto next = second.match(masked, match.capturedEnd());
+        if (!next.hasMatch() ||
+            next.captured(1).startsWith(QLatin1String("FROM"), Qt::CaseInsensitive))
+            continue;
+        const QString code = table.section(QLatin1Char('_'), 0, 0);
+        const QRegularExpression column(
+            QStringLiteral(R"((?<![\w.])%1_\w+\b(?!\s*[.(]))").arg(code),
+            QRegularExpression::CaseInsensitiveOption);
+        auto columns = column.globalMatch(masked.first(next.capturedStart()), match.capturedEnd());
+        while (columns.hasNext()) {
+            const auto found = columns.next();
+            edits.append({found.capturedStart(), 0, match.captured(2) + QLatin1Char('.')});
+        }
+    }
+}
+
 void endCommentsWithLineFeeds(const QString& masked, QList<Edit>& edits) {
     for (qsizetype pos = 1; pos < masked.size(); ++pos) {
         const bool loneReturn = masked[pos] == QLatin1Char('\r') &&
@@ -231,6 +263,7 @@ QString SqlDialect::translate(const QString& sql) const {
     dropEmptyStatements(masked, edits);
     if (m_target == Target::SQLite) {
         divideByReals(masked, edits);
+        qualifySelfJoinedColumns(masked, edits);
         endCommentsWithLineFeeds(masked, edits);
     }
     return applyEdits(sql, edits);

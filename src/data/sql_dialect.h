@@ -21,6 +21,9 @@ namespace bdg {
 /// - on SQLite, a division by an integer literal (the exchange rate typed as "2") divides
 ///   by a real literal, as SQLite would otherwise divide two integers with a truncated
 ///   result where SQL Server and PostgreSQL, working on decimal amounts, do not;
+/// - on SQLite, in "FROM T AS A ... JOIN T AS B", the unqualified columns of T named in the
+///   joins between the two copies are qualified with A: SQLite would find them ambiguous,
+///   where the other engines look only at the tables joined so far;
 /// - a line comment ended by a lone carriage return gets a line feed, since SQLite ends
 ///   comments at line feeds only and would swallow the code of the next line.
 ///

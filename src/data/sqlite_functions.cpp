@@ -4,10 +4,12 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <type_traits>
 
 namespace bdg {
@@ -162,14 +164,16 @@ std::optional<Decimal> sqliteValueToDecimal(sqlite3_value* value) {
     }
 }
 
-void registerExactDecimalFunctions(sqlite3* db) {
+bool registerExactDecimalFunctions(sqlite3* db) {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
-    sqlite3_create_function_v2(db, "ROUND", 1, flags, nullptr, exactRound, nullptr, nullptr,
-                               nullptr);
-    sqlite3_create_function_v2(db, "ROUND", 2, flags, nullptr, exactRound, nullptr, nullptr,
-                               nullptr);
-    sqlite3_create_function_v2(db, "SUM", 1, flags, nullptr, nullptr, exactSumStep, exactSumFinal,
-                               nullptr);
+    const int statuses[] = {sqlite3_create_function_v2(db, "ROUND", 1, flags, nullptr, exactRound,
+                                                       nullptr, nullptr, nullptr),
+                            sqlite3_create_function_v2(db, "ROUND", 2, flags, nullptr, exactRound,
+                                                       nullptr, nullptr, nullptr),
+                            sqlite3_create_function_v2(db, "SUM", 1, flags, nullptr, nullptr,
+                                                       exactSumStep, exactSumFinal, nullptr)};
+    return std::all_of(std::begin(statuses), std::end(statuses),
+                       [](int status) { return status == SQLITE_OK; });
 }
 
 } // namespace bdg

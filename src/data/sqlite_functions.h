@@ -19,8 +19,9 @@ namespace bdg {
 /// shortest round-trip text, so 2.675 is 2.675), round half away from zero and add
 /// exactly. A result of up to 15 significant digits is handed back as a REAL, which reads
 /// back as the same decimal; a longer one as its decimal text. SUM of integers only stays
-/// an integer (and turns decimal instead of overflowing).
-void registerExactDecimalFunctions(sqlite3* db);
+/// an integer (and turns decimal instead of overflowing). False when SQLite refused them
+/// (it does while a statement of the connection is active).
+bool registerExactDecimalFunctions(sqlite3* db);
 
 /// The value as a decimal: integers and texts exactly, REALs by their shortest round-trip
 /// text; nothing for NULL; DecimalError for a text that is not a number or a blob.

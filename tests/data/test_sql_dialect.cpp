@@ -189,6 +189,8 @@ private slots:
     void amountsBatchGivesTheSameFiguresOnEveryEngine();
     void nestedStructureQueryRunsOnEveryEngine_data();
     void nestedStructureQueryRunsOnEveryEngine();
+    void tableFunctionsApplyOnEveryEngine_data();
+    void tableFunctionsApplyOnEveryEngine();
     void profileDeleteWithoutFromRunsOnEveryEngine_data();
     void profileDeleteWithoutFromRunsOnEveryEngine();
 };
@@ -410,6 +412,51 @@ void TestSqlDialect::nestedStructureQueryRunsOnEveryEngine() {
         QCOMPARE(rows->value(u"BU20_CODICE_BU19").toString(), QStringLiteral("V11"));
         QCOMPARE(rows->value(u"BU19_DESCR").toString(), QStringLiteral("Liquidità"));
         QCOMPARE(rows->value(u"BU20_CODPADRE_BU19").toString(), QStringLiteral("V1"));
+    } catch (const std::exception& error) {
+        QFAIL(error.what());
+    }
+}
+
+void TestSqlDialect::tableFunctionsApplyOnEveryEngine_data() {
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("apply");
+    QTest::addColumn<QString>("description");
+    for (const QString& engine : bdg::test::engines()) {
+        QTest::newRow(qPrintable(engine + " general ledger"))
+            << engine
+            << " OUTER APPLY FNCG_CG24_CONTO(K.PDC, K.CONTO, 1, 'ITA ') AS CG24_TABPDC "
+               "\r\n"
+            << "CG24_TABPDC.CG24_DESCR";
+        QTest::newRow(qPrintable(engine + " reclassified chart"))
+            << engine
+            << " OUTER APPLY FNPC03_ANAGPDC_COGE(K.PDC, K.CONTO, 1 , Null) AS PC03_ANAGPDC_RICL "
+               "\r\n"
+            << "PC03_ANAGPDC_RICL.PC03_DESCR";
+    }
+}
+
+void TestSqlDialect::tableFunctionsApplyOnEveryEngine() {
+    // An account without description still gives its row: the apply is an outer one.
+    QFETCH(QString, engine);
+    QFETCH(QString, apply);
+    QFETCH(QString, description);
+    bdg::test::TestDatabase database(engine);
+    Connection connection;
+    try {
+        QVERIFY(openCompany(database, connection));
+        connection.ExecuteNonQuery(QStringLiteral(
+            "INSERT INTO PC03_ANAGPDC (PC03_DITTA_CG18, PC03_CODICE_PC01, PC03_CONTO, "
+            "PC03_DESCR) VALUES (1, 'G1', 'A1', 'Cassa')"));
+        const bdg::RecordsetPtr rows =
+            connection.Execute(lines({" SELECT K.CONTO AS CONTO, " + description + " AS CONTO_DES ",
+                                      " FROM (SELECT 'G1' AS PDC, 'A1' AS CONTO UNION ALL "
+                                      "SELECT 'G1', 'ZZ') AS K ",
+                                      apply, " ORDER BY CONTO "}));
+        QCOMPARE(rows->RecordCount(), 2);
+        QCOMPARE(valueText(*rows, "CONTO_DES"), QStringLiteral("Cassa"));
+        rows->MoveNext();
+        QCOMPARE(valueText(*rows, "CONTO"), QStringLiteral("ZZ"));
+        QCOMPARE(valueText(*rows, "CONTO_DES"), QStringLiteral("Null"));
     } catch (const std::exception& error) {
         QFAIL(error.what());
     }

@@ -1,0 +1,264 @@
+// The two amount queries run on a small company whose every amount is worked out below:
+//
+//   header 1: 01/100, 2026/1, nature 1   budget p1 10.125, p2 20.125; forecast 1 p1 50, p2 60;
+//                                        actuals p1 11
+//   header 2: 01/200, 2026/1, nature 2   budget p1 5
+//   header 3: 01/100, 2025/1, nature 1   budget p1 1000 (another year), p3 7 (outside 1..2)
+//
+// Criterion CR01 maps 01/100 to item V1 and 01/200, 01/300 to item V2. Sets: budget 2026/1,
+// then forecast 1 (code 3) 2026/1; periods 1 to 2; two decimals.
+//
+// Per account: V1/100 budget round(10.125) + round(20.125) = 10.13 + 20.13 = 30.26 (rounded
+// before the sum, not 30.25); forecast p1 replaced by actuals 11, p2 60: 71. V2/200 budget
+// -5 (nature 2), forecast none. V2/300 nothing in either set.
+// Per period: forecasts are not replaced: V1/100 p1 10.13 and 50, p2 20.13 and 60; V2/200 p1
+// -5 and nothing; 300 has no detail rows at all and no row.
+
+#include "data/connection.h"
+#include "engine/importi_query.h"
+#include "module/budget_object.h"
+#include "module/company_schema.h"
+#include "module/form_state.h"
+#include "module/host_global.h"
+#include "module/host_log.h"
+#include "module/message_service.h"
+#include "support/test_databases.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace bdg;
+
+namespace {
+
+const char* const kRows[] = {
+    "INSERT INTO HS04_SOTTOTIPI (HS04_INDTIPO_BU01, HS04_CODICE, HS04_TIPOPDC, HS04_CODICEPDC) "
+    "VALUES (5, 'SB1', 1, '01')",
+    "INSERT INTO CG24_PIANOCONTI (CG24_DITTA_CG18, CG24_GRUPPO_CG10, CG24_CONTO, CG24_DESCR) "
+    "VALUES (1, '01', '100', 'Ricavi')",
+    "INSERT INTO CG24_PIANOCONTI (CG24_DITTA_CG18, CG24_GRUPPO_CG10, CG24_CONTO, CG24_DESCR) "
+    "VALUES (1, '01', '200', 'Costi')",
+    "INSERT INTO BU50_CORRPDCVOCI (BU50_ID, BU50_CODICE_BU51, BU50_CODICE_BU19, "
+    "BU50_GRUPPO_CG10, BU50_CONTO_CG24) VALUES (1, 'CR01', 'V1', '01', '100')",
+    "INSERT INTO BU50_CORRPDCVOCI (BU50_ID, BU50_CODICE_BU51, BU50_CODICE_BU19, "
+    "BU50_GRUPPO_CG10, BU50_CONTO_CG24) VALUES (2, 'CR01', 'V2', '01', '200')",
+    "INSERT INTO BU50_CORRPDCVOCI (BU50_ID, BU50_CODICE_BU51, BU50_CODICE_BU19, "
+    "BU50_GRUPPO_CG10, BU50_CONTO_CG24) VALUES (3, 'CR01', 'V2', '01', '300')",
+    "INSERT INTO BU65_TESBUDGET (BU65_ID, BU65_INDTIPO_BU01, BU65_SOTTOTIPO_BU01, "
+    "BU65_DITTA_CG18, BU65_ANNO, BU65_PROGESER, BU65_INDNATCONTO, BU65_GRUPPO_CG10, "
+    "BU65_CONTO_CG24) VALUES (1, 5, 'SB1', 1, 2026, 1, 1, '01', '100')",
+    "INSERT INTO BU65_TESBUDGET (BU65_ID, BU65_INDTIPO_BU01, BU65_SOTTOTIPO_BU01, "
+    "BU65_DITTA_CG18, BU65_ANNO, BU65_PROGESER, BU65_INDNATCONTO, BU65_GRUPPO_CG10, "
+    "BU65_CONTO_CG24) VALUES (2, 5, 'SB1', 1, 2026, 1, 2, '01', '200')",
+    "INSERT INTO BU65_TESBUDGET (BU65_ID, BU65_INDTIPO_BU01, BU65_SOTTOTIPO_BU01, "
+    "BU65_DITTA_CG18, BU65_ANNO, BU65_PROGESER, BU65_INDNATCONTO, BU65_GRUPPO_CG10, "
+    "BU65_CONTO_CG24) VALUES (3, 5, 'SB1', 1, 2025, 1, 1, '01', '100')",
+    "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) "
+    "VALUES (1, 0, 1, 10.125)",
+    "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) "
+    "VALUES (1, 0, 2, 20.125)",
+    "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) "
+    "VALUES (1, 3, 1, 50)",
+    "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) "
+    "VALUES (1, 3, 2, 60)",
+    "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) "
+    "VALUES (1, 1, 1, 11)",
+    "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) "
+    "VALUES (2, 0, 1, 5)",
+    "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) "
+    "VALUES (3, 0, 1, 1000)",
+    "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) "
+    "VALUES (3, 0, 3, 7)",
+};
+
+struct Company {
+    explicit Company(const QString& engine) : database(engine) {
+        if (!database.isValid())
+            return;
+        connection.Open(database.connectionString());
+        CompanySchema::create(connection);
+        for (const char* row : kRows)
+            connection.ExecuteNonQuery(QString::fromUtf8(row));
+    }
+
+    FormState state() {
+        FormState result;
+        result.CodDitta = 1;
+        result.CodLingua = "ITA";
+        result.IndTipoBudget = 5;
+        result.CodSottotipo = "SB1";
+        result.CodCriterio = "CR01";
+        result.CodStrutturaBU60 = Variant::null();
+        result.PeriodoDa = 1;
+        result.PeriodoA = 2;
+        result.NrDecimali = 2;
+        result.connection = &connection;
+        result.Gcls_Global = &global;
+        result.Gcls_Log = &log;
+        result.ObjBudget = &budget;
+        result.StringaConnessione = database.connectionString();
+        result.RstConfronto = sets();
+        return result;
+    }
+
+    // Budget 2026/1 and forecast 1 2026/1, entered in the reverse order of their sequence.
+    static RecordsetPtr sets() {
+        auto rst = std::make_shared<Recordset>();
+        rst->appendField("CFR_SEQUENZA", FieldType::Integer);
+        rst->appendField("CFR_TIPODETT", FieldType::VarWChar, 15);
+        rst->appendField("CFR_ANNO", FieldType::Integer);
+        rst->appendField("CFR_PROGESER", FieldType::Integer);
+        rst->appendField("CFR_SEDE", FieldType::Integer);
+        rst->Open();
+        for (const auto& [sequence, tipo] : {std::pair{2, "3"}, std::pair{1, "0"}}) {
+            rst->AddNew();
+            rst->setValue(u"CFR_SEQUENZA", sequence);
+            rst->setValue(u"CFR_TIPODETT", tipo);
+            rst->setValue(u"CFR_ANNO", 2026);
+            rst->setValue(u"CFR_PROGESER", 1);
+            rst->Update();
+        }
+        return rst;
+    }
+
+    test::TestDatabase database;
+    Connection connection;
+    RecordingMessageService messages;
+    HostGlobal global{&messages, &connection, database.connectionString()};
+    QTemporaryDir logFolder;
+    HostLog log{&global, logFolder.filePath("bdgintric.log")};
+    BudgetObject budget{&connection, database.connectionString(), 5, 1};
+};
+
+// "IMP1|IMP2" of the one row the filter leaves, amounts normalised, "-" for Null.
+QString amountsOf(Recordset& result, const QString& filter, const QStringList& fields) {
+    result.setFilter(filter);
+    if (result.RecordCount() != 1)
+        return QStringLiteral("%1 rows").arg(result.RecordCount());
+    result.MoveFirst();
+    QStringList out;
+    for (const QString& field : fields) {
+        const Variant value = result.value(field);
+        out << (value.isNullOrEmpty() ? QStringLiteral("-")
+                                      : value.toDecimal().value().normalized().toString());
+    }
+    return out.join(QLatin1Char('|'));
+}
+
+} // namespace
+
+class TestImportiQuery : public QObject {
+    Q_OBJECT
+
+private slots:
+    void perAccountReadsEverySetWithSignsRoundingAndActuals_data();
+    void perAccountReadsEverySetWithSignsRoundingAndActuals();
+    void perPeriodReadsEverySetOrderedWithoutReplacingForecasts_data();
+    void perPeriodReadsEverySetOrderedWithoutReplacingForecasts();
+    void noRowGivesNullWithoutAMessage_data();
+    void noRowGivesNullWithoutAMessage();
+    void badValueIsReportedUnderTheProcedureName_data();
+    void badValueIsReportedUnderTheProcedureName();
+};
+
+void TestImportiQuery::perAccountReadsEverySetWithSignsRoundingAndActuals_data() {
+    test::addEngineRows();
+}
+
+void TestImportiQuery::perAccountReadsEverySetWithSignsRoundingAndActuals() {
+    // Scenario: the worked company above, per account.
+    QFETCH(QString, engine);
+    Company company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state();
+    const int executions = ImportiQueryTimer::executions();
+    const RecordsetPtr result = BdgIntRic_GetRstImportiPerConto(state, *state.RstConfronto);
+    QVERIFY2(result, qPrintable(company.log.lastErrorText()));
+    QCOMPARE(ImportiQueryTimer::executions(), executions + 1);
+    QCOMPARE(state.IndTipoPdc, 1);
+    QCOMPARE(state.CodPdc.toString(), QStringLiteral("01"));
+    QVERIFY(state.RstConfronto->Eof());
+    QCOMPARE(result->RecordCount(), 3);
+    const QStringList imp = {"IMP1", "IMP2"};
+    QCOMPARE(amountsOf(*result, "VOCE = 'V1' AND CONTO = '100'", imp), QStringLiteral("30.26|71"));
+    QCOMPARE(amountsOf(*result, "VOCE = 'V2' AND CONTO = '200'", imp), QStringLiteral("-5|-"));
+    QCOMPARE(amountsOf(*result, "VOCE = 'V2' AND CONTO = '300'", imp), QStringLiteral("-|-"));
+    result->setFilter("CONTO = '100'");
+    QCOMPARE(result->value(u"CONTO_DES").toString(), QStringLiteral("Ricavi"));
+    QCOMPARE(result->value(u"PDC").toString(), QStringLiteral("01"));
+}
+
+void TestImportiQuery::perPeriodReadsEverySetOrderedWithoutReplacingForecasts_data() {
+    test::addEngineRows();
+}
+
+void TestImportiQuery::perPeriodReadsEverySetOrderedWithoutReplacingForecasts() {
+    // Scenario: the worked company above, per account and period.
+    QFETCH(QString, engine);
+    Company company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state();
+    const RecordsetPtr result = BdgIntRic_GetRstImportiPerContoPeriodo(state, *state.RstConfronto);
+    QVERIFY2(result, qPrintable(company.log.lastErrorText()));
+    QStringList rows;
+    for (result->MoveFirst(); !result->Eof(); result->MoveNext()) {
+        QStringList row;
+        for (const char* field :
+             {"VOCE", "CONTO", "PERIODO", "IMP1", "IMP2", "DELTA_IMP2", "DELTA_PERC2"}) {
+            const Variant value = result->value(QString::fromLatin1(field));
+            row << (value.isNullOrEmpty() ? QStringLiteral("-")
+                    : value.isNumeric()   ? value.toDecimal()->normalized().toString()
+                                          : value.toString());
+        }
+        rows << row.join(QLatin1Char('|'));
+    }
+    QCOMPARE(rows,
+             QStringList({"V1|100|1|10.13|50|-|-", "V1|100|2|20.13|60|-|-", "V2|200|1|-5|-|-|-"}));
+}
+
+void TestImportiQuery::noRowGivesNullWithoutAMessage_data() {
+    test::addEngineRows();
+}
+
+void TestImportiQuery::noRowGivesNullWithoutAMessage() {
+    // Scenario: a criterion without mappings: both queries answer null, nobody is asked.
+    QFETCH(QString, engine);
+    Company company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state();
+    state.CodCriterio = "NONE";
+    QVERIFY(!BdgIntRic_GetRstImportiPerConto(state, *state.RstConfronto));
+    QVERIFY(!BdgIntRic_GetRstImportiPerContoPeriodo(state, *state.RstConfronto));
+    QVERIFY(company.messages.messages().isEmpty());
+}
+
+void TestImportiQuery::badValueIsReportedUnderTheProcedureName_data() {
+    QTest::addColumn<bool>("perPeriod");
+    QTest::addColumn<QString>("procedure");
+    QTest::newRow("per account") << false << "BdgIntRic_GetRstImportiPerConto";
+    QTest::newRow("per period") << true << "BdgIntRic_GetRstImportiPerContoPeriodo";
+}
+
+void TestImportiQuery::badValueIsReportedUnderTheProcedureName() {
+    // Scenario: a first period that is not a number; the user aborts; nothing is run.
+    QFETCH(bool, perPeriod);
+    QFETCH(QString, procedure);
+    Company company(QString::fromLatin1(test::SQLiteEngine));
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state();
+    state.PeriodoDa = "gennaio";
+    company.messages.queueAnswer(MessageAnswer::Abort);
+    const int executions = ImportiQueryTimer::executions();
+    const RecordsetPtr result =
+        perPeriod ? BdgIntRic_GetRstImportiPerContoPeriodo(state, *state.RstConfronto)
+                  : BdgIntRic_GetRstImportiPerConto(state, *state.RstConfronto);
+    QVERIFY(!result);
+    QCOMPARE(ImportiQueryTimer::executions(), executions);
+    const QList<RecordedMessage> errors = company.messages.errors();
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(errors[0].procedureName, procedure);
+    QVERIFY2(errors[0].text.contains("gennaio"), qPrintable(errors[0].text));
+}
+
+QTEST_GUILESS_MAIN(TestImportiQuery)
+#include "test_importi_query.moc"

@@ -1,0 +1,281 @@
+#include "compare/column_arrays.h"
+#include "compare/rst_confronto.h"
+#include "data/connection.h"
+#include "module/company_schema.h"
+#include "module/form_state.h"
+#include "module/host_global.h"
+#include "module/message_catalogue.h"
+#include "module/message_service.h"
+#include "support/test_databases.h"
+
+#include <QDate>
+#include <QTest>
+
+using namespace bdg;
+
+namespace {
+
+QString shipped(int number) {
+    return MessageCatalogue::text(number).value_or(QString());
+}
+
+QStringList texts(const std::vector<Variant>& values) {
+    QStringList out;
+    for (const Variant& value : values)
+        out << value.toString();
+    return out;
+}
+
+// Sites come grouped, in no promised order.
+QStringList sorted(QStringList values) {
+    values.sort();
+    return values;
+}
+
+QStringList texts(const std::vector<QString>& values) {
+    return QStringList(values.begin(), values.end());
+}
+
+// Labels as a subtype with twelve forecasts offers them, written out by hand.
+void setTwelveForecastLabels(FormState& state) {
+    const QStringList labels = {"Bdg", "Con", "Fo1", "Fo2", "Fo3", "Fo4", "Fo5",
+                                "Fo6", "Fo7", "Fo8", "Fo9", "F10", "F11", "F12"};
+    const QList<int> codes = {0, 1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+    state.ArrTipoDettaglioBreve[0].clear();
+    state.ArrTipoDettaglioBreve[1].clear();
+    for (int entry = 0; entry < labels.size(); ++entry) {
+        state.ArrTipoDettaglioBreve[0].push_back(codes[entry]);
+        state.ArrTipoDettaglioBreve[1].push_back(labels[entry]);
+    }
+}
+
+void addSet(FormState& state, int sequence, const Variant& tipo, const Variant& anno) {
+    Recordset& rst = *state.RstConfronto;
+    rst.AddNew();
+    rst.setValue(u"CFR_SEQUENZA", sequence);
+    rst.setValue(u"CFR_TIPODETT", tipo);
+    rst.setValue(u"CFR_ANNO", anno);
+    rst.Update();
+}
+
+// A company database with the host's catalogue, financial years and sites of companies
+// 1 and 2, and a group of this year in which company 1 is the main company of 1 and 2.
+struct Company {
+    explicit Company(const QString& engine) : database(engine) {
+        if (!database.isValid())
+            return;
+        connection.Open(database.connectionString());
+        CompanySchema::create(connection);
+        const int year = QDate::currentDate().year();
+        for (const char* row :
+             {"1, 2024, 1", "1, 2025, 1", "1, 2025, 2", "1, 2026, 1", "2, 2019, 3"}) {
+            connection.ExecuteNonQuery(
+                "INSERT INTO CG19_ANADITTAESER (CG19_DITTA_CG18, CG19_ANNO, CG19_PROGESER) "
+                "VALUES (" +
+                QString::fromLatin1(row) + ")");
+        }
+        for (const char* row : {"1, 3", "1, 1", "2, 7", "2, 3"}) {
+            connection.ExecuteNonQuery(
+                "INSERT INTO CG31_ANADITTASEDI (CG31_DITTA_CG18, CG31_CODICE) VALUES (" +
+                QString::fromLatin1(row) + ")");
+        }
+        for (const QString& row :
+             {QStringLiteral("'G1', %1, 1, 0"), QStringLiteral("'G1', %1, 2, 1")}) {
+            connection.ExecuteNonQuery("INSERT INTO HS05_AZIENDECOLL (HS05_GRUPPO, HS05_ANNO, "
+                                       "HS05_DITTA_HS01, HS05_INDPRINCIPALE) VALUES (" +
+                                       row.arg(year) + ")");
+        }
+    }
+
+    FormState state(int codDitta) {
+        FormState result;
+        result.CodDitta = codDitta;
+        result.connection = &connection;
+        result.Gcls_Global = &global;
+        result.StringaConnessione = database.connectionString();
+        return result;
+    }
+
+    test::TestDatabase database;
+    Connection connection;
+    RecordingMessageService messages;
+    HostGlobal global{&messages, &connection, database.connectionString()};
+};
+
+} // namespace
+
+class TestColumnArrays : public QObject {
+    Q_OBJECT
+
+private slots:
+    void kindsOfFiguresAreBudgetActualsAndForecasts_data();
+    void kindsOfFiguresAreBudgetActualsAndForecasts();
+    void captionsNameKindAndYear_data();
+    void captionsNameKindAndYear();
+    void captionOfAKindTheSubtypeDoesNotOfferIsRefused();
+    void valueListsComeFromYearsAndSites_data();
+    void valueListsComeFromYearsAndSites();
+    void companyWithoutYearsOrSitesGetsDefaults_data();
+    void companyWithoutYearsOrSitesGetsDefaults();
+    void multiActivityOffersTheSitesOfTheGroup_data();
+    void multiActivityOffersTheSitesOfTheGroup();
+};
+
+void TestColumnArrays::kindsOfFiguresAreBudgetActualsAndForecasts_data() {
+    QTest::addColumn<int>("forecasts");
+    QTest::addColumn<QStringList>("codes");
+    QTest::addColumn<QStringList>("labels"); // after the two first kinds
+
+    QTest::newRow("no forecast") << 0 << QStringList{"0", "1"} << QStringList{};
+    QTest::newRow("two forecasts")
+        << 2 << QStringList{"0", "1", "3", "4"} << QStringList{"Fo1", "Fo2"};
+    QTest::newRow("twelve forecasts")
+        << 12
+        << QStringList{"0", "1", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14"}
+        << QStringList{"Fo1", "Fo2", "Fo3", "Fo4", "Fo5", "Fo6",
+                       "Fo7", "Fo8", "Fo9", "F10", "F11", "F12"};
+}
+
+void TestColumnArrays::kindsOfFiguresAreBudgetActualsAndForecasts() {
+    // Scenario: code 2 is never offered; forecast f has code f + 2 and the catalogue's
+    // forecast text followed by its number.
+    QFETCH(int, forecasts);
+    QFETCH(QStringList, codes);
+    QFETCH(QStringList, labels);
+    Company company(QString::fromLatin1(test::SQLiteEngine));
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state(1);
+    state.NrForecast = forecasts;
+    QVERIFY(PopolaArray(state));
+
+    QCOMPARE(texts(state.ArrTipoDettaglio[0]), codes);
+    QCOMPARE(texts(state.ArrTipoDettaglioBreve[0]), codes);
+    QStringList expectedTexts = {shipped(Msg::Budget), shipped(Msg::Consuntivo)};
+    for (int forecast = 1; forecast <= forecasts; ++forecast)
+        expectedTexts << shipped(Msg::Forecast) + " " + QString::number(forecast);
+    QCOMPARE(texts(state.ArrTipoDettaglio[1]), expectedTexts);
+    const QStringList expectedLabels =
+        QStringList{shipped(Msg::BudgetBreve), shipped(Msg::Consuntivo).left(3)} + labels;
+    QCOMPARE(texts(state.ArrTipoDettaglioBreve[1]), expectedLabels);
+}
+
+void TestColumnArrays::captionsNameKindAndYear_data() {
+    QTest::addColumn<QList<int>>("sequences");
+    QTest::addColumn<QStringList>("tipi");
+    QTest::addColumn<QStringList>("anni"); // "" stands for Null
+    QTest::addColumn<QStringList>("amount");
+    QTest::addColumn<QStringList>("delta");
+    QTest::addColumn<QStringList>("percent");
+
+    QTest::newRow("budget then actuals")
+        << QList<int>{1, 2} << QStringList{"0", "1"} << QStringList{"2026", "2026"}
+        << QStringList{"Bdg 2026", "Con 2026"} << QStringList{"D Bdg2026", "D Con2026"}
+        << QStringList{"% Bdg2026", "% Con2026"};
+    QTest::newRow("forecast 1 and 12, listed by sequence, with a gap")
+        << QList<int>{4, 1} << QStringList{"14", "3"} << QStringList{"2025", "2024"}
+        << QStringList{"Fo1 2024", "F12 2025"} << QStringList{"D Fo12024", "D F122025"}
+        << QStringList{"% Fo12024", "% F122025"};
+    QTest::newRow("Null type reads as budget, Null year as nothing")
+        << QList<int>{1} << QStringList{""} << QStringList{""} << QStringList{"Bdg "}
+        << QStringList{"D Bdg"} << QStringList{"% Bdg"};
+}
+
+void TestColumnArrays::captionsNameKindAndYear() {
+    // Scenario: one caption per set in ascending sequence, ranked 1..n.
+    QFETCH(QList<int>, sequences);
+    QFETCH(QStringList, tipi);
+    QFETCH(QStringList, anni);
+    QFETCH(QStringList, amount);
+    QFETCH(QStringList, delta);
+    QFETCH(QStringList, percent);
+    FormState state;
+    setTwelveForecastLabels(state);
+    DefinisciRstConfronto(state);
+    for (int row = 0; row < sequences.size(); ++row) {
+        addSet(state, sequences[row], tipi[row].isEmpty() ? Variant::null() : Variant(tipi[row]),
+               anni[row].isEmpty() ? Variant::null() : Variant(anni[row].toInt()));
+    }
+    QVERIFY(PopolaArrayCaptionColonne(state));
+    QStringList ranks;
+    for (int rank = 1; rank <= sequences.size(); ++rank)
+        ranks << QString::number(rank);
+    QCOMPARE(texts(state.ArrCaptionColonne[0]), ranks);
+    QCOMPARE(texts(state.ArrCaptionColonne[1]), amount);
+    QCOMPARE(texts(state.ArrCaptionColonne[2]), delta);
+    QCOMPARE(texts(state.ArrCaptionColonne[3]), percent);
+}
+
+void TestColumnArrays::captionOfAKindTheSubtypeDoesNotOfferIsRefused() {
+    // Scenario: a profile stored forecast 13 (code 15); the subtype offers twelve.
+    FormState state;
+    setTwelveForecastLabels(state);
+    state.ArrCaptionColonne[1] = {QStringLiteral("previous")};
+    DefinisciRstConfronto(state);
+    addSet(state, 1, "15", 2026);
+    QVERIFY(!PopolaArrayCaptionColonne(state));
+    QCOMPARE(texts(state.ArrCaptionColonne[1]), QStringList{"previous"});
+}
+
+void TestColumnArrays::valueListsComeFromYearsAndSites_data() {
+    test::addEngineRows();
+}
+
+void TestColumnArrays::valueListsComeFromYearsAndSites() {
+    // Scenario: company 1 has four financial years (2025 twice) and sites 3 and 1.
+    QFETCH(QString, engine);
+    Company company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state(1);
+    QVERIFY(PopolaArrayPer_QGRID_CONFRONTO(state));
+    const QStringList years = {"2026", "2025", "2025", "2024"};
+    QCOMPARE(texts(state.ArrAnni[0]), years);
+    QCOMPARE(texts(state.ArrAnni[1]), years);
+    QCOMPARE(texts(state.ArrProgEser[0]), QStringList({"1", "2"}));
+    QCOMPARE(texts(state.ArrProgEser[1]), QStringList({"1", "2"}));
+    QCOMPARE(sorted(texts(state.ArrSedi[0])), QStringList({"1", "3"}));
+    QCOMPARE(sorted(texts(state.ArrSedi[1])), QStringList({"1", "3"}));
+}
+
+void TestColumnArrays::companyWithoutYearsOrSitesGetsDefaults_data() {
+    test::addEngineRows();
+}
+
+void TestColumnArrays::companyWithoutYearsOrSitesGetsDefaults() {
+    // Scenario: company 9 has nothing: this year, progressive 0 and site 0 are offered.
+    QFETCH(QString, engine);
+    Company company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state(9);
+    QVERIFY(PopolaArrayPer_QGRID_CONFRONTO(state));
+    const QString year = QString::number(QDate::currentDate().year());
+    QCOMPARE(texts(state.ArrAnni[0]), QStringList{year});
+    QCOMPARE(texts(state.ArrAnni[1]), QStringList{year});
+    QCOMPARE(texts(state.ArrProgEser[0]), QStringList{"0"});
+    QCOMPARE(texts(state.ArrSedi[0]), QStringList{"0"});
+}
+
+void TestColumnArrays::multiActivityOffersTheSitesOfTheGroup_data() {
+    test::addEngineRows();
+}
+
+void TestColumnArrays::multiActivityOffersTheSitesOfTheGroup() {
+    // Scenario: company 1 leads this year's group of 1 and 2: sites 1, 3 and 7, site 3
+    // once although both companies have it.
+    QFETCH(QString, engine);
+    Company company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state(1);
+    state.IsMultiAttivita = true;
+    QVERIFY(PopolaArrayPer_QGRID_CONFRONTO(state));
+    QCOMPARE(sorted(texts(state.ArrSedi[0])), QStringList({"1", "3", "7"}));
+
+    // Company 2 is only a member: there is nothing to consolidate and the lists stay.
+    FormState member = company.state(2);
+    member.IsMultiAttivita = true;
+    member.ArrSedi[0] = {Variant("previous")};
+    QVERIFY(!PopolaArrayPer_QGRID_CONFRONTO(member));
+    QCOMPARE(texts(member.ArrSedi[0]), QStringList{"previous"});
+}
+
+QTEST_GUILESS_MAIN(TestColumnArrays)
+#include "test_column_arrays.moc"

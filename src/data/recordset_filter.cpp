@@ -262,7 +262,7 @@ RecordsetFilter RecordsetFilter::parse(const QString& text, const RecordsetTable
     if (trimmed.isEmpty() || trimmed == u"0") {
         return filter;
     }
-    filter.m_terms = FilterParser(text, table).parse();
+    filter.m_terms = FilterParser(trimmed, table).parse();
     return filter;
 }
 

@@ -4,6 +4,8 @@
 #include "data/sql_literal.h"
 #include "module/message_service.h"
 
+#include <QRegularExpression>
+
 namespace bdg {
 
 namespace {
@@ -67,17 +69,32 @@ HostGlobal::HostGlobal(MessageService* messages, Connection* connection,
 }
 
 int HostGlobal::ShowMessage(const QString& text, int style, const QString& title) {
+    QString shown = text;
+    static const QRegularExpression number(QStringLiteral("^\\s*(\\d{1,9})\\s*$"));
+    const QRegularExpressionMatch match = number.match(text);
+    if (match.hasMatch() && m_connection != nullptr)
+        shown = catalogueText(match.captured(1).toInt()).value_or(text);
+    if (m_messages == nullptr)
+        return defaultAnswer(style);
+    return m_messages->ShowMessage(shown, style, title);
+}
+
+int HostGlobal::ShowMessageNumber(int number, int style, const QString& title,
+                                  const QStringList& params) {
+    const QString text = GetMessageText(number, params);
     if (m_messages == nullptr)
         return defaultAnswer(style);
     return m_messages->ShowMessage(text, style, title);
 }
 
-int HostGlobal::ShowMessageNumber(int number, int style, const QString& title,
-                                  const QStringList& params) {
-    return ShowMessage(GetMessageText(number, params), style, title);
+QString HostGlobal::GetMessageText(int number, const QStringList& params) {
+    const std::optional<QString> text = catalogueText(number);
+    if (!text)
+        return QStringLiteral("Messaggio n. %1 non presente nel catalogo").arg(number);
+    return replacePlaceholders(*text, params);
 }
 
-QString HostGlobal::GetMessageText(int number, const QStringList& params) {
+std::optional<QString> HostGlobal::catalogueText(int number) {
     Connection& connection = requireConnection(m_connection, "the message catalogue");
     const QString lingua = m_ditta.CodLingua.isEmpty() ? LinguaPredefinita : m_ditta.CodLingua;
     // The company's language sorts first when it has the message; otherwise the shipped text.
@@ -92,8 +109,8 @@ QString HostGlobal::GetMessageText(int number, const QStringList& params) {
              .arg(sqlText(lingua), sqlText(LinguaPredefinita)),
          QStringLiteral(" ORDER BY ORDINE ")});
     if (rows->Eof())
-        return QStringLiteral("Messaggio n. %1 non presente nel catalogo").arg(number);
-    return replacePlaceholders(rows->value(0).toString(), params);
+        return std::nullopt;
+    return rows->value(0).toString();
 }
 
 void HostGlobal::ApriDitta(std::int32_t codDitta) {

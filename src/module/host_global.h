@@ -68,7 +68,8 @@ public:
 
     // Messages.
     MessageService* messageService() const { return m_messages; }
-    /// Shows a free text (or a message number written as text) and returns the answer.
+    /// Shows a free text and returns the answer. A text of digits only that the catalogue
+    /// holds as a message number shows that message (the host's callers pass numbers so).
     int ShowMessage(const QString& text, int style, const QString& title);
     /// Shows a catalogue message; `params` replace %1, %2, ... in its text.
     int ShowMessageNumber(int number, int style, const QString& title,
@@ -109,6 +110,9 @@ public:
     Connection* connection() const { return m_connection; }
 
 private:
+    /// The catalogue text of a number in the company's language or the shipped one.
+    std::optional<QString> catalogueText(int number);
+
     MessageService* m_messages;
     Connection* m_connection;
     QString m_connectionString;

@@ -268,6 +268,14 @@ void TestHostServices::numberedMessageIsShownWithItsText() {
     QCOMPARE(host.messages.messages()[0].text, QStringLiteral("Solo in italiano"));
     QCOMPARE(host.messages.messages()[0].style, 64);
     QCOMPARE(host.messages.messages()[0].title, QStringLiteral("Budget per criterio"));
+    // A number written as text is the catalogue's message; other texts are shown as given.
+    host.global->ShowMessage(QStringLiteral("99901"), 0, QStringLiteral("Attenzione"));
+    host.global->ShowMessage(QStringLiteral("12345"), 0, QStringLiteral("Attenzione"));
+    host.global->ShowMessage(QStringLiteral("99902 righe"), 0, QStringLiteral("Attenzione"));
+    QCOMPARE(host.messages.messages().size(), 4);
+    QCOMPARE(host.messages.messages()[1].text, QStringLiteral("Periodo %1 di %2"));
+    QCOMPARE(host.messages.messages()[2].text, QStringLiteral("12345"));
+    QCOMPARE(host.messages.messages()[3].text, QStringLiteral("99902 righe"));
     // The shipped catalogue is in a new database: no number of the inquiry is missing.
     QVERIFY(!host.global->GetMessageText(61949).startsWith(QStringLiteral("Messaggio n.")));
 }

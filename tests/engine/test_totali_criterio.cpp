@@ -1,0 +1,310 @@
+#include "data/decimal.h"
+#include "data/recordset.h"
+#include "engine/rst_criterio.h"
+#include "engine/totali_criterio.h"
+#include "module/budget_object.h"
+#include "module/form_state.h"
+#include "module/host_global.h"
+#include "module/host_log.h"
+#include "module/message_service.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace bdg;
+
+namespace {
+
+// "Null" stands for a Null amount, anything else is a decimal.
+Variant amount(const QString& text) {
+    if (text == QLatin1String("Null")) {
+        return Variant::null();
+    }
+    return Variant(Decimal::parse(text));
+}
+
+QString text(const Variant& value) {
+    if (value.isNullOrEmpty()) {
+        return QStringLiteral("Null");
+    }
+    return value.toDecimal()->normalized().toString();
+}
+
+struct Nodo {
+    int key;
+    Variant keyPadre;
+    QString voce;
+    Variant vocePadre;
+    int tipo;
+    QString record;
+    Variant livello;
+    QStringList importi;
+    QString descrizione = QString();
+};
+
+/// A run of `sets` comparison sets with an empty criterion table and a recording host.
+struct Run {
+    RecordingMessageService messages;
+    HostGlobal global{&messages, nullptr, QString()};
+    QTemporaryDir logDir;
+    HostLog log{&global, logDir.filePath(QStringLiteral("bdgintric.log"))};
+    BudgetObject budget;
+    FormState state;
+
+    explicit Run(int sets) {
+        state.NrConfronti = std::int16_t(sets);
+        state.NrDecimali = 2;
+        state.Gcls_Global = &global;
+        state.Gcls_Log = &log;
+        state.ObjBudget = &budget;
+        state.Caption = QStringLiteral("Budget riclassificato");
+        state.RstConfronto = std::make_shared<Recordset>();
+        state.RstConfronto->appendField(QStringLiteral("CFR_SEQUENZA"), FieldType::Integer);
+        state.RstConfronto->Open();
+        for (int set = 1; set <= sets; ++set) {
+            state.RstConfronto->AddNew();
+            state.RstConfronto->setValue(u"CFR_SEQUENZA", Variant(set * 10));
+            state.RstConfronto->Update();
+        }
+        state.RstCriterio = BdgIntRic_DefinisciRstCriterio(state);
+    }
+
+    void add(const Nodo& nodo) {
+        Recordset& rs = *state.RstCriterio;
+        rs.AddNew();
+        rs.setValue(u"KEY_VOCE", Variant(nodo.key));
+        rs.setValue(u"KEY_VOCEPADRE", nodo.keyPadre);
+        rs.setValue(u"VOCE", Variant(nodo.voce));
+        rs.setValue(u"VOCEPADRE", nodo.vocePadre);
+        rs.setValue(u"VOCEDES",
+                    nodo.descrizione.isNull() ? Variant(nodo.voce) : Variant(nodo.descrizione));
+        rs.setValue(u"TIPOVOCE", Variant(nodo.tipo));
+        rs.setValue(u"TIPORECORD", Variant(nodo.record));
+        rs.setValue(u"CRI_LIVELLO", nodo.livello);
+        for (int set = 1; set <= nodo.importi.size(); ++set) {
+            rs.setValue(FieldImp(set), amount(nodo.importi.at(set - 1)));
+        }
+        rs.Update();
+    }
+
+    void root() { add({0, Variant::null(), "CRIT", Variant::null(), 4, "K", Variant(0), {}}); }
+
+    void calcola(const Variant& livelloMax) {
+        BdgIntRic_RstCriterio_CalcolaTotali(state, state.RstCriterio, state.RstConfronto,
+                                            livelloMax);
+    }
+
+    Variant value(const QString& voce, const QString& field) {
+        Recordset view = state.RstCriterio->Clone();
+        view.setFilter(QStringLiteral("VOCE = '%1'").arg(voce));
+        if (view.RecordCount() != 1) {
+            qWarning("node %s found %d times", qPrintable(voce), view.RecordCount());
+            return Variant();
+        }
+        return view.value(field);
+    }
+
+    QString imp(const QString& voce, int set = 1) { return text(value(voce, FieldImp(set))); }
+
+    /// The texts of the trapped errors, one a line; empty when the procedures ran clean.
+    QString errorTexts() const {
+        QStringList texts;
+        for (const RecordedMessage& error : messages.errors()) {
+            texts << error.procedureName + QStringLiteral(": ") + error.text;
+        }
+        return texts.join(QLatin1Char('\n'));
+    }
+};
+
+} // namespace
+
+class TestTotaliCriterio : public QObject {
+    Q_OBJECT
+
+private slots:
+    void accountAmountsKeepNullApartFromZero_data();
+    void accountAmountsKeepNullApartFromZero();
+    void amountsRollUpDeepestLevelFirstAndRootStaysNull();
+    void intermediateTotalAddsPrecedingSiblingsOnly();
+    void formulaItemIsComputedAfterTheRollUp();
+    void differencesCompareEachSetWithTheOneToItsLeft();
+    void withoutItemsFormulasAndDifferencesStillRun();
+    void tableEndsWithoutFilter();
+    void filterTextDoublesQuotes();
+};
+
+void TestTotaliCriterio::accountAmountsKeepNullApartFromZero_data() {
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<QString>("item");
+
+    QTest::newRow("both Null") << "Null"
+                               << "Null"
+                               << "Null";
+    QTest::newRow("zero counts") << "0"
+                                 << "Null"
+                                 << "0";
+    QTest::newRow("Null skipped") << "Null"
+                                  << "12.5"
+                                  << "12.5";
+    QTest::newRow("signs as they come") << "-3.5"
+                                        << "1.25"
+                                        << "-2.25";
+    QTest::newRow("zero plus negative") << "0"
+                                        << "-0.01"
+                                        << "-0.01";
+}
+
+void TestTotaliCriterio::accountAmountsKeepNullApartFromZero() {
+    // One top item with two accounts: the item holds their sum, Null when neither has one,
+    // and the top item's amount goes nowhere else.
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(QString, item);
+    Run run(1);
+    run.root();
+    run.add({1, Variant(0), "A", Variant("0"), 0, "V", Variant(1), {}});
+    run.add({501, Variant(1), "C1", Variant("A"), 5, "C", Variant::null(), {first}});
+    run.add({502, Variant(1), "C2", Variant("A"), 5, "C", Variant::null(), {second}});
+    run.calcola(Variant(1));
+    QCOMPARE(run.errorTexts(), QString());
+    QCOMPARE(run.imp("A"), item);
+    QCOMPARE(run.imp("C1"), text(amount(first)));
+    QCOMPARE(run.imp("CRIT"), QStringLiteral("Null"));
+}
+
+void TestTotaliCriterio::amountsRollUpDeepestLevelFirstAndRootStaysNull() {
+    // A has children A1 (accounts 100 and Null) and A2 (account 0); B has accounts 50 and
+    // -20. Expected: A1 100, A2 0, A 100, B 30; the top level adds only into rows whose VOCE
+    // is "0", so the root keeps Null. Set 2 carries other values through the same tree.
+    Run run(2);
+    run.root();
+    run.add({1, Variant(0), "A", Variant("0"), 0, "V", Variant(1), {}});
+    run.add({2, Variant(0), "B", Variant("0"), 1, "V", Variant(1), {}});
+    run.add({11, Variant(1), "A1", Variant("A"), 0, "V", Variant(2), {}});
+    run.add({12, Variant(1), "A2", Variant("A"), 1, "V", Variant(2), {}});
+    run.add({5501, Variant(11), "C1", Variant("A1"), 5, "C", Variant::null(), {"100", "1"}});
+    run.add({5502, Variant(11), "C2", Variant("A1"), 5, "C", Variant::null(), {"Null", "2"}});
+    run.add({6001, Variant(12), "C3", Variant("A2"), 5, "C", Variant::null(), {"0", "Null"}});
+    run.add({1001, Variant(2), "C4", Variant("B"), 5, "C", Variant::null(), {"50", "Null"}});
+    run.add({1002, Variant(2), "C5", Variant("B"), 5, "C", Variant::null(), {"-20", "Null"}});
+    run.calcola(Variant(2));
+    QCOMPARE(run.errorTexts(), QString());
+
+    QCOMPARE(run.imp("A1"), QStringLiteral("100"));
+    QCOMPARE(run.imp("A2"), QStringLiteral("0"));
+    QCOMPARE(run.imp("A"), QStringLiteral("100"));
+    QCOMPARE(run.imp("B"), QStringLiteral("30"));
+    QCOMPARE(run.imp("CRIT"), QStringLiteral("Null"));
+    QCOMPARE(run.imp("A1", 2), QStringLiteral("3"));
+    QCOMPARE(run.imp("A2", 2), QStringLiteral("Null"));
+    QCOMPARE(run.imp("A", 2), QStringLiteral("3"));
+    QCOMPARE(run.imp("B", 2), QStringLiteral("Null"));
+    QCOMPARE(run.imp("CRIT", 2), QStringLiteral("Null"));
+}
+
+void TestTotaliCriterio::intermediateTotalAddsPrecedingSiblingsOnly() {
+    // Under P (keys written by hand so that an account precedes a total): T0 first sibling
+    // stays Null; X holds 10 through its account; F is a formula with an account of 4 mapped
+    // to it; CP is an account of P worth 7. T1 = X + F + CP = 21, T2 skips T1: 21 too.
+    // P = CP + X = 17 (totals and formulas never roll up); F = 4 + [X]*2 = 24.
+    Run run(1);
+    run.root();
+    run.add({1, Variant(0), "P", Variant("0"), 0, "V", Variant(1), {}});
+    run.add({201, Variant(1), "T0", Variant("P"), 2, "V", Variant(2), {}});
+    run.add({202, Variant(1), "X", Variant("P"), 0, "V", Variant(2), {}});
+    run.add({203, Variant(1), "F", Variant("P"), 3, "V", Variant(2), {}, "Doppio:[X]*2"});
+    run.add({501, Variant(1), "CP", Variant("P"), 5, "C", Variant::null(), {"7"}});
+    run.add({600, Variant(1), "T1", Variant("P"), 2, "V", Variant(2), {}});
+    run.add({700, Variant(1), "T2", Variant("P"), 2, "V", Variant(2), {}});
+    run.add({101001, Variant(202), "CX", Variant("X"), 5, "C", Variant::null(), {"10"}});
+    run.add({101501, Variant(203), "CF", Variant("F"), 5, "C", Variant::null(), {"4"}});
+    run.calcola(Variant(2));
+
+    QCOMPARE(run.imp("T0"), QStringLiteral("Null"));
+    QCOMPARE(run.imp("X"), QStringLiteral("10"));
+    QCOMPARE(run.imp("T1"), QStringLiteral("21"));
+    QCOMPARE(run.imp("T2"), QStringLiteral("21"));
+    QCOMPARE(run.imp("P"), QStringLiteral("17"));
+    QCOMPARE(run.imp("F"), QStringLiteral("24"));
+    QVERIFY(run.messages.messages().isEmpty());
+}
+
+void TestTotaliCriterio::formulaItemIsComputedAfterTheRollUp() {
+    // Margine = A - B from the rolled-up amounts (A 100 from A1, B 30), and an intermediate
+    // total among the top items (all share VOCEPADRE 0) adds A and B.
+    Run run(1);
+    run.root();
+    run.add({1, Variant(0), "A", Variant("0"), 0, "V", Variant(1), {}});
+    run.add({2, Variant(0), "B", Variant("0"), 0, "V", Variant(1), {}});
+    run.add({3, Variant(0), "T", Variant("0"), 2, "V", Variant(1), {}});
+    run.add({4, Variant(0), "M", Variant("0"), 3, "V", Variant(1), {}, "Margine:[A]-[B]"});
+    run.add({11, Variant(1), "A1", Variant("A"), 0, "V", Variant(2), {}});
+    run.add({5501, Variant(11), "C1", Variant("A1"), 5, "C", Variant::null(), {"100"}});
+    run.add({1001, Variant(2), "C2", Variant("B"), 5, "C", Variant::null(), {"30"}});
+    run.calcola(Variant(2));
+    QCOMPARE(run.imp("T"), QStringLiteral("130"));
+    QCOMPARE(run.imp("M"), QStringLiteral("70"));
+}
+
+void TestTotaliCriterio::differencesCompareEachSetWithTheOneToItsLeft() {
+    // Amounts 100, 80, Null: set 2 against set 1 gives -20 and -20 %, set 3 against set 2
+    // (not set 1) gives Null - 80 = -80 and -100 %. A difference already in the field is
+    // added to (5 - 20 = -15); a percentage already there is replaced.
+    Run run(3);
+    run.root();
+    run.add({1, Variant(0), "A", Variant("0"), 0, "V", Variant(1), {"100", "80", "Null"}});
+    run.add({2, Variant(0), "N", Variant("0"), 0, "V", Variant(1), {"Null", "Null", "Null"}});
+    {
+        Recordset view = run.state.RstCriterio->Clone();
+        view.setFilter(QStringLiteral("VOCE = 'A'"));
+        view.setValue(u"DELTA_IMP2", Variant(Decimal(5)));
+        view.setValue(u"DELTA_PERC2", Variant(Decimal(9)));
+        view.Update();
+    }
+    run.calcola(Variant(1));
+    QCOMPARE(text(run.value("A", "DELTA_IMP2")), QStringLiteral("-15"));
+    QCOMPARE(text(run.value("A", "DELTA_PERC2")), QStringLiteral("-0.2"));
+    QCOMPARE(text(run.value("A", "DELTA_IMP3")), QStringLiteral("-80"));
+    QCOMPARE(text(run.value("A", "DELTA_PERC3")), QStringLiteral("-1"));
+    QCOMPARE(text(run.value("N", "DELTA_IMP2")), QStringLiteral("Null"));
+    QCOMPARE(text(run.value("N", "DELTA_PERC3")), QStringLiteral("Null"));
+    QCOMPARE(text(run.value("CRIT", "DELTA_IMP2")), QStringLiteral("Null"));
+}
+
+void TestTotaliCriterio::withoutItemsFormulasAndDifferencesStillRun() {
+    // A criterion with no items: LivelloMax Empty skips the roll-up, the differences of the
+    // rows present are still computed.
+    Run run(2);
+    run.add({0, Variant::null(), "CRIT", Variant::null(), 4, "K", Variant(0), {"10", "15"}});
+    run.calcola(Variant());
+    QCOMPARE(text(run.value("CRIT", "DELTA_IMP2")), QStringLiteral("5"));
+    QCOMPARE(text(run.value("CRIT", "DELTA_PERC2")), QStringLiteral("0.5"));
+    QCOMPARE(run.state.ProcedureAbbandonate, 0);
+}
+
+void TestTotaliCriterio::tableEndsWithoutFilter() {
+    // Whatever the steps filtered, the caller gets every row back.
+    Run run(1);
+    run.root();
+    run.add({1, Variant(0), "A", Variant("0"), 2, "V", Variant(1), {}});
+    run.add({501, Variant(1), "C1", Variant("A"), 5, "C", Variant::null(), {"1"}});
+    run.state.RstCriterio->setFilter(QStringLiteral("TIPOVOCE = 4"));
+    run.calcola(Variant(1));
+    QCOMPARE(run.state.RstCriterio->filter(), QString());
+    QCOMPARE(run.state.RstCriterio->RecordCount(), 3);
+}
+
+void TestTotaliCriterio::filterTextDoublesQuotes() {
+    // A code with a quote is matched, not cut short.
+    QCOMPARE(FiltroTesto(QStringLiteral("L'A")), QStringLiteral("'L''A'"));
+    Run run(1);
+    run.root();
+    run.add({1, Variant(0), "L'A", Variant("0"), 0, "V", Variant(1), {}});
+    run.add({501, Variant(1), "C1", Variant("L'A"), 5, "C", Variant::null(), {"3"}});
+    run.calcola(Variant(1));
+    QCOMPARE(run.imp("L''A"), QStringLiteral("3"));
+}
+
+QTEST_GUILESS_MAIN(TestTotaliCriterio)
+#include "test_totali_criterio.moc"

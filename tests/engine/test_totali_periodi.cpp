@@ -1,0 +1,281 @@
+#include "data/decimal.h"
+#include "data/recordset.h"
+#include "engine/rst_criterio.h"
+#include "engine/rst_periodi.h"
+#include "engine/totali_periodi.h"
+#include "module/budget_object.h"
+#include "module/form_state.h"
+#include "module/host_global.h"
+#include "module/host_log.h"
+#include "module/message_service.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace bdg;
+
+namespace {
+
+Variant amount(const QString& text) {
+    if (text == QLatin1String("Null")) {
+        return Variant::null();
+    }
+    return Variant(Decimal::parse(text));
+}
+
+QString text(const Variant& value) {
+    if (value.isNullOrEmpty()) {
+        return QStringLiteral("Null");
+    }
+    return value.toDecimal()->normalized().toString();
+}
+
+/*
+ * The tree of every test, with 3 periods and 2 sets:
+ *
+ *   CRIT (root)
+ *     P   key 1, type 0
+ *       X   key 11, type 0: accounts CX (5501) and CY (5502)
+ *       T   key 12, type 2 (intermediate total after X)
+ *       Y   key 13, type 0: account CZ (6501)
+ *       F   key 14, type 3 (formula, never computed per period)
+ *
+ * Amounts per account and period come from a hand-made result of the period batch.
+ */
+struct Run {
+    RecordingMessageService messages;
+    HostGlobal global{&messages, nullptr, QString()};
+    QTemporaryDir logDir;
+    HostLog log{&global, logDir.filePath(QStringLiteral("bdgintric.log"))};
+    BudgetObject budget;
+    FormState state;
+    RecordsetPtr importi;
+
+    Run() {
+        state.NrConfronti = 2;
+        state.NrPeriodi = 3;
+        state.Gcls_Global = &global;
+        state.Gcls_Log = &log;
+        state.ObjBudget = &budget;
+        state.RstConfronto = std::make_shared<Recordset>();
+        state.RstConfronto->appendField(QStringLiteral("CFR_SEQUENZA"), FieldType::Integer);
+        state.RstConfronto->Open();
+        for (int set = 1; set <= 2; ++set) {
+            state.RstConfronto->AddNew();
+            state.RstConfronto->setValue(u"CFR_SEQUENZA", Variant(set));
+            state.RstConfronto->Update();
+        }
+        state.RstCriterio = BdgIntRic_DefinisciRstCriterio(state);
+        state.RstCriterioPeriodi = BdgIntRic_DefinisciRstCriterioPeriodi(state);
+        node(0, Variant::null(), "CRIT", Variant::null(), 4, "K", Variant(0));
+        node(1, Variant(0), "P", Variant("0"), 0, "V", Variant(1));
+        node(11, Variant(1), "X", Variant("P"), 0, "V", Variant(2));
+        node(12, Variant(1), "T", Variant("P"), 2, "V", Variant(2));
+        node(13, Variant(1), "Y", Variant("P"), 0, "V", Variant(2));
+        node(14, Variant(1), "F", Variant("P"), 3, "V", Variant(2));
+        node(5501, Variant(11), "CX", Variant("X"), 5, "C", Variant::null());
+        node(5502, Variant(11), "CY", Variant("X"), 5, "C", Variant::null());
+        node(6501, Variant(13), "CZ", Variant("Y"), 5, "C", Variant::null());
+
+        importi = std::make_shared<Recordset>();
+        importi->appendField(QStringLiteral("VOCE"), FieldType::VarWChar);
+        importi->appendField(QStringLiteral("CONTO"), FieldType::VarWChar);
+        importi->appendField(QStringLiteral("PERIODO"), FieldType::Integer);
+        AppendCampiConfronto(*importi, 2, Variant(2));
+        importi->Open();
+    }
+
+    void node(int key, const Variant& keyPadre, const QString& voce, const Variant& vocePadre,
+              int tipo, const QString& record, const Variant& livello) {
+        Recordset& rs = *state.RstCriterio;
+        rs.AddNew();
+        rs.setValue(u"KEY_VOCE", Variant(key));
+        rs.setValue(u"KEY_VOCEPADRE", keyPadre);
+        rs.setValue(u"VOCE", Variant(voce));
+        rs.setValue(u"VOCEPADRE", vocePadre);
+        rs.setValue(u"VOCEDES", Variant(voce));
+        rs.setValue(u"TIPOVOCE", Variant(tipo));
+        rs.setValue(u"TIPORECORD", Variant(record));
+        rs.setValue(u"CRI_LIVELLO", livello);
+        rs.Update();
+    }
+
+    void importo(const QString& conto, int periodo, const QString& imp1, const QString& imp2) {
+        importi->AddNew();
+        importi->setValue(u"VOCE", Variant("ANY"));
+        importi->setValue(u"CONTO", Variant(conto));
+        importi->setValue(u"PERIODO", Variant(periodo));
+        importi->setValue(u"IMP1", amount(imp1));
+        importi->setValue(u"IMP2", amount(imp2));
+        importi->Update();
+    }
+
+    void calcola() {
+        BdgIntRic_PopolaRstCriterioPeriodiDaRstCriterio(state);
+        BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(state, importi);
+        BdgIntRic_RstCriterioPeriodi_CalcolaTotali(state, state.RstCriterioPeriodi,
+                                                   state.RstConfronto, Variant(2));
+    }
+
+    QString value(const QString& voce, int periodo, const QString& field) {
+        Recordset view = state.RstCriterioPeriodi->Clone();
+        view.setFilter(QStringLiteral("VOCE = '%1' AND PERIODO = %2").arg(voce).arg(periodo));
+        if (view.RecordCount() != 1) {
+            return QStringLiteral("found %1 rows").arg(view.RecordCount());
+        }
+        return text(view.value(field));
+    }
+
+    /// The texts of the trapped errors, one a line; empty when the procedures ran clean.
+    QString errorTexts() const {
+        QStringList texts;
+        for (const RecordedMessage& error : messages.errors()) {
+            texts << error.procedureName + QStringLiteral(": ") + error.text;
+        }
+        return texts.join(QLatin1Char('\n'));
+    }
+};
+
+} // namespace
+
+class TestTotaliPeriodi : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyNodeGetsOneRowPerPeriod();
+    void periodTotalsNeverCrossPeriods_data();
+    void periodTotalsNeverCrossPeriods();
+    void periodDifferencesCompareNeighbouringSets();
+    void postingMatchesAccountAndPeriodOnly();
+    void nothingPostedLeavesEveryAmountNull();
+    void zeroPeriodsGiveNoRows();
+};
+
+void TestTotaliPeriodi::everyNodeGetsOneRowPerPeriod() {
+    // 9 nodes and 3 periods: 27 rows, periods 1..3 in order within each node, the root's
+    // Null parent key copied as 0.
+    Run run;
+    BdgIntRic_PopolaRstCriterioPeriodiDaRstCriterio(run.state);
+    Recordset& rs = *run.state.RstCriterioPeriodi;
+    rs.clearFilter();
+    QCOMPARE(rs.RecordCount(), 27);
+    rs.MoveFirst();
+    QCOMPARE(rs.value(u"VOCE").toString().trimmed(), QStringLiteral("CRIT"));
+    QCOMPARE(rs.value(u"KEY_VOCEPADRE").toInt32(), std::optional<std::int32_t>(0));
+    QCOMPARE(rs.value(u"PERIODO").toInt32(), std::optional<std::int32_t>(1));
+    rs.MoveNext();
+    QCOMPARE(rs.value(u"PERIODO").toInt32(), std::optional<std::int32_t>(2));
+    rs.MoveNext();
+    QCOMPARE(rs.value(u"PERIODO").toInt32(), std::optional<std::int32_t>(3));
+    rs.MoveNext();
+    QCOMPARE(rs.value(u"VOCE").toString().trimmed(), QStringLiteral("P"));
+    QVERIFY(rs.value(u"CRI_LIVELLO").toInt32() == 1);
+    QVERIFY(rs.value(u"IMP1").isNull());
+}
+
+void TestTotaliPeriodi::periodTotalsNeverCrossPeriods_data() {
+    QTest::addColumn<QString>("voce");
+    QTest::addColumn<int>("periodo");
+    QTest::addColumn<QString>("imp1");
+    QTest::addColumn<QString>("imp2");
+
+    // Posted: CX p1 10/1, CX p3 5/Null, CY p1 -4/Null, CZ p1 2/2, CZ p3 0/Null.
+    QTest::newRow("X p1") << "X" << 1 << "6"
+                          << "1";
+    QTest::newRow("X p2 has no child amount") << "X" << 2 << "Null"
+                                              << "Null";
+    QTest::newRow("X p3") << "X" << 3 << "5"
+                          << "Null";
+    QTest::newRow("Y p1") << "Y" << 1 << "2"
+                          << "2";
+    QTest::newRow("Y p3 zero counts") << "Y" << 3 << "0"
+                                      << "Null";
+    QTest::newRow("P p1") << "P" << 1 << "8"
+                          << "3";
+    QTest::newRow("P p2") << "P" << 2 << "Null"
+                          << "Null";
+    QTest::newRow("P p3") << "P" << 3 << "5"
+                          << "Null";
+    QTest::newRow("T p1 only X of p1") << "T" << 1 << "6"
+                                       << "1";
+    QTest::newRow("T p3 only X of p3") << "T" << 3 << "5"
+                                       << "Null";
+    QTest::newRow("formula p1 stays Null") << "F" << 1 << "Null"
+                                           << "Null";
+    QTest::newRow("root p1 stays Null") << "CRIT" << 1 << "Null"
+                                        << "Null";
+}
+
+void TestTotaliPeriodi::periodTotalsNeverCrossPeriods() {
+    // Each item's period row holds the sum of its children in that period only.
+    QFETCH(QString, voce);
+    QFETCH(int, periodo);
+    QFETCH(QString, imp1);
+    QFETCH(QString, imp2);
+    Run run;
+    run.importo("CX", 1, "10", "1");
+    run.importo("CX", 3, "5", "Null");
+    run.importo("CY", 1, "-4", "Null");
+    run.importo("CZ", 1, "2", "2");
+    run.importo("CZ", 3, "0", "Null");
+    run.calcola();
+    QCOMPARE(run.errorTexts(), QString());
+    QCOMPARE(run.value(voce, periodo, "IMP1"), imp1);
+    QCOMPARE(run.value(voce, periodo, "IMP2"), imp2);
+    QCOMPARE(run.state.RstCriterioPeriodi->filter(), QString());
+}
+
+void TestTotaliPeriodi::periodDifferencesCompareNeighbouringSets() {
+    // X in period 1 holds 6 and 1: difference 1 - 6 = -5, percentage -5 / 6 = -0.833333.
+    // Period 3 holds 5 and Null: -5 and -100 %.
+    Run run;
+    run.importo("CX", 1, "10", "1");
+    run.importo("CY", 1, "-4", "Null");
+    run.importo("CX", 3, "5", "Null");
+    run.calcola();
+    QCOMPARE(run.value("X", 1, "DELTA_IMP2"), QStringLiteral("-5"));
+    QCOMPARE(run.value("X", 1, "DELTA_PERC2"), QStringLiteral("-0.833333"));
+    QCOMPARE(run.value("X", 3, "DELTA_IMP2"), QStringLiteral("-5"));
+    QCOMPARE(run.value("X", 3, "DELTA_PERC2"), QStringLiteral("-1"));
+    QCOMPARE(run.value("X", 2, "DELTA_IMP2"), QStringLiteral("Null"));
+}
+
+void TestTotaliPeriodi::postingMatchesAccountAndPeriodOnly() {
+    // Two result rows of the same account and period (whatever their item) are both added;
+    // a result row of an account the tree does not hold goes nowhere.
+    Run run;
+    run.importo("CZ", 2, "1.5", "Null");
+    run.importo("CZ", 2, "2.25", "Null");
+    run.importo("NOPE", 2, "100", "100");
+    BdgIntRic_PopolaRstCriterioPeriodiDaRstCriterio(run.state);
+    BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(run.state, run.importi);
+    QCOMPARE(run.value("CZ", 2, "IMP1"), QStringLiteral("3.75"));
+    QCOMPARE(run.value("CZ", 1, "IMP1"), QStringLiteral("Null"));
+    QCOMPARE(run.state.RstCriterioPeriodi->filter().trimmed(), QStringLiteral("TIPORECORD = 'C'"));
+}
+
+void TestTotaliPeriodi::nothingPostedLeavesEveryAmountNull() {
+    // A period batch without rows: every amount and difference stays Null.
+    Run run;
+    run.calcola();
+    for (const QString voce : {"CRIT", "P", "X", "T", "CX"}) {
+        for (int periodo = 1; periodo <= 3; ++periodo) {
+            QCOMPARE(run.value(voce, periodo, "IMP1"), QStringLiteral("Null"));
+            QCOMPARE(run.value(voce, periodo, "DELTA_IMP2"), QStringLiteral("Null"));
+        }
+    }
+}
+
+void TestTotaliPeriodi::zeroPeriodsGiveNoRows() {
+    // A subtype without periods: nothing to copy, and the totals find nothing to do.
+    Run run;
+    run.state.NrPeriodi = 0;
+    run.calcola();
+    QCOMPARE(run.errorTexts(), QString());
+    run.state.RstCriterioPeriodi->clearFilter();
+    QCOMPARE(run.state.RstCriterioPeriodi->RecordCount(), 0);
+    QCOMPARE(run.state.ProcedureAbbandonate, 0);
+}
+
+QTEST_GUILESS_MAIN(TestTotaliPeriodi)
+#include "test_totali_periodi.moc"

@@ -61,7 +61,6 @@ class TestRstConfronto : public QObject {
 private slots:
     void fieldsAreDefinedInOrderWithTheirSizes_data();
     void fieldsAreDefinedInOrderWithTheirSizes();
-    void decimalFieldsRefuseValuesBeyondTheirPrecision();
     void completenessNeedsTypeYearProgressiveAndSiteWhenKept_data();
     void completenessNeedsTypeYearProgressiveAndSiteWhenKept();
     void addTakesTheHighestSequencePlusOne();
@@ -109,17 +108,6 @@ void TestRstConfronto::fieldsAreDefinedInOrderWithTheirSizes() {
     QCOMPARE(field.precision, precision);
     QCOMPARE(field.scale, 0);
     QVERIFY(field.nullable);
-}
-
-void TestRstConfronto::decimalFieldsRefuseValuesBeyondTheirPrecision() {
-    // Scenario: a five-digit year does not fit CFR_ANNO (4 digits), a four-digit one does.
-    FormState state = listWith({1});
-    Recordset& rst = *state.RstConfronto;
-    rst.MoveFirst();
-    QVERIFY_THROWS_EXCEPTION(RecordsetError, rst.setValue(u"CFR_ANNO", 20260));
-    rst.setValue(u"CFR_ANNO", 9999);
-    rst.Update();
-    QCOMPARE(rst.value(u"CFR_ANNO").toString(), QStringLiteral("9999"));
 }
 
 void TestRstConfronto::completenessNeedsTypeYearProgressiveAndSiteWhenKept_data() {

@@ -43,8 +43,11 @@ constexpr std::array<std::uint64_t, 20> makeSmallPowersOfTen() {
 constexpr auto Pow10Small = makeSmallPowersOfTen();
 constexpr int SmallPowerMax = 19;
 
+// Without a branch: amounts come with random signs, and a mispredicted sign test costs more
+// than the arithmetic around it.
 UInt128 magnitude(Int128 value) {
-    return value < 0 ? UInt128(0) - static_cast<UInt128>(value) : static_cast<UInt128>(value);
+    const auto mask = static_cast<UInt128>(value >> 127); // all ones when negative
+    return (static_cast<UInt128>(value) ^ mask) - mask;
 }
 
 Int128 signedValue(UInt128 magnitudeValue, bool negative) {

@@ -73,6 +73,7 @@ public:
 
     std::vector<FilterTerm> parse() {
         std::vector<FilterTerm> terms;
+        skipBlanks(); // the roll-ups write " TIPORECORD = 'C' "
         terms.push_back(term());
         while (skipBlanks()) {
             const QString word = name();
@@ -262,56 +263,71 @@ RecordsetFilter RecordsetFilter::parse(const QString& text, const RecordsetTable
     if (trimmed.isEmpty() || trimmed == u"0") {
         return filter;
     }
-    filter.m_terms = FilterParser(trimmed, table).parse();
+    filter.m_terms = FilterParser(text, table).parse();
     return filter;
 }
 
 bool RecordsetFilter::matches(const RecordsetTable& table, RowId row) const {
     for (const FilterTerm& term : m_terms) {
-        const Variant& value = table.value(row, term.field);
-        if (value.isNullOrEmpty()) {
-            return false; // Null satisfies no comparison, not even <>
-        }
-        if (!satisfies(value.compare(term.literal), term.op)) {
+        if (!satisfiedBy(table, row, term)) {
             return false;
         }
     }
     return true;
 }
 
+bool RecordsetFilter::satisfiedBy(const RecordsetTable& table, RowId row, const FilterTerm& term) {
+    const Variant& value = table.value(row, term.field);
+    if (value.isNullOrEmpty()) {
+        return false; // Null satisfies no comparison, not even <>
+    }
+    return satisfies(value.compare(term.literal), term.op);
+}
+
 std::vector<RowId> RecordsetFilter::select(RecordsetTable& table) const {
     std::vector<RowId> rows;
-    if (const std::vector<RowId>* bucket = smallestBucket(table)) {
-        for (RowId row : *bucket) {
-            if (matches(table, row)) {
+    const auto [bucket, bucketTerm] = smallestBucket(table);
+    if (!bucket) {
+        for (RowId row = 0; row < table.rowCount(); ++row) {
+            if (!table.isDeleted(row) && matches(table, row)) {
                 rows.push_back(row);
             }
         }
         return rows;
     }
-    for (RowId row = 0; row < table.rowCount(); ++row) {
-        if (!table.isDeleted(row) && matches(table, row)) {
+    // The bucket's own term holds on nearly all its rows (it is checked again only because
+    // buckets are keyed by hash), so the other terms go first and reject rows sooner.
+    for (RowId row : *bucket) {
+        bool keep = true;
+        for (std::size_t index = 0; keep && index < m_terms.size(); ++index) {
+            keep = index == bucketTerm || satisfiedBy(table, row, m_terms[index]);
+        }
+        if (keep && satisfiedBy(table, row, m_terms[bucketTerm])) {
             rows.push_back(row);
         }
     }
     return rows;
 }
 
-const std::vector<RowId>* RecordsetFilter::smallestBucket(RecordsetTable& table) const {
-    if (!table.indexesEnabled()) {
-        return nullptr;
-    }
+std::pair<const std::vector<RowId>*, std::size_t>
+RecordsetFilter::smallestBucket(RecordsetTable& table) const {
     const std::vector<RowId>* smallest = nullptr;
-    for (const FilterTerm& term : m_terms) {
+    std::size_t smallestTerm = 0;
+    if (!table.indexesEnabled()) {
+        return {smallest, smallestTerm};
+    }
+    for (std::size_t index = 0; index < m_terms.size(); ++index) {
+        const FilterTerm& term = m_terms[index];
         if (term.op != CompareOp::Equal || !table.isIndexable(term.field)) {
             continue;
         }
         const std::vector<RowId>& bucket = table.candidates(term.field, term.literal);
         if (!smallest || bucket.size() < smallest->size()) {
             smallest = &bucket;
+            smallestTerm = index;
         }
     }
-    return smallest;
+    return {smallest, smallestTerm};
 }
 
 } // namespace bdg

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <utility>
 #include <vector>
 
 namespace bdg {
@@ -35,7 +36,10 @@ public:
     std::vector<RowId> select(RecordsetTable& table) const;
 
 private:
-    const std::vector<RowId>* smallestBucket(RecordsetTable& table) const;
+    /// The smallest index bucket among the equality terms and the term it answers;
+    /// no bucket when the indexes are off or no term can use one.
+    std::pair<const std::vector<RowId>*, std::size_t> smallestBucket(RecordsetTable& table) const;
+    static bool satisfiedBy(const RecordsetTable& table, RowId row, const FilterTerm& term);
     std::vector<FilterTerm> m_terms;
 };
 

@@ -50,6 +50,9 @@ RecordsetSort RecordsetSort::parse(const QString& text, const RecordsetTable& ta
 }
 
 void RecordsetSort::apply(const RecordsetTable& table, std::vector<RowId>& rows) const {
+    if (m_keys.empty()) {
+        return;
+    }
     const auto before = [&](RowId left, RowId right) {
         for (const SortKey& key : m_keys) {
             const int order = table.value(left, key.field).compare(table.value(right, key.field));

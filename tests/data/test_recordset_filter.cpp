@@ -75,6 +75,8 @@ void TestRecordsetFilter::filterSelectsTheRowsItDescribes_data() {
                                           << "6";
     QTest::newRow("literal trailing blank") << "VOCE = 'A1 '"
                                             << "1,2";
+    QTest::newRow("blanks around the whole filter") << " \r\n VOCE = 'A1' AND PERIODO <> 2 "
+                                                    << "1";
     QTest::newRow("no blanks around operator") << "VOCE='A1'"
                                                << "1,2";
     QTest::newRow("blank literal matches empty codes") << "VOCE = ' '"

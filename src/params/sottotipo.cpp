@@ -1,0 +1,186 @@
+#include "params/sottotipo.h"
+
+#include "compare/column_arrays.h"
+#include "data/connection.h"
+#include "data/sql_literal.h"
+#include "module/budget_object.h"
+#include "module/error_trap.h"
+#include "module/form_state.h"
+#include "module/host_global.h"
+#include "module/message_catalogue.h"
+#include "module/message_service.h"
+
+#include <QDate>
+
+#include <stdexcept>
+
+namespace bdg {
+
+namespace {
+
+const QString Campo = QStringLiteral("TXT_SOTTOTIPO");
+
+QString testo(const Variant& value) {
+    return NVL(value, Variant(QString())).toString();
+}
+
+Connection& connessione(const FormState& state) {
+    if (state.connection == nullptr)
+        throw std::runtime_error("no company database is open");
+    return *state.connection;
+}
+
+// Everything the budget object says about the subtype, in the order the form asks it.
+void leggiProprieta(FormState& state, const QString& codice) {
+    if (state.ObjBudget == nullptr)
+        throw std::runtime_error("the budget object is not set");
+    const BudgetObject& budget = *state.ObjBudget;
+    const std::int32_t tipo = state.IndTipoBudget;
+    state.IsGestioneSede = budget.GestioneSede(tipo, codice);
+    state.IndPeriodoSolareFiscale = budget.PeriodoSolareFiscale(tipo, codice);
+    state.CodPeriodicita = budget.Periodicita(tipo, codice);
+    state.NrPeriodi = BudgetObject::NumeroPeriodi(state.CodPeriodicita);
+    state.NrForecast = budget.NumeroForecast(tipo, codice);
+    state.IndMultiAttivita = budget.MultiAttivita(tipo, codice);
+    state.IndTipoPdc = budget.TipoPdc(tipo, codice);
+    state.CodPdc = budget.CodicePdc(tipo, codice);
+}
+
+// The company keeps sites when its numeric site setting is above 0 (Null counts as 0).
+bool dittaGestisceSedi(const FormState& state) {
+    if (state.Gcls_Global == nullptr)
+        return false;
+    const Variant sedi = NVL(state.Gcls_Global->GestioneSedi(), Variant(0));
+    return sedi.toInt32().value_or(0) > 0;
+}
+
+// The first of the subtype's refusals that holds, in the form's order.
+std::optional<int> messaggioRifiuto(FormState& state, bool isDittaPrincipale) {
+    if (state.IndTipoPdc < 1 || state.IndTipoPdc > 3)
+        return Msg::TipoPdcNonValido;
+    if (testo(state.CodPdc).isEmpty())
+        return Msg::PdcMancante;
+    const bool tipoConSedi = state.IndTipoBudget == 4 || state.IndTipoBudget == 5;
+    if (tipoConSedi && state.IsGestioneSede && !dittaGestisceSedi(state))
+        return Msg::DittaSenzaSedi;
+    if (state.IndTipoBudget == 5 && state.IndMultiAttivita == 2 && !isDittaPrincipale)
+        return Msg::SottotipoSoloPrincipale;
+    return std::nullopt;
+}
+
+QString testoMessaggio(FormState& state, int numero) {
+    if (state.Gcls_Global == nullptr)
+        return MessageCatalogue::text(numero).value_or(QString());
+    return state.Gcls_Global->GetMessageText(numero);
+}
+
+void riempiEtichette(FormState& state, ControlliSottotipo& controlli) {
+    const QString blank = QStringLiteral(" ");
+    controlli.LBB_NUMFORECAST = QString::number(state.NrForecast);
+    controlli.LBB_GESTIONESEDE =
+        testoMessaggio(state, state.IsGestioneSede ? Msg::Gestisce : Msg::NonGestisce) + blank +
+        testoMessaggio(state, Msg::LeSedi);
+    controlli.LBB_PERIODICITA = testo(BudgetObject::DesPeriodicita(state.CodPeriodicita));
+    controlli.LBB_PERIODOSOLAREFISCALE =
+        testo(BudgetObject::DesPeriodoSolareFiscale(state.IndPeriodoSolareFiscale));
+    controlli.LBB_INDMULTIATTIVITA = testoMessaggio(state, Msg::MultiAttivita) + blank +
+                                     testo(BudgetObject::DesMultiAttivita(state.IndMultiAttivita));
+    controlli.LBB_INDTIPOPDC =
+        testo(state.CodPdc) + blank + testo(BudgetObject::DesTipoPdc(state.IndTipoPdc));
+}
+
+// The budget structure counts only for the charts that have one (kinds 1 and 3).
+void leggiStruttura(FormState& state, const QString& codice, ControlliSottotipo& controlli) {
+    if (!state.ObjBudget->GestioneStruttura(state.IndTipoBudget, codice))
+        return;
+    if (state.IndTipoPdc != 1 && state.IndTipoPdc != 3)
+        return;
+    const QString struttura = testo(state.ObjBudget->CodiceStruttura(state.IndTipoBudget, codice));
+    state.CodStrutturaBU60 = struttura;
+    controlli.TXT_CODSTRUTTURABU60 = struttura;
+    controlli.TXT_CODSTRUTTURABU60_Visible = true;
+}
+
+} // namespace
+
+QList<VoceElenco> ElencoSottotipi(Connection& connection, std::int32_t indTipoBudget) {
+    const QString sql = QStringLiteral(" SELECT  HS04_CODICE, HS04_DESCR \r\n"
+                                       " FROM    HS04_SOTTOTIPI WITH(NOLOCK) \r\n"
+                                       " WHERE   HS04_INDTIPO_BU01 = %1 \r\n"
+                                       " ORDER BY HS04_CODICE \r\n")
+                            .arg(sqlNumber(Variant(indTipoBudget), "IndTipoBudget"));
+    QList<VoceElenco> elenco;
+    RecordsetPtr rst = connection.Execute(sql);
+    for (rst->MoveFirst(); !rst->Eof(); rst->MoveNext())
+        elenco.append({testo(rst->value(u"HS04_CODICE")), testo(rst->value(u"HS04_DESCR"))});
+    return elenco;
+}
+
+std::optional<QString> DescrizioneSottotipo(Connection& connection, std::int32_t indTipoBudget,
+                                            const QString& codice) {
+    const QString sql =
+        QStringLiteral(" SELECT  HS04_DESCR \r\n"
+                       " FROM    HS04_SOTTOTIPI WITH(NOLOCK) \r\n"
+                       " WHERE   HS04_INDTIPO_BU01 = %1 \r\n"
+                       " AND     HS04_CODICE = %2 \r\n")
+            .arg(sqlNumber(Variant(indTipoBudget), "IndTipoBudget"), sqlText(codice));
+    RecordsetPtr rst = connection.Execute(sql);
+    if (rst->RecordCount() == 0)
+        return std::nullopt;
+    rst->MoveFirst();
+    return testo(rst->value(u"HS04_DESCR"));
+}
+
+std::optional<int> PeriodoADaPeriodicita(std::int32_t codPeriodicita) {
+    const int periodi = BudgetObject::NumeroPeriodi(codPeriodicita);
+    if (periodi == 0)
+        return std::nullopt;
+    return periodi;
+}
+
+EsitoParametro TXT_SOTTOTIPO_Validate(FormState& state, const Variant& TXT_SOTTOTIPO,
+                                      ControlliSottotipo* controlli, bool abilitato,
+                                      const AssociatedCompaniesFactory& aziende) {
+    const QString codice = testo(TXT_SOTTOTIPO);
+    if (codice.isEmpty())
+        return rifiutoMuto(QStringLiteral("Indicare il sottotipo budget"), Campo);
+    ErrorTrap trap(state, QStringLiteral("TXT_SOTTOTIPO_Validate"));
+    std::optional<QString> descrizione;
+    if (!trap([&] {
+            descrizione = DescrizioneSottotipo(connessione(state), state.IndTipoBudget, codice);
+        }))
+        return rifiutoMuto(QStringLiteral("Sottotipo budget non letto: ") + codice, Campo);
+    if (!descrizione)
+        return rifiutoMuto(QStringLiteral("Sottotipo budget inesistente: ") + codice, Campo);
+    if (!abilitato)
+        return std::nullopt;
+
+    state.IsGestioneSede = false;
+    state.CodStrutturaBU60 = QString();
+    if (!trap([&] { leggiProprieta(state, codice); }))
+        return rifiutoMuto(QStringLiteral("Sottotipo budget non letto: ") + codice, Campo);
+
+    const bool isDittaPrincipale =
+        GetIsAziendaCorrentePrincipalePerAnno(state, Variant(QDate::currentDate().year()), aziende);
+    if (const auto numero = messaggioRifiuto(state, isDittaPrincipale))
+        return rifiutoNumerato(state, *numero, MessageStyle::Information, Campo);
+
+    state.IsMultiAttivita = state.IndMultiAttivita == 1 && isDittaPrincipale;
+    ControlliSottotipo mostrati;
+    mostrati.CHK_CONSOLIDO_MULTIATT_Enabled = state.IsMultiAttivita;
+    riempiEtichette(state, mostrati);
+    if (!trap([&] { leggiStruttura(state, codice, mostrati); }))
+        return rifiutoMuto(QStringLiteral("Sottotipo budget non letto: ") + codice, Campo);
+    mostrati.TXT_PERIODO_DA = QStringLiteral("1");
+    if (const auto periodoA = PeriodoADaPeriodicita(state.CodPeriodicita))
+        mostrati.TXT_PERIODO_A = QString::number(*periodoA);
+
+    // The value lists report their own errors; the subtype stays accepted either way.
+    PopolaArray(state);
+    PopolaArrayPer_QGRID_CONFRONTO(state);
+    if (controlli != nullptr)
+        *controlli = mostrati;
+    return std::nullopt;
+}
+
+} // namespace bdg

@@ -1,0 +1,444 @@
+// One elaboration on the demo company at about 1,000,000 budget amounts (5,150 accounts), and again
+// at half the size: the time spent inside the two amount queries, the time of everything else (the
+// module's own in-memory work) and their ratio, then how the in-memory part grows with the
+// company. The monthly subtype MENS with the criterion CE01 and four comparison sets of
+// 2026 (budget, two forecasts, actuals, site 1) over 12 periods.
+//
+// Usage: bench_elabora [--rows N] [--keep] [--pg CONNSTRING]
+//   --rows N        budget amounts of the large company (default 1000000)
+//   --keep          keep the company databases for the next run, which then reuses them
+//   --pg CONNSTRING also run on PostgreSQL: a keyword connection string to a database on
+//                   whose server we may create the databases "bdgintric_bench_<scale>_<items>"
+//
+// The SQLite files live in the temporary folder under bdgintric-bench/, one per size.
+#include "compare/column_arrays.h"
+#include "compare/rst_confronto.h"
+#include "data/connection.h"
+#include "data/recordset.h"
+#include "engine/elabora.h"
+#include "engine/importi_query.h"
+#include "module/associated_companies.h"
+#include "module/budget_object.h"
+#include "module/demo_budget.h"
+#include "module/demo_company.h"
+#include "module/form_state.h"
+#include "module/host_global.h"
+#include "module/host_log.h"
+#include "module/message_service.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+using namespace bdg;
+
+namespace {
+
+// 390 criterion items in 4 levels, for both sizes: with the 400 items that the large scale
+// would give, the keys of some level-4 items equal the account keys of a top item with more
+// than 100 accounts, which the run refuses; the same tree at both sizes also keeps the
+// growth figure about rows alone.
+constexpr int BenchItems = 390;
+
+DemoOptions demoOptions(int scale) {
+    DemoOptions options;
+    options.scale = scale;
+    options.items = BenchItems;
+    return options;
+}
+
+struct Options {
+    std::int64_t rows = 1000000;
+    bool keep = false;
+    QString pg;
+};
+
+struct Size {
+    int scale = 1;
+    std::int64_t rows = 0;
+};
+
+struct Figures {
+    std::int64_t rows = 0;
+    double querySeconds = 0;
+    double otherSeconds = 0;
+    int queries = 0;
+    int criterioRows = 0;
+    int periodiRows = 0;
+    std::uint64_t fingerprint = 0;
+};
+
+[[noreturn]] void usage(const char* what) {
+    throw std::invalid_argument(std::string(what) +
+                                "\nusage: bench_elabora [--rows N] [--keep] [--pg CONNSTRING]");
+}
+
+Options parseOptions(const QStringList& args) {
+    Options options;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == QLatin1String("--keep")) {
+            options.keep = true;
+            continue;
+        }
+        if (i + 1 >= args.size())
+            usage("missing value or unknown option");
+        if (arg == QLatin1String("--rows")) {
+            bool ok = false;
+            options.rows = args[++i].toLongLong(&ok);
+            if (!ok || options.rows < 1)
+                usage("--rows needs a positive number");
+        } else if (arg == QLatin1String("--pg")) {
+            options.pg = args[++i];
+        } else {
+            usage("unknown option");
+        }
+    }
+    return options;
+}
+
+std::int64_t rowsAtScale(int scale) {
+    const DemoContent content(demoOptions(scale));
+    return DemoBudget(content).detailCount();
+}
+
+// Amount rows grow linearly with the scale: two samples place the scale, a look at the
+// neighbours picks the closest.
+Size sizeForRows(std::int64_t rows) {
+    const std::int64_t one = rowsAtScale(1);
+    const std::int64_t perScale = rowsAtScale(2) - one;
+    const auto guess = std::llround(double(rows - one) / double(perScale)) + 1;
+    Size best;
+    for (std::int64_t scale = std::max<std::int64_t>(1, guess - 1);
+         scale <= std::min<std::int64_t>(500, guess + 1); ++scale) {
+        const std::int64_t count = rowsAtScale(int(scale));
+        if (best.rows == 0 || std::llabs(count - rows) < std::llabs(best.rows - rows))
+            best = {int(scale), count};
+    }
+    return best;
+}
+
+// ---------------------------------------------------------------------------------------
+// Company databases
+
+QString cacheFolder() {
+    const QString path = QDir::temp().filePath(QStringLiteral("bdgintric-bench"));
+    QDir().mkpath(path);
+    return path;
+}
+
+QString sqlitePath(const Size& size) {
+    const DemoOptions options = demoOptions(size.scale);
+    return QDir(cacheFolder())
+        .filePath(QStringLiteral("demo_s%1_i%2_%3.sqlite")
+                      .arg(size.scale)
+                      .arg(options.items)
+                      .arg(options.seed, 0, 16));
+}
+
+std::int64_t detailRows(Connection& connection) {
+    for (const auto& [table, rows] : DemoCompany::rowCounts(connection)) {
+        if (table == QLatin1String("BU66_DETBUDGET"))
+            return rows;
+    }
+    return 0;
+}
+
+void buildDemo(Connection& connection, const Size& size) {
+    std::fprintf(stderr, "building the demo company at scale %d, %d items (%lld amounts)...\n",
+                 size.scale, BenchItems, static_cast<long long>(size.rows));
+    DemoCompany::create(connection, demoOptions(size.scale));
+}
+
+// A file from an earlier run is reused when its amounts are all there; a new one is built
+// under another name and renamed when complete, so an interrupted build is never reused.
+QString sqliteCompany(const Size& size) {
+    const QString path = sqlitePath(size);
+    if (QFile::exists(path)) {
+        Connection connection;
+        connection.Open(path);
+        if (detailRows(connection) == size.rows)
+            return path;
+        connection.Close();
+        QFile::remove(path);
+    }
+    const QString partial = path + QStringLiteral(".part");
+    QFile::remove(partial);
+    {
+        Connection connection;
+        connection.Open(partial, Connection::OpenMode::CreateIfMissing);
+        buildDemo(connection, size);
+    }
+    if (!QFile::rename(partial, path))
+        throw std::runtime_error("cannot rename " + partial.toStdString());
+    return path;
+}
+
+QString withDatabase(const QString& server, const QString& database) {
+    QString text = server;
+    text.remove(QRegularExpression(QStringLiteral(R"(\bdbname\s*=\s*('(?:[^'\\]|\\.)*'|\S+))")));
+    return text.trimmed() + QStringLiteral(" dbname=") + database;
+}
+
+QString pgDatabaseName(const Size& size) {
+    return QStringLiteral("bdgintric_bench_%1_%2").arg(size.scale).arg(BenchItems);
+}
+
+bool pgDatabaseExists(Connection& server, const QString& name) {
+    const RecordsetPtr found = server.Execute(
+        QStringLiteral("SELECT datname FROM pg_database WHERE datname = '%1'").arg(name));
+    return found && found->RecordCount() > 0;
+}
+
+QString pgCompany(const QString& serverString, const Size& size) {
+    const QString name = pgDatabaseName(size);
+    const QString target = withDatabase(serverString, name);
+    Connection server;
+    server.Open(serverString);
+    if (pgDatabaseExists(server, name)) {
+        {
+            Connection connection;
+            connection.Open(target);
+            if (detailRows(connection) == size.rows)
+                return target;
+        }
+        server.ExecuteNonQuery(QStringLiteral("DROP DATABASE ") + name);
+    }
+    server.ExecuteNonQuery(QStringLiteral("CREATE DATABASE ") + name);
+    Connection connection;
+    connection.Open(target);
+    buildDemo(connection, size);
+    return target;
+}
+
+void dropPgCompany(const QString& serverString, const Size& size) {
+    Connection server;
+    server.Open(serverString);
+    server.ExecuteNonQuery(QStringLiteral("DROP DATABASE IF EXISTS ") + pgDatabaseName(size));
+}
+
+// ---------------------------------------------------------------------------------------
+// One run
+
+struct Set {
+    int tipo;
+    int anno;
+    int progEser;
+    int sede;
+};
+
+// The parameter steps of the form for the monthly subtype, as a user would fill them.
+class Inquiry {
+public:
+    explicit Inquiry(const QString& connectionString) : m_connectionString(connectionString) {
+        m_connection.Open(connectionString);
+        m_global = std::make_unique<HostGlobal>(&m_messages, &m_connection, connectionString);
+        m_global->ApriDitta(DemoCompany::CodDitta);
+        m_log = std::make_unique<HostLog>(m_global.get(),
+                                          m_logFolder.filePath(QStringLiteral("run.log")));
+        m_budget = std::make_unique<BudgetObject>(&m_connection, connectionString,
+                                                  DemoBudget::IndTipoBudget, DemoCompany::CodDitta);
+    }
+
+    void prepare(FormState& state) {
+        fillContext(state);
+        fillSubtype(state, QStringLiteral("MENS"));
+        state.CodCriterio = QString::fromLatin1(DemoContent::CriterionProfitLoss);
+        state.ChkNascondiNull = true;
+        state.PeriodoDa = 1;
+        state.PeriodoA = 12;
+        fillSets(state, {{0, 2026, 1, 1}, {3, 2026, 1, 1}, {4, 2026, 1, 1}, {1, 2026, 1, 1}});
+        ImpostaValutaEFormato(state, ValutaElaborazione{Variant::null(), Variant::null()});
+    }
+
+    Connection& connection() { return m_connection; }
+    const RecordingMessageService& messages() const { return m_messages; }
+
+private:
+    void fillContext(FormState& state) {
+        state.CodDitta = DemoCompany::CodDitta;
+        state.CodLingua =
+            m_global->CodLingua().isEmpty() ? QStringLiteral("ITA") : m_global->CodLingua();
+        state.CodValutaGestione = m_global->CodValutaGestione();
+        const auto gestione = m_global->DatiValuta(state.CodValutaGestione.toString());
+        state.NrDecimaliGestione = gestione ? gestione->NrDecimali : Variant::null();
+        state.StringaConnessione = m_connectionString;
+        state.Caption = QStringLiteral("Budget per criterio");
+        state.connection = &m_connection;
+        state.Gcls_Global = m_global.get();
+        state.Gcls_Log = m_log.get();
+        state.ObjBudget = m_budget.get();
+        state.IndTipoBudget = DemoBudget::IndTipoBudget;
+    }
+
+    void fillSubtype(FormState& state, const QString& sottotipo) {
+        const BudgetObject& budget = *m_budget;
+        const int tipo = DemoBudget::IndTipoBudget;
+        state.CodSottotipo = sottotipo;
+        state.IsGestioneSede = budget.GestioneSede(tipo, sottotipo);
+        state.IndPeriodoSolareFiscale = budget.PeriodoSolareFiscale(tipo, sottotipo);
+        state.CodPeriodicita = budget.Periodicita(tipo, sottotipo);
+        state.NrPeriodi = BudgetObject::NumeroPeriodi(state.CodPeriodicita);
+        state.NrForecast = budget.NumeroForecast(tipo, sottotipo);
+        state.IndMultiAttivita = budget.MultiAttivita(tipo, sottotipo);
+        state.IndTipoPdc = budget.TipoPdc(tipo, sottotipo);
+        state.CodPdc = budget.CodicePdc(tipo, sottotipo);
+        state.CodStrutturaBU60 = budget.GestioneStruttura(tipo, sottotipo)
+                                     ? budget.CodiceStruttura(tipo, sottotipo)
+                                     : Variant::null();
+        state.IsMultiAttivita = state.IndMultiAttivita == 1 &&
+                                GetIsAziendaCorrentePrincipalePerAnno(state, Variant(2026));
+        state.IsConsolidoMultiAtt = false;
+    }
+
+    void fillSets(FormState& state, const QList<Set>& sets) {
+        if (!PopolaArray(state) || !DefinisciRstConfronto(state))
+            throw std::runtime_error("the comparison list could not be defined");
+        for (const Set& set : sets) {
+            AddSet(state);
+            Recordset& rst = *state.RstConfronto;
+            rst.setValue(u"CFR_TIPODETT", set.tipo);
+            rst.setValue(u"CFR_ANNO", set.anno);
+            rst.setValue(u"CFR_PROGESER", set.progEser);
+            rst.setValue(u"CFR_SEDE", set.sede);
+            rst.Update();
+        }
+        state.NrConfronti = std::int16_t(state.RstConfronto->RecordCount());
+    }
+
+    QString m_connectionString;
+    Connection m_connection;
+    RecordingMessageService m_messages;
+    QTemporaryDir m_logFolder;
+    std::unique_ptr<HostGlobal> m_global;
+    std::unique_ptr<HostLog> m_log;
+    std::unique_ptr<BudgetObject> m_budget;
+};
+
+// FNV-1a over every cell of a table in `sort` order: the same result gives the same number,
+// so a speed change that altered the result shows at once.
+void mix(std::uint64_t& hash, const QString& text) {
+    for (const QChar c : text) {
+        hash ^= c.unicode();
+        hash *= 0x100000001B3ULL;
+    }
+    hash ^= 0x1F;
+    hash *= 0x100000001B3ULL;
+}
+
+std::uint64_t fingerprint(const RecordsetPtr& table, const QString& sort, std::uint64_t hash) {
+    if (!table)
+        return hash;
+    Recordset view = table->Clone();
+    view.setSort(sort);
+    for (view.MoveFirst(); !view.Eof(); view.MoveNext()) {
+        for (int field = 0; field < view.fieldCount(); ++field) {
+            const Variant value = view.value(field);
+            mix(hash, value.isNullOrEmpty() ? QStringLiteral("<null>") : value.toString());
+        }
+    }
+    return hash;
+}
+
+Figures runOnce(const QString& connectionString, std::int64_t rows) {
+    Inquiry inquiry(connectionString);
+    FormState state;
+    inquiry.prepare(state);
+    ImportiQueryTimer::reset();
+    QElapsedTimer timer;
+    timer.start();
+    const EsitoElaborazione esito = BdgIntRic_Elabora(state);
+    const std::int64_t total = timer.nsecsElapsed();
+    if (esito != EsitoElaborazione::Completata) {
+        QString text = QStringLiteral("the elaboration did not complete");
+        for (const RecordedMessage& message : inquiry.messages().messages())
+            text += QStringLiteral("\n  ") + message.text;
+        throw std::runtime_error(text.toStdString());
+    }
+    Figures figures;
+    figures.rows = rows;
+    figures.querySeconds = double(ImportiQueryTimer::elapsedNanoseconds()) / 1e9;
+    figures.otherSeconds = double(total - ImportiQueryTimer::elapsedNanoseconds()) / 1e9;
+    figures.queries = ImportiQueryTimer::executions();
+    figures.criterioRows = state.RstCriterio->RecordCount();
+    figures.periodiRows = state.RstCriterioPeriodi->RecordCount();
+    figures.fingerprint = fingerprint(
+        state.RstCriterioPeriodi, QStringLiteral("KEY_VOCE, PERIODO"),
+        fingerprint(state.RstCriterio, QStringLiteral("KEY_VOCE"), 0xCBF29CE484222325ULL));
+    return figures;
+}
+
+void print(const char* engine, const Size& size, const Figures& figures) {
+    std::printf("%s scale %d: %lld amounts, %d result rows, %d node-period rows, "
+                "fingerprint %016llx\n",
+                engine, size.scale, static_cast<long long>(figures.rows), figures.criterioRows,
+                figures.periodiRows, static_cast<unsigned long long>(figures.fingerprint));
+    std::printf("  amount queries (%d): %8.3f s\n", figures.queries, figures.querySeconds);
+    std::printf("  everything else:    %8.3f s\n", figures.otherSeconds);
+    std::printf("  else / queries:     %8.1f %%\n",
+                100.0 * figures.otherSeconds / figures.querySeconds);
+    std::fflush(stdout);
+}
+
+void printGrowth(const char* engine, const Figures& large, const Figures& small) {
+    const double rowsFactor = double(large.rows) / double(small.rows);
+    const double otherFactor = large.otherSeconds / small.otherSeconds;
+    std::printf("%s growth: amounts x%.2f, queries x%.2f, everything else x%.2f "
+                "(else per amount x%.2f; 1.00 is linear)\n",
+                engine, rowsFactor, large.querySeconds / small.querySeconds, otherFactor,
+                otherFactor / rowsFactor);
+    std::fflush(stdout);
+}
+
+void benchSqlite(const Options& options, const Size& large, const Size& small) {
+    const QString largePath = sqliteCompany(large);
+    const Figures largeRun = runOnce(largePath, large.rows);
+    print("SQLite", large, largeRun);
+    const QString smallPath = sqliteCompany(small);
+    const Figures smallRun = runOnce(smallPath, small.rows);
+    print("SQLite", small, smallRun);
+    printGrowth("SQLite", largeRun, smallRun);
+    if (options.keep)
+        return;
+    QFile::remove(largePath);
+    QFile::remove(smallPath);
+}
+
+void benchPostgres(const Options& options, const Size& large, const Size& small) {
+    const Figures largeRun = runOnce(pgCompany(options.pg, large), large.rows);
+    print("PostgreSQL", large, largeRun);
+    const Figures smallRun = runOnce(pgCompany(options.pg, small), small.rows);
+    print("PostgreSQL", small, smallRun);
+    printGrowth("PostgreSQL", largeRun, smallRun);
+    if (options.keep)
+        return;
+    dropPgCompany(options.pg, large);
+    dropPgCompany(options.pg, small);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    try {
+        const Options options = parseOptions(app.arguments());
+        const Size large = sizeForRows(options.rows);
+        const Size small = sizeForRows(std::max<std::int64_t>(1, options.rows / 2));
+        benchSqlite(options, large, small);
+        if (!options.pg.isEmpty())
+            benchPostgres(options, large, small);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "bench_elabora: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}

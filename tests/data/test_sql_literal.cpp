@@ -51,17 +51,14 @@ void TestSqlLiteral::numberIsWrittenOnlyWhenItIsOne_data() {
     QTest::addColumn<Variant>("value");
     QTest::addColumn<QString>("expected");
     QTest::newRow("int") << Variant(2026) << "2026";
-    QTest::newRow("negative int") << Variant(-5) << "-5";
     QTest::newRow("int64") << Variant(std::int64_t(9000000000)) << "9000000000";
     QTest::newRow("decimal keeps its digits")
-        << Variant(Decimal::fromMantissa(123450, 4)) << "12.3450";
-    QTest::newRow("double") << Variant(1.5) << "1.5";
+        << Variant(Decimal::fromMantissa(-123450, 4)) << "-12.3450";
     QTest::newRow("double written out, not as an exponent")
         << Variant(1e20) << "100000000000000000000";
     QTest::newRow("double 0.1 as typed, not its binary expansion") << Variant(0.1) << "0.1";
     QTest::newRow("text integer stays an integer") << Variant("12") << "12";
     QTest::newRow("text with blanks around") << Variant(" 7 ") << "7";
-    QTest::newRow("text decimal with point") << Variant("-3.5") << "-3.5";
     QTest::newRow("text decimal with comma") << Variant("1,50") << "1.50";
     QTest::newRow("text with plus sign") << Variant("+4") << "4";
 }

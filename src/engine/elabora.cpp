@@ -137,6 +137,7 @@ private:
     void aggiungiVoci(Recordset& livello, int nrLivello, std::int32_t moltiplicatore);
     void aggiungiVoce(const Recordset& livello, Recordset& padri, int nrLivello,
                       std::int32_t moltiplicatore);
+    QString ordineImporti() const;
     bool aggiungiConti(Recordset& importi);
     void aggiungiContiVoce(const Recordset& voce, Recordset& importi);
     bool haImporti(const Recordset& importi) const;
@@ -325,9 +326,22 @@ void Elaborazione::aggiungiContiVoce(const Recordset& voce, Recordset& importi) 
     }
 }
 
+// The amounts statement has no ORDER BY, and each database returns its rows in its own
+// order; account ordinals, and so the account keys, must not depend on the engine. Sorting
+// on the account and then on the amounts also orders the rows of an account whose headers
+// have both natures.
+QString Elaborazione::ordineImporti() const {
+    QString order = QStringLiteral("VOCE, PDC, CONTO");
+    for (int set = 1; set <= m_state.NrConfronti; ++set)
+        order += QStringLiteral(", ") + FieldImp(set);
+    return order;
+}
+
 // The clone walks every row of the table, including the account rows added behind it, which
 // it skips as they are not items.
 bool Elaborazione::aggiungiConti(Recordset& importi) {
+    if (!m_trap([&] { importi.setSort(ordineImporti()); }))
+        return false;
     Recordset voci = m_state.RstCriterio->Clone();
     for (voci.MoveFirst(); !voci.Eof(); voci.MoveNext()) {
         if (isBlank(voci.value(QStringLiteral("VOCE"))) ||

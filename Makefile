@@ -15,7 +15,7 @@ build: setup
 	cmake --build $(BUILD) -j $(JOBS)
 
 demo: build
-	$(BUILD)/src/app/bdgintric --help
+	$(BUILD)/src/app/bdgintric demo
 
 test: build
 	scripts/run-tests.sh $(BUILD)

@@ -6,7 +6,7 @@ packages=(
     cmake make g++ pkg-config clang-format
     qt6-base-dev qt6-declarative-dev qt6-charts-dev libgl-dev
     libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc
-    libxlsxwriter-dev
+    libxlsxwriter-dev unzip
     postgresql
 )
 

@@ -1,0 +1,143 @@
+// bdgintric profile: comparison lists stored under a name, as the form's profile field.
+#include "app/cli/cli_options.h"
+#include "app/cli/commands.h"
+#include "app/cli/company_session.h"
+#include "compare/profili.h"
+#include "compare/rst_confronto.h"
+#include "data/sql_literal.h"
+#include "params/sottotipo.h"
+
+#include <QTextStream>
+
+namespace bdg::cli {
+namespace {
+
+const char* const Usage =
+    "Usage: bdgintric profile list [--db TARGET] [--company N]\n"
+    "       bdgintric profile show NAME [--db TARGET] [--company N]\n"
+    "       bdgintric profile save NAME --subtype CODE --set ... [--set ...]\n"
+    "       bdgintric profile delete NAME [--db TARGET] [--company N]\n\n"
+    "Comparison profiles are shared by every user of the company database. 'save' replaces\n"
+    "a profile of the same name in one step (a failure keeps the old one) and leaves out\n"
+    "sets whose site does not fit the subtype; --set is written as for 'bdgintric run'.\n\n"
+    "Exit status: 0 done, 2 usage error or refused parameter, 4 database error.\n";
+
+struct ProfileOptions {
+    QString action;
+    QString name;
+    RunOptions shared;
+    bool help = false;
+};
+
+ProfileOptions parseProfile(const QStringList& arguments) {
+    ProfileOptions options;
+    QStringList rest;
+    QStringList words;
+    for (qsizetype index = 0; index < arguments.size(); ++index) {
+        const QString& argument = arguments.at(index);
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
+            options.help = true;
+        else if (argument.startsWith(QLatin1String("--")))
+            rest << argument << arguments.value(++index);
+        else
+            words << argument;
+    }
+    options.shared = parseRunOptions(rest);
+    options.action = words.value(0);
+    options.name = words.value(1);
+    if (words.size() > 2)
+        throw UsageError(QStringLiteral("'%1' is extra; quote a name with blanks")
+                             .arg(words.at(2))
+                             .toStdString());
+    return options;
+}
+
+void printStored(Connection& connection, const QString& name, QTextStream& out) {
+    RecordsetPtr rows = connection.Execute(
+        QStringLiteral(" SELECT BU68_SEQUENZA, BU68_TIPO, BU68_ANNO, BU68_PROGESER, "
+                       "BU68_CODICE_CG31, BU68_DELTA, BU68_DELTA_PERC "
+                       " FROM BU68_BDGINTRIC WHERE BU68_NOME = %1 ORDER BY BU68_SEQUENZA ")
+            .arg(sqlText(name)));
+    if (rows->RecordCount() == 0)
+        throw Refused(QStringLiteral("no stored profile '%1'").arg(name).toStdString());
+    out << "sequence\ttype\tyear\tprogressive\tsite\tdelta\tperc\n";
+    for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
+        QStringList cells;
+        for (int field = 0; field < rows->fieldCount(); ++field)
+            cells << rows->value(field).toString();
+        out << cells.join(QLatin1Char('\t')) << '\n';
+    }
+}
+
+void save(FormState& state, const ProfileOptions& options) {
+    if (const auto rifiuto = TXT_SOTTOTIPO_Validate(state, Variant(options.shared.subtype)))
+        throw Refused(QStringLiteral("--subtype: %1").arg(rifiuto->testo).toStdString());
+    if (!DefinisciRstConfronto(state))
+        throw DatabaseError("the comparison list could not be created");
+    for (const SetOption& set : options.shared.sets)
+        appendSet(state, set);
+    bool salvato = false;
+    if (const auto avviso = BUT_BU68_SALVA_ButtonClick(state, Variant(options.name), &salvato))
+        throw Refused(avviso->testo.toStdString());
+    if (!salvato)
+        throw DatabaseError(
+            QStringLiteral("profile '%1' was not saved").arg(options.name).toStdString());
+}
+
+void remove(FormState& state, const QString& name) {
+    if (!DefinisciRstConfronto(state) || !BUT_BU68_DELETE_ButtonClick(state, Variant(name)))
+        throw DatabaseError(QStringLiteral("profile '%1' was not deleted").arg(name).toStdString());
+}
+
+int profile(const ProfileOptions& options, QTextStream& out, QTextStream& err) {
+    static const QStringList actions = {QStringLiteral("list"), QStringLiteral("show"),
+                                        QStringLiteral("save"), QStringLiteral("delete")};
+    if (!actions.contains(options.action))
+        throw UsageError(QStringLiteral("unknown action '%1'").arg(options.action).toStdString());
+    if (options.action != QLatin1String("list") && options.name.isEmpty())
+        throw UsageError(
+            QStringLiteral("profile %1 needs a NAME").arg(options.action).toStdString());
+    CompanySession session(options.shared.db, options.shared.company, err);
+    if (options.action == QLatin1String("list")) {
+        for (const QString& nome : ElencoProfili(session.connection()))
+            out << nome << '\n';
+    } else if (options.action == QLatin1String("show")) {
+        printStored(session.connection(), options.name, out);
+    } else if (options.action == QLatin1String("save")) {
+        save(session.state(), options);
+    } else {
+        remove(session.state(), options.name);
+    }
+    return ExitOk;
+}
+
+int runProfile(const QStringList& arguments) {
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    try {
+        const ProfileOptions options = parseProfile(arguments);
+        if (options.help) {
+            out << Usage;
+            return ExitOk;
+        }
+        return profile(options, out, err);
+    } catch (const UsageError& error) {
+        err << "bdgintric profile: " << error.what() << "\n\n" << Usage;
+        return ExitUsage;
+    } catch (const Refused& refusal) {
+        err << "bdgintric profile: " << refusal.what() << '\n';
+        return ExitUsage;
+    } catch (const std::exception& error) {
+        err << "bdgintric profile: " << error.what() << '\n';
+        return ExitDatabase;
+    }
+}
+
+[[maybe_unused]] const bool registered = [] {
+    registerCommand({QStringLiteral("profile"),
+                     QStringLiteral("list, show, save or delete comparison profiles"), runProfile});
+    return true;
+}();
+
+} // namespace
+} // namespace bdg::cli

@@ -22,11 +22,9 @@ void TestElaboraFixtures::fixture_data() {
     QTest::addColumn<QString>("name");
     const QStringList fixtures = {
         QStringLiteral("chiavi"),    QStringLiteral("totali"), QStringLiteral("valuta"),
-        QStringLiteral("struttura"), QStringLiteral("gruppo"),
+        QStringLiteral("struttura"), QStringLiteral("nature"),
     };
     for (const QString& name : fixtures) {
-        if (!QFile::exists(test::fixturePath(name, QStringLiteral(".sql"))))
-            continue;
         for (const QString& engine : test::engines())
             QTest::newRow(qPrintable(name + QLatin1Char('/') + engine)) << engine << name;
     }

@@ -1,0 +1,335 @@
+#include "compare/profili.h"
+#include "compare/rst_confronto.h"
+#include "data/connection.h"
+#include "module/company_schema.h"
+#include "module/form_state.h"
+#include "module/host_global.h"
+#include "module/message_service.h"
+#include "support/test_databases.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+
+using namespace bdg;
+
+namespace {
+
+const QString Caption = QStringLiteral("Interrogazione budget");
+
+struct Company {
+    explicit Company(const QString& engine) : database(engine) {
+        if (!database.isValid())
+            return;
+        connection.Open(database.connectionString());
+        CompanySchema::create(connection);
+    }
+
+    FormState state(bool sedi) {
+        FormState result;
+        result.CodDitta = 7;
+        result.IsGestioneSede = sedi;
+        result.Caption = Caption;
+        result.connection = &connection;
+        result.Gcls_Global = &global;
+        DefinisciRstConfronto(result);
+        return result;
+    }
+
+    int storedRows(const QString& nome) {
+        RecordsetPtr rst = connection.Execute(
+            QStringLiteral("SELECT BU68_NOME FROM BU68_BDGINTRIC WHERE BU68_NOME = '%1'")
+                .arg(QString(nome).replace(QLatin1Char('\''), QStringLiteral("''"))));
+        return rst->RecordCount();
+    }
+
+    test::TestDatabase database;
+    Connection connection;
+    RecordingMessageService messages;
+    HostGlobal global{&messages, &connection, database.connectionString()};
+};
+
+// One set: sequence, kind, year, progressive, site, difference flags (Empty: left unset).
+void addSet(FormState& state, int sequenza, const Variant& tipo, const Variant& anno,
+            const Variant& progressivo, const Variant& sede = {}, const Variant& delta = {},
+            const Variant& deltaPerc = {}) {
+    Recordset& rst = *state.RstConfronto;
+    rst.AddNew();
+    rst.setValue(u"CFR_SEQUENZA", sequenza);
+    rst.setValue(u"CFR_TIPODETT", tipo);
+    if (!anno.isEmpty())
+        rst.setValue(u"CFR_ANNO", anno);
+    rst.setValue(u"CFR_PROGESER", progressivo);
+    if (!sede.isEmpty())
+        rst.setValue(u"CFR_SEDE", sede);
+    if (!delta.isEmpty())
+        rst.setValue(u"CFR_DELTA", delta);
+    if (!deltaPerc.isEmpty())
+        rst.setValue(u"CFR_DELTA_PERC", deltaPerc);
+    rst.Update();
+}
+
+// The list as "seq kind year prog site company delta deltaPerc" lines, in sequence order.
+QStringList rows(const FormState& state) {
+    Recordset rst = state.RstConfronto->Clone();
+    rst.setSort(QStringLiteral("CFR_SEQUENZA"));
+    QStringList out;
+    for (rst.MoveFirst(); !rst.Eof(); rst.MoveNext()) {
+        QStringList fields;
+        for (const char16_t* name : {u"CFR_SEQUENZA", u"CFR_TIPODETT", u"CFR_ANNO", u"CFR_PROGESER",
+                                     u"CFR_SEDE", u"CFR_DITTA", u"CFR_DELTA", u"CFR_DELTA_PERC"}) {
+            const Variant value = rst.value(QStringView(name));
+            fields << (value.isNull() ? QStringLiteral("-") : value.toString());
+        }
+        out << fields.join(QLatin1Char(' '));
+    }
+    return out;
+}
+
+// Makes the database refuse any stored set of year 1999, so that a save fails half-way.
+bool refuseYear1999(Company& company) {
+    QSqlDatabase db = QSqlDatabase::database(company.connection.qtConnectionName());
+    QSqlQuery query(db);
+    if (company.connection.engine() == Connection::Engine::SQLite) {
+        return query.exec(QStringLiteral(
+            "CREATE TRIGGER rifiuta_1999 BEFORE INSERT ON BU68_BDGINTRIC "
+            "WHEN NEW.BU68_ANNO = 1999 BEGIN SELECT RAISE(ABORT, 'anno 1999 rifiutato'); END"));
+    }
+    return query.exec(QStringLiteral(
+               "CREATE FUNCTION rifiuta_1999() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+               "IF NEW.bu68_anno = 1999 THEN RAISE EXCEPTION 'anno 1999 rifiutato'; END IF; "
+               "RETURN NEW; END $$")) &&
+           query.exec(QStringLiteral("CREATE TRIGGER rifiuta_1999 BEFORE INSERT ON "
+                                     "bu68_bdgintric FOR EACH ROW EXECUTE FUNCTION "
+                                     "rifiuta_1999()"));
+}
+
+} // namespace
+
+class TestProfili : public QObject {
+    Q_OBJECT
+
+private slots:
+    void roundTripKeepsSequencesAndFlags_data() { test::addEngineRows(); }
+    void roundTripKeepsSequencesAndFlags();
+    void roundTripWithSites_data() { test::addEngineRows(); }
+    void roundTripWithSites();
+    void savingTwiceKeepsOneCopy_data() { test::addEngineRows(); }
+    void savingTwiceKeepsOneCopy();
+    void refusedSaves_data();
+    void refusedSaves();
+    void siteMismatchRefusesTheProfile_data();
+    void siteMismatchRefusesTheProfile();
+    void failedSaveLeavesThePreviousProfile_data() { test::addEngineRows(); }
+    void failedSaveLeavesThePreviousProfile();
+    void namesAreDataNeverSql_data() { test::addEngineRows(); }
+    void namesAreDataNeverSql();
+    void deleteRemovesProfileAndList_data() { test::addEngineRows(); }
+    void deleteRemovesProfileAndList();
+};
+
+void TestProfili::roundTripKeepsSequencesAndFlags() {
+    QFETCH(QString, engine);
+    Company company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state(false);
+    addSet(state, 1, "0", 2026, 1, {}, 1, 0);
+    addSet(state, 2, "1", 2025, 1, {}, 0, 1);
+    addSet(state, 4, "3", 2026, 2);    // after a removed set 3; flags never set
+    addSet(state, 5, "0", {}, 1);      // incomplete: not stored
+    addSet(state, 6, "0", 2026, 1, 3); // a site on a subtype without sites: not stored
+
+    bool salvato = false;
+    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Base"), &salvato).has_value());
+    QVERIFY(salvato);
+    QCOMPARE(ElencoProfili(company.connection), QStringList{"Base"});
+    QCOMPARE(company.storedRows("Base"), 3);
+
+    FormState loaded = company.state(false);
+    bool cancel = false;
+    QVERIFY(!PopolaRstConfrontoDaBU68(loaded, Variant("Base"), cancel).has_value());
+    QVERIFY(!cancel);
+    QCOMPARE(rows(loaded),
+             (QStringList{"1 0 2026 1 - 7 1 0", "2 1 2025 1 - 7 0 1", "4 3 2026 2 - 7 0 0"}));
+    QVERIFY(company.messages.messages().isEmpty());
+}
+
+void TestProfili::roundTripWithSites() {
+    QFETCH(QString, engine);
+    Company company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state(true);
+    addSet(state, 1, "0", 2026, 1, 3, 1, 1);
+    addSet(state, 2, "1", 2026, 1); // no site on a subtype with sites: not stored
+    addSet(state, 3, "1", 2025, 2, 1);
+
+    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Sedi")).has_value());
+
+    FormState loaded = company.state(true);
+    bool cancel = false;
+    QVERIFY(!PopolaRstConfrontoDaBU68(loaded, Variant("Sedi"), cancel).has_value());
+    QCOMPARE(rows(loaded), (QStringList{"1 0 2026 1 3 7 1 1", "3 1 2025 2 1 7 0 0"}));
+}
+
+void TestProfili::savingTwiceKeepsOneCopy() {
+    QFETCH(QString, engine);
+    Company company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state(false);
+    addSet(state, 1, "0", 2026, 1);
+    addSet(state, 2, "1", 2026, 1);
+
+    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Due")).has_value());
+    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Due")).has_value());
+    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Altro")).has_value());
+
+    QCOMPARE(company.storedRows("Due"), 2);
+    QCOMPARE(ElencoProfili(company.connection), (QStringList{"Altro", "Due"}));
+}
+
+void TestProfili::refusedSaves_data() {
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<bool>("conSet");
+    QTest::addColumn<QString>("nome");
+    QTest::addColumn<QString>("messaggio");
+    for (const QString& engine : test::engines()) {
+        QTest::newRow(qPrintable(engine + " empty list")) << engine << false << "Base"
+                                                          << "Il Profilo non contiene records!";
+        QTest::newRow(qPrintable(engine + " empty list and no name"))
+            << engine << false << ""
+            << "Il Profilo non contiene records!";
+        QTest::newRow(qPrintable(engine + " blank name")) << engine << true << "   "
+                                                          << "Indicare un nome profilo!";
+    }
+}
+
+void TestProfili::refusedSaves() {
+    QFETCH(QString, engine);
+    QFETCH(bool, conSet);
+    QFETCH(QString, nome);
+    QFETCH(QString, messaggio);
+    Company company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state(false);
+    if (conSet)
+        addSet(state, 1, "0", 2026, 1);
+
+    bool salvato = true;
+    const auto avviso = BUT_BU68_SALVA_ButtonClick(state, Variant(nome), &salvato);
+
+    QVERIFY(avviso.has_value());
+    QVERIFY(!salvato);
+    QCOMPARE(avviso->testo, messaggio);
+    const auto shown = company.messages.plainMessages();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().text, messaggio);
+    QCOMPARE(shown.first().style, 48);
+    QCOMPARE(shown.first().title, QStringLiteral("Attenzione"));
+    QVERIFY(ElencoProfili(company.connection).isEmpty());
+}
+
+void TestProfili::siteMismatchRefusesTheProfile_data() {
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<bool>("salvatoConSedi");
+    QTest::addColumn<QString>("messaggio");
+    for (const QString& engine : test::engines()) {
+        QTest::newRow(qPrintable(engine + " stored with sites, subtype without"))
+            << engine << true
+            << "Il budget non gestisce le sedi, il profilo/confronto selezionato si!";
+        QTest::newRow(qPrintable(engine + " stored without sites, subtype with"))
+            << engine << false
+            << "Il budget gestisce le sedi, il profilo/confronto selezionato no ! ";
+    }
+}
+
+void TestProfili::siteMismatchRefusesTheProfile() {
+    QFETCH(QString, engine);
+    QFETCH(bool, salvatoConSedi);
+    QFETCH(QString, messaggio);
+    Company company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state(salvatoConSedi);
+    addSet(state, 1, "0", 2026, 1, salvatoConSedi ? Variant(2) : Variant());
+    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("P")).has_value());
+
+    FormState other = company.state(!salvatoConSedi);
+    bool cancel = false;
+    const auto avviso = PopolaRstConfrontoDaBU68(other, Variant("P"), cancel);
+
+    QVERIFY(cancel);
+    QVERIFY(avviso.has_value());
+    QCOMPARE(other.RstConfronto->RecordCount(), 0);
+    const auto shown = company.messages.plainMessages();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().text, messaggio);
+    QCOMPARE(shown.first().style, 48);
+    QCOMPARE(shown.first().title, Caption);
+}
+
+void TestProfili::failedSaveLeavesThePreviousProfile() {
+    QFETCH(QString, engine);
+    Company company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    QVERIFY(refuseYear1999(company));
+    FormState state = company.state(false);
+    addSet(state, 1, "0", 2026, 1, {}, 1, 1);
+    addSet(state, 2, "1", 2025, 1);
+    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Base")).has_value());
+
+    FormState changed = company.state(false);
+    addSet(changed, 1, "0", 2024, 1);
+    addSet(changed, 2, "1", 1999, 1);
+    bool salvato = true;
+    QVERIFY(!BUT_BU68_SALVA_ButtonClick(changed, Variant("Base"), &salvato).has_value());
+
+    QVERIFY(!salvato);
+    QVERIFY(!company.messages.messages().isEmpty()); // the failure was reported
+    FormState loaded = company.state(false);
+    bool cancel = false;
+    PopolaRstConfrontoDaBU68(loaded, Variant("Base"), cancel);
+    QCOMPARE(rows(loaded), (QStringList{"1 0 2026 1 - 7 1 1", "2 1 2025 1 - 7 0 0"}));
+}
+
+void TestProfili::namesAreDataNeverSql() {
+    QFETCH(QString, engine);
+    Company company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state(false);
+    addSet(state, 1, "0", 2026, 1);
+    const QString strano = QStringLiteral("Profilo d'Anna; DELETE FROM BU68_BDGINTRIC; --");
+    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Base")).has_value());
+    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant(strano)).has_value());
+
+    QCOMPARE(ElencoProfili(company.connection), (QStringList{"Base", strano}));
+    FormState loaded = company.state(false);
+    bool cancel = false;
+    PopolaRstConfrontoDaBU68(loaded, Variant("x' OR '1'='1"), cancel);
+    QCOMPARE(loaded.RstConfronto->RecordCount(), 0);
+    PopolaRstConfrontoDaBU68(loaded, Variant(strano), cancel);
+    QCOMPARE(loaded.RstConfronto->RecordCount(), 1);
+    QVERIFY(company.messages.messages().isEmpty());
+}
+
+void TestProfili::deleteRemovesProfileAndList() {
+    QFETCH(QString, engine);
+    Company company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state(false);
+    addSet(state, 1, "0", 2026, 1);
+    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Base")).has_value());
+    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Resta")).has_value());
+
+    QVERIFY(BUT_BU68_DELETE_ButtonClick(state, Variant("Base")));
+
+    QCOMPARE(ElencoProfili(company.connection), QStringList{"Resta"});
+    QCOMPARE(state.RstConfronto->RecordCount(), 0);
+    // An empty name deletes nothing and leaves the list.
+    addSet(state, 1, "0", 2026, 1);
+    QVERIFY(BUT_BU68_DELETE_ButtonClick(state, Variant(" ")));
+    QCOMPARE(state.RstConfronto->RecordCount(), 1);
+    QCOMPARE(ElencoProfili(company.connection), QStringList{"Resta"});
+}
+
+QTEST_GUILESS_MAIN(TestProfili)
+#include "test_profili.moc"

@@ -1,0 +1,203 @@
+#include "params/sottotipo.h"
+
+#include "params_company.h"
+
+#include <QTest>
+
+using namespace bdg;
+using bdg::test::shipped;
+
+class TestSottotipo : public QObject {
+    Q_OBJECT
+
+private slots:
+    void refusals_data();
+    void refusals();
+    void acceptedSubtypeFillsState_data();
+    void acceptedSubtypeFillsState();
+    void multiActivityFollowsMainCompany_data();
+    void multiActivityFollowsMainCompany();
+    void codesAreDataNeverSql_data();
+    void codesAreDataNeverSql();
+};
+
+void TestSottotipo::refusals_data() {
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<int>("ditta");
+    QTest::addColumn<QString>("codice");
+    QTest::addColumn<int>("numero"); // 0: refused without a message
+    for (const QString& engine : test::engines()) {
+        const auto row = [&](const char* name) { return &test::newEngineRow(engine, name); };
+        *row("empty code keeps the focus silently") << 1 << "   " << 0;
+        *row("unknown code is not decoded") << 1 << "NESSUNO" << 0;
+        *row("chart kind 0") << 1 << "KPDC0" << 61949;
+        *row("chart kind 4 before its missing chart code") << 1 << "KPDC4" << 61949;
+        *row("no chart code") << 1 << "NOPDC" << 61950;
+        *row("sites in a company without sites") << 1 << "SEDI" << 61948;
+        *row("kept by the main company, asked by a member") << 1 << "MULTI2" << 61833;
+    }
+}
+
+void TestSottotipo::refusals() {
+    QFETCH(QString, engine);
+    QFETCH(int, ditta);
+    QFETCH(QString, codice);
+    QFETCH(int, numero);
+    test::ParamsCompany company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state(ditta);
+
+    const EsitoParametro esito = TXT_SOTTOTIPO_Validate(state, Variant(codice));
+
+    QVERIFY(esito.has_value());
+    QCOMPARE(esito->controllo, QStringLiteral("TXT_SOTTOTIPO"));
+    QCOMPARE(esito->numero, numero);
+    QCOMPARE(esito->mostrato, numero != 0);
+    const auto shown = company.messages.plainMessages();
+    QCOMPARE(shown.size(), numero != 0 ? 1 : 0);
+    if (numero == 0)
+        return;
+    QCOMPARE(shown.first().text, shipped(numero));
+    QCOMPARE(esito->testo, shipped(numero));
+    QCOMPARE(shown.first().style, 64);
+    QCOMPARE(shown.first().title, QStringLiteral("Interrogazione budget"));
+}
+
+void TestSottotipo::acceptedSubtypeFillsState_data() {
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<int>("ditta");
+    QTest::addColumn<QString>("codice");
+    QTest::addColumn<int>("periodicita");
+    QTest::addColumn<int>("nrPeriodi");
+    QTest::addColumn<int>("tipoPdc");
+    QTest::addColumn<QString>("struttura");
+    QTest::addColumn<QString>("periodoA"); // "-": left as it was
+    QTest::addColumn<bool>("sedi");
+    QTest::addColumn<QString>("etichettaPdc");
+    QTest::addColumn<QString>("etichettaPeriodicita");
+    for (const QString& engine : test::engines()) {
+        const auto row = [&](const char* name) { return &test::newEngineRow(engine, name); };
+        *row("monthly general ledger") << 1 << "MENS" << 0 << 12 << 1 << ""
+                                       << "12" << false << "G1 Piano dei conti generale"
+                                       << "Mensile";
+        *row("quarterly CEE schedule") << 1 << "TRIM" << 2 << 4 << 2 << ""
+                                       << "4" << false << "CEE Schema di bilancio CEE"
+                                       << "Trimestrale";
+        *row("four-monthly with a structure shows it")
+            << 1 << "QUAD" << 3 << 3 << 3 << "S1"
+            << "3" << false << "RIC Piano dei conti riclassificato"
+            << "Quadrimestrale";
+        *row("a structure on the CEE schedule stays hidden")
+            << 1 << "STR2" << 1 << 6 << 2 << ""
+            << "6" << false << "CEE Schema di bilancio CEE"
+            << "Bimestrale";
+        *row("periodicity without preset keeps the upper period")
+            << 1 << "PER9" << 9 << 0 << 1 << ""
+            << "-" << false << "G1 Piano dei conti generale"
+            << "";
+        *row("sites in a company with sites") << 2 << "SEDI" << 0 << 12 << 1 << ""
+                                              << "12" << true << "G1 Piano dei conti generale"
+                                              << "Mensile";
+    }
+}
+
+void TestSottotipo::acceptedSubtypeFillsState() {
+    QFETCH(QString, engine);
+    QFETCH(int, ditta);
+    QFETCH(QString, codice);
+    QFETCH(int, periodicita);
+    QFETCH(int, nrPeriodi);
+    QFETCH(int, tipoPdc);
+    QFETCH(QString, struttura);
+    QFETCH(QString, periodoA);
+    QFETCH(bool, sedi);
+    QFETCH(QString, etichettaPdc);
+    QFETCH(QString, etichettaPeriodicita);
+    test::ParamsCompany company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state(ditta);
+    state.CodStrutturaBU60 = QStringLiteral("VECCHIA");
+
+    ControlliSottotipo controlli;
+    const EsitoParametro esito = TXT_SOTTOTIPO_Validate(state, Variant(codice), &controlli);
+
+    QVERIFY2(!esito.has_value(), esito ? qPrintable(esito->testo) : "");
+    QVERIFY(company.messages.messages().isEmpty());
+    QCOMPARE(state.CodPeriodicita, periodicita);
+    QCOMPARE(int(state.NrPeriodi), nrPeriodi);
+    QCOMPARE(state.IndTipoPdc, tipoPdc);
+    QCOMPARE(state.IsGestioneSede, sedi);
+    QCOMPARE(state.CodStrutturaBU60.toString(), struttura);
+    QCOMPARE(controlli.TXT_CODSTRUTTURABU60, struttura);
+    QCOMPARE(controlli.TXT_CODSTRUTTURABU60_Visible, !struttura.isEmpty());
+    QCOMPARE(controlli.TXT_PERIODO_DA, QStringLiteral("1"));
+    QCOMPARE(controlli.TXT_PERIODO_A.value_or(QStringLiteral("-")), periodoA);
+    QCOMPARE(controlli.LBB_INDTIPOPDC, etichettaPdc);
+    QCOMPARE(controlli.LBB_PERIODICITA, etichettaPeriodicita);
+    QCOMPARE(controlli.LBB_GESTIONESEDE,
+             sedi ? QStringLiteral("Gestisce le sedi") : QStringLiteral("Non gestisce le sedi"));
+    QCOMPARE(controlli.LBB_INDMULTIATTIVITA, QStringLiteral("Multiattività: Ditta singola"));
+    QCOMPARE(controlli.CHK_CONSOLIDO_MULTIATT_Enabled, false);
+    // The value lists follow the subtype: budget and actuals, then one entry per forecast.
+    QVERIFY(state.ArrTipoDettaglio[0].size() >= 2);
+    QCOMPARE(int(state.ArrTipoDettaglio[0].size()), 2 + state.NrForecast);
+}
+
+void TestSottotipo::multiActivityFollowsMainCompany_data() {
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<int>("ditta");
+    QTest::addColumn<QString>("codice");
+    QTest::addColumn<bool>("multi");
+    for (const QString& engine : test::engines()) {
+        const auto row = [&](const char* name) { return &test::newEngineRow(engine, name); };
+        *row("consolidable in the main company") << 2 << "MULTI1" << true;
+        *row("consolidable in a member company") << 1 << "MULTI1" << false;
+        *row("kept by the main company, asked by it") << 2 << "MULTI2" << false;
+    }
+}
+
+void TestSottotipo::multiActivityFollowsMainCompany() {
+    QFETCH(QString, engine);
+    QFETCH(int, ditta);
+    QFETCH(QString, codice);
+    QFETCH(bool, multi);
+    test::ParamsCompany company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state(ditta);
+
+    ControlliSottotipo controlli;
+    QVERIFY(!TXT_SOTTOTIPO_Validate(state, Variant(codice), &controlli).has_value());
+
+    QCOMPARE(state.IsMultiAttivita, multi);
+    QCOMPARE(controlli.CHK_CONSOLIDO_MULTIATT_Enabled, multi);
+    QCOMPARE(controlli.CHK_CONSOLIDO_MULTIATT, 0);
+}
+
+void TestSottotipo::codesAreDataNeverSql_data() {
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("codice");
+    for (const QString& engine : test::engines()) {
+        QTest::newRow(qPrintable(engine + " quote")) << engine << "MENS' OR '1'='1";
+        QTest::newRow(qPrintable(engine + " statement"))
+            << engine << "MENS'; DELETE FROM HS04_SOTTOTIPI; --";
+        QTest::newRow(qPrintable(engine + " comment")) << engine << "MENS'--";
+    }
+}
+
+void TestSottotipo::codesAreDataNeverSql() {
+    QFETCH(QString, engine);
+    QFETCH(QString, codice);
+    test::ParamsCompany company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state(1);
+
+    const EsitoParametro esito = TXT_SOTTOTIPO_Validate(state, Variant(codice));
+
+    QVERIFY(esito.has_value());
+    QVERIFY(!esito->mostrato);
+    QVERIFY(company.messages.errors().isEmpty());
+    QCOMPARE(ElencoSottotipi(company.connection, 5).size(), 11);
+}
+
+QTEST_GUILESS_MAIN(TestSottotipo)
+#include "test_sottotipo.moc"

@@ -72,6 +72,7 @@ void printStored(Connection& connection, const QString& name, QTextStream& out) 
 void save(FormState& state, const ProfileOptions& options) {
     if (const auto rifiuto = TXT_SOTTOTIPO_Validate(state, Variant(options.shared.subtype)))
         throw Refused(QStringLiteral("--subtype: %1").arg(rifiuto->testo).toStdString());
+    state.CodSottotipo = Variant(options.shared.subtype);
     if (!DefinisciRstConfronto(state))
         throw DatabaseError("the comparison list could not be created");
     for (const SetOption& set : options.shared.sets)

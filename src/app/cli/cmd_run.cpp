@@ -80,6 +80,8 @@ void fillCurrency(FormState& state, const RunOptions& options, ValoriParametri& 
 ValoriParametri prepare(FormState& state, const RunOptions& options) {
     ControlliSottotipo controlli;
     check(TXT_SOTTOTIPO_Validate(state, Variant(options.subtype), &controlli));
+    // The click takes the code again; the sets' messages need it before.
+    state.CodSottotipo = Variant(options.subtype);
     check(TXT_CRITERIO_Validate(state, Variant(options.criterion)));
     fillSets(state, options);
     ValoriParametri valori;

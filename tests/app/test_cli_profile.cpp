@@ -1,0 +1,133 @@
+#include "cli_runner.h"
+
+#include <QTest>
+
+using namespace bdg;
+
+// Profiles and lookups from the command line on the "totali" fixture company (subtype SB1,
+// no sites, one forecast).
+class TestCliProfile : public QObject {
+    Q_OBJECT
+
+public:
+    TestCliProfile() : m_company(QString::fromLatin1(test::SQLiteEngine)) {}
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(QFile::exists(test::bdgintricPath()), "build the bdgintric target first");
+        const auto sql = test::readTextFile(test::fixturePath("totali", ".sql"));
+        QVERIFY(sql);
+        QVERIFY2(m_company.build(*sql), qPrintable(m_company.errorText()));
+        m_db = m_company.connection().connectionString();
+    }
+
+    void savedProfileIsShownListedAndRun() {
+        // A name with a quote, a semicolon and a comment mark is stored as it is.
+        const QString name = QStringLiteral("Budget d'Italia; --");
+        QCOMPARE(cli({"profile", "save", name, "--subtype", "SB1", "--set", "budget:2026:1",
+                      "--set", "forecast1:2026:1:delta:perc"})
+                     .status,
+                 0);
+        const QStringList rows = cli({"profile", "show", name}).out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows.at(1).section('\t', 0, 3), QStringLiteral("1\t0\t2026\t1"));
+        QCOMPARE(rows.at(2).section('\t', 0, 3), QStringLiteral("2\t3\t2026\t1"));
+        QVERIFY(cli({"profile", "list"}).out.split('\n').contains(name));
+        QVERIFY(cli({"lookup", "profiles"}).out.split('\n').contains(name));
+        const test::CliResult run = cli({"run", "--subtype", "SB1", "--criterion", "CR02",
+                                         "--profile", name, "--format", "csv"});
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        QVERIFY(run.out.startsWith("KEY_VOCE,"));
+        QVERIFY(run.out.section("\r\n", 0, 0).contains("DELTA_PERC2"));
+    }
+
+    void savingAgainReplacesTheProfile() {
+        const QString name = QStringLiteral("Sostituito");
+        QCOMPARE(cli({"profile", "save", name, "--subtype", "SB1", "--set", "budget:2026:1",
+                      "--set", "actuals:2026:1"})
+                     .status,
+                 0);
+        QCOMPARE(
+            cli({"profile", "save", name, "--subtype", "SB1", "--set", "actuals:2026:1"}).status,
+            0);
+        const QStringList rows = cli({"profile", "show", name}).out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows.at(1).section('\t', 0, 3), QStringLiteral("1\t1\t2026\t1"));
+    }
+
+    void setWithASiteIsLeftOutOnASubtypeWithoutSites() {
+        const QString name = QStringLiteral("Con sede");
+        QCOMPARE(cli({"profile", "save", name, "--subtype", "SB1", "--set", "budget:2026:1",
+                      "--set", "actuals:2026:1:5"})
+                     .status,
+                 0);
+        QCOMPARE(cli({"profile", "show", name}).out.split('\n', Qt::SkipEmptyParts).size(), 2);
+    }
+
+    void deletedProfileIsGone() {
+        const QString name = QStringLiteral("Da cancellare");
+        QCOMPARE(
+            cli({"profile", "save", name, "--subtype", "SB1", "--set", "budget:2026:1"}).status, 0);
+        QCOMPARE(cli({"profile", "delete", name}).status, 0);
+        QVERIFY(!cli({"profile", "list"}).out.split('\n').contains(name));
+        const test::CliResult show = cli({"profile", "show", name});
+        QCOMPARE(show.status, 2);
+        QVERIFY(show.err.contains("no stored profile 'Da cancellare'"));
+    }
+
+    void profileRefusals_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty list") << QStringList{"profile", "save", "Vuoto", "--subtype", "SB1"}
+                                    << 2 << "Il Profilo non contiene records!";
+        QTest::newRow("no name") << QStringList{"profile", "save"} << 2
+                                 << "profile save needs a NAME";
+        QTest::newRow("unknown action")
+            << QStringList{"profile", "rename", "x"} << 2 << "unknown action 'rename'";
+        QTest::newRow("unknown subtype")
+            << QStringList{"profile", "save", "x", "--subtype", "NO", "--set", "budget:2026:1"} << 2
+            << "--subtype";
+        QTest::newRow("unknown list")
+            << QStringList{"lookup", "accounts"} << 2 << "unknown list 'accounts'";
+    }
+    void profileRefusals() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        const test::CliResult result = cli(arguments);
+        QVERIFY2(result.err.contains(message), qPrintable(result.err));
+        QCOMPARE(result.status, status);
+    }
+
+    void lookupsListWhatTheFormOffers_data() {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("subtypes") << "subtypes"
+                                  << "SB1\t";
+        QTest::newRow("criteria") << "criteria"
+                                  << "CR02\t";
+        QTest::newRow("currencies") << "currencies"
+                                    << "EUR\tEuro";
+    }
+    void lookupsListWhatTheFormOffers() {
+        QFETCH(QString, list);
+        QFETCH(QString, line);
+        const test::CliResult result = cli({"lookup", list});
+        QVERIFY2(result.status == 0, qPrintable(result.err));
+        QVERIFY2(result.out.startsWith(line) || result.out.contains('\n' + line),
+                 qPrintable(result.out));
+    }
+
+private:
+    test::CliResult cli(const QStringList& arguments) {
+        return test::runCli(arguments + QStringList{QStringLiteral("--db"), m_db}, m_home.path());
+    }
+
+    test::FixtureCompany m_company;
+    QString m_db;
+    QTemporaryDir m_home;
+};
+
+QTEST_GUILESS_MAIN(TestCliProfile)
+#include "test_cli_profile.moc"

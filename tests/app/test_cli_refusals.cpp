@@ -1,0 +1,139 @@
+#include "cli_runner.h"
+
+#include <QTest>
+
+using namespace bdg;
+
+// Every refusal of the command line on the "totali" fixture company (subtype SB1 with one
+// forecast and three periods, criterion CR02, budget of 2026 only): its exit status and the
+// message it prints.
+class TestCliRefusals : public QObject {
+    Q_OBJECT
+
+public:
+    TestCliRefusals() : m_company(QString::fromLatin1(test::SQLiteEngine)) {}
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(QFile::exists(test::bdgintricPath()), "build the bdgintric target first");
+        const auto sql = test::readTextFile(test::fixturePath("totali", ".sql"));
+        QVERIFY(sql);
+        QVERIFY2(m_company.build(*sql), qPrintable(m_company.errorText()));
+        m_db = m_company.connection().connectionString();
+    }
+
+    void refusalExitsWithItsStatusAndMessage_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        const QStringList ok{"--subtype", "SB1", "--criterion", "CR02", "--set", "budget:2026:1"};
+        const QString parametri = QStringLiteral("Parametri di elaborazione mancanti o non validi");
+        QTest::newRow("unknown option")
+            << (ok + QStringList{"--bogus"}) << 2 << "unknown option '--bogus'";
+        QTest::newRow("set without year")
+            << QStringList{"--set", "budget"} << 2 << "--set 'budget' needs at least TYPE:YEAR";
+        QTest::newRow("set year not a number") << QStringList{"--set", "budget:20x6"} << 2
+                                               << "the year of --set must be a whole number";
+        QTest::newRow("set with a stray word")
+            << QStringList{"--set", "budget:2026:1:2:deltas"} << 2 << "'deltas' is neither";
+        QTest::newRow("rate not a number")
+            << (ok + QStringList{"--currency", "USD", "--rate", "1,5x"}) << 2
+            << "--rate must be a positive number, not '1,5x'";
+        QTest::newRow("rate without currency")
+            << (ok + QStringList{"--rate", "1.5"}) << 2 << "--rate and --rate-date need --currency";
+        QTest::newRow("unknown format") << (ok + QStringList{"--format", "pdf"}) << 2
+                                        << "--format must be table, csv, json or xlsx";
+        QTest::newRow("xlsx without a file")
+            << (ok + QStringList{"--format", "xlsx"}) << 2 << "--format xlsx needs --output FILE";
+        QTest::newRow("option without its value")
+            << QStringList{"--subtype"} << 2 << "--subtype needs a value";
+        QTest::newRow("kind the subtype does not offer")
+            << QStringList{"--subtype", "SB1", "--criterion", "CR02", "--set", "forecast2:2026:1"}
+            << 2 << "'forecast2' is not a kind of figures of subtype SB1";
+        QTest::newRow("code 2 is no kind")
+            << QStringList{"--subtype", "SB1", "--criterion", "CR02", "--set", "2:2026:1"} << 2
+            << "'2' is not a kind of figures";
+        QTest::newRow("periods the wrong way round")
+            << (ok + QStringList{"--from", "3", "--to", "1"}) << 2 << parametri;
+        QTest::newRow("period beyond the subtype")
+            << (ok + QStringList{"--to", "4"}) << 2 << parametri;
+        QTest::newRow("no comparison set")
+            << QStringList{"--subtype", "SB1", "--criterion", "CR02"} << 2 << parametri;
+        QTest::newRow("unknown company")
+            << (ok + QStringList{"--company", "77"}) << 2 << "unknown company 77";
+        QTest::newRow("unknown profile")
+            << QStringList{"--subtype", "SB1", "--criterion", "CR02", "--profile", "Nessuno"} << 2
+            << "no stored profile 'Nessuno'";
+        QTest::newRow("unknown currency")
+            << (ok + QStringList{"--currency", "XYZ"}) << 2 << "unknown currency 'XYZ'";
+        // Codes are data: quotes, semicolons and comment marks make an unknown code.
+        QTest::newRow("subtype with a statement")
+            << QStringList{"--subtype",   "SB1'; DELETE FROM HS04_SOTTOTIPI; --",
+                           "--criterion", "CR02",
+                           "--set",       "budget:2026:1"}
+            << 2 << "--subtype";
+        QTest::newRow("criterion with a comment mark")
+            << QStringList{"--subtype", "SB1", "--criterion", "CR02' --", "--set", "budget:2026:1"}
+            << 2 << "--criterion";
+        QTest::newRow("criterion always true")
+            << QStringList{"--subtype",    "SB1",   "--criterion",
+                           "X' OR '1'='1", "--set", "budget:2026:1"}
+            << 2 << "--criterion";
+        QTest::newRow("profile dropping a table")
+            << QStringList{"--subtype", "SB1",       "--criterion",
+                           "CR02",      "--profile", "x'; DROP TABLE BU68_BDGINTRIC; --"}
+            << 2 << "no stored profile";
+        QTest::newRow("currency with a statement")
+            << (ok + QStringList{"--currency", "EUR'; DELETE FROM HS02_VALUTE; --"}) << 2
+            << "unknown currency";
+    }
+    void refusalExitsWithItsStatusAndMessage() {
+        QFETCH(QStringList, options);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        QTemporaryDir home;
+        const test::CliResult result =
+            test::runCli(QStringList{"run", "--db", m_db} + options, home.path());
+        QVERIFY2(result.err.contains(message), qPrintable(result.err));
+        QCOMPARE(result.status, status);
+        QVERIFY2(result.out.isEmpty(), qPrintable(result.out));
+    }
+
+    void codesNeverReachTheDatabaseAsStatements() {
+        // After every attempt above, the tables they aimed at still hold their rows.
+        for (const char* table : {"HS04_SOTTOTIPI", "HS02_VALUTE", "BU51_CRITERIELAB"}) {
+            const RecordsetPtr rows = m_company.connection().Execute(
+                QStringLiteral("SELECT COUNT(*) AS N FROM %1").arg(QLatin1String(table)));
+            QVERIFY2(rows->value(0).toInt64().value_or(0) > 0, table);
+        }
+        QVERIFY(m_company.connection().Execute("SELECT COUNT(*) AS N FROM BU68_BDGINTRIC"));
+    }
+
+    void missingDatabaseIsADatabaseError() {
+        QTemporaryDir home;
+        const test::CliResult result = test::runCli(
+            {"run", "--db", home.filePath("missing/company.sqlite"), "--subtype", "SB1"},
+            home.path());
+        QCOMPARE(result.status, 4);
+        QVERIFY2(result.err.contains("company.sqlite"), qPrintable(result.err));
+    }
+
+    void unwritableOutputIsAFileErrorAndWritesNothing() {
+        QTemporaryDir home;
+        const QString target = home.filePath("missing/out.json");
+        const test::CliResult result =
+            test::runCli({"run", "--db", m_db, "--subtype", "SB1", "--criterion", "CR02", "--set",
+                          "budget:2026:1", "--format", "json", "--output", target},
+                         home.path());
+        QCOMPARE(result.status, 4);
+        QVERIFY2(result.err.contains("out.json"), qPrintable(result.err));
+        QVERIFY(!QFile::exists(target));
+    }
+
+private:
+    test::FixtureCompany m_company;
+    QString m_db;
+};
+
+QTEST_GUILESS_MAIN(TestCliRefusals)
+#include "test_cli_refusals.moc"

@@ -66,10 +66,16 @@ void fillCurrency(FormState& state, const RunOptions& options, ValoriParametri& 
         throw Refused(QStringLiteral("--currency: unknown currency '%1'")
                           .arg(options.currency)
                           .toStdString());
+    // As in the form: taking a currency dates its rate today, unless a date was typed.
     CampiCambio campi;
-    if (!options.rateDate.isEmpty())
+    bool letta = false;
+    if (options.rateDate.isEmpty()) {
+        letta = TXT_VALUTA_AfterItem(state, Variant(options.currency), campi);
+    } else {
         campi.TXT_DATACAMBIO = Variant(options.rateDate);
-    if (!ValutaGetDati(state, Variant(options.currency), campi))
+        letta = ValutaGetDati(state, Variant(options.currency), campi);
+    }
+    if (!letta)
         throw Refused(
             QStringLiteral("--rate-date: '%1' is not a date").arg(options.rateDate).toStdString());
     valori.TXT_VALUTA = Variant(options.currency);

@@ -31,8 +31,6 @@ class TestVariant : public QObject {
 
 private slots:
     void emptyAndNullAreKeptApart();
-    void keepsTheTypeItWasGiven_data();
-    void keepsTheTypeItWasGiven();
     void ordersMissingThenNumbersThenTexts_data();
     void ordersMissingThenNumbersThenTexts();
     void writesNumbersInvariantAndItalian_data();
@@ -48,7 +46,8 @@ private slots:
 };
 
 void TestVariant::emptyAndNullAreKeptApart() {
-    // A variable never assigned and one assigned Null answer differently, yet sort together.
+    // Never assigned and assigned Null answer differently yet sort together; a null QString
+    // is an empty text, not Null.
     const Variant empty;
     const Variant null = Variant::null();
     QCOMPARE(empty.type(), Variant::Type::Empty);
@@ -57,35 +56,12 @@ void TestVariant::emptyAndNullAreKeptApart() {
     QVERIFY(null.isNull() && !null.isEmpty());
     QVERIFY(empty.isNullOrEmpty() && null.isNullOrEmpty());
     QVERIFY(!Variant(0).isNullOrEmpty() && !Variant("").isNullOrEmpty());
+    QCOMPARE(Variant(QString()).type(), Variant::Type::Text);
     QCOMPARE(empty.toString(), QString());
     QCOMPARE(null.toString(), QString());
     QVERIFY(!empty.toDecimal() && !null.toDecimal() && !null.toInt32() && !null.toBool());
     QCOMPARE(empty.compare(null), 0);
     QVERIFY(!(null == Variant(0)));
-}
-
-void TestVariant::keepsTheTypeItWasGiven_data() {
-    QTest::addColumn<Variant>("value");
-    QTest::addColumn<Variant::Type>("type");
-    QTest::addColumn<bool>("numeric");
-    QTest::newRow("bool") << Variant(false) << Variant::Type::Boolean << false;
-    QTest::newRow("int") << Variant(5) << Variant::Type::Int32 << true;
-    QTest::newRow("std int64") << int64(5) << Variant::Type::Int64 << true;
-    QTest::newRow("qint64") << Variant(qint64(5)) << Variant::Type::Int64 << true;
-    QTest::newRow("decimal") << dec("5") << Variant::Type::Decimal << true;
-    QTest::newRow("double") << Variant(0.5) << Variant::Type::Double << true;
-    QTest::newRow("text") << Variant("5") << Variant::Type::Text << false;
-    QTest::newRow("null QString is a text") << Variant(QString()) << Variant::Type::Text << false;
-    QTest::newRow("null") << Variant::null() << Variant::Type::Null << false;
-}
-
-void TestVariant::keepsTheTypeItWasGiven() {
-    // The type given is kept: a null QString is an empty text, not a Null value.
-    QFETCH(Variant, value);
-    QFETCH(Variant::Type, type);
-    QFETCH(bool, numeric);
-    QCOMPARE(value.type(), type);
-    QCOMPARE(value.isNumeric(), numeric);
 }
 
 void TestVariant::ordersMissingThenNumbersThenTexts_data() {
@@ -101,17 +77,14 @@ void TestVariant::ordersMissingThenNumbersThenTexts_data() {
     QTest::newRow("double and decimal equal") << Variant(0.1) << dec("0.1") << 0;
     QTest::newRow("binary sum above 0.3") << dec("0.3") << Variant(0.1 + 0.2) << -1;
     QTest::newRow("decimal scales") << dec("1.50") << dec("1.5") << 0;
-    QTest::newRow("ints") << Variant(-2) << Variant(1) << -1;
     QTest::newRow("int32 and int64 extremes")
         << Variant(std::numeric_limits<std::int32_t>::min())
         << int64(std::numeric_limits<std::int64_t>::min()) << 1;
     QTest::newRow("true is minus one") << Variant(true) << Variant(0) << -1;
     QTest::newRow("true equals -1") << Variant(true) << dec("-1.0") << 0;
-    QTest::newRow("false is zero") << Variant(false) << Variant(0.0) << 0;
     QTest::newRow("number before text") << Variant(1000000000) << Variant("1") << -1;
     QTest::newRow("trailing blanks") << Variant("abc") << Variant("abc   ") << 0;
     QTest::newRow("leading blank counts") << Variant(" a") << Variant("a") << -1;
-    QTest::newRow("texts") << Variant("abc") << Variant("abd") << -1;
     QTest::newRow("binary case") << Variant("B") << Variant("a") << -1;
     QTest::newRow("prefix") << Variant("ab") << Variant("ab c") << -1;
     QTest::newRow("accented after ascii") << Variant("\u00e0") << Variant("z") << 1;
@@ -136,34 +109,23 @@ void TestVariant::writesNumbersInvariantAndItalian_data() {
     QTest::addColumn<Variant>("value");
     QTest::addColumn<QString>("invariant");
     QTest::addColumn<QString>("italian");
-    QTest::newRow("decimal keeps its scale") << dec("1234.50") << "1234.50"
-                                             << "1234,50";
-    QTest::newRow("negative decimal") << dec("-0.05") << "-0.05"
-                                      << "-0,05";
-    QTest::newRow("double") << Variant(1234.5) << "1234.5"
-                            << "1234,5";
-    QTest::newRow("double shortest") << Variant(0.1 + 0.2) << "0.30000000000000004"
-                                     << "0,30000000000000004";
-    QTest::newRow("large double plain") << Variant(1e20) << "100000000000000000000"
-                                        << "100000000000000000000";
-    QTest::newRow("double beyond 1e21") << Variant(-1e21) << "-1e+21"
-                                        << "-1e+21";
-    QTest::newRow("tiny double") << Variant(1.5e-7) << "0.00000015"
-                                 << "0,00000015";
-    QTest::newRow("int without grouping") << Variant(1234567) << "1234567"
-                                          << "1234567";
-    QTest::newRow("int64") << int64(-9000000000) << "-9000000000"
-                           << "-9000000000";
-    QTest::newRow("true") << Variant(true) << "True"
-                          << "True";
-    QTest::newRow("false") << Variant(false) << "False"
-                           << "False";
-    QTest::newRow("text unchanged") << Variant("1.5 a.b") << "1.5 a.b"
-                                    << "1.5 a.b";
-    QTest::newRow("empty") << Variant() << ""
-                           << "";
-    QTest::newRow("null") << Variant::null() << ""
-                          << "";
+    const auto row = [](const char* name, const Variant& value, const char* text,
+                        const char* italian = nullptr) {
+        QTest::newRow(name) << value << QString::fromLatin1(text)
+                            << QString::fromLatin1(italian ? italian : text);
+    };
+    row("decimal keeps its scale", dec("1234.50"), "1234.50", "1234,50");
+    row("negative decimal", dec("-0.05"), "-0.05", "-0,05");
+    row("double shortest", Variant(0.1 + 0.2), "0.30000000000000004", "0,30000000000000004");
+    row("large double plain", Variant(1e20), "100000000000000000000");
+    row("double beyond 1e21", Variant(-1e21), "-1e+21");
+    row("tiny double", Variant(1.5e-7), "0.00000015", "0,00000015");
+    row("int without grouping", Variant(1234567), "1234567");
+    row("int64", int64(-9000000000), "-9000000000");
+    row("true", Variant(true), "True");
+    row("false", Variant(false), "False");
+    row("text unchanged", Variant("1.5 a.b"), "1.5 a.b");
+    row("null", Variant::null(), "");
 }
 
 void TestVariant::writesNumbersInvariantAndItalian() {
@@ -208,7 +170,6 @@ void TestVariant::givesInt32OnlyForWholeNumbersInRange_data() {
     QTest::addColumn<Variant>("value");
     QTest::addColumn<bool>("valid");
     QTest::addColumn<int>("expected");
-    QTest::newRow("int") << Variant(5) << true << 5;
     QTest::newRow("largest") << dec("2147483647") << true << 2147483647;
     QTest::newRow("beyond largest") << dec("2147483648") << false << 0;
     QTest::newRow("smallest") << int64(-2147483648LL) << true << int(-2147483648LL);
@@ -268,12 +229,10 @@ void TestVariant::nvlSubstitutesOnlyMissingAndBlankValues_data() {
     QTest::newRow("blanks") << Variant("   ") << Variant(1) << Variant::Type::Int32 << "1";
     QTest::newRow("zero is a value") << Variant(0) << Variant(1) << Variant::Type::Int32 << "0";
     QTest::newRow("zero decimal") << dec("0.00") << Variant(1) << Variant::Type::Decimal << "0.00";
-    QTest::newRow("zero double") << Variant(0.0) << Variant(1) << Variant::Type::Double << "0";
     QTest::newRow("negative zero double")
         << Variant(-0.0) << Variant(1) << Variant::Type::Double << "0";
     QTest::newRow("false is a value")
         << Variant(false) << Variant(true) << Variant::Type::Boolean << "False";
-    QTest::newRow("empty text") << Variant("") << Variant("s") << Variant::Type::Text << "s";
     QTest::newRow("empty") << Variant() << Variant("s") << Variant::Type::Text << "s";
     QTest::newRow("null") << Variant::null() << dec("2.5") << Variant::Type::Decimal << "2.5";
     QTest::newRow("null to null") << Variant::null() << Variant::null() << Variant::Type::Null

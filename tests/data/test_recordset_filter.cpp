@@ -8,8 +8,7 @@ using namespace bdg;
 
 namespace {
 
-/// Seven rows whose KEY_VOCE is their ordinal 1..7, chosen so that every filter below
-/// has a different answer: trailing blanks, blank codes, Nulls, quotes, negatives.
+/// Seven rows (KEY_VOCE 1..7) with trailing blanks, blank codes, Nulls, quotes, negatives.
 Recordset sampleTable() {
     Recordset table;
     table.appendField(QStringLiteral("KEY_VOCE"), FieldType::Integer, 0, false);
@@ -32,9 +31,8 @@ Recordset sampleTable() {
     };
     for (const QList<Variant>& row : rows) {
         table.AddNew();
-        for (int field = 0; field < row.size(); ++field) {
+        for (int field = 0; field < row.size(); ++field)
             table.setValue(field, row[field]);
-        }
         table.Update();
     }
     return table;
@@ -42,9 +40,8 @@ Recordset sampleTable() {
 
 QString keysOfView(Recordset& table) {
     QStringList keys;
-    for (table.MoveFirst(); !table.Eof(); table.MoveNext()) {
+    for (table.MoveFirst(); !table.Eof(); table.MoveNext())
         keys << table.value(u"KEY_VOCE").toString();
-    }
     return keys.join(u',');
 }
 
@@ -58,77 +55,44 @@ private slots:
     void filterSelectsTheRowsItDescribes();
     void malformedFilterIsRefusedAndLeavesTheViewAlone_data();
     void malformedFilterIsRefusedAndLeavesTheViewAlone();
-    void extendingTheFilterTextNarrowsTheView();
-    void filterZeroAndClearShowEveryRow();
+    void filterCanBeExtendedZeroedAndCleared();
     void indexedFiltersGiveTheRowsOfAScanOnRandomTables();
 };
 
 void TestRecordsetFilter::filterSelectsTheRowsItDescribes_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("keys");
-
-    QTest::newRow("text equal ignores trailing blanks") << "VOCE = 'A1'"
-                                                        << "1,2";
-    QTest::newRow("field names ignore case") << "voce = 'A1'"
-                                             << "1,2";
-    QTest::newRow("texts compare binary") << "VOCE = 'a1'"
-                                          << "6";
-    QTest::newRow("literal trailing blank") << "VOCE = 'A1 '"
-                                            << "1,2";
-    QTest::newRow("blanks around the whole filter") << " \r\n VOCE = 'A1' AND PERIODO <> 2 "
-                                                    << "1";
-    QTest::newRow("no blanks around operator") << "VOCE='A1'"
-                                               << "1,2";
-    QTest::newRow("blank literal matches empty codes") << "VOCE = ' '"
-                                                       << "3,4";
-    QTest::newRow("not equal skips Null") << "VOCE <> 'A1'"
-                                          << "3,4,6,7";
-    QTest::newRow("text greater is binary") << "VOCE > 'A1'"
-                                            << "6";
-    QTest::newRow("integer equal") << "PERIODO = 3"
-                                   << "3,5";
-    QTest::newRow("integer not equal skips Null") << "PERIODO <> 3"
-                                                  << "1,2,6,7";
-    QTest::newRow("integer less") << "PERIODO < 2"
-                                  << "1,7";
-    QTest::newRow("integer less or equal") << "PERIODO <= 2"
-                                           << "1,2,6,7";
-    QTest::newRow("negative literal") << "PERIODO >= -4"
-                                      << "1,2,3,5,6,7";
-    QTest::newRow("greater than negative") << "PERIODO > -4"
-                                           << "1,2,3,5,6";
-    QTest::newRow("quoted number on numeric field") << "PERIODO = '3'"
-                                                    << "3,5";
-    QTest::newRow("decimal equal whatever the scale") << "IMP = 10"
-                                                      << "1,6";
-    QTest::newRow("decimal less than zero") << "IMP < 0"
-                                            << "2,7";
-    QTest::newRow("negative decimal literal") << "IMP = -0.5"
-                                              << "7";
-    QTest::newRow("decimal literal with more places") << "IMP >= 10.001"
-                                                      << "5";
-    QTest::newRow("zero is a value, Null is not") << "IMP <> 0"
-                                                  << "1,2,5,6,7";
-    QTest::newRow("doubled quote") << "DES = 'it''s'"
-                                   << "1";
-    QTest::newRow("doubled quote inside") << "DES = 'O''Brien'"
-                                          << "4";
-    QTest::newRow("number on text field uses its text") << "DES = 12"
-                                                        << "6";
-    QTest::newRow("number text keeps its decimals") << "DES = 12.50"
-                                                    << "7";
-    QTest::newRow("line breaks count as blanks") << "VOCE = 'A1'\r\nAND\nPERIODO = 2"
-                                                 << "2";
-    QTest::newRow("and in lower case") << "voce = 'A1' and periodo = 1"
-                                       << "1";
-    QTest::newRow("two terms") << "PERIODO = 2 AND VOCE <> 'A1'"
-                               << "6";
-    QTest::newRow("range on the key") << "KEY_VOCE >= 3 AND KEY_VOCE <= 4"
-                                      << "3,4";
-    QTest::newRow("nothing matches") << "DES = 'riga'"
-                                     << "";
-    QTest::newRow("blank filter shows all") << " \r\n "
-                                            << "1,2,3,4,5,6,7";
+    const auto row = [](const char* name, const char* filter, const char* keys) {
+        QTest::newRow(name) << QString::fromUtf8(filter) << QString::fromUtf8(keys);
+    };
+    row("text equal ignores trailing blanks", "VOCE = 'A1'", "1,2");
+    row("field names ignore case", "voce = 'A1'", "1,2");
+    row("texts compare binary", "VOCE = 'a1'", "6");
+    row("literal trailing blank", "VOCE = 'A1 '", "1,2");
+    row("blanks and line breaks", " \r\n VOCE = 'A1'\r\nAND\nPERIODO <> 2 ", "1");
+    row("no blanks around operator", "VOCE='A1'", "1,2");
+    row("blank literal matches empty codes", "VOCE = ' '", "3,4");
+    row("not equal skips Null", "VOCE <> 'A1'", "3,4,6,7");
+    row("text greater is binary", "VOCE > 'A1'", "6");
+    row("integer equal", "PERIODO = 3", "3,5");
+    row("integer not equal skips Null", "PERIODO <> 3", "1,2,6,7");
+    row("integer less", "PERIODO < 2", "1,7");
+    row("integer less or equal", "PERIODO <= 2", "1,2,6,7");
+    row("negative literal", "PERIODO >= -4", "1,2,3,5,6,7");
+    row("greater than negative", "PERIODO > -4", "1,2,3,5,6");
+    row("quoted number on numeric field", "PERIODO = '3'", "3,5");
+    row("decimal equal whatever the scale", "IMP = 10", "1,6");
+    row("decimal less than zero", "IMP < 0", "2,7");
+    row("negative decimal literal", "IMP = -0.5", "7");
+    row("decimal literal with more places", "IMP >= 10.001", "5");
+    row("zero is a value, Null is not", "IMP <> 0", "1,2,5,6,7");
+    row("doubled quote", "DES = 'O''Brien'", "4");
+    row("number on text field uses its text", "DES = 12", "6");
+    row("number text keeps its decimals", "DES = 12.50", "7");
+    row("and in lower case", "voce = 'A1' and periodo = 1", "1");
+    row("range on the key", "KEY_VOCE >= 3 AND KEY_VOCE <= 4", "3,4");
+    row("nothing matches", "DES = 'riga'", "");
+    row("blank filter shows all", " \r\n ", "1,2,3,4,5,6,7");
 }
 
 void TestRecordsetFilter::filterSelectsTheRowsItDescribes() {
@@ -147,27 +111,19 @@ void TestRecordsetFilter::filterSelectsTheRowsItDescribes() {
 void TestRecordsetFilter::malformedFilterIsRefusedAndLeavesTheViewAlone_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("fault");
-
-    QTest::newRow("unterminated text") << "VOCE = 'x"
-                                       << "apice di chiusura";
-    QTest::newRow("unknown field") << "FOO >< 3"
-                                   << "\"FOO\" non esiste";
-    QTest::newRow("unknown operator") << "VOCE >< 'x'"
-                                      << "\"><\" sconosciuto";
-    QTest::newRow("missing value") << "PERIODO = "
-                                   << "manca il valore";
-    QTest::newRow("missing operator") << "PERIODO 3"
-                                      << "manca l'operatore";
-    QTest::newRow("missing field") << "= 3"
-                                   << "nome di campo";
-    QTest::newRow("dangling AND") << "PERIODO = 3 AND "
-                                  << "dopo AND";
-    QTest::newRow("OR is not supported") << "PERIODO = 3 OR VOCE = 'x'"
-                                         << "atteso AND";
-    QTest::newRow("text for a number") << "PERIODO = 'abc'"
-                                       << "\"abc\" non è un numero";
-    QTest::newRow("bare word") << "VOCE = abc"
-                               << "\"abc\"";
+    const auto row = [](const char* name, const char* filter, const char* fault) {
+        QTest::newRow(name) << QString::fromUtf8(filter) << QString::fromUtf8(fault);
+    };
+    row("unterminated text", "VOCE = 'x", "apice di chiusura");
+    row("unknown field", "FOO >< 3", "\"FOO\" non esiste");
+    row("unknown operator", "VOCE >< 'x'", "\"><\" sconosciuto");
+    row("missing value", "PERIODO = ", "manca il valore");
+    row("missing operator", "PERIODO 3", "manca l'operatore");
+    row("missing field", "= 3", "nome di campo");
+    row("dangling AND", "PERIODO = 3 AND ", "dopo AND");
+    row("OR is not supported", "PERIODO = 3 OR VOCE = 'x'", "atteso AND");
+    row("text for a number", "PERIODO = 'abc'", "\"abc\" non è un numero");
+    row("bare word", "VOCE = abc", "\"abc\"");
 }
 
 void TestRecordsetFilter::malformedFilterIsRefusedAndLeavesTheViewAlone() {
@@ -191,18 +147,12 @@ void TestRecordsetFilter::malformedFilterIsRefusedAndLeavesTheViewAlone() {
     QCOMPARE(table.value(u"KEY_VOCE").toString(), QStringLiteral("6"));
 }
 
-void TestRecordsetFilter::extendingTheFilterTextNarrowsTheView() {
-    // The roll-ups read the filter back and append terms to it.
+void TestRecordsetFilter::filterCanBeExtendedZeroedAndCleared() {
+    // The roll-ups append terms to the filter read back; "0" and clearing show every row.
     Recordset table = sampleTable();
     table.setFilter(QStringLiteral("VOCE = 'A1'"));
     table.setFilter(table.filter() + QStringLiteral(" AND PERIODO <> 2 "));
     QCOMPARE(keysOfView(table), QStringLiteral("1"));
-}
-
-void TestRecordsetFilter::filterZeroAndClearShowEveryRow() {
-    // "0" is the value that means no filter; clearing brings every row back.
-    Recordset table = sampleTable();
-    table.setFilter(QStringLiteral("PERIODO = 3"));
     table.setFilter(QStringLiteral("0"));
     QCOMPARE(table.RecordCount(), 7);
     QCOMPARE(table.filter(), QString());
@@ -213,9 +163,7 @@ void TestRecordsetFilter::filterZeroAndClearShowEveryRow() {
 
 namespace {
 
-/// Builds the same random table twice (one indexed, one scanned), applies the same random
-/// writes, appends and deletes to both and checks that every random filter picks the same
-/// rows in the same order from both.
+/// The same random table twice, one indexed and one scanned, given the same random writes.
 class RandomTables {
 public:
     explicit RandomTables(unsigned seed) : m_random(seed) {
@@ -235,9 +183,8 @@ public:
         const QList<Variant> values = {key, pick(texts()), pick(periods()), pick(amounts())};
         for (Recordset* table : {&m_indexed, &m_scanned}) {
             table->AddNew();
-            for (int field = 0; field < values.size(); ++field) {
+            for (int field = 0; field < values.size(); ++field)
                 table->setValue(field, values[field]);
-            }
             table->Update();
         }
     }
@@ -246,9 +193,8 @@ public:
         m_indexed.clearFilter();
         const Bookmark row = Bookmark(m_random() % unsigned(m_indexed.RecordCount()));
         m_indexed.MoveFirst();
-        for (Bookmark step = 0; step < row; ++step) {
+        for (Bookmark step = 0; step < row; ++step)
             m_indexed.MoveNext();
-        }
         const Bookmark target = m_indexed.bookmark();
         const bool remove = m_random() % 4 == 0;
         const int field = 1 + int(m_random() % 3);
@@ -258,11 +204,10 @@ public:
         for (Recordset* table : {&m_indexed, &m_scanned}) {
             table->clearFilter();
             table->setBookmark(target);
-            if (remove) {
+            if (remove)
                 table->Delete();
-            } else {
+            else
                 table->setValue(field, value);
-            }
         }
     }
 
@@ -286,9 +231,8 @@ public:
     std::vector<Bookmark> rows(Recordset& table, const QString& filter) {
         table.setFilter(filter);
         std::vector<Bookmark> found;
-        for (table.MoveFirst(); !table.Eof(); table.MoveNext()) {
+        for (table.MoveFirst(); !table.Eof(); table.MoveNext())
             found.push_back(table.bookmark());
-        }
         return found;
     }
 
@@ -316,9 +260,8 @@ void TestRecordsetFilter::indexedFiltersGiveTheRowsOfAScanOnRandomTables() {
     // appends and deletes between them: the index never changes an answer.
     for (const unsigned seed : {1u, 2u, 3u}) {
         RandomTables tables(seed);
-        for (int key = 0; key < 400; ++key) {
+        for (int key = 0; key < 400; ++key)
             tables.addRow(key);
-        }
         int nonEmpty = 0;
         for (int round = 0; round < 300; ++round) {
             const QString filter = tables.randomFilter();
@@ -326,9 +269,8 @@ void TestRecordsetFilter::indexedFiltersGiveTheRowsOfAScanOnRandomTables() {
             QVERIFY2(indexed == tables.rows(tables.m_scanned, filter), qPrintable(filter));
             nonEmpty += indexed.empty() ? 0 : 1;
             tables.changeRandomRow();
-            if (round % 3 == 0) {
+            if (round % 3 == 0)
                 tables.addRow(1000 + round);
-            }
         }
         QVERIFY(nonEmpty > 100); // the filters really select rows
     }

@@ -1,5 +1,5 @@
-// The company database schema: created on every engine, read by the inquiry's own
-// statements, refused when it is not ours.
+// The company schema: created on every engine, read by the inquiry's statements, refused
+// when it is not ours.
 #include "data/connection.h"
 #include "module/company_schema.h"
 #include "module/message_catalogue.h"
@@ -70,31 +70,27 @@ QString lines(const QStringList& parts) {
     return parts.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
 
-void run(Connection& connection, const QStringList& statements) {
-    for (const QString& statement : statements)
-        connection.ExecuteNonQuery(statement);
-}
-
 // Two companies' ledger and reclassified accounts, one English translation of each kind,
 // and a criterion mapping two known accounts and one unknown account of each chart.
 void insertAccounts(Connection& connection) {
-    run(connection,
-        {"INSERT INTO CG24_PIANOCONTI (CG24_DITTA_CG18, CG24_GRUPPO_CG10, CG24_CONTO, "
-         "CG24_DESCR) VALUES (1, 'G1', 'A1', 'Ricavi vendite'), (1, 'G1', 'A2', 'Costi del "
-         "personale'), (2, 'G1', 'A1', 'Ricavi ditta due'), (1, 'G2', 'A1', 'Altro gruppo')",
-         "INSERT INTO CG25_CONTILINGUA (CG25_DITTA_CG18, CG25_GRUPPO_CG10, CG25_CONTO_CG24, "
-         "CG25_LINGUA, CG25_DESCR) VALUES (1, 'G1', 'A2', 'ENG', 'Staff costs')",
-         "INSERT INTO PC03_ANAGPDC (PC03_DITTA_CG18, PC03_CODICE_PC01, PC03_CONTO, PC03_DESCR) "
-         "VALUES (1, 'P1', 'R1', 'Margine lordo'), (1, 'P1', 'R2', 'Oneri finanziari'), "
-         "(2, 'P1', 'R2', 'Oneri ditta due')",
-         "INSERT INTO PC04_ANAGPDCLINGUA (PC04_DITTA_CG18, PC04_CODICE_PC01, PC04_CONTO_PC03, "
-         "PC04_LINGUA, PC04_DESCR) VALUES (1, 'P1', 'R1', 'ENG', 'Gross margin')",
-         "INSERT INTO BU50_CORRPDCVOCI (BU50_ID, BU50_CODICE_BU51, BU50_CODICE_BU19, "
-         "BU50_GRUPPO_CG10, BU50_CONTO_CG24) VALUES (1, 'CR1', 'V1', 'G1', 'A1'), "
-         "(2, 'CR1', 'V1', 'G1', 'A2'), (3, 'CR1', 'V2', 'G1', 'A9')",
-         "INSERT INTO BU50_CORRPDCVOCI (BU50_ID, BU50_CODICE_BU51, BU50_CODICE_BU19, "
-         "BU50_CODICE_PC01, BU50_CONTO_PC03) VALUES (4, 'CR2', 'V1', 'P1', 'R1'), "
-         "(5, 'CR2', 'V1', 'P1', 'R2'), (6, 'CR2', 'V2', 'P1', 'R9')"});
+    for (const QString& statement : QStringList{
+             "INSERT INTO CG24_PIANOCONTI (CG24_DITTA_CG18, CG24_GRUPPO_CG10, CG24_CONTO, "
+             "CG24_DESCR) VALUES (1, 'G1', 'A1', 'Ricavi vendite'), (1, 'G1', 'A2', 'Costi del "
+             "personale'), (2, 'G1', 'A1', 'Ricavi ditta due'), (1, 'G2', 'A1', 'Altro gruppo')",
+             "INSERT INTO CG25_CONTILINGUA (CG25_DITTA_CG18, CG25_GRUPPO_CG10, CG25_CONTO_CG24, "
+             "CG25_LINGUA, CG25_DESCR) VALUES (1, 'G1', 'A2', 'ENG', 'Staff costs')",
+             "INSERT INTO PC03_ANAGPDC (PC03_DITTA_CG18, PC03_CODICE_PC01, PC03_CONTO, PC03_DESCR) "
+             "VALUES (1, 'P1', 'R1', 'Margine lordo'), (1, 'P1', 'R2', 'Oneri finanziari'), "
+             "(2, 'P1', 'R2', 'Oneri ditta due')",
+             "INSERT INTO PC04_ANAGPDCLINGUA (PC04_DITTA_CG18, PC04_CODICE_PC01, PC04_CONTO_PC03, "
+             "PC04_LINGUA, PC04_DESCR) VALUES (1, 'P1', 'R1', 'ENG', 'Gross margin')",
+             "INSERT INTO BU50_CORRPDCVOCI (BU50_ID, BU50_CODICE_BU51, BU50_CODICE_BU19, "
+             "BU50_GRUPPO_CG10, BU50_CONTO_CG24) VALUES (1, 'CR1', 'V1', 'G1', 'A1'), "
+             "(2, 'CR1', 'V1', 'G1', 'A2'), (3, 'CR1', 'V2', 'G1', 'A9')",
+             "INSERT INTO BU50_CORRPDCVOCI (BU50_ID, BU50_CODICE_BU51, BU50_CODICE_BU19, "
+             "BU50_CODICE_PC01, BU50_CONTO_PC03) VALUES (4, 'CR2', 'V1', 'P1', 'R1'), "
+             "(5, 'CR2', 'V1', 'P1', 'R2'), (6, 'CR2', 'V2', 'P1', 'R9')"})
+        connection.ExecuteNonQuery(statement);
 }
 
 // The final select of the amount query with the description applied per account.
@@ -124,12 +120,6 @@ QString descriptionQuery(const QString& kind, int company, const QString& langua
                      .arg(company)
                      .arg(language),
     });
-}
-
-// An amount without trailing zeros, whatever scale the engine returned it with.
-QString amountText(const bdg::Variant& value) {
-    const std::optional<bdg::Decimal> amount = value.toDecimal();
-    return amount ? amount->normalized().toString() : QStringLiteral("<none>");
 }
 
 QString display(const bdg::Variant& value) {
@@ -173,7 +163,31 @@ bool tableExists(Connection& connection, const QString& table) {
     return true;
 }
 
+// A fresh database on one engine, open, with the schema (and the accounts) when asked.
+struct Company {
+    Company(const QString& engine, bool create, bool accounts = false) : database(engine) {
+        if (!database.isValid())
+            return;
+        connection.Open(database.connectionString());
+        if (create)
+            CompanySchema::create(connection);
+        if (accounts)
+            insertAccounts(connection);
+    }
+    TestDatabase database;
+    Connection connection;
+};
+
+// A _data() row named "engine/name" with the engine already in its first column.
+QTestData& engineRow(const QString& engine, const char* name) {
+    return QTest::newRow(qPrintable(engine + QLatin1Char('/') + QLatin1String(name))) << engine;
+}
+
 } // namespace
+
+#define OPEN_COMPANY(name, ...)                                                                    \
+    Company name(__VA_ARGS__);                                                                     \
+    QVERIFY2(name.database.isValid(), qPrintable(name.database.errorText()))
 
 class TestCompanySchema : public QObject {
     Q_OBJECT
@@ -185,18 +199,10 @@ private slots:
     void descriptionsInTheOuterApplyForm();
     void descriptionFunctionsCalledDirectly_data();
     void descriptionFunctionsCalledDirectly();
-    void amountQueryRunsOnTheSchema_data() { bdg::test::addEngineRows(); }
-    void amountQueryRunsOnTheSchema();
-    void profileStatementsRunOnTheSchema_data() { bdg::test::addEngineRows(); }
-    void profileStatementsRunOnTheSchema();
-    void schemaVersionIsChecked_data();
-    void schemaVersionIsChecked();
-    void foreignDatabaseIsRefused_data();
-    void foreignDatabaseIsRefused();
-    void failedCreationLeavesNothingBehind_data() { bdg::test::addEngineRows(); }
-    void failedCreationLeavesNothingBehind();
-    void secondCreationIsRefused_data() { bdg::test::addEngineRows(); }
-    void secondCreationIsRefused();
+    void foreignOrOtherVersionIsRefused_data();
+    void foreignOrOtherVersionIsRefused();
+    void creationOverExistingTablesIsRefused_data();
+    void creationOverExistingTablesIsRefused();
     void catalogueIsWrittenWithTheSchema_data() { bdg::test::addEngineRows(); }
     void catalogueIsWrittenWithTheSchema();
     void catalogueHoldsEveryUsedMessage_data();
@@ -210,23 +216,18 @@ private slots:
 void TestCompanySchema::everyTableAndColumnAnswersASelect() {
     // A new database answers a SELECT of every column the inquiry and the host name.
     QFETCH(QString, engine);
-    TestDatabase database(engine);
-    QVERIFY2(database.isValid(), qPrintable(database.errorText()));
-    Connection connection;
-    connection.Open(database.connectionString());
-    CompanySchema::create(connection);
+    OPEN_COMPANY(company, engine, true);
     const QMap<QString, QStringList>& columns = expectedColumns();
     for (auto table = columns.cbegin(); table != columns.cend(); ++table) {
-        const QString sql = QStringLiteral("SELECT %1 FROM %2 WITH(NOLOCK)")
-                                .arg(table.value().join(QStringLiteral(", ")), table.key());
         try {
-            connection.Execute(sql);
+            company.connection.Execute(QStringLiteral("SELECT %1 FROM %2 WITH(NOLOCK)")
+                                           .arg(table.value().join(", "), table.key()));
         } catch (const bdg::DatabaseError& error) {
             QFAIL(qPrintable(table.key() + ": " + QString::fromUtf8(error.what())));
         }
     }
     for (const bdg::TableDef& table : CompanySchema::tables())
-        QVERIFY2(tableExists(connection, table.name), qPrintable(table.name));
+        QVERIFY2(tableExists(company.connection, table.name), qPrintable(table.name));
 }
 
 void TestCompanySchema::descriptionsInTheOuterApplyForm_data() {
@@ -235,26 +236,22 @@ void TestCompanySchema::descriptionsInTheOuterApplyForm_data() {
     QTest::addColumn<int>("company");
     QTest::addColumn<QString>("language");
     QTest::addColumn<QString>("expected");
-    for (const QString& engine : bdg::test::engines()) {
-        const auto row = [&engine](const char* name) {
-            QTestData& data =
-                QTest::newRow(qPrintable(engine + QLatin1Char('/') + QLatin1String(name)));
-            return &(data << engine);
-        };
-        *row("ledger in Italian") << "CG24" << 1 << "'ITA '"
-                                  << "A1=Ricavi vendite|A2=Costi del personale|A9=<null>";
-        *row("ledger translated") << "CG24" << 1 << "'ENG '"
-                                  << "A1=Ricavi vendite|A2=Staff costs|A9=<null>";
-        *row("ledger of another company") << "CG24" << 2 << "'ITA '"
-                                          << "A1=Ricavi ditta due|A2=<null>|A9=<null>";
-        *row("ledger of an unknown company") << "CG24" << 9 << "'ITA '"
-                                             << "A1=<null>|A2=<null>|A9=<null>";
-        *row("reclassified without language") << "PC03" << 1 << "Null"
-                                              << "R1=Margine lordo|R2=Oneri finanziari|R9=<null>";
-        *row("reclassified translated") << "PC03" << 1 << "'ENG'"
-                                        << "R1=Gross margin|R2=Oneri finanziari|R9=<null>";
-        *row("reclassified of another company") << "PC03" << 2 << "Null"
-                                                << "R1=<null>|R2=Oneri ditta due|R9=<null>";
+    for (const QString& e : bdg::test::engines()) {
+        engineRow(e, "ledger in Italian") << "CG24" << 1 << "'ITA '"
+                                          << "A1=Ricavi vendite|A2=Costi del personale|A9=<null>";
+        engineRow(e, "ledger translated") << "CG24" << 1 << "'ENG '"
+                                          << "A1=Ricavi vendite|A2=Staff costs|A9=<null>";
+        engineRow(e, "ledger of another company") << "CG24" << 2 << "'ITA '"
+                                                  << "A1=Ricavi ditta due|A2=<null>|A9=<null>";
+        engineRow(e, "ledger of an unknown company") << "CG24" << 9 << "'ITA '"
+                                                     << "A1=<null>|A2=<null>|A9=<null>";
+        engineRow(e, "reclassified without language")
+            << "PC03" << 1 << "Null"
+            << "R1=Margine lordo|R2=Oneri finanziari|R9=<null>";
+        engineRow(e, "reclassified translated") << "PC03" << 1 << "'ENG'"
+                                                << "R1=Gross margin|R2=Oneri finanziari|R9=<null>";
+        engineRow(e, "reclassified of another company") << "PC03" << 2 << "Null"
+                                                        << "R1=<null>|R2=Oneri ditta due|R9=<null>";
     }
 }
 
@@ -265,277 +262,113 @@ void TestCompanySchema::descriptionsInTheOuterApplyForm() {
     QFETCH(int, company);
     QFETCH(QString, language);
     QFETCH(QString, expected);
-    TestDatabase database(engine);
-    QVERIFY2(database.isValid(), qPrintable(database.errorText()));
-    Connection connection;
-    connection.Open(database.connectionString());
-    CompanySchema::create(connection);
-    insertAccounts(connection);
-    bdg::RecordsetPtr rows = connection.Execute(descriptionQuery(kind, company, language));
+    OPEN_COMPANY(db, engine, true, true);
+    bdg::RecordsetPtr rows = db.connection.Execute(descriptionQuery(kind, company, language));
     QCOMPARE(byAccount(*rows, QStringLiteral("CONTO_DES")), expected);
 }
 
 void TestCompanySchema::descriptionFunctionsCalledDirectly_data() {
     QTest::addColumn<QString>("engine");
     QTest::addColumn<QString>("call");
-    QTest::addColumn<int>("rowCount");
     QTest::addColumn<QString>("description");
-    for (const QString& engine : bdg::test::engines()) {
-        const auto row = [&engine](const char* name) {
-            QTestData& data =
-                QTest::newRow(qPrintable(engine + QLatin1Char('/') + QLatin1String(name)));
-            return &(data << engine);
-        };
-        *row("known ledger account")
-            << "SELECT CG24_DESCR FROM FNCG_CG24_CONTO('G2', 'A1', 1, 'ITA ')" << 1
+    for (const QString& e : bdg::test::engines()) {
+        engineRow(e, "known ledger account")
+            << "SELECT CG24_DESCR FROM FNCG_CG24_CONTO('G2', 'A1', 1, 'ITA ')"
             << "Altro gruppo";
-        *row("ledger account of another group")
-            << "SELECT CG24_DESCR FROM FNCG_CG24_CONTO('G2', 'A2', 1, 'ITA ')" << 0 << "";
-        *row("unknown ledger account")
-            << "SELECT CG24_DESCR FROM FNCG_CG24_CONTO('G1', 'ZZ', 1, 'ITA ')" << 0 << "";
-        *row("known reclassified account")
-            << "SELECT PC03_DESCR FROM FNPC03_ANAGPDC_COGE('P1', 'R2', 2, Null)" << 1
+        engineRow(e, "ledger account of another group")
+            << "SELECT CG24_DESCR FROM FNCG_CG24_CONTO('G2', 'A2', 1, 'ITA ')"
+            << "";
+        engineRow(e, "known reclassified account")
+            << "SELECT PC03_DESCR FROM FNPC03_ANAGPDC_COGE('P1', 'R2', 2, Null)"
             << "Oneri ditta due";
-        *row("unknown reclassified chart")
-            << "SELECT PC03_DESCR FROM FNPC03_ANAGPDC_COGE('P9', 'R1', 1, Null)" << 0 << "";
+        engineRow(e, "unknown reclassified chart")
+            << "SELECT PC03_DESCR FROM FNPC03_ANAGPDC_COGE('P9', 'R1', 1, Null)"
+            << "";
     }
 }
 
 void TestCompanySchema::descriptionFunctionsCalledDirectly() {
-    // A function answers one row for a known account and none for an unknown one.
+    // A function answers one row for a known account and none (empty here) for an unknown one.
     QFETCH(QString, engine);
     QFETCH(QString, call);
-    QFETCH(int, rowCount);
     QFETCH(QString, description);
-    TestDatabase database(engine);
-    QVERIFY2(database.isValid(), qPrintable(database.errorText()));
-    Connection connection;
-    connection.Open(database.connectionString());
-    CompanySchema::create(connection);
-    insertAccounts(connection);
-    bdg::RecordsetPtr rows = connection.Execute(call);
-    QCOMPARE(rows->RecordCount(), rowCount);
-    if (rowCount > 0) {
+    OPEN_COMPANY(db, engine, true, true);
+    bdg::RecordsetPtr rows = db.connection.Execute(call);
+    QCOMPARE(rows->RecordCount(), description.isEmpty() ? 0 : 1);
+    if (!description.isEmpty()) {
         rows->MoveFirst();
         QCOMPARE(rows->value(0).toString(), description);
     }
 }
 
-void TestCompanySchema::amountQueryRunsOnTheSchema() {
-    // One comparison set of the account query: signed, rounded per detail, summed.
-    QFETCH(QString, engine);
-    TestDatabase database(engine);
-    QVERIFY2(database.isValid(), qPrintable(database.errorText()));
-    Connection connection;
-    connection.Open(database.connectionString());
-    CompanySchema::create(connection);
-    insertAccounts(connection);
-    // Header 1 (A1) counts; header 2 (A2) has nature 2; header 3 is another company's and
-    // header 4 another year's, so neither counts.
-    run(connection,
-        {"INSERT INTO BU65_TESBUDGET (BU65_ID, BU65_INDTIPO_BU01, BU65_SOTTOTIPO_BU01, "
-         "BU65_DITTA_CG18, BU65_ANNO, BU65_PROGESER, BU65_CODICE_CG31, BU65_INDNATCONTO, "
-         "BU65_GRUPPO_CG10, BU65_CONTO_CG24) VALUES "
-         "(1, 5, 'BDG1', 1, 2026, 0, 0, 1, 'G1', 'A1'), (2, 5, 'BDG1', 1, 2026, 0, 0, 2, 'G1', "
-         "'A2'), (3, 5, 'BDG1', 2, 2026, 0, 0, 1, 'G1', 'A1'), (4, 5, 'BDG1', 1, 2025, 0, 0, 1, "
-         "'G1', 'A1')",
-         "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) "
-         "VALUES (1, 0, 1, 100.125), (1, 0, 2, 50.004), (1, 0, 3, 7), (1, 1, 1, 5), "
-         "(2, 0, 1, 30.5), (3, 0, 1, 999), (4, 0, 1, 888)"});
-    const QString sign = QStringLiteral(" * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)");
-    const QString sql = lines(
-        {"; WITH CTE_BU50 AS ",
-         "  ( ",
-         "     SELECT  DISTINCT  BU50_CODICE_BU19,  BU50_GRUPPO_CG10 AS BU50_PDC , "
-         "BU50_CONTO_CG24 AS BU50_CONTO ",
-         "     FROM    BU50_CORRPDCVOCI    WITH(NOLOCK) ",
-         "     WHERE   BU50_CODICE_BU51 = 'CR1'",
-         "     AND     BU50_GRUPPO_CG10 = 'G1'",
-         "  ) ",
-         ", CTE_1 AS ",
-         "  ( ",
-         "     SELECT             BU65_GRUPPO_CG10 AS PDC , BU65_CONTO_CG24  AS CONTO  ",
-         "         ,   BU65_INDNATCONTO  ",
-         "         ,   SUM(ROUND(BU66_IMPORTO" + sign + " , 2)) AS IMPORTO ",
-         "     FROM    BU66_DETBUDGET WITH (NOLOCK)    ",
-         "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
-         "     INNER JOIN CTE_BU50 ON ",
-         "             BU65_GRUPPO_CG10 = CTE_BU50.BU50_PDC   ",
-         "     AND     BU65_CONTO_CG24 = CTE_BU50.BU50_CONTO  ",
-         "     WHERE   BU65_INDTIPO_BU01 = 5",
-         "     AND     BU65_SOTTOTIPO_BU01 = 'BDG1'",
-         "     AND     BU65_DITTA_CG18 = 1",
-         "     AND     BU65_ANNO = 2026",
-         "     AND     BU65_PROGESER = 0",
-         "     AND     BU66_TIPO = 0",
-         "     AND     BU66_PERIODO BETWEEN 1 AND 2",
-         "     GROUP BY BU65_GRUPPO_CG10, BU65_CONTO_CG24  , BU65_INDNATCONTO ",
-         "  ) ",
-         " SELECT  CTE_BU50.BU50_CODICE_BU19 AS VOCE , ",
-         "         CTE_BU50.BU50_PDC AS PDC, CTE_BU50.BU50_CONTO AS CONTO , ",
-         "         CG24_DESCR                      AS CONTO_DES , ",
-         " CTE_1.IMPORTO AS IMP1",
-         " FROM    CTE_BU50 ",
-         " --# LeftOuterJoin da CTE_BU50 alle CTE_N ",
-         " LEFT OUTER JOIN CTE_1 ON  CTE_BU50.BU50_PDC = CTE_1.PDC AND  CTE_BU50.BU50_CONTO = "
-         "CTE_1.CONTO ",
-         " OUTER APPLY FNCG_CG24_CONTO(CTE_BU50.BU50_PDC, CTE_BU50.BU50_CONTO, 1, 'ITA ') AS "
-         "CG24_TABPDC "});
-    bdg::RecordsetPtr rows = connection.Execute(sql);
-    QCOMPARE(rows->RecordCount(), 3);
-    // A1: round(100.125) + round(50.004) = 100.13 + 50.00; A2: -30.50; A9 has no header.
-    QMap<QString, bdg::Variant> amounts;
-    for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext())
-        amounts.insert(rows->value(u"CONTO").toString(), rows->value(u"IMP1"));
-    QCOMPARE(amountText(amounts.value("A1")), QStringLiteral("150.13"));
-    QCOMPARE(amountText(amounts.value("A2")), QStringLiteral("-30.5"));
-    QVERIFY(amounts.value("A9").isNull());
-    QCOMPARE(byAccount(*rows, QStringLiteral("CONTO_DES")),
-             QStringLiteral("A1=Ricavi vendite|A2=Costi del personale|A9=<null>"));
-}
-
-void TestCompanySchema::profileStatementsRunOnTheSchema() {
-    // A profile is replaced by delete and insert; the site column may be left out.
-    QFETCH(QString, engine);
-    TestDatabase database(engine);
-    QVERIFY2(database.isValid(), qPrintable(database.errorText()));
-    Connection connection;
-    connection.Open(database.connectionString());
-    CompanySchema::create(connection);
-    const auto insert = [](bool withSite, const QString& values) {
-        QStringList parts = {" INSERT INTO BU68_BDGINTRIC ", "     ( ",
-                             "        BU68_NOME ",           "       ,BU68_SEQUENZA ",
-                             "       ,BU68_TIPO ",           "       ,BU68_ANNO ",
-                             "       ,BU68_PROGESER "};
-        if (withSite)
-            parts << "       ,BU68_CODICE_CG31 ";
-        parts << "       ,BU68_DELTA "
-              << "       ,BU68_DELTA_PERC "
-              << "     ) "
-              << " VALUES     ( " + values << "     ) ";
-        return lines(parts);
-    };
-    const QString remove = lines({" DELETE  BU68_BDGINTRIC ", " WHERE   BU68_NOME = 'Annuale'"});
-    for (int save = 0; save < 2; ++save) {
-        connection.ExecuteNonQuery(remove);
-        connection.ExecuteNonQuery(insert(true, "'Annuale', 1, 0, 2026, 0, 3, 1, 0"));
-        connection.ExecuteNonQuery(insert(false, "'Annuale', 2, 1, 2025, 0, 0, 1"));
-    }
-    bdg::RecordsetPtr rows =
-        connection.Execute(lines({" SELECT  * ", " FROM    BU68_BDGINTRIC WITH(NOLOCK) ",
-                                  " WHERE   BU68_NOME = 'Annuale'"}));
-    QCOMPARE(rows->RecordCount(), 2);
-    rows->setSort(QStringLiteral("BU68_SEQUENZA"));
-    rows->MoveFirst();
-    QCOMPARE(rows->value(u"BU68_CODICE_CG31").toInt32().value_or(-1), 3);
-    rows->MoveNext();
-    QVERIFY(rows->value(u"BU68_CODICE_CG31").isNull());
-    QCOMPARE(rows->value(u"BU68_DELTA_PERC").toInt32().value_or(-1), 1);
-}
-
-void TestCompanySchema::schemaVersionIsChecked_data() {
+void TestCompanySchema::foreignOrOtherVersionIsRefused_data() {
     QTest::addColumn<QString>("engine");
-    QTest::addColumn<int>("storedVersion");
+    QTest::addColumn<bool>("create");
+    QTest::addColumn<QString>("statement");
     QTest::addColumn<QString>("failure");
-    for (const QString& engine : bdg::test::engines()) {
-        const auto row = [&engine](const char* name) {
-            QTestData& data =
-                QTest::newRow(qPrintable(engine + QLatin1Char('/') + QLatin1String(name)));
-            return &(data << engine);
-        };
-        *row("current") << 1 << "";
-        *row("newer") << 3
-                      << "company database '%1' has schema version 3; this program reads "
-                         "version 1";
-        *row("older") << 0
-                      << "company database '%1' has schema version 0; this program reads "
-                         "version 1";
+    const QString version = "UPDATE HS00_VERSIONESCHEMA SET HS00_VERSIONE = ";
+    const QString versionFailure =
+        "company database '%1' has schema version %2; this program reads version 1";
+    const QString foreign = "'%1' is not a company database (no schema version table)";
+    for (const QString& e : bdg::test::engines()) {
+        engineRow(e, "current") << true << version + "1"
+                                << "";
+        engineRow(e, "newer") << true << version + "3" << versionFailure.arg("%1", "3");
+        engineRow(e, "older") << true << version + "0" << versionFailure.arg("%1", "0");
+        engineRow(e, "empty") << false << "" << foreign;
+        engineRow(e, "other tables")
+            << false << "CREATE TABLE CLIENTI (CODICE INTEGER NOT NULL)" << foreign;
     }
 }
 
-void TestCompanySchema::schemaVersionIsChecked() {
-    // Only the version this program was built for is opened.
+void TestCompanySchema::foreignOrOtherVersionIsRefused() {
+    // Only a company database of the version this program was built for is opened.
     QFETCH(QString, engine);
-    QFETCH(int, storedVersion);
+    QFETCH(bool, create);
+    QFETCH(QString, statement);
     QFETCH(QString, failure);
-    TestDatabase database(engine);
-    QVERIFY2(database.isValid(), qPrintable(database.errorText()));
-    Connection connection;
-    connection.Open(database.connectionString());
-    CompanySchema::create(connection);
-    connection.ExecuteNonQuery(
-        QStringLiteral("UPDATE HS00_VERSIONESCHEMA SET HS00_VERSIONE = %1").arg(storedVersion));
-    const QString expected = failure.isEmpty() ? failure : failure.arg(labelOf(database));
-    QCOMPARE(schemaFailure(connection), expected);
+    OPEN_COMPANY(db, engine, create);
+    if (!statement.isEmpty())
+        db.connection.ExecuteNonQuery(statement);
+    const QString expected = failure.isEmpty() ? failure : failure.arg(labelOf(db.database));
+    QCOMPARE(schemaFailure(db.connection), expected);
 }
 
-void TestCompanySchema::foreignDatabaseIsRefused_data() {
+void TestCompanySchema::creationOverExistingTablesIsRefused_data() {
     QTest::addColumn<QString>("engine");
-    QTest::addColumn<QString>("foreignTable");
-    for (const QString& engine : bdg::test::engines()) {
-        QTest::newRow(qPrintable(engine + "/empty")) << engine << "";
-        QTest::newRow(qPrintable(engine + "/other tables")) << engine << "CLIENTI";
+    QTest::addColumn<bool>("companyFirst");
+    for (const QString& e : bdg::test::engines()) {
+        engineRow(e, "foreign table in the way") << false;
+        engineRow(e, "company database already there") << true;
     }
 }
 
-void TestCompanySchema::foreignDatabaseIsRefused() {
-    // A database without the version table is not taken for a company database.
+void TestCompanySchema::creationOverExistingTablesIsRefused() {
+    // Creating over tables already there is refused, adds nothing and keeps what was there.
     QFETCH(QString, engine);
-    QFETCH(QString, foreignTable);
-    TestDatabase database(engine);
-    QVERIFY2(database.isValid(), qPrintable(database.errorText()));
-    Connection connection;
-    connection.Open(database.connectionString());
-    if (!foreignTable.isEmpty())
-        connection.ExecuteNonQuery(
-            QStringLiteral("CREATE TABLE %1 (CODICE INTEGER NOT NULL)").arg(foreignTable));
-    QCOMPARE(schemaFailure(connection),
-             QStringLiteral("'%1' is not a company database (no schema version table)")
-                 .arg(labelOf(database)));
-}
-
-void TestCompanySchema::failedCreationLeavesNothingBehind() {
-    // A table in the way stops the creation and nothing of the schema remains.
-    QFETCH(QString, engine);
-    TestDatabase database(engine);
-    QVERIFY2(database.isValid(), qPrintable(database.errorText()));
-    Connection connection;
-    connection.Open(database.connectionString());
-    connection.ExecuteNonQuery("CREATE TABLE HS03_CAMBI (ALTRO INTEGER NOT NULL)");
-    QVERIFY_THROWS_EXCEPTION(SchemaError, CompanySchema::create(connection));
-    QVERIFY(!tableExists(connection, "BU19_VOCICRITELAB"));
-    QVERIFY(!tableExists(connection, "HS01_DITTE"));
-    QVERIFY(!tableExists(connection, "HS00_VERSIONESCHEMA"));
-    QVERIFY(tableExists(connection, "HS03_CAMBI"));
-}
-
-void TestCompanySchema::secondCreationIsRefused() {
-    // Creating over a company database is refused and its data stays.
-    QFETCH(QString, engine);
-    TestDatabase database(engine);
-    QVERIFY2(database.isValid(), qPrintable(database.errorText()));
-    Connection connection;
-    connection.Open(database.connectionString());
-    CompanySchema::create(connection);
-    connection.ExecuteNonQuery("INSERT INTO HS01_DITTE (HS01_CODICE, HS01_RAGSOC) VALUES (1, "
-                               "'Rossi Srl')");
-    QVERIFY_THROWS_EXCEPTION(SchemaError, CompanySchema::create(connection));
-    bdg::RecordsetPtr rows = connection.Execute("SELECT HS01_RAGSOC FROM HS01_DITTE");
-    QCOMPARE(rows->RecordCount(), 1);
+    QFETCH(bool, companyFirst);
+    OPEN_COMPANY(db, engine, companyFirst);
+    db.connection.ExecuteNonQuery(
+        companyFirst ? "INSERT INTO HS01_DITTE (HS01_CODICE, HS01_RAGSOC) VALUES (1, 'Rossi Srl')"
+                     : "CREATE TABLE HS03_CAMBI (ALTRO INTEGER NOT NULL)");
+    QVERIFY_THROWS_EXCEPTION(SchemaError, CompanySchema::create(db.connection));
+    if (companyFirst) {
+        QCOMPARE(db.connection.Execute("SELECT HS01_RAGSOC FROM HS01_DITTE")->RecordCount(), 1);
+        return;
+    }
+    for (const char* table : {"BU19_VOCICRITELAB", "HS01_DITTE", "HS00_VERSIONESCHEMA"})
+        QVERIFY2(!tableExists(db.connection, table), table);
+    QVERIFY(tableExists(db.connection, "HS03_CAMBI"));
 }
 
 void TestCompanySchema::catalogueIsWrittenWithTheSchema() {
     // The new database holds the Italian text of every message the inquiry uses.
     QFETCH(QString, engine);
-    TestDatabase database(engine);
-    QVERIFY2(database.isValid(), qPrintable(database.errorText()));
-    Connection connection;
-    connection.Open(database.connectionString());
-    CompanySchema::create(connection);
+    OPEN_COMPANY(db, engine, true);
     QStringList numbers;
     for (int number : usedMessageNumbers())
         numbers << QString::number(number);
-    bdg::RecordsetPtr rows = connection.Execute(
+    bdg::RecordsetPtr rows = db.connection.Execute(
         QStringLiteral("SELECT HS06_NUMERO, HS06_LINGUA, HS06_TESTO FROM HS06_MESSAGGI WHERE "
                        "HS06_NUMERO IN (%1)")
             .arg(numbers.join(", ")));
@@ -544,8 +377,7 @@ void TestCompanySchema::catalogueIsWrittenWithTheSchema() {
     rows->MoveFirst();
     QCOMPARE(rows->value(u"HS06_TESTO").toString(), QStringLiteral("Criterio di elaborazione"));
     QCOMPARE(rows->value(u"HS06_LINGUA").toString(), QStringLiteral("ITA"));
-    // An accented text survives the round trip.
-    rows->setFilter(QStringLiteral("HS06_NUMERO = 38569"));
+    rows->setFilter(QStringLiteral("HS06_NUMERO = 38569")); // accented text round trip
     rows->MoveFirst();
     QCOMPARE(rows->value(u"HS06_TESTO").toString(), QStringLiteral("Multiattività:"));
 }
@@ -557,11 +389,10 @@ void TestCompanySchema::catalogueHoldsEveryUsedMessage_data() {
 }
 
 void TestCompanySchema::catalogueHoldsEveryUsedMessage() {
-    // Every number has a text; the labels cut from texts keep their meaning.
+    // Every number has a trimmed text; the labels cut from texts keep their meaning.
     QFETCH(int, number);
     const std::optional<QString> text = bdg::MessageCatalogue::text(number);
-    QVERIFY(text.has_value());
-    QVERIFY(!text->trimmed().isEmpty());
+    QVERIFY(text.has_value() && !text->trimmed().isEmpty());
     QCOMPARE(text->trimmed(), *text);
     if (number == 15430) // the actuals' column label is its first three characters
         QCOMPARE(text->left(3), QStringLiteral("Con"));

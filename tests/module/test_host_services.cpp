@@ -13,38 +13,25 @@ using namespace bdg;
 
 namespace {
 
-/// Companies, currencies, rates and two catalogue messages of our own.
-///
-/// USD against EUR: 1.10 from 2026-01-01 (daily, multiplying), 1.20 from 2026-03-01
-/// (daily) and 1.25 (monthly average) on the same day, 1.30 from 2026-06-15 (dividing).
-/// USD against CHF: 0.90 from 2026-02-01, which a EUR company must never see.
+/// Companies, currencies, rates and two catalogue messages of our own. USD against EUR: 1.10 from
+/// 2026-01-01 (daily, multiplying), 1.20 from 2026-03-01 (daily) and 1.25 (monthly average) on the
+/// same day, 1.30 from 2026-06-15 (dividing). USD against CHF: 0.90 from 2026-02-01, which a EUR
+/// company must never see.
 void createHost(Connection& connection) {
     CompanySchema::create(connection);
     const QStringList rows = {
         "INSERT INTO HS01_DITTE (HS01_CODICE, HS01_RAGSOC, HS01_VALUTA_HS02, HS01_GESTIONESEDI, "
-        "HS01_LINGUA) VALUES (1, 'Rossi S.p.A.', 'EUR', 2, NULL)",
-        "INSERT INTO HS01_DITTE (HS01_CODICE, HS01_RAGSOC, HS01_VALUTA_HS02, HS01_GESTIONESEDI, "
-        "HS01_LINGUA) VALUES (2, 'Smith Ltd', NULL, 0, 'ENG')",
+        "HS01_LINGUA) VALUES (1, 'Rossi S.p.A.', 'EUR', 2, NULL), (2, 'Smith Ltd', NULL, 0, "
+        "'ENG')",
         "INSERT INTO HS02_VALUTE (HS02_CODICE, HS02_DESCR, HS02_NRDECIMALI, HS02_MASCHERA) "
-        "VALUES ('EUR', 'Euro', 2, '#,##0.00')",
-        "INSERT INTO HS02_VALUTE (HS02_CODICE, HS02_DESCR, HS02_NRDECIMALI, HS02_MASCHERA) "
-        "VALUES ('XXX', NULL, NULL, NULL)",
+        "VALUES ('EUR', 'Euro', 2, '#,##0.00'), ('XXX', NULL, NULL, NULL)",
         "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, HS03_TIPOCAMBIO, "
-        "HS03_CAMBIO, HS03_INDCERTOINCERTO) VALUES ('USD', 'EUR', '2026-01-01', 1, 1.10, 0)",
-        "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, HS03_TIPOCAMBIO, "
-        "HS03_CAMBIO, HS03_INDCERTOINCERTO) VALUES ('USD', 'EUR', '2026-03-01', 2, 1.25, 0)",
-        "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, HS03_TIPOCAMBIO, "
-        "HS03_CAMBIO, HS03_INDCERTOINCERTO) VALUES ('USD', 'EUR', '2026-03-01', 1, 1.20, 0)",
-        "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, HS03_TIPOCAMBIO, "
-        "HS03_CAMBIO, HS03_INDCERTOINCERTO) VALUES ('USD', 'EUR', '2026-06-15', 1, 1.30, 1)",
-        "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, HS03_TIPOCAMBIO, "
-        "HS03_CAMBIO, HS03_INDCERTOINCERTO) VALUES ('USD', 'CHF', '2026-02-01', 1, 0.90, 0)",
-        "INSERT INTO HS06_MESSAGGI (HS06_NUMERO, HS06_LINGUA, HS06_TESTO) "
-        "VALUES (99901, 'ITA', 'Periodo %1 di %2')",
-        "INSERT INTO HS06_MESSAGGI (HS06_NUMERO, HS06_LINGUA, HS06_TESTO) "
-        "VALUES (99901, 'ENG', 'Period %1 of %2')",
-        "INSERT INTO HS06_MESSAGGI (HS06_NUMERO, HS06_LINGUA, HS06_TESTO) "
-        "VALUES (99902, 'ITA', 'Solo in italiano')",
+        "HS03_CAMBIO, HS03_INDCERTOINCERTO) VALUES ('USD', 'EUR', '2026-01-01', 1, 1.10, 0), "
+        "('USD', 'EUR', '2026-03-01', 2, 1.25, 0), ('USD', 'EUR', '2026-03-01', 1, 1.20, 0), "
+        "('USD', 'EUR', '2026-06-15', 1, 1.30, 1), ('USD', 'CHF', '2026-02-01', 1, 0.90, 0)",
+        "INSERT INTO HS06_MESSAGGI (HS06_NUMERO, HS06_LINGUA, HS06_TESTO) VALUES (99901, 'ITA', "
+        "'Periodo %1 di %2'), (99901, 'ENG', 'Period %1 of %2'), (99902, 'ITA', 'Solo in "
+        "italiano')",
     };
     for (const QString& row : rows)
         connection.ExecuteNonQuery(row);
@@ -77,8 +64,6 @@ private slots:
     void currencyDataMayBeNull();
     void latestRateOnOrBeforeTheDate_data();
     void latestRateOnOrBeforeTheDate();
-    void rateRecordsetSaysWhenThereIsNoRate_data() { test::addEngineRows(); }
-    void rateRecordsetSaysWhenThereIsNoRate();
     void messageTextsFollowTheCompanyLanguage_data();
     void messageTextsFollowTheCompanyLanguage();
     void numberedMessageIsShownWithItsText_data() { test::addEngineRows(); }
@@ -93,9 +78,7 @@ void TestHostServices::companyContextComesFromTheCompanyTable() {
     Host host(engine);
     QVERIFY2(host.database.isValid(), qPrintable(host.database.errorText()));
     HostGlobal& global = *host.global;
-    QCOMPARE(global.StringaConnessione(), host.database.connectionString());
     QVERIFY(!global.isDittaAperta());
-
     global.ApriDitta(1);
     QVERIFY(global.isDittaAperta());
     QCOMPARE(global.CodDitta(), 1);
@@ -103,11 +86,9 @@ void TestHostServices::companyContextComesFromTheCompanyTable() {
     QCOMPARE(global.CodLingua(), QStringLiteral("ITA")); // Null reads as the shipped language
     QCOMPARE(global.CodValutaGestione().toString(), QStringLiteral("EUR"));
     QCOMPARE(global.GestioneSedi().toInt32().value_or(-1), 2);
-
     global.ApriDitta(2);
     QCOMPARE(global.CodLingua(), QStringLiteral("ENG"));
     QVERIFY(global.CodValutaGestione().isNull());
-
     QVERIFY_THROWS_EXCEPTION(HostError, global.ApriDitta(99));
     QCOMPARE(global.CodDitta(), 2); // a failed opening leaves the company as it was
 }
@@ -117,25 +98,23 @@ void TestHostServices::currencyDataMayBeNull() {
     QFETCH(QString, engine);
     Host host(engine);
     QVERIFY2(host.database.isValid(), qPrintable(host.database.errorText()));
-
     const std::optional<CurrencyData> euro = host.global->DatiValuta(QStringLiteral("EUR "));
     QVERIFY(euro.has_value());
     QCOMPARE(euro->Descrizione.toString(), QStringLiteral("Euro"));
     QCOMPARE(euro->NrDecimali.toInt32().value_or(-1), 2);
     QCOMPARE(euro->Formato.toString(), QStringLiteral("#,##0.00"));
-
     const std::optional<CurrencyData> bare = host.global->DatiValuta(QStringLiteral("XXX"));
     QVERIFY(bare.has_value());
     QVERIFY(bare->Descrizione.isNull());
     QVERIFY(bare->NrDecimali.isNull());
     QVERIFY(bare->Formato.isNull());
-
     QVERIFY(!host.global->DatiValuta(QStringLiteral("GBP")).has_value());
     QVERIFY(!host.global->DatiValuta(QStringLiteral("E'R")).has_value());
 }
 
 void TestHostServices::latestRateOnOrBeforeTheDate_data() {
     QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("currency");
     QTest::addColumn<QDate>("date");
     QTest::addColumn<QString>("rate"); ///< "" when there is none
     QTest::addColumn<int>("kind");
@@ -144,6 +123,7 @@ void TestHostServices::latestRateOnOrBeforeTheDate_data() {
 
     struct Case {
         const char* name;
+        const char* currency;
         QDate date;
         const char* rate;
         int kind;
@@ -151,26 +131,31 @@ void TestHostServices::latestRateOnOrBeforeTheDate_data() {
         QDate rateDate;
     };
     const Case cases[] = {
-        {"before the first rate", QDate(2025, 12, 31), "", 0, false, QDate()},
-        {"on the first rate's day", QDate(2026, 1, 1), "1.1", 1, false, QDate(2026, 1, 1)},
-        {"between rates takes the earlier", QDate(2026, 2, 28), "1.1", 1, false, QDate(2026, 1, 1)},
-        {"daily rate before the average of the same day", QDate(2026, 3, 1), "1.2", 1, false,
+        {"before the first rate", "USD", QDate(2025, 12, 31), "", -1, false, QDate()},
+        {"currency without rates", "GBP", QDate(2026, 6, 1), "", -1, false, QDate()},
+        {"on the first rate's day", "USD", QDate(2026, 1, 1), "1.1", 1, false, QDate(2026, 1, 1)},
+        // The CHF rate of 2026-02-01 is against another reference currency.
+        {"between rates takes the earlier", "USD", QDate(2026, 2, 28), "1.1", 1, false,
+         QDate(2026, 1, 1)},
+        {"daily rate before the average of the same day", "USD", QDate(2026, 3, 1), "1.2", 1, false,
          QDate(2026, 3, 1)},
-        {"day before a change", QDate(2026, 6, 14), "1.2", 1, false, QDate(2026, 3, 1)},
-        {"dividing rate", QDate(2026, 6, 15), "1.3", 1, true, QDate(2026, 6, 15)},
-        {"long after the last rate", QDate(2030, 1, 1), "1.3", 1, true, QDate(2026, 6, 15)},
+        {"day before a change", "USD", QDate(2026, 6, 14), "1.2", 1, false, QDate(2026, 3, 1)},
+        {"dividing rate", "USD", QDate(2026, 6, 15), "1.3", 1, true, QDate(2026, 6, 15)},
+        {"long after the last rate", "USD", QDate(2030, 1, 1), "1.3", 1, true, QDate(2026, 6, 15)},
     };
     for (const QString& engine : test::engines()) {
         for (const Case& c : cases)
             QTest::addRow("%s: %s", qPrintable(engine), c.name)
-                << engine << c.date << QString::fromUtf8(c.rate) << c.kind << c.dividing
-                << c.rateDate;
+                << engine << QString::fromLatin1(c.currency) << c.date << QString::fromUtf8(c.rate)
+                << c.kind << c.dividing << c.rateDate;
     }
 }
 
 void TestHostServices::latestRateOnOrBeforeTheDate() {
-    // Rates of USD against the company's management currency (EUR).
+    // The latest rate against the company's currency (EUR) on or before the date, as a value
+    // and as the recordset the currency selection reads (kind -1 and no rate when none).
     QFETCH(QString, engine);
+    QFETCH(QString, currency);
     QFETCH(QDate, date);
     QFETCH(QString, rate);
     QFETCH(int, kind);
@@ -179,39 +164,21 @@ void TestHostServices::latestRateOnOrBeforeTheDate() {
     Host host(engine);
     QVERIFY2(host.database.isValid(), qPrintable(host.database.errorText()));
     host.global->ApriDitta(1);
-
-    const std::optional<ExchangeRate> found = host.global->Cambio(QStringLiteral("USD"), date);
+    const RecordsetPtr rows = host.global->GetCambio(currency, date);
+    QCOMPARE(rows->RecordCount(), 1);
+    QCOMPARE(rows->value(u"TIPOCAMBIO").toInt32().value_or(-9), kind);
+    const std::optional<ExchangeRate> found = host.global->Cambio(currency, date);
     QCOMPARE(found.has_value(), !rate.isEmpty());
-    if (!found)
+    if (!found) {
+        QVERIFY(rows->value(u"CAMBIO").isNull());
         return;
+    }
     QCOMPARE(found->Cambio, Decimal::parse(rate));
     QCOMPARE(found->TipoCambio, kind);
     QCOMPARE(found->IsCertoIncerto, dividing);
     QCOMPARE(found->DataCambio, rateDate);
-
-    const RecordsetPtr rows = host.global->GetCambio(QStringLiteral("USD"), date);
-    QCOMPARE(rows->RecordCount(), 1);
-    QCOMPARE(rows->value(u"TIPOCAMBIO").toInt32().value_or(-9), kind);
     QCOMPARE(*rows->value(u"CAMBIO").toDecimal(), Decimal::parse(rate));
     QCOMPARE(rows->value(u"INDCERTOINCERTO").toBool().value_or(!dividing), dividing);
-}
-
-void TestHostServices::rateRecordsetSaysWhenThereIsNoRate() {
-    // No rate: kind -1 and no value, as the currency selection expects.
-    QFETCH(QString, engine);
-    Host host(engine);
-    QVERIFY2(host.database.isValid(), qPrintable(host.database.errorText()));
-    host.global->ApriDitta(1);
-
-    for (const QString& currency : {QStringLiteral("GBP"), QStringLiteral("USD")}) {
-        const RecordsetPtr rows = host.global->GetCambio(currency, QDate(2025, 6, 1));
-        QCOMPARE(rows->RecordCount(), 1);
-        QCOMPARE(rows->value(u"TIPOCAMBIO").toInt32().value_or(0), -1);
-        QVERIFY(rows->value(u"CAMBIO").isNull());
-    }
-    // The CHF rate of 2026-02-01 belongs to another reference currency.
-    QCOMPARE(host.global->Cambio(QStringLiteral("USD"), QDate(2026, 2, 15))->Cambio,
-             Decimal::parse(u"1.1"));
 }
 
 void TestHostServices::messageTextsFollowTheCompanyLanguage_data() {
@@ -262,7 +229,6 @@ void TestHostServices::numberedMessageIsShownWithItsText() {
     Host host(engine);
     QVERIFY2(host.database.isValid(), qPrintable(host.database.errorText()));
     host.global->ApriDitta(1);
-
     host.global->ShowMessageNumber(99902, 64, QStringLiteral("Budget per criterio"));
     QCOMPARE(host.messages.messages().size(), 1);
     QCOMPARE(host.messages.messages()[0].text, QStringLiteral("Solo in italiano"));

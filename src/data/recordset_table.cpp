@@ -117,6 +117,16 @@ void RecordsetTable::appendField(FieldDef def) {
 }
 
 std::optional<int> RecordsetTable::fieldIndex(QStringView name) const {
+    // The procedures name fields as they were defined, once or more per row: an exact match
+    // costs a length test and a compare, where the case-blind hash upper-cases every letter.
+    // The last letter goes first, as the per-set fields (IMP1, IMP2, ...) differ only there.
+    for (std::size_t index = 0; index < m_fields.size(); ++index) {
+        const QString& defined = m_fields[index].name;
+        if (name.size() == defined.size() && !name.isEmpty() && name.back() == defined.back() &&
+            name == QStringView(defined)) {
+            return int(index);
+        }
+    }
     const std::size_t hash = caseInsensitiveHash(name);
     for (std::size_t index = 0; index < m_fields.size(); ++index) {
         if (m_nameHashes[index] == hash &&

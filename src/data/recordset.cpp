@@ -46,6 +46,12 @@ struct Recordset::Cursor {
     // Count of live rows in `view`, valid while the table's delete count is unchanged.
     mutable int viewCount = -1;
     mutable std::uint64_t viewCountDeletes = 0;
+
+    // Every live row in `sort` order, valid while the table's change count is unchanged:
+    // a procedure that removes the filter of a sorted table before each new filter would
+    // otherwise sort the whole table once per row it visits.
+    std::vector<RowId> sortedAll;
+    std::optional<std::uint64_t> sortedAllChanges;
 };
 
 Recordset::Recordset()
@@ -358,6 +364,8 @@ void Recordset::setSort(const QString& sort) {
     const RowId current = cursor.row;
     cursor.sort = std::move(parsed);
     cursor.sortText = cursor.sort.isEmpty() ? QString() : sort.trimmed();
+    cursor.sortedAllChanges.reset();
+    cursor.sortedAll.clear();
     rebuildView();
     // Sorting keeps the current row current, so a procedure can swap two rows and
     // re-sort without losing its place.
@@ -461,8 +469,17 @@ void Recordset::rebuildView() {
     if (cursor.live) {
         return;
     }
-    cursor.view = cursor.filter.isEmpty() ? allLiveRows() : cursor.filter.select(*m_table);
-    cursor.sort.apply(*m_table, cursor.view);
+    if (!cursor.filter.isEmpty()) {
+        cursor.view = cursor.filter.select(*m_table);
+        cursor.sort.apply(*m_table, cursor.view);
+        return;
+    }
+    if (cursor.sortedAllChanges != m_table->changeCount()) {
+        cursor.sortedAll = allLiveRows();
+        cursor.sort.apply(*m_table, cursor.sortedAll);
+        cursor.sortedAllChanges = m_table->changeCount();
+    }
+    cursor.view = cursor.sortedAll;
 }
 
 std::vector<RowId> Recordset::allLiveRows() const {

@@ -172,6 +172,7 @@ RowId RecordsetTable::appendRow(std::vector<Variant> values) {
     const RowId row = rowCount();
     m_rows.push_back(Row{std::move(values), false});
     ++m_liveCount;
+    ++m_changeCount;
     for (int field = 0; field < fieldCount(); ++field) {
         Index* index = indexOf(field);
         if (!index) {
@@ -186,6 +187,7 @@ RowId RecordsetTable::appendRow(std::vector<Variant> values) {
 
 void RecordsetTable::setValue(RowId row, int field, Variant value) {
     Variant& slot = m_rows[std::size_t(row)].values[std::size_t(field)];
+    ++m_changeCount;
     if (Index* index = indexOf(field)) {
         const auto oldKey = indexKey(slot);
         const auto newKey = indexKey(value);
@@ -218,6 +220,7 @@ void RecordsetTable::deleteRow(RowId row) {
     target.deleted = true;
     --m_liveCount;
     ++m_deleteCount;
+    ++m_changeCount;
 }
 
 void RecordsetTable::setIndexesEnabled(bool enabled) {

@@ -46,6 +46,9 @@ public:
     int liveCount() const { return m_liveCount; }
     /// Grows by one on every delete: cursors use it to know when a cached count is stale.
     std::uint64_t deleteCount() const { return m_deleteCount; }
+    /// Grows on every append, write and delete: cursors use it to know when a cached
+    /// ordering of the whole table is stale.
+    std::uint64_t changeCount() const { return m_changeCount; }
     bool isDeleted(RowId row) const { return m_rows[std::size_t(row)].deleted; }
     const Variant& value(RowId row, int field) const {
         return m_rows[std::size_t(row)].values[std::size_t(field)];
@@ -84,6 +87,7 @@ private:
     std::vector<std::unique_ptr<Index>> m_indexes; // parallel to m_fields; null = not built
     int m_liveCount = 0;
     std::uint64_t m_deleteCount = 0;
+    std::uint64_t m_changeCount = 0;
     bool m_open = false;
     bool m_indexesEnabled = true;
 };

@@ -171,7 +171,19 @@ bool HaRighe(ErrorTrap& trap, const Recordset& cursor, bool& rows) {
 }
 
 bool IsImportoValorizzato(const Variant& value) {
-    return !NVL(value, Variant(QString())).toString().isEmpty();
+    // Numbers never write as an empty text: only a text can, so only a text is converted.
+    switch (value.type()) {
+    case Variant::Type::Empty:
+    case Variant::Type::Null:
+        return false;
+    case Variant::Type::Boolean:
+    case Variant::Type::Int32:
+    case Variant::Type::Int64:
+    case Variant::Type::Decimal:
+        return true;
+    default:
+        return !value.toString().isEmpty();
+    }
 }
 
 Variant SommaImporto(const Variant& target, const Variant& addend, const QString& field) {
@@ -227,16 +239,16 @@ void CalcolaDifferenzeRiga(Recordset& recordset, const BudgetObject& budget, int
     for (int set = 2; set <= nrConfronti; ++set) {
         const Variant reference = NVL(recordset.value(names.imp(set - 1)), missing);
         const Variant value = NVL(recordset.value(names.imp(set)), missing);
-        // Each operation is asked once for the test and once for the value, as the host's
-        // budget object has always been called; its answers do not depend on the call.
-        if (IsImportoValorizzato(budget.Delta(value, reference))) {
+        // The budget object's answers depend on the two amounts alone: each operation is
+        // asked once and its answer serves both the test and the value.
+        const Variant delta = budget.Delta(value, reference);
+        if (IsImportoValorizzato(delta)) {
             const QString& field = names.deltaImp(set);
-            recordset.setValue(
-                field, SommaImporto(recordset.value(field), budget.Delta(value, reference), field));
+            recordset.setValue(field, SommaImporto(recordset.value(field), delta, field));
         }
-        if (IsImportoValorizzato(budget.DeltaPerc(value, reference))) {
-            recordset.setValue(names.deltaPerc(set),
-                               NVL(budget.DeltaPerc(value, reference), Variant(0)));
+        const Variant deltaPerc = budget.DeltaPerc(value, reference);
+        if (IsImportoValorizzato(deltaPerc)) {
+            recordset.setValue(names.deltaPerc(set), NVL(deltaPerc, Variant(0)));
         }
     }
     recordset.Update();

@@ -393,7 +393,10 @@ EsitoElaborazione Elaborazione::esegui() {
         BdgIntRic_GetRstImportiPerContoPeriodo(m_state, *m_state.RstConfronto);
     if (abbandonata())
         return termina(EsitoElaborazione::Interrotta);
-    BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(m_state, importiPeriodo);
+    // No amount in any period (a selection without budget rows) leaves nothing to post:
+    // the period table keeps its Null amounts instead of reporting a missing table.
+    if (importiPeriodo)
+        BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(m_state, importiPeriodo);
     BdgIntRic_RstCriterioPeriodi_CalcolaTotali(m_state, m_state.RstCriterioPeriodi,
                                                m_state.RstConfronto, m_state.LivelloMax);
     PopolaArrayCaptionColonne(m_state);

@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 
+#include <ctime>
 #include <stdexcept>
 
 namespace bdg {
@@ -16,7 +17,12 @@ namespace bdg {
 namespace {
 
 std::int64_t g_elapsedNanoseconds = 0;
+std::int64_t g_cpuNanoseconds = 0;
 int g_executions = 0;
+
+std::int64_t processorNanoseconds() {
+    return std::int64_t(double(std::clock()) * 1e9 / double(CLOCKS_PER_SEC));
+}
 
 using SqlBuilder = QString (*)(const ImportiSqlInput&);
 
@@ -46,14 +52,15 @@ std::vector<SetConfronto> setsInOrder(Recordset& RstConfronto) {
 RecordsetPtr timedExecute(Connection& connection, const QString& sql) {
     QElapsedTimer timer;
     timer.start();
+    const std::int64_t cpuStart = processorNanoseconds();
     RecordsetPtr result;
     try {
         result = connection.Execute(sql);
     } catch (...) {
-        ImportiQueryTimer::add(timer.nsecsElapsed());
+        ImportiQueryTimer::add(timer.nsecsElapsed(), processorNanoseconds() - cpuStart);
         throw;
     }
-    ImportiQueryTimer::add(timer.nsecsElapsed());
+    ImportiQueryTimer::add(timer.nsecsElapsed(), processorNanoseconds() - cpuStart);
     return result;
 }
 
@@ -90,17 +97,23 @@ std::int64_t ImportiQueryTimer::elapsedNanoseconds() {
     return g_elapsedNanoseconds;
 }
 
+std::int64_t ImportiQueryTimer::cpuNanoseconds() {
+    return g_cpuNanoseconds;
+}
+
 int ImportiQueryTimer::executions() {
     return g_executions;
 }
 
 void ImportiQueryTimer::reset() {
     g_elapsedNanoseconds = 0;
+    g_cpuNanoseconds = 0;
     g_executions = 0;
 }
 
-void ImportiQueryTimer::add(std::int64_t nanoseconds) {
+void ImportiQueryTimer::add(std::int64_t nanoseconds, std::int64_t cpuNanoseconds) {
     g_elapsedNanoseconds += nanoseconds;
+    g_cpuNanoseconds += cpuNanoseconds;
     ++g_executions;
 }
 

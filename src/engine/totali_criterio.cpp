@@ -154,6 +154,31 @@ bool RollUpImporti::totaliIntermedi(Recordset& K) {
     });
 }
 
+bool RollUpImporti::sommeAlbero(std::optional<Recordset>& K, const Variant& livelloMax) {
+    if (!contiNelleVoci(*K)) {
+        return false;
+    }
+    if (!m_trap([&] {
+            m_R.clearFilter();
+            K.emplace(m_R.Clone());
+        }) ||
+        !rollUp(*K, livelloMax)) {
+        return false;
+    }
+    if (!m_trap([&] {
+            m_R.clearFilter();
+            K.emplace(m_R.Clone());
+            m_R.clearFilter();
+        }) ||
+        !totaliIntermedi(*K)) {
+        return false;
+    }
+    return m_trap([&] {
+        m_R.clearFilter();
+        K.reset();
+    });
+}
+
 bool RollUpImporti::differenze(const BudgetObject* budget) {
     if (!m_trap([&] { m_R.clearFilter(); })) {
         return false;
@@ -281,28 +306,7 @@ void BdgIntRic_RstCriterio_CalcolaTotali(FormState& state, const RecordsetPtr& R
     }
     RollUpImporti totali(trap, R, RstConfronto, false);
     std::optional<Recordset> K;
-    if (!trap([&] { K.emplace(R.Clone()); }) || !totali.contiNelleVoci(*K)) {
-        return;
-    }
-    if (!trap([&] {
-            R.clearFilter();
-            K.emplace(R.Clone());
-        }) ||
-        !totali.rollUp(*K, LivelloMax)) {
-        return;
-    }
-    if (!trap([&] {
-            R.clearFilter();
-            K.emplace(R.Clone());
-            R.clearFilter();
-        }) ||
-        !totali.totaliIntermedi(*K)) {
-        return;
-    }
-    if (!trap([&] {
-            R.clearFilter();
-            K.reset();
-        })) {
+    if (!trap([&] { K.emplace(R.Clone()); }) || !totali.sommeAlbero(K, LivelloMax)) {
         return;
     }
     BdgIntRic_CalcolaTotaliFormula(state, caption);

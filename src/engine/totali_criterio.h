@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace bdg {
@@ -103,6 +104,9 @@ public:
     bool rollUp(Recordset& K, const Variant& livelloMax);
     /// Intermediate totals (TIPOVOCE 2); leaves R sorted on KEY_VOCE when it found some.
     bool totaliIntermedi(Recordset& K);
+    /// The three tree steps in order, each on a fresh clone of R (K arrives as one): accounts
+    /// into items, the level roll-up, intermediate totals. Leaves R unfiltered and K dropped.
+    bool sommeAlbero(std::optional<Recordset>& K, const Variant& livelloMax);
     /// DELTA_IMPi and DELTA_PERCi of every row; a null budget object is an error.
     bool differenze(const BudgetObject* budget);
 

@@ -25,29 +25,8 @@ void BdgIntRic_RstCriterioPeriodi_CalcolaTotali(FormState& state,
     }
     Recordset& R = *RstCriterioPeriodi;
     RollUpImporti totali(trap, R, RstConfronto, true);
-    if (!totali.contiNelleVoci(*K)) {
-        return;
-    }
-    if (!trap([&] {
-            R.clearFilter();
-            K.emplace(R.Clone());
-        }) ||
-        !totali.rollUp(*K, LivelloMax)) {
-        return;
-    }
-    if (!trap([&] {
-            R.clearFilter();
-            K.emplace(R.Clone());
-            R.clearFilter();
-        }) ||
-        !totali.totaliIntermedi(*K)) {
-        return;
-    }
     // No formula step: formula items are computed on the criterion table only.
-    if (!trap([&] {
-            R.clearFilter();
-            K.reset();
-        })) {
+    if (!totali.sommeAlbero(K, LivelloMax)) {
         return;
     }
     totali.differenze(state.ObjBudget);

@@ -1,6 +1,7 @@
 // bdgintric demo: the inquiry on the demo company, built on first use.
 #include "app/cli/cli_options.h"
 #include "app/cli/commands.h"
+#include "app/cli/verb_runner.h"
 
 #include <QTextStream>
 
@@ -17,9 +18,7 @@ const char* const Usage =
     "first use. The options are those of 'bdgintric run'.\n";
 
 int runDemo(const QStringList& arguments) {
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    try {
+    return runVerb(QStringLiteral("demo"), Usage, [&](QTextStream& out, QTextStream& err) -> int {
         const RunOptions given = parseRunOptions(arguments);
         if (given.help) {
             out << Usage;
@@ -32,10 +31,7 @@ int runDemo(const QStringList& arguments) {
         options.periods = given.periods;
         options.node = given.node;
         return runInquiry(options, out, err);
-    } catch (const UsageError& error) {
-        err << "bdgintric demo: " << error.what() << "\n\n" << Usage;
-        return ExitUsage;
-    }
+    });
 }
 
 [[maybe_unused]] const bool registered = [] {

@@ -1,5 +1,6 @@
 // bdgintric demo-db: builds the demo company into a new company database.
 #include "app/cli/commands.h"
+#include "app/cli/verb_runner.h"
 #include "data/connection.h"
 #include "module/company_schema.h"
 #include "module/demo_company.h"
@@ -167,27 +168,17 @@ int demoDb(const Options& options, QTextStream& out, QTextStream& err) {
 }
 
 int runDemoDb(const QStringList& arguments) {
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    try {
-        const Options options = parseOptions(arguments);
-        if (options.help) {
-            out << Usage;
-            return ExitOk;
-        }
-        if (options.target.isEmpty())
-            throw UsageError("a target database is required");
-        return demoDb(options, out, err);
-    } catch (const UsageError& error) {
-        err << "bdgintric demo-db: " << error.what() << "\n\n" << Usage;
-        return ExitUsage;
-    } catch (const DemoSizeError& error) {
-        err << "bdgintric demo-db: " << error.what() << '\n';
-        return ExitUsage;
-    } catch (const std::exception& error) {
-        err << "bdgintric demo-db: " << error.what() << '\n';
-        return ExitDatabase;
-    }
+    return runVerb(QStringLiteral("demo-db"), Usage,
+                   [&](QTextStream& out, QTextStream& err) -> int {
+                       const Options options = parseOptions(arguments);
+                       if (options.help) {
+                           out << Usage;
+                           return ExitOk;
+                       }
+                       if (options.target.isEmpty())
+                           throw UsageError("a target database is required");
+                       return demoDb(options, out, err);
+                   });
 }
 
 [[maybe_unused]] const bool registered = [] {

@@ -1,5 +1,6 @@
 // bdgintric init-db: creates an empty company database, or prints the schema's DDL.
 #include "app/cli/commands.h"
+#include "app/cli/verb_runner.h"
 #include "data/connection.h"
 #include "module/company_schema.h"
 
@@ -145,26 +146,19 @@ int initDb(const Options& options, QTextStream& out, QTextStream& err) {
 }
 
 int runInitDb(const QStringList& arguments) {
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    try {
-        const Options options = parseOptions(arguments);
-        if (options.help) {
-            out << Usage;
-            return ExitOk;
-        }
-        if (!options.ddlDialect.isEmpty())
-            return printDdl(options.ddlDialect, out, err);
-        if (options.target.isEmpty())
-            throw UsageError("a target database is required");
-        return initDb(options, out, err);
-    } catch (const UsageError& error) {
-        err << "bdgintric init-db: " << error.what() << "\n\n" << Usage;
-        return ExitUsage;
-    } catch (const std::exception& error) {
-        err << "bdgintric init-db: " << error.what() << '\n';
-        return ExitDatabase;
-    }
+    return runVerb(QStringLiteral("init-db"), Usage,
+                   [&](QTextStream& out, QTextStream& err) -> int {
+                       const Options options = parseOptions(arguments);
+                       if (options.help) {
+                           out << Usage;
+                           return ExitOk;
+                       }
+                       if (!options.ddlDialect.isEmpty())
+                           return printDdl(options.ddlDialect, out, err);
+                       if (options.target.isEmpty())
+                           throw UsageError("a target database is required");
+                       return initDb(options, out, err);
+                   });
 }
 
 [[maybe_unused]] const bool registered = [] {

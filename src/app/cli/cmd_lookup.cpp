@@ -2,6 +2,7 @@
 #include "app/cli/cli_options.h"
 #include "app/cli/commands.h"
 #include "app/cli/company_session.h"
+#include "app/cli/verb_runner.h"
 #include "compare/profili.h"
 #include "params/criterio.h"
 #include "params/sottotipo.h"
@@ -81,9 +82,7 @@ int lookup(const LookupOptions& options, QTextStream& out, QTextStream& err) {
 }
 
 int runLookup(const QStringList& arguments) {
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    try {
+    return runVerb(QStringLiteral("lookup"), Usage, [&](QTextStream& out, QTextStream& err) -> int {
         const LookupOptions options = parseLookup(arguments);
         if (options.help) {
             out << Usage;
@@ -94,16 +93,7 @@ int runLookup(const QStringList& arguments) {
         if (!lists.contains(options.what))
             throw UsageError(QStringLiteral("unknown list '%1'").arg(options.what).toStdString());
         return lookup(options, out, err);
-    } catch (const UsageError& error) {
-        err << "bdgintric lookup: " << error.what() << "\n\n" << Usage;
-        return ExitUsage;
-    } catch (const Refused& refusal) {
-        err << "bdgintric lookup: " << refusal.what() << '\n';
-        return ExitUsage;
-    } catch (const std::exception& error) {
-        err << "bdgintric lookup: " << error.what() << '\n';
-        return ExitDatabase;
-    }
+    });
 }
 
 [[maybe_unused]] const bool registered = [] {

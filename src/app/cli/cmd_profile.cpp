@@ -2,6 +2,7 @@
 #include "app/cli/cli_options.h"
 #include "app/cli/commands.h"
 #include "app/cli/company_session.h"
+#include "app/cli/verb_runner.h"
 #include "compare/profili.h"
 #include "compare/rst_confronto.h"
 #include "data/sql_literal.h"
@@ -113,25 +114,15 @@ int profile(const ProfileOptions& options, QTextStream& out, QTextStream& err) {
 }
 
 int runProfile(const QStringList& arguments) {
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    try {
-        const ProfileOptions options = parseProfile(arguments);
-        if (options.help) {
-            out << Usage;
-            return ExitOk;
-        }
-        return profile(options, out, err);
-    } catch (const UsageError& error) {
-        err << "bdgintric profile: " << error.what() << "\n\n" << Usage;
-        return ExitUsage;
-    } catch (const Refused& refusal) {
-        err << "bdgintric profile: " << refusal.what() << '\n';
-        return ExitUsage;
-    } catch (const std::exception& error) {
-        err << "bdgintric profile: " << error.what() << '\n';
-        return ExitDatabase;
-    }
+    return runVerb(QStringLiteral("profile"), Usage,
+                   [&](QTextStream& out, QTextStream& err) -> int {
+                       const ProfileOptions options = parseProfile(arguments);
+                       if (options.help) {
+                           out << Usage;
+                           return ExitOk;
+                       }
+                       return profile(options, out, err);
+                   });
 }
 
 [[maybe_unused]] const bool registered = [] {

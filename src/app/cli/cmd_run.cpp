@@ -3,6 +3,7 @@
 #include "app/cli/commands.h"
 #include "app/cli/company_session.h"
 #include "app/cli/progress_bar.h"
+#include "app/cli/verb_runner.h"
 #include "compare/profili.h"
 #include "compare/rst_confronto.h"
 #include "export/risultato.h"
@@ -208,9 +209,7 @@ int inquiry(const RunOptions& options, QTextStream& out, QTextStream& err) {
 }
 
 int runRun(const QStringList& arguments) {
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    try {
+    return runVerb(QStringLiteral("run"), RunUsage, [&](QTextStream& out, QTextStream& err) -> int {
         const RunOptions options =
             arguments.isEmpty() ? demoRunOptions() : parseRunOptions(arguments);
         if (options.help) {
@@ -218,10 +217,7 @@ int runRun(const QStringList& arguments) {
             return ExitOk;
         }
         return runInquiry(options, out, err);
-    } catch (const UsageError& error) {
-        err << "bdgintric run: " << error.what() << "\n\n" << RunUsage;
-        return ExitUsage;
-    }
+    });
 }
 
 [[maybe_unused]] const bool registered = [] {

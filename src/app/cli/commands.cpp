@@ -27,7 +27,9 @@ void printHelp(QTextStream& out) {
 
 } // namespace
 
-void registerCommand(Command command) { registry().push_back(std::move(command)); }
+void registerCommand(Command command) {
+    registry().push_back(std::move(command));
+}
 
 int run(const QStringList& arguments) {
     QTextStream out(stdout);

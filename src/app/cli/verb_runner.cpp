@@ -1,0 +1,32 @@
+#include "app/cli/verb_runner.h"
+
+#include "app/cli/cli_options.h"
+#include "app/cli/commands.h"
+#include "app/cli/company_session.h"
+#include "module/demo_content.h"
+
+namespace bdg::cli {
+
+int runVerb(const QString& verb, const char* usage,
+            const std::function<int(QTextStream& out, QTextStream& err)>& body) {
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QString prefix = QStringLiteral("bdgintric ") + verb + QStringLiteral(": ");
+    try {
+        return body(out, err);
+    } catch (const UsageError& error) {
+        err << prefix << error.what() << "\n\n" << usage;
+        return ExitUsage;
+    } catch (const Refused& refusal) {
+        err << prefix << refusal.what() << '\n';
+        return ExitUsage;
+    } catch (const DemoSizeError& error) {
+        err << prefix << error.what() << '\n';
+        return ExitUsage;
+    } catch (const std::exception& error) {
+        err << prefix << error.what() << '\n';
+        return ExitDatabase;
+    }
+}
+
+} // namespace bdg::cli

@@ -7,6 +7,7 @@
 #include "module/host_global.h"
 #include "module/host_log.h"
 #include "module/message_service.h"
+#include "support/engine_host.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,34 +15,17 @@
 #include <chrono>
 
 using namespace bdg;
+using test::amount;
+using test::text;
 using namespace std::chrono_literals;
 
 namespace {
 
 const QString Caption = QStringLiteral("Budget riclassificato");
 
-Variant amount(const QString& text) {
-    if (text == QLatin1String("Null")) {
-        return Variant::null();
-    }
-    return Variant(Decimal::parse(text));
-}
-
-QString text(const Variant& value) {
-    if (value.isNullOrEmpty()) {
-        return QStringLiteral("Null");
-    }
-    return value.toDecimal()->normalized().toString();
-}
-
 /// A criterion table with the root CRIT, the items A, B, C (values per set), and formula
 /// items added by the test; no log, so a trapped error is answered with abort.
-struct Run {
-    RecordingMessageService messages;
-    HostGlobal global{&messages, nullptr, QString()};
-    QTemporaryDir logDir;
-    HostLog log{&global, logDir.filePath(QStringLiteral("bdgintric.log"))};
-    BudgetObject budget;
+struct Run : test::EngineHost {
     FormState state;
     int nextKey = 1;
 

@@ -7,28 +7,16 @@
 #include "module/host_global.h"
 #include "module/host_log.h"
 #include "module/message_service.h"
+#include "support/engine_host.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace bdg;
+using test::amount;
+using test::text;
 
 namespace {
-
-// "Null" stands for a Null amount, anything else is a decimal.
-Variant amount(const QString& text) {
-    if (text == QLatin1String("Null")) {
-        return Variant::null();
-    }
-    return Variant(Decimal::parse(text));
-}
-
-QString text(const Variant& value) {
-    if (value.isNullOrEmpty()) {
-        return QStringLiteral("Null");
-    }
-    return value.toDecimal()->normalized().toString();
-}
 
 struct Nodo {
     int key;
@@ -43,12 +31,7 @@ struct Nodo {
 };
 
 /// A run of `sets` comparison sets with an empty criterion table and a recording host.
-struct Run {
-    RecordingMessageService messages;
-    HostGlobal global{&messages, nullptr, QString()};
-    QTemporaryDir logDir;
-    HostLog log{&global, logDir.filePath(QStringLiteral("bdgintric.log"))};
-    BudgetObject budget;
+struct Run : test::EngineHost {
     FormState state;
 
     explicit Run(int sets) {

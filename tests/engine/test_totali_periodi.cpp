@@ -8,27 +8,16 @@
 #include "module/host_global.h"
 #include "module/host_log.h"
 #include "module/message_service.h"
+#include "support/engine_host.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace bdg;
+using test::amount;
+using test::text;
 
 namespace {
-
-Variant amount(const QString& text) {
-    if (text == QLatin1String("Null")) {
-        return Variant::null();
-    }
-    return Variant(Decimal::parse(text));
-}
-
-QString text(const Variant& value) {
-    if (value.isNullOrEmpty()) {
-        return QStringLiteral("Null");
-    }
-    return value.toDecimal()->normalized().toString();
-}
 
 /*
  * The tree of every test, with 3 periods and 2 sets:
@@ -42,12 +31,7 @@ QString text(const Variant& value) {
  *
  * Amounts per account and period come from a hand-made result of the period batch.
  */
-struct Run {
-    RecordingMessageService messages;
-    HostGlobal global{&messages, nullptr, QString()};
-    QTemporaryDir logDir;
-    HostLog log{&global, logDir.filePath(QStringLiteral("bdgintric.log"))};
-    BudgetObject budget;
+struct Run : test::EngineHost {
     FormState state;
     RecordsetPtr importi;
 

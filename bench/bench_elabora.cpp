@@ -309,15 +309,8 @@ private:
     void fillSets(FormState& state, const QList<Set>& sets) {
         if (!PopolaArray(state) || !DefinisciRstConfronto(state))
             throw std::runtime_error("the comparison list could not be defined");
-        for (const Set& set : sets) {
-            AddSet(state);
-            Recordset& rst = *state.RstConfronto;
-            rst.setValue(u"CFR_TIPODETT", set.tipo);
-            rst.setValue(u"CFR_ANNO", set.anno);
-            rst.setValue(u"CFR_PROGESER", set.progEser);
-            rst.setValue(u"CFR_SEDE", set.sede);
-            rst.Update();
-        }
+        for (const Set& set : sets)
+            AddSetValorizzato(state, set.tipo, set.anno, set.progEser, set.sede);
         state.NrConfronti = std::int16_t(state.RstConfronto->RecordCount());
     }
 

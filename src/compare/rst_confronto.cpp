@@ -166,6 +166,19 @@ void AddSet(FormState& state) {
     skipOnError([&] { rst.Update(); });
 }
 
+void AddSetValorizzato(FormState& state, const Variant& tipoDettaglio, const Variant& anno,
+                       const Variant& progEser, const Variant& sede, bool delta, bool deltaPerc) {
+    AddSet(state);
+    Recordset& rst = *state.RstConfronto;
+    rst.setValue(u"CFR_TIPODETT", tipoDettaglio);
+    rst.setValue(u"CFR_ANNO", anno);
+    rst.setValue(u"CFR_PROGESER", progEser);
+    rst.setValue(u"CFR_SEDE", sede);
+    rst.setValue(u"CFR_DELTA", Variant(delta ? 1 : 0));
+    rst.setValue(u"CFR_DELTA_PERC", Variant(deltaPerc ? 1 : 0));
+    rst.Update();
+}
+
 void RemoveSet(FormState& state) {
     if (!state.RstConfronto || state.RstConfronto->RecordCount() == 0) {
         return;

@@ -31,6 +31,13 @@ bool IsDatiRstConfrontoValido(FormState& state);
 /// shown, the current company on a multi-activity subtype. A failing step is skipped.
 void AddSet(FormState& state);
 
+/// Adds a set as AddSet does and fills what a script or a stored list gives: kind of
+/// figures, year, progressive, site (Null when none) and whether its difference and
+/// percentage columns show.
+void AddSetValorizzato(FormState& state, const Variant& tipoDettaglio, const Variant& anno,
+                       const Variant& progEser, const Variant& sede, bool delta = false,
+                       bool deltaPerc = false);
+
 /// Removes the current set; the others keep their sequence numbers. The next row (or the
 /// last one, when the removed row was last) becomes current.
 void RemoveSet(FormState& state);

@@ -341,15 +341,8 @@ private:
     bool fillSets(FormState& state, const FixtureParams& params) {
         if (!PopolaArray(state) || !DefinisciRstConfronto(state))
             return false;
-        for (const FixtureSet& set : params.insiemi) {
-            AddSet(state);
-            Recordset& rst = *state.RstConfronto;
-            rst.setValue(u"CFR_TIPODETT", set.tipo);
-            rst.setValue(u"CFR_ANNO", set.anno);
-            rst.setValue(u"CFR_PROGESER", set.progEser);
-            rst.setValue(u"CFR_SEDE", set.sede);
-            rst.Update();
-        }
+        for (const FixtureSet& set : params.insiemi)
+            AddSetValorizzato(state, set.tipo, set.anno, set.progEser, set.sede);
         state.NrConfronti = std::int16_t(state.RstConfronto->RecordCount());
         return true;
     }

@@ -30,16 +30,10 @@ void appendSet(FormState& state, const SetOption& set) {
                           .arg(set.tipo, state.CodSottotipo.toString())
                           .arg(state.NrForecast)
                           .toStdString());
-    AddSet(state);
-    Recordset& rst = *state.RstConfronto;
-    rst.setValue(u"CFR_TIPODETT", Variant(QString::number(*tipo)));
-    rst.setValue(u"CFR_ANNO", Variant(set.anno));
-    rst.setValue(u"CFR_PROGESER",
-                 set.progressivo ? Variant(*set.progressivo) : firstProgressive(state));
-    rst.setValue(u"CFR_SEDE", set.sede.isEmpty() ? Variant::null() : Variant(set.sede.toInt()));
-    rst.setValue(u"CFR_DELTA", Variant(set.delta ? 1 : 0));
-    rst.setValue(u"CFR_DELTA_PERC", Variant(set.perc ? 1 : 0));
-    rst.Update();
+    AddSetValorizzato(state, Variant(QString::number(*tipo)), Variant(set.anno),
+                      set.progressivo ? Variant(*set.progressivo) : firstProgressive(state),
+                      set.sede.isEmpty() ? Variant::null() : Variant(set.sede.toInt()), set.delta,
+                      set.perc);
 }
 
 CompanySession::CompanySession(const QString& target, int company, QTextStream& err) {

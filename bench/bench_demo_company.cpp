@@ -2,7 +2,7 @@
 // about 1,000,000 budget amounts) into fresh SQLite files, with the cost per amount row of
 // each and their ratio. Usage: bench_demo_company [SCALE]
 #include "data/connection.h"
-#include "module/demo_company.h"
+#include "company/demo_company.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

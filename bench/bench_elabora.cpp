@@ -20,14 +20,14 @@
 #include "data/recordset.h"
 #include "engine/elabora.h"
 #include "engine/importi_query.h"
-#include "module/associated_companies.h"
-#include "module/budget_object.h"
-#include "module/demo_budget.h"
-#include "module/demo_company.h"
-#include "module/form_state.h"
-#include "module/host_global.h"
-#include "module/host_log.h"
-#include "module/message_service.h"
+#include "host/associated_companies.h"
+#include "host/budget_object.h"
+#include "company/demo_budget.h"
+#include "company/demo_company.h"
+#include "host/form_state.h"
+#include "host/host_global.h"
+#include "host/host_log.h"
+#include "host/message_service.h"
 
 #include <QCoreApplication>
 #include <QDir>

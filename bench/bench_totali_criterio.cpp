@@ -5,10 +5,10 @@
 #include "data/recordset.h"
 #include "engine/rst_criterio.h"
 #include "engine/totali_criterio.h"
-#include "module/budget_object.h"
-#include "module/form_state.h"
-#include "module/host_global.h"
-#include "module/message_service.h"
+#include "host/budget_object.h"
+#include "host/form_state.h"
+#include "host/host_global.h"
+#include "host/message_service.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

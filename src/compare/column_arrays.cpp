@@ -1,11 +1,11 @@
 #include "compare/column_arrays.h"
 
 #include "data/connection.h"
-#include "module/associated_companies.h"
-#include "module/error_trap.h"
-#include "module/form_state.h"
-#include "module/host_global.h"
-#include "module/message_catalogue.h"
+#include "host/associated_companies.h"
+#include "host/error_trap.h"
+#include "host/form_state.h"
+#include "host/host_global.h"
+#include "host/message_catalogue.h"
 
 #include <QDate>
 

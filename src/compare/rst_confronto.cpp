@@ -1,7 +1,7 @@
 #include "compare/rst_confronto.h"
 
-#include "module/error_trap.h"
-#include "module/form_state.h"
+#include "host/error_trap.h"
+#include "host/form_state.h"
 
 #include <cstdint>
 #include <optional>

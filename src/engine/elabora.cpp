@@ -9,10 +9,10 @@
 #include "engine/rst_periodi.h"
 #include "engine/totali_criterio.h"
 #include "engine/totali_periodi.h"
-#include "module/error_trap.h"
-#include "module/form_state.h"
-#include "module/host_global.h"
-#include "module/message_catalogue.h"
+#include "host/error_trap.h"
+#include "host/form_state.h"
+#include "host/host_global.h"
+#include "host/message_catalogue.h"
 
 #include <QDate>
 #include <QSet>

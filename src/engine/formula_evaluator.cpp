@@ -2,9 +2,9 @@
 
 #include "engine/rst_criterio.h"
 #include "engine/totali_criterio.h"
-#include "module/error_trap.h"
-#include "module/form_state.h"
-#include "module/host_global.h"
+#include "host/error_trap.h"
+#include "host/form_state.h"
+#include "host/host_global.h"
 
 #include <QJSEngine>
 #include <QJSValue>

@@ -2,10 +2,10 @@
 
 #include "data/connection.h"
 #include "engine/sql_importi_per_conto_periodo.h"
-#include "module/associated_companies.h"
-#include "module/budget_object.h"
-#include "module/error_trap.h"
-#include "module/form_state.h"
+#include "host/associated_companies.h"
+#include "host/budget_object.h"
+#include "host/error_trap.h"
+#include "host/form_state.h"
 
 #include <QElapsedTimer>
 

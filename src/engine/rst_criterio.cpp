@@ -1,7 +1,7 @@
 #include "engine/rst_criterio.h"
 
-#include "module/error_trap.h"
-#include "module/form_state.h"
+#include "host/error_trap.h"
+#include "host/form_state.h"
 
 #include <limits>
 

@@ -2,8 +2,8 @@
 
 #include "engine/rst_criterio.h"
 #include "engine/totali_criterio.h"
-#include "module/error_trap.h"
-#include "module/form_state.h"
+#include "host/error_trap.h"
+#include "host/form_state.h"
 
 #include <stdexcept>
 

@@ -2,9 +2,9 @@
 
 #include "engine/formula_evaluator.h"
 #include "engine/rst_criterio.h"
-#include "module/budget_object.h"
-#include "module/error_trap.h"
-#include "module/form_state.h"
+#include "host/budget_object.h"
+#include "host/error_trap.h"
+#include "host/form_state.h"
 
 #include <optional>
 #include <stdexcept>

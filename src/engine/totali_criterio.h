@@ -2,7 +2,7 @@
 
 #include "data/recordset.h"
 #include "data/variant.h"
-#include "module/error_trap.h"
+#include "host/error_trap.h"
 
 #include <QString>
 

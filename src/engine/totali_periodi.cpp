@@ -1,8 +1,8 @@
 #include "engine/totali_periodi.h"
 
 #include "engine/totali_criterio.h"
-#include "module/error_trap.h"
-#include "module/form_state.h"
+#include "host/error_trap.h"
+#include "host/form_state.h"
 
 #include <optional>
 #include <stdexcept>

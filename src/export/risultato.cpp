@@ -1,7 +1,7 @@
 #include "export/risultato.h"
 
 #include "export/formato_numero.h"
-#include "module/form_state.h"
+#include "host/form_state.h"
 
 #include <QHash>
 

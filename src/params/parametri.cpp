@@ -1,11 +1,11 @@
 #include "params/parametri.h"
 
 #include "compare/rst_confronto.h"
-#include "module/budget_object.h"
-#include "module/error_trap.h"
-#include "module/form_state.h"
-#include "module/message_catalogue.h"
-#include "module/message_service.h"
+#include "host/budget_object.h"
+#include "host/error_trap.h"
+#include "host/form_state.h"
+#include "host/message_catalogue.h"
+#include "host/message_service.h"
 
 #include <QStringList>
 

@@ -1,8 +1,8 @@
 #include "params/rifiuto.h"
 
-#include "module/form_state.h"
-#include "module/host_global.h"
-#include "module/message_catalogue.h"
+#include "host/form_state.h"
+#include "host/host_global.h"
+#include "host/message_catalogue.h"
 
 namespace bdg {
 

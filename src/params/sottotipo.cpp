@@ -3,12 +3,12 @@
 #include "compare/column_arrays.h"
 #include "data/connection.h"
 #include "data/sql_literal.h"
-#include "module/budget_object.h"
-#include "module/error_trap.h"
-#include "module/form_state.h"
-#include "module/host_global.h"
-#include "module/message_catalogue.h"
-#include "module/message_service.h"
+#include "host/budget_object.h"
+#include "host/error_trap.h"
+#include "host/form_state.h"
+#include "host/host_global.h"
+#include "host/message_catalogue.h"
+#include "host/message_service.h"
 
 #include <QDate>
 

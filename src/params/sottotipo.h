@@ -1,6 +1,6 @@
 #pragma once
 
-#include "module/associated_companies.h"
+#include "host/associated_companies.h"
 #include "params/rifiuto.h"
 
 #include <QList>

@@ -1,9 +1,9 @@
 #include "params/valuta.h"
 
 #include "data/connection.h"
-#include "module/error_trap.h"
-#include "module/form_state.h"
-#include "module/host_global.h"
+#include "host/error_trap.h"
+#include "host/form_state.h"
+#include "host/host_global.h"
 
 #include <QRegularExpression>
 

@@ -1,10 +1,10 @@
 #include "compare/profili.h"
 #include "compare/rst_confronto.h"
 #include "data/connection.h"
-#include "module/company_schema.h"
-#include "module/form_state.h"
-#include "module/host_global.h"
-#include "module/message_service.h"
+#include "company/company_schema.h"
+#include "host/form_state.h"
+#include "host/host_global.h"
+#include "host/message_service.h"
 #include "support/test_databases.h"
 
 #include <QSqlDatabase>

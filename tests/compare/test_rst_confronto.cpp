@@ -1,5 +1,5 @@
 #include "compare/rst_confronto.h"
-#include "module/form_state.h"
+#include "host/form_state.h"
 
 #include <QTest>
 

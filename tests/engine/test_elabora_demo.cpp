@@ -9,7 +9,7 @@
 // how the totals statement multiplies such an account by the rows of the other sets (see
 // Expected::account), while the period statement does not.
 
-#include "module/demo_company.h"
+#include "company/demo_company.h"
 #include "support/fixture_runner.h"
 
 #include <QHash>

@@ -2,11 +2,11 @@
 #include "data/recordset.h"
 #include "engine/formula_evaluator.h"
 #include "engine/rst_criterio.h"
-#include "module/budget_object.h"
-#include "module/form_state.h"
-#include "module/host_global.h"
-#include "module/host_log.h"
-#include "module/message_service.h"
+#include "host/budget_object.h"
+#include "host/form_state.h"
+#include "host/host_global.h"
+#include "host/host_log.h"
+#include "host/message_service.h"
 #include "support/engine_host.h"
 
 #include <QTemporaryDir>

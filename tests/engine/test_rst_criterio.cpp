@@ -1,7 +1,7 @@
 #include "data/recordset.h"
 #include "engine/rst_criterio.h"
 #include "engine/rst_periodi.h"
-#include "module/form_state.h"
+#include "host/form_state.h"
 
 #include <QTest>
 

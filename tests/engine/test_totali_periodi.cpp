@@ -3,11 +3,11 @@
 #include "engine/rst_criterio.h"
 #include "engine/rst_periodi.h"
 #include "engine/totali_periodi.h"
-#include "module/budget_object.h"
-#include "module/form_state.h"
-#include "module/host_global.h"
-#include "module/host_log.h"
-#include "module/message_service.h"
+#include "host/budget_object.h"
+#include "host/form_state.h"
+#include "host/host_global.h"
+#include "host/host_log.h"
+#include "host/message_service.h"
 #include "support/engine_host.h"
 
 #include <QTemporaryDir>

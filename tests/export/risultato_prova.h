@@ -7,7 +7,7 @@
 
 #include "data/decimal.h"
 #include "data/recordset.h"
-#include "module/form_state.h"
+#include "host/form_state.h"
 
 #include <memory>
 

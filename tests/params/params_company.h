@@ -4,12 +4,12 @@
 // budget subtypes covering each refusal, and four criteria with their mappings.
 
 #include "data/connection.h"
-#include "module/budget_object.h"
-#include "module/company_schema.h"
-#include "module/form_state.h"
-#include "module/host_global.h"
-#include "module/message_catalogue.h"
-#include "module/message_service.h"
+#include "host/budget_object.h"
+#include "company/company_schema.h"
+#include "host/form_state.h"
+#include "host/host_global.h"
+#include "host/message_catalogue.h"
+#include "host/message_service.h"
 #include "support/test_databases.h"
 
 #include <QDate>

@@ -2,7 +2,7 @@
 #include "params/parametri.h"
 
 #include "compare/rst_confronto.h"
-#include "module/host_log.h"
+#include "host/host_log.h"
 #include "params_company.h"
 
 #include <QTest>

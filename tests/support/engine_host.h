@@ -2,10 +2,10 @@
 
 #include "data/decimal.h"
 #include "data/variant.h"
-#include "module/budget_object.h"
-#include "module/host_global.h"
-#include "module/host_log.h"
-#include "module/message_service.h"
+#include "host/budget_object.h"
+#include "host/host_global.h"
+#include "host/host_log.h"
+#include "host/message_service.h"
 
 #include <QString>
 #include <QTemporaryDir>

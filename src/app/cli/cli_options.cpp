@@ -1,8 +1,8 @@
 #include "app/cli/cli_options.h"
 
 #include "data/connection.h"
-#include "module/demo_budget.h"
-#include "module/demo_company.h"
+#include "company/demo_budget.h"
+#include "company/demo_company.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,8 +2,8 @@
 #include "app/cli/commands.h"
 #include "app/cli/verb_runner.h"
 #include "data/connection.h"
-#include "module/company_schema.h"
-#include "module/demo_company.h"
+#include "company/company_schema.h"
+#include "company/demo_company.h"
 
 #include <QDir>
 #include <QElapsedTimer>

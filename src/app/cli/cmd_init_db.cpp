@@ -2,7 +2,7 @@
 #include "app/cli/commands.h"
 #include "app/cli/verb_runner.h"
 #include "data/connection.h"
-#include "module/company_schema.h"
+#include "company/company_schema.h"
 
 #include <QDir>
 #include <QFile>

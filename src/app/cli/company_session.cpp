@@ -2,7 +2,7 @@
 
 #include "app/cli/cli_options.h"
 #include "compare/rst_confronto.h"
-#include "module/company_schema.h"
+#include "company/company_schema.h"
 
 #include <QHash>
 #include <QTextStream>

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "data/connection.h"
-#include "module/budget_object.h"
-#include "module/form_state.h"
-#include "module/host_global.h"
-#include "module/host_log.h"
-#include "module/message_service.h"
+#include "host/budget_object.h"
+#include "host/form_state.h"
+#include "host/host_global.h"
+#include "host/host_log.h"
+#include "host/message_service.h"
 
 #include <QString>
 

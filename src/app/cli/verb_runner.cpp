@@ -3,7 +3,7 @@
 #include "app/cli/cli_options.h"
 #include "app/cli/commands.h"
 #include "app/cli/company_session.h"
-#include "module/demo_content.h"
+#include "company/demo_content.h"
 
 namespace bdg::cli {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "module/company_schema.h"
+#include "company/company_schema.h"
 
 #include <QString>
 #include <QStringList>

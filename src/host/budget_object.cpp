@@ -1,4 +1,4 @@
-#include "module/budget_object.h"
+#include "host/budget_object.h"
 
 #include "data/connection.h"
 #include "data/recordset.h"

@@ -1,10 +1,10 @@
 #include "data/connection.h"
-#include "module/associated_companies.h"
-#include "module/company_schema.h"
-#include "module/form_state.h"
-#include "module/host_global.h"
-#include "module/host_log.h"
-#include "module/message_service.h"
+#include "host/associated_companies.h"
+#include "company/company_schema.h"
+#include "host/form_state.h"
+#include "host/host_global.h"
+#include "host/host_log.h"
+#include "host/message_service.h"
 #include "support/test_databases.h"
 
 #include <QDate>

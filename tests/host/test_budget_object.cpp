@@ -1,6 +1,6 @@
 #include "data/connection.h"
-#include "module/budget_object.h"
-#include "module/company_schema.h"
+#include "host/budget_object.h"
+#include "company/company_schema.h"
 #include "support/test_databases.h"
 
 #include <QTest>

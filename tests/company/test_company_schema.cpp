@@ -1,8 +1,8 @@
 // The company schema: created on every engine, read by the inquiry's statements, refused
 // when it is not ours.
 #include "data/connection.h"
-#include "module/company_schema.h"
-#include "module/message_catalogue.h"
+#include "company/company_schema.h"
+#include "host/message_catalogue.h"
 #include "support/test_databases.h"
 
 #include <QMap>

@@ -1,4 +1,4 @@
-#include "module/demo_content.h"
+#include "company/demo_content.h"
 
 #include <QHash>
 #include <QStringList>

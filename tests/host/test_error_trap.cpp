@@ -1,9 +1,9 @@
 #include "data/connection.h"
-#include "module/error_trap.h"
-#include "module/form_state.h"
-#include "module/host_global.h"
-#include "module/host_log.h"
-#include "module/message_service.h"
+#include "host/error_trap.h"
+#include "host/form_state.h"
+#include "host/host_global.h"
+#include "host/host_log.h"
+#include "host/message_service.h"
 #include "support/test_databases.h"
 
 #include <QFile>

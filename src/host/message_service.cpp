@@ -1,4 +1,4 @@
-#include "module/message_service.h"
+#include "host/message_service.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "module/demo_content.h"
+#include "company/demo_content.h"
 
 #include <QList>
 #include <QString>

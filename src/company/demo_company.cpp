@@ -1,10 +1,10 @@
-#include "module/demo_company.h"
+#include "company/demo_company.h"
 
 #include "data/connection.h"
-#include "module/company_schema.h"
-#include "module/demo_budget.h"
-#include "module/demo_random.h"
-#include "module/demo_table_writer.h"
+#include "company/company_schema.h"
+#include "company/demo_budget.h"
+#include "company/demo_random.h"
+#include "company/demo_table_writer.h"
 
 #include <QDate>
 #include <QSqlDatabase>

@@ -1,4 +1,4 @@
-#include "module/schema_account_functions.h"
+#include "company/schema_account_functions.h"
 
 #include "data/connection.h"
 

@@ -1,8 +1,8 @@
-#include "module/company_schema.h"
+#include "company/company_schema.h"
 
 #include "data/connection.h"
-#include "module/message_catalogue.h"
-#include "module/schema_account_functions.h"
+#include "host/message_catalogue.h"
+#include "company/schema_account_functions.h"
 
 #include <QDateTime>
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
 #include "data/connection.h"
-#include "module/company_schema.h"
-#include "module/host_global.h"
-#include "module/host_log.h"
-#include "module/message_service.h"
+#include "company/company_schema.h"
+#include "host/host_global.h"
+#include "host/host_log.h"
+#include "host/message_service.h"
 #include "support/test_databases.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "module/demo_budget.h"
+#include "company/demo_budget.h"
 
-#include "module/demo_random.h"
-#include "module/demo_table_writer.h"
+#include "company/demo_random.h"
+#include "company/demo_table_writer.h"
 
 #include <QVariant>
 

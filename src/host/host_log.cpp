@@ -1,7 +1,7 @@
-#include "module/host_log.h"
+#include "host/host_log.h"
 
-#include "module/host_global.h"
-#include "module/message_service.h"
+#include "host/host_global.h"
+#include "host/message_service.h"
 
 #include <QDateTime>
 #include <QDir>

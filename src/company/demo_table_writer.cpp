@@ -1,7 +1,7 @@
-#include "module/demo_table_writer.h"
+#include "company/demo_table_writer.h"
 
 #include "data/connection.h"
-#include "module/demo_content.h"
+#include "company/demo_content.h"
 
 #include <QSqlError>
 

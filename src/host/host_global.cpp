@@ -1,8 +1,8 @@
-#include "module/host_global.h"
+#include "host/host_global.h"
 
 #include "data/connection.h"
 #include "data/sql_literal.h"
-#include "module/message_service.h"
+#include "host/message_service.h"
 
 #include <QRegularExpression>
 

@@ -1,10 +1,10 @@
-#include "module/error_trap.h"
+#include "host/error_trap.h"
 
 #include "data/connection.h"
-#include "module/form_state.h"
-#include "module/host_global.h"
-#include "module/host_log.h"
-#include "module/message_service.h"
+#include "host/form_state.h"
+#include "host/host_global.h"
+#include "host/host_log.h"
+#include "host/message_service.h"
 
 #include <QDebug>
 

@@ -1,4 +1,4 @@
-#include "module/message_catalogue.h"
+#include "host/message_catalogue.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
-#include "module/associated_companies.h"
+#include "host/associated_companies.h"
 
 #include "data/connection.h"
 #include "data/sql_literal.h"
-#include "module/error_trap.h"
-#include "module/form_state.h"
-#include "module/host_global.h"
-#include "module/message_service.h"
+#include "host/error_trap.h"
+#include "host/form_state.h"
+#include "host/host_global.h"
+#include "host/message_service.h"
 
 #include <QDate>
 

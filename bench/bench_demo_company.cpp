@@ -1,8 +1,8 @@
 // How fast the demo company is written: the scale-1 demo and a large scale (37 by default,
 // about 1,000,000 budget amounts) into fresh SQLite files, with the cost per amount row of
 // each and their ratio. Usage: bench_demo_company [SCALE]
-#include "data/connection.h"
 #include "company/demo_company.h"
+#include "data/connection.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -14,6 +14,8 @@
 //                   whose server we may create the databases "bdgintric_bench_<scale>_<items>"
 //
 // The SQLite files live in the temporary folder under bdgintric-bench/, one per size.
+#include "company/demo_budget.h"
+#include "company/demo_company.h"
 #include "compare/column_arrays.h"
 #include "compare/rst_confronto.h"
 #include "data/connection.h"
@@ -22,8 +24,6 @@
 #include "engine/importi_query.h"
 #include "host/associated_companies.h"
 #include "host/budget_object.h"
-#include "company/demo_budget.h"
-#include "company/demo_company.h"
 #include "host/form_state.h"
 #include "host/host_global.h"
 #include "host/host_log.h"

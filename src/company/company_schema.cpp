@@ -1,8 +1,8 @@
 #include "company/company_schema.h"
 
+#include "company/schema_account_functions.h"
 #include "data/connection.h"
 #include "host/message_catalogue.h"
-#include "company/schema_account_functions.h"
 
 #include <QDateTime>
 #include <QRegularExpression>

@@ -1,10 +1,10 @@
 #include "company/demo_company.h"
 
-#include "data/connection.h"
 #include "company/company_schema.h"
 #include "company/demo_budget.h"
 #include "company/demo_random.h"
 #include "company/demo_table_writer.h"
+#include "data/connection.h"
 
 #include <QDate>
 #include <QSqlDatabase>

@@ -1,7 +1,7 @@
 #include "company/demo_table_writer.h"
 
-#include "data/connection.h"
 #include "company/demo_content.h"
+#include "data/connection.h"
 
 #include <QSqlError>
 

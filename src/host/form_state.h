@@ -12,9 +12,9 @@
 namespace bdg {
 
 class Connection;
-class HostGlobal;    // the host's global services (Gcls_Global)
-class HostLog;       // the host's log (Gcls_Log)
-class BudgetObject;  // the host's budget object (ObjBudget)
+class HostGlobal;   // the host's global services (Gcls_Global)
+class HostLog;      // the host's log (Gcls_Log)
+class BudgetObject; // the host's budget object (ObjBudget)
 
 /// The run's parameters and results, shared by every procedure of the inquiry under one
 /// name each. The form owns one; the command line fills one directly. Values that the

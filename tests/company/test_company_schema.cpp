@@ -1,7 +1,7 @@
 // The company schema: created on every engine, read by the inquiry's statements, refused
 // when it is not ours.
-#include "data/connection.h"
 #include "company/company_schema.h"
+#include "data/connection.h"
 #include "host/message_catalogue.h"
 #include "support/test_databases.h"
 

@@ -1,9 +1,9 @@
 // The demo company: size, determinism and the consistency the inquiry relies on. Counts follow
 // from the scale-1 chart: 139 profit-and-loss accounts (45 on the budget structure), 15
 // balance-sheet accounts, 21 CEE lines, 28 reclassified accounts, 47 + 15 criterion items.
-#include "data/connection.h"
 #include "company/demo_company.h"
 #include "company/demo_content.h"
+#include "data/connection.h"
 #include "support/test_databases.h"
 
 #include <QHash>

@@ -1,7 +1,7 @@
+#include "company/company_schema.h"
 #include "compare/column_arrays.h"
 #include "compare/rst_confronto.h"
 #include "data/connection.h"
-#include "company/company_schema.h"
 #include "host/form_state.h"
 #include "host/host_global.h"
 #include "host/message_catalogue.h"

@@ -1,6 +1,6 @@
+#include "company/company_schema.h"
 #include "data/connection.h"
 #include "data/sql_dialect.h"
-#include "company/company_schema.h"
 #include "support/test_databases.h"
 
 #include <QTest>

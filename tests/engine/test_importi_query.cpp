@@ -14,10 +14,10 @@
 // Per period: forecasts are not replaced: V1/100 p1 10.13 and 50, p2 20.13 and 60; V2/200 p1
 // -5 and nothing; 300 has no detail rows at all and no row.
 
+#include "company/company_schema.h"
 #include "data/connection.h"
 #include "engine/importi_query.h"
 #include "host/budget_object.h"
-#include "company/company_schema.h"
 #include "host/form_state.h"
 #include "host/host_global.h"
 #include "host/host_log.h"

@@ -1,6 +1,6 @@
+#include "company/company_schema.h"
 #include "data/connection.h"
 #include "host/associated_companies.h"
-#include "company/company_schema.h"
 #include "host/form_state.h"
 #include "host/host_global.h"
 #include "host/host_log.h"

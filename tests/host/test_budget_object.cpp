@@ -1,6 +1,6 @@
+#include "company/company_schema.h"
 #include "data/connection.h"
 #include "host/budget_object.h"
-#include "company/company_schema.h"
 #include "support/test_databases.h"
 
 #include <QTest>

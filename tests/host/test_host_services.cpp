@@ -1,5 +1,5 @@
-#include "data/connection.h"
 #include "company/company_schema.h"
+#include "data/connection.h"
 #include "host/host_global.h"
 #include "host/host_log.h"
 #include "host/message_service.h"

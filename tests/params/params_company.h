@@ -3,9 +3,9 @@
 // two sites, 2 the main company of its group this year), currencies with their rates,
 // budget subtypes covering each refusal, and four criteria with their mappings.
 
+#include "company/company_schema.h"
 #include "data/connection.h"
 #include "host/budget_object.h"
-#include "company/company_schema.h"
 #include "host/form_state.h"
 #include "host/host_global.h"
 #include "host/message_catalogue.h"

@@ -23,6 +23,7 @@
 //   -- @messaggio TEXT                one line per message the run shows, in order; "\r\n"
 //                                     stands for a line break inside the text
 
+#include "company/company_schema.h"
 #include "compare/column_arrays.h"
 #include "compare/rst_confronto.h"
 #include "data/connection.h"
@@ -30,7 +31,6 @@
 #include "engine/elabora.h"
 #include "host/associated_companies.h"
 #include "host/budget_object.h"
-#include "company/company_schema.h"
 #include "host/form_state.h"
 #include "host/host_global.h"
 #include "host/host_log.h"

@@ -1,8 +1,8 @@
 #include "app/cli/cli_options.h"
 
-#include "data/connection.h"
 #include "company/demo_budget.h"
 #include "company/demo_company.h"
+#include "data/connection.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 // bdgintric demo-db: builds the demo company into a new company database.
 #include "app/cli/commands.h"
 #include "app/cli/verb_runner.h"
-#include "data/connection.h"
 #include "company/company_schema.h"
 #include "company/demo_company.h"
+#include "data/connection.h"
 
 #include <QDir>
 #include <QElapsedTimer>

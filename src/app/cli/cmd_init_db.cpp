@@ -1,8 +1,8 @@
 // bdgintric init-db: creates an empty company database, or prints the schema's DDL.
 #include "app/cli/commands.h"
 #include "app/cli/verb_runner.h"
-#include "data/connection.h"
 #include "company/company_schema.h"
+#include "data/connection.h"
 
 #include <QDir>
 #include <QFile>

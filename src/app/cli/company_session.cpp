@@ -1,8 +1,8 @@
 #include "app/cli/company_session.h"
 
 #include "app/cli/cli_options.h"
-#include "compare/rst_confronto.h"
 #include "company/company_schema.h"
+#include "compare/rst_confronto.h"
 
 #include <QHash>
 #include <QTextStream>

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Runs the whole test suite. When PostgreSQL's server programs are installed, a private
+# Runs the whole test suite (or the tests that further ctest arguments select). When PostgreSQL's server programs are installed, a private
 # server is started on a temporary data folder so that the database tests run on both
 # engines; it is stopped again on exit.
 set -euo pipefail
 build=${1:-build}
+shift || true  # further arguments go to ctest (for example -R engine)
 
 pg_bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1 || true)
 if [[ -n "$pg_bin" && -x "$pg_bin/initdb" && -z "${BDGINTRIC_TEST_PG:-}" ]]; then
@@ -26,4 +27,4 @@ else
 fi
 
 cd "$build"
-ctest --output-on-failure --timeout 900
+ctest --output-on-failure --timeout 900 "$@"

@@ -14,6 +14,7 @@
 
 namespace bdg {
 
+class Cinterface;
 class Connection;
 class MessageService;
 
@@ -109,6 +110,15 @@ public:
     QString StringaConnessione() const { return m_connectionString; }
     Connection* connection() const { return m_connection; }
 
+    // The module in front: the navigator's commands go to it.
+    void setActiveInterface(Cinterface* module) { m_activeInterface = module; }
+    Cinterface* activeInterface() const { return m_activeInterface; }
+    /// A module that closes is forgotten (when it is the one in front).
+    void releaseInterface(Cinterface* module) {
+        if (m_activeInterface == module)
+            m_activeInterface = nullptr;
+    }
+
 private:
     /// The catalogue text of a number in the company's language or the shipped one.
     std::optional<QString> catalogueText(int number);
@@ -119,6 +129,7 @@ private:
     QString m_applicationTitle;
     CompanyContext m_ditta;
     bool m_isDittaAperta = false;
+    Cinterface* m_activeInterface = nullptr;
 };
 
 } // namespace bdg

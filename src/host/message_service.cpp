@@ -29,8 +29,6 @@ int defaultAnswer(int style) {
     }
 }
 
-MessageService::~MessageService() = default;
-
 int RecordingMessageService::ShowMessage(const QString& text, int style, const QString& title) {
     RecordedMessage message;
     message.kind = RecordedMessage::Kind::Message;

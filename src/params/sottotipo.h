@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/associated_companies.h"
+#include "host/contract/lookup_service.h"
 #include "params/rifiuto.h"
 
 #include <QList>
@@ -13,12 +14,6 @@ namespace bdg {
 
 class Connection;
 struct FormState;
-
-/// One entry of a lookup list: the code and its description.
-struct VoceElenco {
-    QString codice;
-    QString descrizione;
-};
 
 /// What the form shows once a subtype is accepted: the read-only labels, the structure
 /// field, the preset period range and the consolidation check box.

@@ -54,8 +54,9 @@ bool dittaGestisceSedi(const FormState& state) {
     return sedi.toInt32().value_or(0) > 0;
 }
 
-// The first of the subtype's refusals that holds, in the form's order.
-std::optional<int> messaggioRifiuto(FormState& state, bool isDittaPrincipale) {
+// The first of the refusals that the subtype's own properties decide, in the form's order;
+// the main-company question comes only after them.
+std::optional<int> messaggioRifiuto(FormState& state) {
     if (state.IndTipoPdc < 1 || state.IndTipoPdc > 3)
         return Msg::TipoPdcNonValido;
     if (testo(state.CodPdc).isEmpty())
@@ -63,8 +64,6 @@ std::optional<int> messaggioRifiuto(FormState& state, bool isDittaPrincipale) {
     const bool tipoConSedi = state.IndTipoBudget == 4 || state.IndTipoBudget == 5;
     if (tipoConSedi && state.IsGestioneSede && !dittaGestisceSedi(state))
         return Msg::DittaSenzaSedi;
-    if (state.IndTipoBudget == 5 && state.IndMultiAttivita == 2 && !isDittaPrincipale)
-        return Msg::SottotipoSoloPrincipale;
     return std::nullopt;
 }
 
@@ -160,10 +159,13 @@ EsitoParametro TXT_SOTTOTIPO_Validate(FormState& state, const Variant& TXT_SOTTO
     if (!trap([&] { leggiProprieta(state, codice); }))
         return rifiutoMuto(QStringLiteral("Sottotipo budget non letto: ") + codice, Campo);
 
+    if (const auto numero = messaggioRifiuto(state))
+        return rifiutoNumerato(state, *numero, MessageStyle::Information, Campo);
     const bool isDittaPrincipale =
         GetIsAziendaCorrentePrincipalePerAnno(state, Variant(QDate::currentDate().year()), aziende);
-    if (const auto numero = messaggioRifiuto(state, isDittaPrincipale))
-        return rifiutoNumerato(state, *numero, MessageStyle::Information, Campo);
+    if (state.IndTipoBudget == 5 && state.IndMultiAttivita == 2 && !isDittaPrincipale)
+        return rifiutoNumerato(state, Msg::SottotipoSoloPrincipale, MessageStyle::Information,
+                               Campo);
 
     state.IsMultiAttivita = state.IndMultiAttivita == 1 && isDittaPrincipale;
     ControlliSottotipo mostrati;

@@ -102,12 +102,20 @@ void leggiStruttura(FormState& state, const QString& codice, ControlliSottotipo&
 
 } // namespace
 
-QList<VoceElenco> ElencoSottotipi(Connection& connection, std::int32_t indTipoBudget) {
+QList<VoceElenco> ElencoSottotipi(Connection& connection, std::int32_t indTipoBudget,
+                                  std::optional<std::int32_t> dittaInUso) {
+    QString inUso;
+    if (dittaInUso)
+        inUso =
+            QStringLiteral(" AND EXISTS (SELECT 1 FROM BU65_TESBUDGET WITH(NOLOCK) "
+                           "WHERE BU65_INDTIPO_BU01 = HS04_INDTIPO_BU01 "
+                           "AND BU65_SOTTOTIPO_BU01 = HS04_CODICE AND BU65_DITTA_CG18 = %1) \r\n")
+                .arg(sqlNumber(Variant(*dittaInUso), "CodDitta"));
     const QString sql = QStringLiteral(" SELECT  HS04_CODICE, HS04_DESCR \r\n"
                                        " FROM    HS04_SOTTOTIPI WITH(NOLOCK) \r\n"
-                                       " WHERE   HS04_INDTIPO_BU01 = %1 \r\n"
-                                       " ORDER BY HS04_CODICE \r\n")
-                            .arg(sqlNumber(Variant(indTipoBudget), "IndTipoBudget"));
+                                       " WHERE   HS04_INDTIPO_BU01 = %1 \r\n")
+                            .arg(sqlNumber(Variant(indTipoBudget), "IndTipoBudget")) +
+                        inUso + QStringLiteral(" ORDER BY HS04_CODICE \r\n");
     QList<VoceElenco> elenco;
     RecordsetPtr rst = connection.Execute(sql);
     for (rst->MoveFirst(); !rst->Eof(); rst->MoveNext())

@@ -32,8 +32,10 @@ struct ControlliSottotipo {
     bool CHK_CONSOLIDO_MULTIATT_Enabled = false;
 };
 
-/// The subtypes of a budget kind, ordered by code, as the subtype lookup lists them.
-QList<VoceElenco> ElencoSottotipi(Connection& connection, std::int32_t indTipoBudget);
+/// The subtypes of a budget kind, ordered by code, as the subtype lookup lists them; with
+/// `dittaInUso` only those holding a budget of that company (the lookup's "in use" list).
+QList<VoceElenco> ElencoSottotipi(Connection& connection, std::int32_t indTipoBudget,
+                                  std::optional<std::int32_t> dittaInUso = std::nullopt);
 /// The description of a subtype; nothing when the code is not one of the budget kind
 /// (the decode fails). Codes are compared as data, never run as SQL.
 std::optional<QString> DescrizioneSottotipo(Connection& connection, std::int32_t indTipoBudget,

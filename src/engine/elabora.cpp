@@ -142,7 +142,6 @@ private:
     void aggiungiContiVoce(const Recordset& voce, Recordset& importi);
     bool haImporti(const Recordset& importi) const;
     void impostaImportiNull(Recordset& rst) const;
-    EsitoElaborazione termina(EsitoElaborazione esito);
     void messaggio(const QString& text) {
         if (m_state.Gcls_Global != nullptr)
             m_state.Gcls_Global->ShowMessage(text, 2, m_state.Caption);
@@ -153,9 +152,6 @@ private:
     int m_abbandonateAllInizio = m_state.ProcedureAbbandonate;
     QString m_codCriterio;
     ChiaviNodi m_chiavi;
-    RecordsetPtr m_precCriterio = m_state.RstCriterio;
-    RecordsetPtr m_precCriterioPeriodi = m_state.RstCriterioPeriodi;
-    RecordsetPtr m_precPeriodi = m_state.RstPeriodi;
 };
 
 bool Elaborazione::preparaConfronti() {
@@ -353,26 +349,21 @@ bool Elaborazione::aggiungiConti(Recordset& importi) {
     return true;
 }
 
-EsitoElaborazione Elaborazione::termina(EsitoElaborazione esito) {
-    if (esito != EsitoElaborazione::Interrotta)
-        return esito;
-    m_state.RstCriterio = m_precCriterio;
-    m_state.RstCriterioPeriodi = m_precCriterioPeriodi;
-    m_state.RstPeriodi = m_precPeriodi;
-    return esito;
-}
-
 EsitoElaborazione Elaborazione::esegui() {
     m_codCriterio = testo(m_state.CodCriterio);
     m_state.LivelloMax = Variant();
+    // The previous result goes first: whatever stops this run, no figure of the previous
+    // parameters stays behind to be taken for the new ones.
+    m_state.RstCriterio.reset();
+    m_state.RstCriterioPeriodi.reset();
+    m_state.RstPeriodi.reset();
     if (!preparaConfronti() || !definisciTabelle() || abbandonata())
-        return termina(EsitoElaborazione::Interrotta);
+        return EsitoElaborazione::Interrotta;
     if (!m_trap([&] { aggiungiRadice(); }) || !percorriLivelli() || abbandonata())
-        return termina(EsitoElaborazione::Interrotta);
+        return EsitoElaborazione::Interrotta;
 
+    // No amount row and an amounts query left after its error look the same to the user.
     RecordsetPtr importi = BdgIntRic_GetRstImportiPerConto(m_state, *m_state.RstConfronto);
-    if (abbandonata())
-        return termina(EsitoElaborazione::Interrotta);
     if (!importi) {
         messaggio(QStringLiteral("Criterio non valorizzato"));
         return EsitoElaborazione::CriterioNonValorizzato;
@@ -382,17 +373,17 @@ EsitoElaborazione Elaborazione::esegui() {
         return EsitoElaborazione::NessunDato;
     }
     if (!aggiungiConti(*importi) || abbandonata())
-        return termina(EsitoElaborazione::Interrotta);
+        return EsitoElaborazione::Interrotta;
 
     BdgIntRic_RstCriterio_CalcolaTotali(m_state, m_state.RstCriterio, m_state.RstConfronto,
                                         m_state.LivelloMax, m_state.Caption);
     if (abbandonata())
-        return termina(EsitoElaborazione::Interrotta);
+        return EsitoElaborazione::Interrotta;
     BdgIntRic_PopolaRstCriterioPeriodiDaRstCriterio(m_state);
     RecordsetPtr importiPeriodo =
         BdgIntRic_GetRstImportiPerContoPeriodo(m_state, *m_state.RstConfronto);
     if (abbandonata())
-        return termina(EsitoElaborazione::Interrotta);
+        return EsitoElaborazione::Interrotta;
     // No amount in any period (a selection without budget rows) leaves nothing to post:
     // the period table keeps its Null amounts instead of reporting a missing table.
     if (importiPeriodo)
@@ -401,12 +392,12 @@ EsitoElaborazione Elaborazione::esegui() {
                                                m_state.RstConfronto, m_state.LivelloMax);
     PopolaArrayCaptionColonne(m_state);
     if (abbandonata())
-        return termina(EsitoElaborazione::Interrotta);
+        return EsitoElaborazione::Interrotta;
     if (!m_trap([&] {
             m_state.RstCriterio->clearFilter();
             m_state.RstCriterio->setSort(QStringLiteral("KEY_VOCE"));
         }))
-        return termina(EsitoElaborazione::Interrotta);
+        return EsitoElaborazione::Interrotta;
     return EsitoElaborazione::Completata;
 }
 

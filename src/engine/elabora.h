@@ -13,7 +13,7 @@ enum class EsitoElaborazione {
     Completata,             ///< result tables filled and totalled
     CriterioNonValorizzato, ///< the amounts query gave nothing (no amount, or left after an error)
     NessunDato,             ///< the amounts query gave an empty table
-    Interrotta,             ///< the user left after an error; the previous results are kept
+    Interrotta,             ///< the user left after an error; the tables hold what was built
 };
 
 /// The currency of the run as the user typed it: currency code and exchange rate text.
@@ -36,9 +36,10 @@ constexpr int LivelliCriterioMassimi = 32;
 /// Builds the run's result: the criterion table with the root, the items read level by level
 /// from the criterion structure and the accounts with their amounts; totals, formulas and
 /// differences; the node-by-period table with its amounts and totals; the column captions.
-/// The new tables replace the state's only when the run got that far without being left, so
-/// an abort keeps the previous result untouched. Messages go through the host's services
-/// with the form's caption as title.
+/// The previous result tables are released first, so that a run that stops early never
+/// leaves the previous figures behind; the amounts query giving nothing, or left after an
+/// error, is "Criterio non valorizzato". Messages go through the host's services with the
+/// form's caption as title.
 EsitoElaborazione BdgIntRic_Elabora(FormState& state);
 
 } // namespace bdg

@@ -120,30 +120,4 @@ EsitoParametro IsParametriValidi(FormState& state, const ValoriParametri& valori
     return std::nullopt;
 }
 
-EsitoClickElabora BUT_ELABORA_ButtonClick(FormState& state, const ValoriParametri& valori) {
-    EsitoClickElabora esito;
-    state.CodSottotipo = NVL(valori.TXT_SOTTOTIPO, Variant(QString())).toString();
-    state.CodCriterio = NVL(valori.TXT_CRITERIO, Variant(QString())).toString();
-    state.IsConsolidoMultiAtt =
-        state.IsMultiAttivita &&
-        NVL(valori.CHK_CONSOLIDO_MULTIATT, Variant(QString())).toString() == QLatin1String("1");
-
-    esito.rifiuto = IsParametriValidi(state, valori);
-    if (esito.rifiuto)
-        return esito;
-
-    state.NrConfronti = static_cast<std::int16_t>(state.RstConfronto->RecordCount());
-    state.PeriodoDa = NVL(valori.TXT_PERIODO_DA, Variant(1));
-    state.PeriodoA = NVL(valori.TXT_PERIODO_A, Variant(1));
-    state.ChkNascondiNull =
-        NVL(valori.CHK_NASCONDI_NULL, Variant(QString())).toString() == QLatin1String("1");
-    state.CambioElab = valori.TXT_CAMBIO;
-    ImpostaValutaEFormato(state, ValutaElaborazione{valori.TXT_VALUTA, valori.TXT_CAMBIO});
-
-    esito.elaborazione = BdgIntRic_Elabora(state);
-    // Whatever the run gave, the form is now in its result state.
-    state.IsParametriModificabili = false;
-    return esito;
-}
-
 } // namespace bdg

@@ -1,11 +1,8 @@
 #pragma once
 
-#include "engine/elabora.h"
 #include "params/rifiuto.h"
 
 #include "data/variant.h"
-
-#include <optional>
 
 namespace bdg {
 
@@ -36,18 +33,5 @@ QString ControlloVerifica(int verifica);
 /// A period that is not a whole number is reported under "IsParametriValidi" and refused
 /// at its field.
 EsitoParametro IsParametriValidi(FormState& state, const ValoriParametri& valori);
-
-/// What a click of the run button did.
-struct EsitoClickElabora {
-    EsitoParametro rifiuto;                        ///< set when the parameters were refused
-    std::optional<EsitoElaborazione> elaborazione; ///< how the run ended, when it ran
-};
-
-/// The click of the run button: takes the subtype, criterion and consolidation flag into
-/// the state, checks the parameters (a refusal changes nothing else), takes the comparison
-/// count, period range and the hide-empty-accounts flag, works out currency, exchange
-/// factor and amount format, runs BdgIntRic_Elabora and freezes the parameters
-/// (IsParametriModificabili false), whatever the run's outcome.
-EsitoClickElabora BUT_ELABORA_ButtonClick(FormState& state, const ValoriParametri& valori);
 
 } // namespace bdg

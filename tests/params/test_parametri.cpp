@@ -18,8 +18,6 @@ private slots:
     void checksInOrder_data();
     void checksInOrder();
     void periodThatIsNotANumberIsRefusedAtItsField();
-    void refusedClickChangesNothing();
-    void clickTakesTheParametersAndFreezesThem();
 
 private:
     std::unique_ptr<test::ParamsCompany> m_company;
@@ -267,58 +265,6 @@ void TestParametri::periodThatIsNotANumberIsRefusedAtItsField() {
     // The conversion error is reported (no log here: the host says so), not message 9636.
     QCOMPARE(m_company->messages.messages().size(), 1);
     QVERIFY(m_company->messages.messages().first().text != shipped(9636));
-}
-
-void TestParametri::refusedClickChangesNothing() {
-    m_company->messages.clear();
-    FormState state = m_company->state(1);
-    QVERIFY(DefinisciRstConfronto(state));
-    ValoriParametri valori = valoriBuoni();
-
-    const EsitoClickElabora esito = BUT_ELABORA_ButtonClick(state, valori);
-
-    QVERIFY(esito.rifiuto.has_value());
-    QCOMPARE(esito.rifiuto->verifica, 13);
-    QVERIFY(!esito.elaborazione.has_value());
-    QVERIFY(state.IsParametriModificabili);
-    QCOMPARE(int(state.NrConfronti), 0);
-    QVERIFY(state.FattoreCambio.isEmpty());
-    QVERIFY(!state.RstCriterio);
-}
-
-void TestParametri::clickTakesTheParametersAndFreezesThem() {
-    m_company->messages.clear();
-    FormState state = m_company->state(1);
-    QVERIFY(!TXT_SOTTOTIPO_Validate(state, Variant("MENS")).has_value());
-    QVERIFY(!TXT_CRITERIO_Validate(state, Variant("CR1")).has_value());
-    aggiungiSet(state, true);
-    state.IsCambioDivisore = true;
-    HostLog log(&m_company->global);
-    state.Gcls_Log = &log;
-    ValoriParametri valori = valoriBuoni();
-    valori.TXT_PERIODO_A = QStringLiteral("6");
-    valori.CHK_NASCONDI_NULL = 0;
-    valori.CHK_CONSOLIDO_MULTIATT = 1; // ignored: the subtype is not multi-activity
-    valori.TXT_VALUTA = QStringLiteral(" USD ");
-    valori.TXT_DATACAMBIO = QStringLiteral("15/06/2026");
-    valori.TXT_CAMBIO = QStringLiteral("1,25");
-
-    const EsitoClickElabora esito = BUT_ELABORA_ButtonClick(state, valori);
-
-    QVERIFY(!esito.rifiuto.has_value());
-    QVERIFY(esito.elaborazione.has_value());
-    // The company has no budget at all; however the run ends, the parameters are frozen.
-    QVERIFY(!state.IsParametriModificabili);
-    QCOMPARE(state.CodSottotipo.toString(), QStringLiteral("MENS"));
-    QCOMPARE(state.CodCriterio.toString(), QStringLiteral("CR1"));
-    QCOMPARE(int(state.NrConfronti), 1);
-    QCOMPARE(state.PeriodoDa.toString(), QStringLiteral("1"));
-    QCOMPARE(state.PeriodoA.toString(), QStringLiteral("6"));
-    QVERIFY(!state.ChkNascondiNull);
-    QVERIFY(!state.IsConsolidoMultiAtt);
-    QCOMPARE(state.CodValutaElab.toString(), QStringLiteral("USD"));
-    QVERIFY(state.IsConversioneValuta);
-    QCOMPARE(state.FattoreCambio, QStringLiteral(" / 1.25"));
 }
 
 QTEST_GUILESS_MAIN(TestParametri)

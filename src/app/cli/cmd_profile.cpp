@@ -6,7 +6,6 @@
 #include "compare/profili.h"
 #include "compare/rst_confronto.h"
 #include "data/sql_literal.h"
-#include "params/sottotipo.h"
 
 #include <QTextStream>
 
@@ -70,18 +69,20 @@ void printStored(Connection& connection, const QString& name, QTextStream& out) 
     }
 }
 
-void save(FormState& state, const ProfileOptions& options) {
-    if (const auto rifiuto = TXT_SOTTOTIPO_Validate(state, Variant(options.shared.subtype)))
-        throw Refused(QStringLiteral("--subtype: %1").arg(rifiuto->testo).toStdString());
-    state.CodSottotipo = Variant(options.shared.subtype);
-    if (!DefinisciRstConfronto(state))
-        throw DatabaseError("the comparison list could not be created");
+// As in the form: the subtype's field, the sets in the grid, the name, the save button.
+void save(FRMBU_BDGINTRIC& form, const ProfileOptions& options) {
+    form.TXT_SOTTOTIPO.type(Variant(options.shared.subtype));
+    if (!form.TXT_SOTTOTIPO.leave())
+        throw Refused(
+            QStringLiteral("--subtype: %1").arg(form.ultimoRifiuto()->testo).toStdString());
+    prepareComparisonList(form);
     for (const SetOption& set : options.shared.sets)
-        appendSet(state, set);
-    bool salvato = false;
-    if (const auto avviso = BUT_BU68_SALVA_ButtonClick(state, Variant(options.name), &salvato))
-        throw Refused(avviso->testo.toStdString());
-    if (!salvato)
+        appendSet(form, set);
+    form.TXT_PROFILO.type(Variant(options.name));
+    form.BUT_BU68_SALVA_ButtonClick();
+    if (form.ultimoRifiuto())
+        throw Refused(form.ultimoRifiuto()->testo.toStdString());
+    if (!form.profiloSalvato())
         throw DatabaseError(
             QStringLiteral("profile '%1' was not saved").arg(options.name).toStdString());
 }
@@ -106,7 +107,7 @@ int profile(const ProfileOptions& options, QTextStream& out, QTextStream& err) {
     } else if (options.action == QLatin1String("show")) {
         printStored(session.connection(), options.name, out);
     } else if (options.action == QLatin1String("save")) {
-        save(session.state(), options);
+        save(session.form(), options);
     } else {
         remove(session.state(), options.name);
     }

@@ -4,17 +4,12 @@
 #include "app/cli/company_session.h"
 #include "app/cli/progress_bar.h"
 #include "app/cli/verb_runner.h"
-#include "compare/profili.h"
-#include "compare/rst_confronto.h"
 #include "export/risultato.h"
 #include "export/scrittore_csv.h"
 #include "export/scrittore_json.h"
 #include "export/scrittore_xlsx.h"
 #include "export/tabella_testo.h"
-#include "params/criterio.h"
-#include "params/parametri.h"
-#include "params/sottotipo.h"
-#include "params/valuta.h"
+#include "host/contract/progress_indicator.h"
 
 #include <QSaveFile>
 #include <QTextStream>
@@ -35,76 +30,80 @@ namespace {
     throw Refused(QStringLiteral("%1: %2").arg(option, rifiuto.testo).toStdString());
 }
 
-void check(const EsitoParametro& esito) {
-    if (esito)
-        refuse(*esito);
+// Types `text` in a field and leaves it, as a user would; a refused value ends the command.
+void enterField(FRMBU_BDGINTRIC& form, EditModel& field, const QString& text) {
+    field.enter();
+    field.type(Variant(text));
+    if (!field.leave() && form.ultimoRifiuto())
+        refuse(*form.ultimoRifiuto());
 }
 
-void loadProfile(FormState& state, const QString& name) {
-    bool cancel = false;
-    if (PopolaRstConfrontoDaBU68(state, Variant(name), cancel) || cancel)
+void loadProfile(FRMBU_BDGINTRIC& form, const QString& name) {
+    form.TXT_PROFILO.enter();
+    form.TXT_PROFILO.type(Variant(name));
+    if (!form.TXT_PROFILO.leave())
         throw Refused(QStringLiteral("profile '%1' does not fit subtype %2")
-                          .arg(name, state.CodSottotipo.toString())
+                          .arg(name, form.TXT_SOTTOTIPO.code())
                           .toStdString());
-    if (state.RstConfronto->RecordCount() == 0)
+    if (!form.state().RstConfronto || form.state().RstConfronto->RecordCount() == 0)
         throw Refused(QStringLiteral("--profile: no stored profile '%1'").arg(name).toStdString());
 }
 
-void fillSets(FormState& state, const RunOptions& options) {
+void fillSets(FRMBU_BDGINTRIC& form, const RunOptions& options) {
     if (!options.profile.isEmpty()) {
-        loadProfile(state, options.profile);
+        loadProfile(form, options.profile);
         return;
     }
     for (const SetOption& set : options.sets)
-        appendSet(state, set);
+        appendSet(form, set);
 }
 
-// The currency's rate and date as the currency field leaves them, then what the user typed.
-void fillCurrency(FormState& state, const RunOptions& options, ValoriParametri& valori) {
+// The currency as taken from its lookup (its rate dated today), then the date and the rate
+// the user typed, where the form lets them be typed.
+void fillCurrency(FRMBU_BDGINTRIC& form, const RunOptions& options) {
     if (options.currency.isEmpty())
         return;
-    if (!DescrizioneValuta(state, options.currency))
+    form.TXT_VALUTA.type(Variant(options.currency));
+    if (!form.TXT_VALUTA.isDecoded())
         throw Refused(QStringLiteral("--currency: unknown currency '%1'")
                           .arg(options.currency)
                           .toStdString());
-    // As in the form: taking a currency dates its rate today, unless a date was typed.
-    CampiCambio campi;
-    bool letta = false;
-    if (options.rateDate.isEmpty()) {
-        letta = TXT_VALUTA_AfterItem(state, Variant(options.currency), campi);
-    } else {
-        campi.TXT_DATACAMBIO = Variant(options.rateDate);
-        letta = ValutaGetDati(state, Variant(options.currency), campi);
+    form.TXT_VALUTA_AfterItem();
+    if (!options.rateDate.isEmpty() && form.TXT_DATACAMBIO.enabled()) {
+        form.TXT_DATACAMBIO.type(Variant(options.rateDate));
+        if (!form.ValutaGetDati())
+            throw Refused(QStringLiteral("--rate-date: '%1' is not a date")
+                              .arg(options.rateDate)
+                              .toStdString());
     }
-    if (!letta)
-        throw Refused(
-            QStringLiteral("--rate-date: '%1' is not a date").arg(options.rateDate).toStdString());
-    valori.TXT_VALUTA = Variant(options.currency);
-    valori.TXT_DATACAMBIO = campi.TXT_DATACAMBIO;
-    valori.TXT_CAMBIO = options.rate.isEmpty() ? campi.TXT_CAMBIO : Variant(options.rate);
+    if (!options.rate.isEmpty() && form.TXT_CAMBIO.enabled())
+        form.TXT_CAMBIO.type(Variant(options.rate));
 }
 
-ValoriParametri prepare(FormState& state, const RunOptions& options) {
-    ControlliSottotipo controlli;
-    check(TXT_SOTTOTIPO_Validate(state, Variant(options.subtype), &controlli));
-    // The click takes the code again; the sets' messages need it before.
-    state.CodSottotipo = Variant(options.subtype);
-    check(TXT_CRITERIO_Validate(state, Variant(options.criterion)));
-    fillSets(state, options);
-    ValoriParametri valori;
-    valori.TXT_SOTTOTIPO = Variant(options.subtype);
-    valori.TXT_CRITERIO = Variant(options.criterion);
-    valori.TXT_PERIODO_DA =
-        Variant(options.from.isEmpty() ? controlli.TXT_PERIODO_DA : options.from);
+void prepare(FRMBU_BDGINTRIC& form, const RunOptions& options) {
+    enterField(form, form.TXT_SOTTOTIPO, options.subtype);
+    if (options.consolidate && form.CHK_CONSOLIDO_MULTIATT.enabled())
+        form.CHK_CONSOLIDO_MULTIATT.click();
+    enterField(form, form.TXT_CRITERIO, options.criterion);
+    fillSets(form, options);
+    if (!options.from.isEmpty())
+        form.TXT_PERIODO_DA.type(Variant(options.from));
     if (!options.to.isEmpty())
-        valori.TXT_PERIODO_A = Variant(options.to);
-    else if (controlli.TXT_PERIODO_A)
-        valori.TXT_PERIODO_A = Variant(*controlli.TXT_PERIODO_A);
-    valori.CHK_CONSOLIDO_MULTIATT = Variant(options.consolidate ? 1 : 0);
-    valori.CHK_NASCONDI_NULL = Variant(options.showNullAccounts ? 0 : 1);
-    fillCurrency(state, options, valori);
-    return valori;
+        form.TXT_PERIODO_A.type(Variant(options.to));
+    if (options.showNullAccounts)
+        form.CHK_NASCONDI_NULL.click();
+    fillCurrency(form, options);
 }
+
+// The bar on standard error runs while the form's progress indicator does.
+class BarIndicator : public ProgressIndicator {
+public:
+    void start(const QString& /*caption*/) override { m_bar.start(); }
+    void stop() override { m_bar.stop(); }
+
+private:
+    ProgressBar m_bar;
+};
 
 QString setsText(const FormState& state) {
     QStringList captions;
@@ -192,17 +191,23 @@ void writeOutput(Risultato& risultato, const FormState& state, const RunOptions&
 
 int inquiry(const RunOptions& options, QTextStream& out, QTextStream& err) {
     CompanySession session(options.db, options.company, err);
-    FormState& state = session.state();
-    const ValoriParametri valori = prepare(state, options);
-    ProgressBar bar;
-    bar.start();
-    const EsitoClickElabora esito = BUT_ELABORA_ButtonClick(state, valori);
-    bar.stop();
-    check(esito.rifiuto);
-    if (!esito.elaborazione || *esito.elaborazione == EsitoElaborazione::Interrotta)
+    FRMBU_BDGINTRIC& form = session.form();
+    prepare(form, options);
+    BarIndicator bar;
+    form.ZEL_PROGRESS.setIndicator(&bar);
+    form.BUT_ELABORA_ButtonClick();
+    form.ZEL_PROGRESS.setIndicator(nullptr);
+    const std::optional<EsitoElaborazione> esito = form.esitoElaborazione();
+    if (!esito) {
+        if (form.ultimoRifiuto())
+            refuse(*form.ultimoRifiuto());
         return ExitDatabase;
-    if (*esito.elaborazione != EsitoElaborazione::Completata)
+    }
+    if (*esito == EsitoElaborazione::Interrotta)
+        return ExitDatabase;
+    if (*esito != EsitoElaborazione::Completata)
         return ExitNoData;
+    const FormState& state = form.state();
     Risultato risultato(state, parameters(session, state, options));
     writeOutput(risultato, state, options, out);
     return ExitOk;

@@ -2,16 +2,12 @@
 
 #include "app/cli/cli_options.h"
 #include "company/company_schema.h"
-#include "compare/rst_confronto.h"
 
 #include <QHash>
 #include <QTextStream>
 
 namespace bdg::cli {
 namespace {
-
-// Budget type of the inquiry: the form sets it at activation.
-constexpr std::int32_t IndTipoBudgetInquiry = 5;
 
 const char* const Caption = "Budget per criterio di elaborazione";
 
@@ -20,20 +16,50 @@ Variant firstProgressive(const FormState& state) {
     return progressivi.empty() ? Variant(0) : progressivi.front();
 }
 
+// A cell of the new set as the user fills it in the grid; the grid refusing a value the
+// form offers is a fault of the program.
+void fillCell(GridModel& grid, const QString& field, const Variant& value) {
+    if (!grid.editCell(field, value))
+        throw std::logic_error(
+            QStringLiteral("the comparison grid refused %1").arg(field).toStdString());
+}
+
 } // namespace
 
-void appendSet(FormState& state, const SetOption& set) {
+void prepareComparisonList(FRMBU_BDGINTRIC& form) {
+    if (form.QGRID_CONFRONTO.dataSource())
+        return;
+    form.InitQGridConfronto();
+    if (!form.DefinisciRstConfronto())
+        throw DatabaseError("the comparison list could not be created");
+    form.QGRID_CONFRONTO.setDataSource(form.state().RstConfronto);
+}
+
+void appendSet(FRMBU_BDGINTRIC& form, const SetOption& set) {
+    FormState& state = form.state();
     const auto tipo = tipoDettaglio(set.tipo, state.NrForecast);
     if (!tipo)
         throw Refused(QStringLiteral("--set: '%1' is not a kind of figures of subtype %2 "
                                      "(budget, actuals, forecast 1 to %3)")
-                          .arg(set.tipo, state.CodSottotipo.toString())
+                          .arg(set.tipo, form.TXT_SOTTOTIPO.code())
                           .arg(state.NrForecast)
                           .toStdString());
-    AddSetValorizzato(state, Variant(QString::number(*tipo)), Variant(set.anno),
-                      set.progressivo ? Variant(*set.progressivo) : firstProgressive(state),
-                      set.sede.isEmpty() ? Variant::null() : Variant(set.sede.toInt()), set.delta,
-                      set.perc);
+    form.BUT_QGRID_PIU_ButtonClick();
+    GridModel& grid = form.QGRID_CONFRONTO;
+    fillCell(grid, QStringLiteral("CFR_TIPODETT"), Variant(QString::number(*tipo)));
+    fillCell(grid, QStringLiteral("CFR_ANNO"), Variant(set.anno));
+    fillCell(grid, QStringLiteral("CFR_PROGESER"),
+             set.progressivo ? Variant(*set.progressivo) : firstProgressive(state));
+    if (!set.sede.isEmpty()) {
+        if (grid.column(u"CFR_SEDE") != nullptr)
+            fillCell(grid, QStringLiteral("CFR_SEDE"), Variant(set.sede.toInt()));
+        else
+            state.RstConfronto->setValue(u"CFR_SEDE", Variant(set.sede.toInt()));
+    }
+    if (set.delta)
+        grid.clickCheckBox(QStringLiteral("CFR_DELTA"));
+    if (set.perc)
+        grid.clickCheckBox(QStringLiteral("CFR_DELTA_PERC"));
 }
 
 CompanySession::CompanySession(const QString& target, int company, QTextStream& err) {
@@ -54,27 +80,24 @@ CompanySession::CompanySession(const QString& target, int company, QTextStream& 
                           .arg(m_label, QString::fromUtf8(error.what()))
                           .toStdString());
     }
-    m_log = std::make_unique<HostLog>(m_global.get());
-    m_budget = std::make_unique<BudgetObject>(&m_connection, connectionString, IndTipoBudgetInquiry,
-                                              company);
-    m_state.CodDitta = company;
-    m_state.CodLingua =
-        m_global->CodLingua().isEmpty() ? QStringLiteral("ITA") : m_global->CodLingua();
-    m_state.CodValutaGestione = m_global->CodValutaGestione();
-    const auto gestione = m_global->DatiValuta(m_state.CodValutaGestione.toString());
-    m_state.NrDecimaliGestione = gestione ? gestione->NrDecimali : Variant::null();
-    m_state.StringaConnessione = connectionString;
-    m_state.Caption = QString::fromUtf8(Caption);
-    m_state.connection = &m_connection;
-    m_state.Gcls_Global = m_global.get();
-    m_state.Gcls_Log = m_log.get();
-    m_state.ObjBudget = m_budget.get();
-    m_state.IndTipoBudget = IndTipoBudgetInquiry;
+    m_module.setClsGlobal(m_global.get());
+    m_module.setActiveNavigator(&m_navigator);
+    m_module.setCaption(QString::fromUtf8(Caption));
+    m_form = std::make_unique<FRMBU_BDGINTRIC>();
+    m_form->setActiveInterface(&m_module);
+    m_form->setCaption(m_module.Caption());
+    m_form->Form_Activate();
+    if (!m_form->isLoaded())
+        throw std::runtime_error(
+            QStringLiteral("company %1 in '%2' has no usable management currency")
+                .arg(company)
+                .arg(m_label)
+                .toStdString());
 }
 
 CompanySession::~CompanySession() {
-    // The tables go before the connection they were read from.
-    m_state = FormState();
+    // The form and its tables go before the connection they were read from.
+    m_form.reset();
     m_connection.Close();
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "data/connection.h"
-#include "host/budget_object.h"
+#include "form/frmbu_bdgintric.h"
+#include "host/basic_module.h"
+#include "host/basic_navigator.h"
 #include "host/form_state.h"
 #include "host/host_global.h"
-#include "host/host_log.h"
 #include "host/message_service.h"
 
 #include <QString>
@@ -25,20 +26,23 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-/// A company database opened for the commands as the form opens it at start-up: the
-/// connection, the host's services printing on standard error (nobody answers, so an error
-/// abandons the procedure), the log, the budget object and the form state holding the
-/// company's context.
+/// A company database opened for the commands as the desktop opens it: the connection,
+/// the host's services printing on standard error (nobody answers, so an error abandons
+/// the procedure), and the inquiry's form, started on the company. The commands fill the
+/// form's fields and call its handlers, so that they refuse and compute what it does.
 class CompanySession {
 public:
-    /// Opens `target` (the demo database, built on first use, when empty) for `company`.
-    /// DatabaseError when the database cannot be opened, Refused for an unknown company.
+    /// Opens `target` (the demo database, built on first use, when empty) for `company`
+    /// and starts the form. DatabaseError when the database cannot be opened, Refused for
+    /// an unknown company, std::runtime_error when the form refuses to start (a company
+    /// without a usable management currency; the form's message was printed first).
     CompanySession(const QString& target, int company, QTextStream& err);
     ~CompanySession();
     CompanySession(const CompanySession&) = delete;
     CompanySession& operator=(const CompanySession&) = delete;
 
-    FormState& state() { return m_state; }
+    FRMBU_BDGINTRIC& form() { return *m_form; }
+    FormState& state() { return m_form->state(); }
     Connection& connection() { return m_connection; }
     HostGlobal& global() { return *m_global; }
     /// The database as a person would name it (a file path, or the server and database).
@@ -48,16 +52,22 @@ private:
     Connection m_connection;
     ConsoleMessageService m_messages;
     std::unique_ptr<HostGlobal> m_global;
-    std::unique_ptr<HostLog> m_log;
-    std::unique_ptr<BudgetObject> m_budget;
-    FormState m_state;
+    BasicNavigator m_navigator;
+    BasicModule m_module;
+    std::unique_ptr<FRMBU_BDGINTRIC> m_form;
     QString m_label;
 };
 
-/// Appends a `--set` to the comparison list as the grid's add button and the user's
-/// choices would: Refused when the subtype does not offer its kind of figures. Without a
-/// progressive the company's first one is taken.
-void appendSet(FormState& state, const SetOption& set);
+/// Appends a `--set` to the form's comparison list as the grid's add button and the
+/// user's choices in its cells would: Refused when the subtype does not offer its kind of
+/// figures. Without a progressive the company's first one is taken. A site the subtype
+/// keeps no column for is written into the set all the same, so that a stored profile
+/// leaves that set out as the form's save does.
+void appendSet(FRMBU_BDGINTRIC& form, const SetOption& set);
+
+/// Makes the comparison list ready for sets when no criterion has laid it out yet (a
+/// profile saved from the command line names no criterion).
+void prepareComparisonList(FRMBU_BDGINTRIC& form);
 
 /// The command-line option that sets a control of the form, for naming it in a refusal.
 QString optionOfControl(const QString& controllo);

@@ -1,6 +1,8 @@
 // The form's construction, its start-up and close, the shared procedures and the layout.
 #include "form/frmbu_bdgintric.h"
 
+#include "form/testo_campo.h"
+
 #include "form/company_lookup_service.h"
 #include "host/budget_object.h"
 #include "host/contract/cinterface.h"
@@ -26,10 +28,6 @@ constexpr std::int32_t TipoBudgetInquiry = 5;
 // The MDI container's size for the form, in twips.
 constexpr int LarghezzaMdi = 15180;
 constexpr int AltezzaMdi = 8640;
-
-bool vuoto(const Variant& value) {
-    return NVL(value, Variant(QString())).toString().trimmed().isEmpty();
-}
 
 } // namespace
 
@@ -360,7 +358,7 @@ bool FRMBU_BDGINTRIC::avvio() {
 bool FRMBU_BDGINTRIC::controllaValutaGestione() {
     HostGlobal& global = *m_state.Gcls_Global;
     const Variant codice = global.CodValutaGestione();
-    if (vuoto(codice)) {
+    if (campoVuoto(codice)) {
         global.ShowMessage(QString::number(Msg::ValutaGestioneMancante), MessageStyle::Information,
                            m_state.Caption);
         return false;
@@ -369,7 +367,7 @@ bool FRMBU_BDGINTRIC::controllaValutaGestione() {
     ErrorTrap trap(m_state, QStringLiteral("Form_Activate"));
     if (!trap([&] { dati = global.DatiValuta(codice.toString().trimmed()); }))
         return false;
-    if (!dati || vuoto(dati->Descrizione) || vuoto(dati->NrDecimali)) {
+    if (!dati || campoVuoto(dati->Descrizione) || campoVuoto(dati->NrDecimali)) {
         global.ShowMessage(QString::number(Msg::ValutaGestioneIncompleta),
                            MessageStyle::Information, m_state.Caption);
         return false;

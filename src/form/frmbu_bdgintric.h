@@ -288,6 +288,8 @@ private:
     void rilascia();
     QDate oggi() const;
     void registraRifiuto(const EsitoParametro& rifiuto);
+    bool codiceDecodificato(EditModel& field, Rifiuto (*rifiuto)(const QString& codice),
+                            bool& Cancel);
     ValoriParametri valoriParametri() const;
     LookupService& lookup() const;
     void decodifica(EditModel& field, LabelModel* description, const QString& procedure,

@@ -1,6 +1,8 @@
 // The comparison list of the form: its grid, its four buttons and the stored profiles.
 #include "form/frmbu_bdgintric.h"
 
+#include "form/testo_campo.h"
+
 #include "compare/profili.h"
 #include "compare/rst_confronto.h"
 #include "host/contract/lookup_service.h"
@@ -16,10 +18,6 @@ const QString CampoSequenza = QStringLiteral("CFR_SEQUENZA");
 const QString CampoDelta = QStringLiteral("CFR_DELTA");
 const QString CampoDeltaPerc = QStringLiteral("CFR_DELTA_PERC");
 const QString CampoSede = QStringLiteral("CFR_SEDE");
-
-QString testo(const Variant& value) {
-    return NVL(value, Variant(QString())).toString();
-}
 
 } // namespace
 
@@ -139,7 +137,7 @@ void FRMBU_BDGINTRIC::QGRID_CONFRONTO_SelectionBoxClick(const QString& field) {
     ErrorTrap trap(m_state, QStringLiteral("QGRID_CONFRONTO_SelectionBoxClick"));
     trap([&] {
         const Variant sequenza = QGRID_CONFRONTO.currentValue(CampoSequenza);
-        if (testo(sequenza).isEmpty())
+        if (testoCampo(sequenza).isEmpty())
             return;
         Recordset precedenti = m_state.RstConfronto->Clone();
         precedenti.setFilter(QStringLiteral("CFR_SEQUENZA <= ") + sequenza.toString());
@@ -198,7 +196,7 @@ void FRMBU_BDGINTRIC::TXT_PROFILO_StartLookup(bool& Cancel) {
 
 void FRMBU_BDGINTRIC::TXT_PROFILO_Event0() {
     TXT_PROFILO.housekeeping();
-    if (testo(NomeProfiloPrecedente).isEmpty())
+    if (testoCampo(NomeProfiloPrecedente).isEmpty())
         NomeProfiloPrecedente = TXT_PROFILO.code().isEmpty() ? Variant::null() : TXT_PROFILO.text();
 }
 
@@ -211,9 +209,9 @@ void FRMBU_BDGINTRIC::TXT_PROFILO_Validate(bool& Cancel) {
     m_ultimoRifiuto.reset();
     ErrorTrap trap(m_state, QStringLiteral("TXT_PROFILO_Validate"));
     trap([&] {
-        const QString nome = testo(TXT_PROFILO.text());
+        const QString nome = testoCampo(TXT_PROFILO.text());
         const bool righe = haRighe(m_state.RstConfronto);
-        if (!nome.isEmpty() && righe && nome != testo(NomeProfiloPrecedente)) {
+        if (!nome.isEmpty() && righe && nome != testoCampo(NomeProfiloPrecedente)) {
             const int risposta = m_state.Gcls_Global->ShowMessage(
                 QStringLiteral("Salvare nuovo profilo ?"),
                 MessageStyle::YesNo | MessageStyle::Question, m_state.Caption);

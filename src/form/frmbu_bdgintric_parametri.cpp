@@ -45,6 +45,18 @@ void FRMBU_BDGINTRIC::decodifica(
     field.setDecoded(testo.has_value());
 }
 
+// The first check of leaving a code field: a code must be there and decoded, or the field
+// keeps the focus without a message.
+bool FRMBU_BDGINTRIC::codiceDecodificato(EditModel& field,
+                                         Rifiuto (*rifiuto)(const QString& codice), bool& Cancel) {
+    m_ultimoRifiuto.reset();
+    if (!field.code().isEmpty() && field.isDecoded())
+        return true;
+    Cancel = true;
+    registraRifiuto(rifiuto(field.code()));
+    return false;
+}
+
 // ---- Subtype ----------------------------------------------------------------------------
 
 void FRMBU_BDGINTRIC::TXT_SOTTOTIPO_StartDecode() {
@@ -73,16 +85,8 @@ void FRMBU_BDGINTRIC::TXT_SOTTOTIPO_KeyButtonMenuPress(const QString& item) {
 }
 
 void FRMBU_BDGINTRIC::TXT_SOTTOTIPO_Validate(bool& Cancel) {
-    m_ultimoRifiuto.reset();
-    const QString codice = TXT_SOTTOTIPO.code();
-    if (codice.isEmpty() || !TXT_SOTTOTIPO.isDecoded()) {
-        Cancel = true;
-        registraRifiuto(rifiutoMuto(codice.isEmpty()
-                                        ? QStringLiteral("Indicare il sottotipo budget")
-                                        : QStringLiteral("Sottotipo budget inesistente: ") + codice,
-                                    TXT_SOTTOTIPO.name()));
+    if (!codiceDecodificato(TXT_SOTTOTIPO, RifiutoSottotipoNonDecodificato, Cancel))
         return;
-    }
     const bool abilitato = TXT_SOTTOTIPO.enabled();
     if (abilitato)
         TXT_CODSTRUTTURABU60.setVisible(false);
@@ -166,16 +170,8 @@ void FRMBU_BDGINTRIC::TXT_CRITERIO_AfterItem(bool& Cancel) {
 }
 
 void FRMBU_BDGINTRIC::TXT_CRITERIO_Validate(bool& Cancel) {
-    m_ultimoRifiuto.reset();
-    const QString codice = TXT_CRITERIO.code();
-    if (codice.isEmpty() || !TXT_CRITERIO.isDecoded()) {
-        Cancel = true;
-        registraRifiuto(rifiutoMuto(codice.isEmpty()
-                                        ? QStringLiteral("Indicare il criterio di elaborazione")
-                                        : QStringLiteral("Criterio inesistente: ") + codice,
-                                    TXT_CRITERIO.name()));
+    if (!codiceDecodificato(TXT_CRITERIO, RifiutoCriterioNonDecodificato, Cancel))
         return;
-    }
     const bool abilitato = TXT_CRITERIO.enabled();
     // An accepted criterion starts a new, empty comparison list.
     const EsitoParametro rifiuto =

@@ -2,6 +2,8 @@
 // criterion tree, the periods grid with its footer totals.
 #include "form/frmbu_bdgintric.h"
 
+#include "form/testo_campo.h"
+
 #include "engine/rst_criterio.h"
 #include "engine/rst_periodi.h"
 #include "engine/totali_criterio.h"
@@ -18,14 +20,6 @@ const QString CampoPeriodo = QStringLiteral("PERIODO");
 const QString PrefissoImporto = QStringLiteral("IMP");
 const QString PrefissoDelta = QStringLiteral("DELTA_IMP");
 const QString PrefissoDeltaPerc = QStringLiteral("DELTA_PERC");
-
-QString testo(const Variant& value) {
-    return NVL(value, Variant(QString())).toString();
-}
-
-bool vuoto(const Variant& value) {
-    return testo(value).trimmed().isEmpty();
-}
 
 // Where a footer's total sits among a set's totals: amount, difference, percentage.
 enum VoceTotale { Rango = 0, TipoDettaglio = 1, Importo = 2, Delta = 3, DeltaPerc = 4 };
@@ -45,10 +39,11 @@ QString didascalia(const FormState& state, int set, const QString& field) {
 
 void FRMBU_BDGINTRIC::BUT_ELABORA_ButtonClick() {
     m_esito.reset();
-    m_state.CodSottotipo = testo(TXT_SOTTOTIPO.text());
-    m_state.CodCriterio = testo(TXT_CRITERIO.text());
+    m_state.CodSottotipo = testoCampo(TXT_SOTTOTIPO.text());
+    m_state.CodCriterio = testoCampo(TXT_CRITERIO.text());
     if (m_state.IsMultiAttivita) {
-        m_state.IsConsolidoMultiAtt = testo(CHK_CONSOLIDO_MULTIATT.value()) == QLatin1String("1");
+        m_state.IsConsolidoMultiAtt =
+            testoCampo(CHK_CONSOLIDO_MULTIATT.value()) == QLatin1String("1");
     } else {
         CHK_CONSOLIDO_MULTIATT.setValue(Variant(0));
         m_state.IsConsolidoMultiAtt = false;
@@ -56,12 +51,12 @@ void FRMBU_BDGINTRIC::BUT_ELABORA_ButtonClick() {
     if (!IsParametriValidi())
         return;
 
-    m_state.CodSottotipo = testo(TXT_SOTTOTIPO.text());
-    m_state.CodCriterio = testo(TXT_CRITERIO.text());
+    m_state.CodSottotipo = testoCampo(TXT_SOTTOTIPO.text());
+    m_state.CodCriterio = testoCampo(TXT_CRITERIO.text());
     m_state.NrConfronti = std::int16_t(m_state.RstConfronto->RecordCount());
     m_state.PeriodoDa = NVL(TXT_PERIODO_DA.text(), Variant(1));
     m_state.PeriodoA = NVL(TXT_PERIODO_A.text(), Variant(1));
-    m_state.ChkNascondiNull = testo(CHK_NASCONDI_NULL.value()) == QLatin1String("1");
+    m_state.ChkNascondiNull = testoCampo(CHK_NASCONDI_NULL.value()) == QLatin1String("1");
     m_state.CambioElab = TXT_CAMBIO.text();
     BUT_ELABORA.setEnabled(false);
     DisabilitaDopoBUT_ELABORA_ButtonClick();
@@ -257,10 +252,10 @@ void FRMBU_BDGINTRIC::TGRID_BDGINTRIC_RowChanged() {
     if (!TGRID_BDGINTRIC.dataSource() || !TGRID_BDGINTRIC.currentIndex().isValid() ||
         !haRighe(m_state.RstCriterio) || !m_state.RstCriterioPeriodi)
         return;
-    if (testo(TGRID_BDGINTRIC.currentValue(u"TIPORECORD")) == QLatin1String("K") ||
+    if (testoCampo(TGRID_BDGINTRIC.currentValue(u"TIPORECORD")) == QLatin1String("K") ||
         TGRID_BDGINTRIC.currentValue(u"TIPOVOCE").toInt32() == 3)
         return;
-    const QString voce = testo(TGRID_BDGINTRIC.currentValue(u"VOCE"));
+    const QString voce = testoCampo(TGRID_BDGINTRIC.currentValue(u"VOCE"));
     if (voce.isEmpty())
         return;
     ErrorTrap trap(m_state, QStringLiteral("TGRID_BDGINTRIC_RowChanged"));
@@ -344,7 +339,7 @@ void FRMBU_BDGINTRIC::PopolaRstPeriodi(Recordset& source) {
             campi << FieldDeltaImp(set) << FieldDeltaPerc(set);
     }
     for (source.MoveFirst(); !source.Eof(); source.MoveNext()) {
-        if (vuoto(source.value(CampoPeriodo)))
+        if (campoVuoto(source.value(CampoPeriodo)))
             continue;
         const bool fatto = trap([&] {
             periodi.AddNew();
@@ -389,7 +384,7 @@ void FRMBU_BDGINTRIC::CalcoloTotaliColonne_QGRID_PERIODI(const QString& Voce) {
         int set = 0;
         for (confronto.MoveFirst(); !confronto.Eof(); confronto.MoveNext()) {
             ++set;
-            if (vuoto(confronto.value(u"CFR_SEQUENZA")))
+            if (campoVuoto(confronto.value(u"CFR_SEQUENZA")))
                 continue;
             auto& totali = TotaliColonne[std::size_t(set - 1)];
             totali[Rango] = Variant(set);
@@ -446,20 +441,20 @@ std::optional<Variant> FRMBU_BDGINTRIC::totalePiede(const QString& field) const 
 
 void FRMBU_BDGINTRIC::QGRID_PERIODI_CustomSummaryFooter(const QString& field, Variant& value) {
     const std::optional<Variant> totale = totalePiede(field);
-    if (totale && !vuoto(*totale))
+    if (totale && !campoVuoto(*totale))
         value = *totale;
 }
 
 void FRMBU_BDGINTRIC::QGRID_PERIODI_CustomDrawFooter(const QString& field, QString& text) {
     const std::optional<Variant> totale = totalePiede(field);
-    if (totale && vuoto(*totale))
+    if (totale && campoVuoto(*totale))
         text.clear();
 }
 
 void FRMBU_BDGINTRIC::QGRID_PERIODI_DataFormatEXT(QString& text, const QString& field,
                                                   const Variant& value) {
-    if (field.isEmpty() || m_state.CodDitta == 0 || vuoto(m_state.AnnoElab) ||
-        vuoto(m_state.ProgEserElab) || field.compare(CampoPeriodo, Qt::CaseInsensitive) != 0 ||
+    if (field.isEmpty() || m_state.CodDitta == 0 || campoVuoto(m_state.AnnoElab) ||
+        campoVuoto(m_state.ProgEserElab) || field.compare(CampoPeriodo, Qt::CaseInsensitive) != 0 ||
         m_state.ObjBudget == nullptr)
         return;
     ErrorTrap trap(m_state, QStringLiteral("QGRID_PERIODI_DataFormatEXT"));

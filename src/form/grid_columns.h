@@ -40,6 +40,19 @@ struct GridColumn {
     QString footerText;
 };
 
+/// A column as a grid's add-column call describes it.
+inline GridColumn colonna(const QString& field, const QString& caption, int kind, int width,
+                          bool visible, const QString& format = QString()) {
+    GridColumn column;
+    column.field = field;
+    column.caption = caption;
+    column.kind = kind;
+    column.width = width;
+    column.visible = visible;
+    column.format = format;
+    return column;
+}
+
 /// The columns of a grid in order, found by field name (case-blind, as recordset fields).
 class GridColumns {
 public:

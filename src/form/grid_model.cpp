@@ -19,14 +19,7 @@ void GridModel::reset() {
 
 void GridModel::addColumn(const QString& field, const QString& caption, int kind, int width,
                           bool visible, const QString& format) {
-    GridColumn column;
-    column.field = field;
-    column.caption = caption;
-    column.kind = kind;
-    column.width = width;
-    column.visible = visible;
-    column.format = format;
-    m_columns.append(column);
+    m_columns.append(colonna(field, caption, kind, width, visible, format));
 }
 
 void GridModel::addListColumn(const QString& field, int kind,

@@ -33,15 +33,9 @@ void TreeGridModel::setDefinition(const QString& keyField, const QString& parent
 
 void TreeGridModel::addColumn(const QString& key, const QString& field, const QString& caption,
                               int kind, int width, bool visible) {
-    GridColumn column;
-    column.field = key.isEmpty() ? field : key;
-    column.caption = caption;
-    column.kind = kind;
-    column.width = width;
-    column.visible = visible;
     if (!m_inSetUp)
         beginResetModel();
-    m_columns.append(column);
+    m_columns.append(colonna(key.isEmpty() ? field : key, caption, kind, width, visible));
     if (!m_inSetUp) {
         resolveFields();
         endResetModel();

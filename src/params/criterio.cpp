@@ -110,6 +110,12 @@ QString condizioneLookup(const FormState& state, ModoLookupCriterio modo) {
 
 } // namespace
 
+Rifiuto RifiutoCriterioNonDecodificato(const QString& codice) {
+    return rifiutoMuto(codice.isEmpty() ? QStringLiteral("Indicare il criterio di elaborazione")
+                                        : QStringLiteral("Criterio inesistente: ") + codice,
+                       Campo);
+}
+
 ModoLookupCriterio ModoLookupDaMenu(const QString& item, const Variant& CodStrutturaBU60) {
     if (item == QLatin1String("Kpers1"))
         return ModoLookupCriterio::ConStruttura;
@@ -146,7 +152,7 @@ std::optional<QString> DescrizioneCriterio(Connection& connection, const QString
 EsitoParametro IsCriterioValido(FormState& state, const Variant& TXT_CRITERIO) {
     const QString codice = testo(TXT_CRITERIO);
     if (codice.isEmpty())
-        return rifiutoMuto(QStringLiteral("Indicare il criterio di elaborazione"), Campo);
+        return RifiutoCriterioNonDecodificato(codice);
     ErrorTrap trap(state, QStringLiteral("IsCriterioValido"));
     bool haStruttura = false;
     if (!trap([&] { haStruttura = haRighe(connessione(state), sqlStruttura(codice)); }))
@@ -176,7 +182,7 @@ EsitoParametro TXT_CRITERIO_Validate(FormState& state, const Variant& TXT_CRITER
                                      bool abilitato) {
     const QString codice = testo(TXT_CRITERIO);
     if (codice.isEmpty())
-        return rifiutoMuto(QStringLiteral("Indicare il criterio di elaborazione"), Campo);
+        return RifiutoCriterioNonDecodificato(codice);
     std::optional<QString> descrizione;
     try {
         descrizione = DescrizioneCriterio(connessione(state), codice);
@@ -187,7 +193,7 @@ EsitoParametro TXT_CRITERIO_Validate(FormState& state, const Variant& TXT_CRITER
                            Campo);
     }
     if (!descrizione)
-        return rifiutoMuto(QStringLiteral("Criterio inesistente: ") + codice, Campo);
+        return RifiutoCriterioNonDecodificato(codice);
     if (!abilitato)
         return std::nullopt;
     if (auto rifiuto = IsCriterioValido(state, TXT_CRITERIO))

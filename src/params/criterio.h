@@ -23,6 +23,10 @@ enum class ModoLookupCriterio {
     CorrelatiStruttura = 4, ///< menu "Kpers3" with a budget structure: mapping that structure
 };
 
+/// The refusal of a criterion code that is empty or that the decode does not know; the form
+/// shows nothing and keeps the focus in the field.
+Rifiuto RifiutoCriterioNonDecodificato(const QString& codice);
+
 /// The lookup mode a menu item of the criterion field opens; Tutti for other items.
 ModoLookupCriterio ModoLookupDaMenu(const QString& item, const Variant& CodStrutturaBU60);
 

@@ -138,6 +138,12 @@ std::optional<QString> DescrizioneSottotipo(Connection& connection, std::int32_t
     return testo(rst->value(u"HS04_DESCR"));
 }
 
+Rifiuto RifiutoSottotipoNonDecodificato(const QString& codice) {
+    return rifiutoMuto(codice.isEmpty() ? QStringLiteral("Indicare il sottotipo budget")
+                                        : QStringLiteral("Sottotipo budget inesistente: ") + codice,
+                       Campo);
+}
+
 std::optional<int> PeriodoADaPeriodicita(std::int32_t codPeriodicita) {
     const int periodi = BudgetObject::NumeroPeriodi(codPeriodicita);
     if (periodi == 0)
@@ -150,7 +156,7 @@ EsitoParametro TXT_SOTTOTIPO_Validate(FormState& state, const Variant& TXT_SOTTO
                                       const AssociatedCompaniesFactory& aziende) {
     const QString codice = testo(TXT_SOTTOTIPO);
     if (codice.isEmpty())
-        return rifiutoMuto(QStringLiteral("Indicare il sottotipo budget"), Campo);
+        return RifiutoSottotipoNonDecodificato(codice);
     ErrorTrap trap(state, QStringLiteral("TXT_SOTTOTIPO_Validate"));
     std::optional<QString> descrizione;
     if (!trap([&] {
@@ -158,7 +164,7 @@ EsitoParametro TXT_SOTTOTIPO_Validate(FormState& state, const Variant& TXT_SOTTO
         }))
         return rifiutoMuto(QStringLiteral("Sottotipo budget non letto: ") + codice, Campo);
     if (!descrizione)
-        return rifiutoMuto(QStringLiteral("Sottotipo budget inesistente: ") + codice, Campo);
+        return RifiutoSottotipoNonDecodificato(codice);
     if (!abilitato)
         return std::nullopt;
 

@@ -41,6 +41,10 @@ QList<VoceElenco> ElencoSottotipi(Connection& connection, std::int32_t indTipoBu
 std::optional<QString> DescrizioneSottotipo(Connection& connection, std::int32_t indTipoBudget,
                                             const QString& codice);
 
+/// The refusal of a subtype code that is empty or that the decode does not know; the form
+/// shows nothing and keeps the focus in the field.
+Rifiuto RifiutoSottotipoNonDecodificato(const QString& codice);
+
 /// The upper period a periodicity presets: 0 -> 12, 1 -> 6, 2 -> 4, 3 -> 3, 4 -> 2,
 /// 5 -> 1; nothing for any other code.
 std::optional<int> PeriodoADaPeriodicita(std::int32_t codPeriodicita);

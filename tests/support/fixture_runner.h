@@ -283,6 +283,7 @@ public:
     }
 
     Connection& connection() { return m_connection; }
+    HostGlobal& global() { return *m_global; }
     RecordingMessageService& messages() { return m_messages; }
     HostLog& log() { return *m_log; }
     QString errorText() const { return m_error; }

@@ -1,0 +1,178 @@
+#include "form_session.h"
+
+#include "company/company_schema.h"
+#include "host/message_catalogue.h"
+#include "support/fixture_runner.h"
+
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace bdg;
+
+namespace {
+
+QString shipped(int number) {
+    return MessageCatalogue::text(number).value_or(QString());
+}
+
+// A company whose management currency is `valuta` (SQL literal), with the currency rows.
+std::unique_ptr<test::FixtureCompany> company(const QString& valuta, const QString& valute) {
+    auto result = std::make_unique<test::FixtureCompany>(QString::fromLatin1(test::SQLiteEngine));
+    const bool built = result->build([&](Connection& connection) {
+        CompanySchema::create(connection);
+        connection.ExecuteNonQuery(
+            QStringLiteral("INSERT INTO HS01_DITTE (HS01_CODICE, HS01_RAGSOC, HS01_VALUTA_HS02, "
+                           "HS01_GESTIONESEDI) VALUES (1, 'Alfa', %1, 0)")
+                .arg(valuta));
+        if (!valute.isEmpty())
+            connection.ExecuteNonQuery(QStringLiteral("INSERT INTO HS02_VALUTE (HS02_CODICE, "
+                                                      "HS02_DESCR, HS02_NRDECIMALI, "
+                                                      "HS02_MASCHERA) VALUES %1")
+                                           .arg(valute));
+    });
+    return built ? std::move(result) : nullptr;
+}
+
+} // namespace
+
+class TestFormAvvio : public QObject {
+    Q_OBJECT
+
+private slots:
+    void managementCurrencyDecidesStartAndFormats_data();
+    void managementCurrencyDecidesStartAndFormats();
+    void startedFormIsInItsSelectionState();
+    void closeIsAskedOfTheNavigatorAndReleasesTheForm();
+    void formStillStartingCannotBeClosed();
+};
+
+void TestFormAvvio::managementCurrencyDecidesStartAndFormats_data() {
+    QTest::addColumn<QString>("valuta");
+    QTest::addColumn<QString>("valute");
+    QTest::addColumn<int>("messaggio"); // 0: the form starts
+    QTest::addColumn<int>("decimali");
+    QTest::addColumn<QString>("formato");
+    const QString euro = QStringLiteral("('EUR', 'Euro', 2, NULL)");
+    QTest::newRow("no currency") << "NULL" << euro << 76205 << 0 << "";
+    QTest::newRow("blank code") << "'  '" << euro << 76205 << 0 << "";
+    QTest::newRow("code not in the table") << "'USD'" << euro << 76206 << 0 << "";
+    QTest::newRow("no decimals") << "'EUR'"
+                                 << "('EUR', 'Euro', NULL, NULL)" << 76206 << 0 << "";
+    QTest::newRow("no description") << "'EUR'"
+                                    << "('EUR', '  ', 2, NULL)" << 76206 << 0 << "";
+    QTest::newRow("two decimals") << "'EUR'" << euro << 0 << 2 << "##,###,###,##0.00";
+    QTest::newRow("no decimals at all") << "'JPY'"
+                                        << "('JPY', 'Yen', 0, NULL)" << 0 << 0 << "##,###,###,##0";
+    QTest::newRow("own mask") << "' JPY '"
+                              << "('JPY', 'Yen', 0, '#,##0')" << 0 << 0 << "#,##0";
+}
+
+void TestFormAvvio::managementCurrencyDecidesStartAndFormats() {
+    // A company that cannot show an amount in its own currency is refused at start-up with
+    // the host's message; otherwise the amounts start in that currency's decimals and mask.
+    QFETCH(QString, valuta);
+    QFETCH(QString, valute);
+    QFETCH(int, messaggio);
+    QFETCH(int, decimali);
+    QFETCH(QString, formato);
+    auto ditta = company(valuta, valute);
+    QVERIFY(ditta);
+    test::FormSession session(ditta->global());
+    QSignalSpy unloaded(session.form.get(), &FRMBU_BDGINTRIC::unloaded);
+    session->Form_Activate();
+
+    const auto shown = ditta->messages().messages();
+    if (messaggio != 0) {
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().text, shipped(messaggio));
+        QCOMPARE(shown.first().style, 64);
+        QCOMPARE(shown.first().title, QStringLiteral("Budget per criterio"));
+        QVERIFY(!session->isLoaded());
+        QCOMPARE(unloaded.size(), 1);
+        // The host's close later finds the form gone.
+        QVERIFY(session->Unload());
+        QCOMPARE(session.navigator.closedMenus(), QList<Variant>{Variant(4711)});
+        return;
+    }
+    QVERIFY(shown.isEmpty());
+    QVERIFY(session->isActivated());
+    QCOMPARE(int(session->state().NrDecimali), decimali);
+    QCOMPARE(session->state().FormatoImporti, formato);
+    QCOMPARE(session->state().FormatoPercentuali, QStringLiteral("#,###,##0.00%"));
+    QCOMPARE(session->state().CodValutaGestione.toString(), valuta.remove('\'').trimmed());
+}
+
+void TestFormAvvio::startedFormIsInItsSelectionState() {
+    // After start-up only the subtype can be worked on; the navigator knows the form is
+    // open and the creation was traced.
+    auto ditta = company(QStringLiteral("'EUR'"), QStringLiteral("('EUR', 'Euro', 2, NULL)"));
+    QVERIFY(ditta);
+    test::FormSession session(ditta->global());
+    session->Form_Activate();
+    FRMBU_BDGINTRIC& form = *session;
+
+    QCOMPARE(form.focus(), QStringLiteral("TXT_SOTTOTIPO"));
+    QVERIFY(form.TXT_SOTTOTIPO.enabled() && form.BUT_ELABORA.enabled());
+    for (const ControlModel* control :
+         {static_cast<const ControlModel*>(&form.BUT_PARAMETRI),
+          static_cast<const ControlModel*>(&form.BUT_NODO_CONTI_VISIBILE),
+          static_cast<const ControlModel*>(&form.BUT_PERIODI_VISIBLE),
+          static_cast<const ControlModel*>(&form.BUT_QGRID_PIU),
+          static_cast<const ControlModel*>(&form.TXT_PROFILO),
+          static_cast<const ControlModel*>(&form.TXT_CAMBIO),
+          static_cast<const ControlModel*>(&form.BUT_EXCEL)})
+        QVERIFY2(!control->enabled(), qPrintable(control->name()));
+    QVERIFY(!form.BUT_EXCEL.visible());
+    QCOMPARE(form.CHK_NASCONDI_NULL.value().toString(), QStringLiteral("1"));
+    QCOMPARE(form.TXT_SOTTOTIPO.menuEntries().size(), 1);
+    QCOMPARE(form.TXT_CRITERIO.menuEntries().size(), 3);
+    QCOMPARE(form.TXT_CRITERIO.menuEntries().at(2).didascalia,
+             QStringLiteral("Criteri correlati al budget"));
+    // The periods pane starts collapsed under the tree.
+    QCOMPARE(form.ZEL_SPLIT.lowerPaneSize, 0);
+    QCOMPARE(form.ZEL_SPLIT.proportion, 100.0f);
+    QVERIFY(!form.PeriodiVisibili);
+    QCOMPARE(session.navigator.formStates().size(), 1);
+    QVERIFY(session.navigator.formStates().first().aperta);
+    QCOMPARE(session.trace.lines().size(), 1);
+    QVERIFY(QRegularExpression(QStringLiteral("^WOBN:\\|[0-9A-F]{32}\\|INI\\|BUUO_BDGINTRIC\\|"
+                                              "FRMBU_BDGINTRIC$"))
+                .match(session.trace.lines().first())
+                .hasMatch());
+}
+
+void TestFormAvvio::closeIsAskedOfTheNavigatorAndReleasesTheForm() {
+    auto ditta = company(QStringLiteral("'EUR'"), QStringLiteral("('EUR', 'Euro', 2, NULL)"));
+    QVERIFY(ditta);
+    test::FormSession session(ditta->global());
+    session->Form_Activate();
+    session.navigator.setRefuseClose(true);
+    QVERIFY(!session->Unload());
+    QVERIFY(session->isLoaded());
+    session.navigator.setRefuseClose(false);
+    QVERIFY(session->Unload());
+
+    QVERIFY(!session->isLoaded());
+    QVERIFY(session->ActiveInterface() == nullptr);
+    QVERIFY(session.module.Connection() == nullptr);
+    QVERIFY(!session->connection().isOpen());
+    QCOMPARE(session.navigator.formStates().last().aperta, false);
+    QCOMPARE(session.navigator.closedMenus(), QList<Variant>{Variant(4711)});
+    const QString id = session.trace.lines().first().section('|', 1, 1);
+    session.form.reset();
+    QCOMPARE(session.trace.lines().last(),
+             QStringLiteral("WOBN:|%1|TER|BUUO_BDGINTRIC|FRMBU_BDGINTRIC").arg(id));
+}
+
+void TestFormAvvio::formStillStartingCannotBeClosed() {
+    auto ditta = company(QStringLiteral("'EUR'"), QStringLiteral("('EUR', 'Euro', 2, NULL)"));
+    QVERIFY(ditta);
+    test::FormSession session(ditta->global());
+    bool cancel = false;
+    session->Form_QueryUnload(cancel);
+    QVERIFY(cancel);
+}
+
+QTEST_GUILESS_MAIN(TestFormAvvio)
+#include "test_form_avvio.moc"

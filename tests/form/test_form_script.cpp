@@ -1,0 +1,260 @@
+#include "form_session.h"
+
+#include "company/demo_company.h"
+#include "support/fixture_runner.h"
+
+#include <QTest>
+
+#include <map>
+
+using namespace bdg;
+
+namespace {
+
+using Righe = std::map<QString, QMap<QString, QString>>; // key -> field -> cell
+
+// The hand-worked rows of a fixture's table by their key (KEY_VOCE, or KEY_VOCE/PERIODO).
+Righe righeAttese(const QString& fixture, const QString& table) {
+    Righe righe;
+    const QList<QStringList> tsv =
+        test::readTsv(*test::readTextFile(test::fixturePath(fixture, "." + table + ".tsv")));
+    const QStringList& header = tsv.first();
+    const int periodo = int(header.indexOf(QStringLiteral("PERIODO")));
+    for (qsizetype row = 1; row < tsv.size(); ++row) {
+        QMap<QString, QString> cells;
+        for (qsizetype field = 0; field < header.size(); ++field)
+            cells[header.at(field)] = tsv.at(row).value(field);
+        QString key = cells.value(QStringLiteral("KEY_VOCE"));
+        if (periodo >= 0)
+            key += '/' + cells.value(QStringLiteral("PERIODO"));
+        righe[key] = cells;
+    }
+    return righe;
+}
+
+// A value as the hand-worked tables write it: decimals with their field's scale.
+QString cella(const Recordset& rst, const QString& field, const Variant& value) {
+    return test::cellText(rst.field(rst.requireField(field)), value);
+}
+
+} // namespace
+
+class TestFormScript : public QObject {
+    Q_OBJECT
+
+private slots:
+    void wholeSessionOnTheTotalsCompany();
+    void runLeftAfterAnErrorShowsNoFigures();
+    void periodsAddUpToTheNodeOnTheDemoCompany();
+};
+
+void TestFormScript::wholeSessionOnTheTotalsCompany() {
+    // Subtype from the key-button menu, criterion from its lookup, three sets added in the
+    // wrong order and moved, a run, node selections, accounts hidden, the periods pane, a
+    // difference hidden after the run, a new selection and the close. Every figure is the
+    // hand-worked one of the fixture.
+    test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
+    const auto sql = test::readTextFile(test::fixturePath("totali", ".sql"));
+    QVERIFY(sql && company.build(*sql));
+    test::FormSession session(company.global());
+    FRMBU_BDGINTRIC& form = *session;
+    form.Form_Activate();
+
+    form.TXT_SOTTOTIPO.pressMenu(QStringLiteral("Kpers1"));
+    QVERIFY(form.TXT_SOTTOTIPO.lookup());
+    QCOMPARE(form.TXT_SOTTOTIPO.lookup()->didascalia, QStringLiteral("Budget in uso"));
+    QCOMPARE(form.TXT_SOTTOTIPO.lookup()->voci.size(), 1); // SB2 holds no budget
+    QVERIFY(form.TXT_SOTTOTIPO.pick(QStringLiteral("SB1")));
+    QVERIFY(form.TXT_SOTTOTIPO.leave());
+    QCOMPARE(form.TXT_SOTTOTIPO_DES.text(), QStringLiteral("Quadrimestrale"));
+    QCOMPARE(form.TXT_PERIODO_A.text().toString(), QStringLiteral("3"));
+    QCOMPARE(form.LBB_NUMFORECAST.text(), QStringLiteral("1"));
+
+    QVERIFY(form.TXT_CRITERIO.openLookup());
+    QVERIFY(form.TXT_CRITERIO.pick(QStringLiteral("CR02")));
+    QVERIFY(form.TXT_CRITERIO.leave());
+    QStringList colonne;
+    for (const GridColumn& column : form.QGRID_CONFRONTO.columns().list())
+        colonne << column.caption;
+    QCOMPARE(colonne,
+             (QStringList{"Seq", "TipoDettaglio", "Anno", "Progressivo", "Delta", "%Delta"}));
+    // Budget, actuals, forecast 1 (code 3): code 2 is never offered.
+    const auto& tipi = form.QGRID_CONFRONTO.column(u"CFR_TIPODETT")->listValues[0];
+    QCOMPARE(QStringList({tipi.at(0).toString(), tipi.at(1).toString(), tipi.at(2).toString()}),
+             (QStringList{"0", "1", "3"}));
+
+    QVERIFY2(session.run({"set:1:2026:1:::perc", "set:0:2026:1", "set:3:2026:1::delta",
+                          "set:0:2025:1", "BUT_QGRID_MENO", "riga:1", "BUT_QGRID_SU", "riga:2",
+                          "BUT_QGRID_SU", "spunta:CHK_NASCONDI_NULL"}),
+             qPrintable(session.failed));
+    QStringList ordine;
+    for (int row = 0; row < form.QGRID_CONFRONTO.rowCount(); ++row)
+        ordine << form.QGRID_CONFRONTO.value(row, u"CFR_SEQUENZA").toString() + ':' +
+                      form.QGRID_CONFRONTO.value(row, u"CFR_TIPODETT").toString();
+    QCOMPARE(ordine, (QStringList{"1:0", "2:3", "3:1"}));
+
+    QVERIFY(form.BUT_ELABORA.click());
+    QCOMPARE(form.esitoElaborazione(), std::optional(EsitoElaborazione::Completata));
+    QStringList formule;
+    for (const RecordedMessage& shown : company.messages().plainMessages())
+        formule << shown.text;
+    QCOMPARE(formule, test::parseParams(*sql).messaggi);
+    QVERIFY(form.isStatoRisultato());
+    QVERIFY(!form.TXT_SOTTOTIPO.enabled() && !form.BUT_ELABORA.enabled());
+    QVERIFY(!form.BUT_QGRID_PIU.enabled() && form.BUT_NODO_CONTI_VISIBILE.enabled());
+    QVERIFY(!form.QGRID_CONFRONTO.column(u"CFR_ANNO")->editable);
+
+    // The tree: every row of the hand-worked table once, each node under its parent.
+    TreeGridModel& tree = form.TGRID_BDGINTRIC;
+    const Righe criterio = righeAttese("totali", "criterio");
+    const Recordset& rst = *form.state().RstCriterio;
+    QList<std::pair<int, QString>> antenati; // level, key
+    int nodi = 0;
+    for (int node = tree.firstNode(); node >= 0; node = tree.nextNode(node), ++nodi) {
+        const QString key = tree.nodeValue(node, u"KEY_VOCE").toString();
+        QVERIFY2(criterio.count(key), qPrintable(key));
+        while (!antenati.isEmpty() && antenati.last().first >= tree.nodeLevel(node))
+            antenati.removeLast();
+        QCOMPARE(antenati.isEmpty() ? QString() : antenati.last().second,
+                 criterio.at(key).value("KEY_VOCEPADRE"));
+        antenati.append({tree.nodeLevel(node), key});
+        for (int column = 0; column < tree.columns().size(); ++column) {
+            const QString field = tree.columns().at(column).field;
+            QCOMPARE(cella(rst, field, tree.cellValue(node, column)),
+                     criterio.at(key).value(field));
+        }
+    }
+    QCOMPARE(nodi, int(criterio.size()));
+    QCOMPARE(tree.headerData(4, Qt::Horizontal).toString(), QStringLiteral("Bdg 2026"));
+    QCOMPARE(tree.columns().find(u"DELTA_IMP2")->caption, QStringLiteral("D Fo12026"));
+    QCOMPARE(tree.columns().find(u"IMP3")->caption, QStringLiteral("Con 2026"));
+    QVERIFY(tree.columns().find(u"DELTA_IMP2")->visible);
+    QVERIFY(!tree.columns().find(u"DELTA_PERC2")->visible);
+    QVERIFY(!tree.columns().find(u"DELTA_IMP3")->visible);
+    QVERIFY(tree.columns().find(u"DELTA_PERC3")->visible);
+
+    // R1 (key 12): three four-monthly periods and its totals in the footer.
+    const Righe periodi = righeAttese("totali", "periodi");
+    QVERIFY2(session.run({"nodo:12"}), qPrintable(session.failed));
+    GridModel& grid = form.QGRID_PERIODI;
+    QCOMPARE(grid.rowCount(), 3);
+    const Recordset& rstPeriodi = *form.state().RstPeriodi;
+    for (int row = 0; row < 3; ++row) {
+        QCOMPARE(grid.cellText(row, QStringLiteral("PERIODO")),
+                 QStringLiteral("%1° Quadrimestre 2026").arg(row + 1));
+        const auto& attesa = periodi.at(QStringLiteral("12/%1").arg(row + 1));
+        for (const GridColumn& column : grid.columns().list()) {
+            if (column.field != QLatin1String("PERIODO"))
+                QCOMPARE(cella(rstPeriodi, column.field, grid.value(row, column.field)),
+                         attesa.value(column.field));
+        }
+    }
+    for (const GridColumn& column : grid.columns().list()) {
+        if (column.field != QLatin1String("PERIODO"))
+            QCOMPARE(cella(rst, column.field, grid.footer(column.field)),
+                     criterio.at("12").value(column.field));
+    }
+    // The criterion and a formula item show no periods; an account shows its own.
+    for (const auto& [key, rows] : {std::pair{"0", 0}, std::pair{"4", 0}, std::pair{"6502", 3}}) {
+        QVERIFY(tree.selectKey(QString::fromLatin1(key).toLongLong()));
+        QCOMPARE(grid.rowCount(), rows);
+    }
+
+    QVERIFY(form.BUT_NODO_CONTI_VISIBILE.click());
+    int conti = 0;
+    for (int node = tree.firstNode(); node >= 0; node = tree.nextNode(node))
+        conti += tree.nodeValue(node, u"TIPORECORD").toString() == QLatin1String("C");
+    QCOMPARE(conti, 0);
+    QVERIFY(!tree.currentIndex().isValid()); // the chosen account went with the others
+    QCOMPARE(grid.rowCount(), 0);
+    QVERIFY(form.BUT_NODO_CONTI_VISIBILE.click());
+    QCOMPARE(tree.rowCount(tree.indexOfKey(12)), 1);
+
+    QVERIFY(form.BUT_PERIODI_VISIBLE.click());
+    QCOMPARE(std::pair(form.ZEL_SPLIT.lowerPaneSize, form.ZEL_SPLIT.proportion),
+             std::pair(750, 76.0f));
+    form.ZEL_SPLIT.proportion = 60; // the user moves the splitter
+    QVERIFY(form.BUT_PERIODI_VISIBLE.click());
+    QCOMPARE(std::pair(form.ZEL_SPLIT.lowerPaneSize, form.ZEL_SPLIT.proportion),
+             std::pair(0, 100.0f));
+    QVERIFY(form.BUT_PERIODI_VISIBLE.click());
+    QCOMPARE(form.ZEL_SPLIT.proportion, 60.0f);
+
+    QVERIFY2(session.run({"riga:1", "casella:CFR_DELTA"}), qPrintable(session.failed));
+    QVERIFY(!tree.columns().find(u"DELTA_IMP2")->visible);
+    QVERIFY(!form.QGRID_PERIODI.column(u"DELTA_IMP2")->visible);
+
+    QVERIFY(form.BUT_NUOVO.click());
+    QVERIFY(!form.isStatoRisultato());
+    QCOMPARE(form.focus(), QStringLiteral("TXT_SOTTOTIPO"));
+    QVERIFY(form.TXT_SOTTOTIPO.enabled() && form.TXT_SOTTOTIPO.code().isEmpty());
+    QVERIFY(!tree.dataSource() && !form.state().RstConfronto);
+    QVERIFY(tree.columns().find(u"IMP1")->caption.isEmpty());
+    QVERIFY(form.Unload());
+}
+
+void TestFormScript::runLeftAfterAnErrorShowsNoFigures() {
+    // A second run whose amounts cannot be read (the user aborts the error) tells that the
+    // criterion has no amounts and shows nothing: not the first run's figures.
+    test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
+    const auto sql = test::readTextFile(test::fixturePath("chiavi", ".sql"));
+    QVERIFY(sql && company.build(*sql));
+    test::FormSession session(company.global());
+    session->Form_Activate();
+    QVERIFY2(session.run({"sottotipo:SB1", "criterio:CR01", "set:0:2026:1", "BUT_ELABORA"}),
+             qPrintable(session.failed));
+    QVERIFY(session->TGRID_BDGINTRIC.firstNode() >= 0);
+    company.connection().ExecuteNonQuery("ALTER TABLE BU66_DETBUDGET RENAME TO BU66_ALTROVE");
+    company.messages().clear();
+
+    session->BUT_ELABORA_ButtonClick();
+
+    const auto shown = company.messages().messages();
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown.at(0).kind, RecordedMessage::Kind::Error);
+    QCOMPARE(shown.at(1).text, QStringLiteral("Criterio non valorizzato"));
+    QCOMPARE(shown.at(1).style, 2);
+    QCOMPARE(session->esitoElaborazione(),
+             std::optional(EsitoElaborazione::CriterioNonValorizzato));
+    QVERIFY(session->isStatoRisultato());
+    QCOMPARE(session->TGRID_BDGINTRIC.firstNode(), -1);
+    QCOMPARE(session->TGRID_BDGINTRIC.columnCount(), 0);
+    Recordset conti = session->state().RstCriterio->Clone();
+    conti.setFilter(QStringLiteral("TIPORECORD = 'C'"));
+    QCOMPARE(conti.RecordCount(), 0);
+}
+
+void TestFormScript::periodsAddUpToTheNodeOnTheDemoCompany() {
+    // On the demo company, over the whole year, an account's periods add up to the amount
+    // the tree shows for it, and its footer shows that amount.
+    test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
+    QVERIFY(company.build(
+        [](Connection& connection) { DemoCompany::create(connection, DemoOptions{}); }));
+    test::FormSession session(company.global());
+    FRMBU_BDGINTRIC& form = *session;
+    form.Form_Activate();
+    QVERIFY2(session.run({"sottotipo:MENS", "criterio:CE01", "set:0:2026:1:1",
+                          "set:1:2026:1:1:delta", "BUT_ELABORA"}),
+             qPrintable(session.failed));
+    QCOMPARE(form.esitoElaborazione(), std::optional(EsitoElaborazione::Completata));
+    TreeGridModel& tree = form.TGRID_BDGINTRIC;
+    int verificati = 0;
+    for (int node = tree.firstNode(); node >= 0 && verificati < 25; node = tree.nextNode(node)) {
+        if (tree.nodeValue(node, u"TIPORECORD").toString() != QLatin1String("C"))
+            continue;
+        QVERIFY(tree.selectKey(tree.nodeValue(node, u"KEY_VOCE").toInt64().value()));
+        for (const QString& field : {QStringLiteral("IMP1"), QStringLiteral("IMP2")}) {
+            Decimal somma(0);
+            for (int row = 0; row < form.QGRID_PERIODI.rowCount(); ++row)
+                somma += form.QGRID_PERIODI.value(row, field).toDecimal().value_or(Decimal(0));
+            const Variant totale = tree.nodeValue(node, field);
+            QVERIFY(somma == totale.toDecimal().value_or(Decimal(0)));
+            QCOMPARE(form.QGRID_PERIODI.footer(field).toString(), totale.toString());
+        }
+        ++verificati;
+    }
+    QCOMPARE(verificati, 25);
+}
+
+QTEST_GUILESS_MAIN(TestFormScript)
+#include "test_form_script.moc"

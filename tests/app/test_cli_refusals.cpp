@@ -1,5 +1,7 @@
 #include "cli_runner.h"
 
+#include "host/message_catalogue.h"
+
 #include <QTest>
 
 using namespace bdg;
@@ -107,6 +109,38 @@ private slots:
             QVERIFY2(rows->value(0).toInt64().value_or(0) > 0, table);
         }
         QVERIFY(m_company.connection().Execute("SELECT COUNT(*) AS N FROM BU68_BDGINTRIC"));
+    }
+
+    void companyWithoutAUsableCurrencyIsRefusedAtStart_data() {
+        QTest::addColumn<QString>("valuta");
+        QTest::addColumn<int>("messaggio");
+        QTest::newRow("no management currency") << "NULL" << 76205;
+        QTest::newRow("currency without decimals") << "'XDE'" << 76206;
+    }
+    void companyWithoutAUsableCurrencyIsRefusedAtStart() {
+        // As the form, every command refuses to open such a company: the host's message,
+        // then status 4.
+        QFETCH(QString, valuta);
+        QFETCH(int, messaggio);
+        test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
+        QVERIFY(company.build([&](Connection& connection) {
+            CompanySchema::create(connection);
+            connection.ExecuteNonQuery("INSERT INTO HS02_VALUTE (HS02_CODICE, HS02_DESCR) "
+                                       "VALUES ('XDE', 'Senza decimali')");
+            connection.ExecuteNonQuery(QStringLiteral("INSERT INTO HS01_DITTE (HS01_CODICE, "
+                                                      "HS01_RAGSOC, HS01_VALUTA_HS02) VALUES "
+                                                      "(1, 'Alfa', %1)")
+                                           .arg(valuta));
+        }));
+        QTemporaryDir home;
+        const test::CliResult result =
+            test::runCli({"run", "--db", company.connection().connectionString(), "--subtype",
+                          "SB1", "--criterion", "CR02", "--set", "budget:2026:1"},
+                         home.path());
+        QCOMPARE(result.status, 4);
+        QVERIFY2(result.err.contains(MessageCatalogue::text(messaggio).value()),
+                 qPrintable(result.err));
+        QVERIFY(result.out.isEmpty());
     }
 
     void missingDatabaseIsADatabaseError() {

@@ -37,6 +37,27 @@ QString cella(const Recordset& rst, const QString& field, const Variant& value) 
     return test::cellText(rst.field(rst.requireField(field)), value);
 }
 
+// Walks the shown tree: every row of the hand-worked table once, each node right under its
+// parent, every column's value as worked out.
+void confrontaAlbero(const TreeGridModel& tree, const Recordset& rst, const Righe& attese) {
+    QList<std::pair<int, QString>> antenati; // level, key
+    int nodi = 0;
+    for (int node = tree.firstNode(); node >= 0; node = tree.nextNode(node), ++nodi) {
+        const QString key = tree.nodeValue(node, u"KEY_VOCE").toString();
+        QVERIFY2(attese.count(key), qPrintable(key));
+        while (!antenati.isEmpty() && antenati.last().first >= tree.nodeLevel(node))
+            antenati.removeLast();
+        QCOMPARE(antenati.isEmpty() ? QString() : antenati.last().second,
+                 attese.at(key).value("KEY_VOCEPADRE"));
+        antenati.append({tree.nodeLevel(node), key});
+        for (int column = 0; column < tree.columns().size(); ++column) {
+            const QString field = tree.columns().at(column).field;
+            QCOMPARE(cella(rst, field, tree.cellValue(node, column)), attese.at(key).value(field));
+        }
+    }
+    QCOMPARE(nodi, int(attese.size()));
+}
+
 } // namespace
 
 class TestFormScript : public QObject {
@@ -44,6 +65,9 @@ class TestFormScript : public QObject {
 
 private slots:
     void wholeSessionOnTheTotalsCompany();
+    void currencyTakenFromTheLookupDividesByTheHostsRate();
+    void profileFieldAsksSavesAndReloads_data();
+    void profileFieldAsksSavesAndReloads();
     void runLeftAfterAnErrorShowsNoFigures();
     void periodsAddUpToTheNodeOnTheDemoCompany();
 };
@@ -104,27 +128,12 @@ void TestFormScript::wholeSessionOnTheTotalsCompany() {
     QVERIFY(!form.BUT_QGRID_PIU.enabled() && form.BUT_NODO_CONTI_VISIBILE.enabled());
     QVERIFY(!form.QGRID_CONFRONTO.column(u"CFR_ANNO")->editable);
 
-    // The tree: every row of the hand-worked table once, each node under its parent.
     TreeGridModel& tree = form.TGRID_BDGINTRIC;
     const Righe criterio = righeAttese("totali", "criterio");
     const Recordset& rst = *form.state().RstCriterio;
-    QList<std::pair<int, QString>> antenati; // level, key
-    int nodi = 0;
-    for (int node = tree.firstNode(); node >= 0; node = tree.nextNode(node), ++nodi) {
-        const QString key = tree.nodeValue(node, u"KEY_VOCE").toString();
-        QVERIFY2(criterio.count(key), qPrintable(key));
-        while (!antenati.isEmpty() && antenati.last().first >= tree.nodeLevel(node))
-            antenati.removeLast();
-        QCOMPARE(antenati.isEmpty() ? QString() : antenati.last().second,
-                 criterio.at(key).value("KEY_VOCEPADRE"));
-        antenati.append({tree.nodeLevel(node), key});
-        for (int column = 0; column < tree.columns().size(); ++column) {
-            const QString field = tree.columns().at(column).field;
-            QCOMPARE(cella(rst, field, tree.cellValue(node, column)),
-                     criterio.at(key).value(field));
-        }
-    }
-    QCOMPARE(nodi, int(criterio.size()));
+    confrontaAlbero(tree, rst, criterio);
+    if (QTest::currentTestFailed())
+        return;
     QCOMPARE(tree.headerData(4, Qt::Horizontal).toString(), QStringLiteral("Bdg 2026"));
     QCOMPARE(tree.columns().find(u"DELTA_IMP2")->caption, QStringLiteral("D Fo12026"));
     QCOMPARE(tree.columns().find(u"IMP3")->caption, QStringLiteral("Con 2026"));
@@ -191,6 +200,79 @@ void TestFormScript::wholeSessionOnTheTotalsCompany() {
     QVERIFY(!tree.dataSource() && !form.state().RstConfronto);
     QVERIFY(tree.columns().find(u"IMP1")->caption.isEmpty());
     QVERIFY(form.Unload());
+}
+
+void TestFormScript::currencyTakenFromTheLookupDividesByTheHostsRate() {
+    // USD taken from its lookup brings today's date and the host's dividing rate; the user
+    // types the rate again with a decimal comma. The figures are the hand-worked ones of
+    // amounts divided by 1.5 per detail row.
+    test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
+    const auto sql = test::readTextFile(test::fixturePath("valuta", ".sql"));
+    QVERIFY(sql && company.build(*sql));
+    company.connection().ExecuteNonQuery(
+        "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, HS03_TIPOCAMBIO, "
+        "HS03_CAMBIO, HS03_INDCERTOINCERTO) VALUES ('USD', 'EUR', '2026-06-01', 1, 1.4, 1)");
+    test::FormSession session(company.global());
+    FRMBU_BDGINTRIC& form = *session;
+    form.Form_Activate();
+    QVERIFY2(session.run({"sottotipo:SB3", "criterio:CR03", "set:0:2026:1:1",
+                          "set:0:2026:1:2:delta:perc", "a:3", "valuta:USD"}),
+             qPrintable(session.failed));
+    QCOMPARE(form.TXT_DATACAMBIO.text().toString(), QStringLiteral("15/06/2026"));
+    QVERIFY(form.TXT_CAMBIO.text().toDecimal() == Decimal::parse(u"1.4"));
+    QVERIFY2(session.run({"cambio:1,5", "BUT_ELABORA"}), qPrintable(session.failed));
+    QCOMPARE(form.state().FattoreCambio, QStringLiteral(" / 1.5"));
+    QCOMPARE(form.esitoElaborazione(), std::optional(EsitoElaborazione::Completata));
+    confrontaAlbero(form.TGRID_BDGINTRIC, *form.state().RstCriterio,
+                    righeAttese("valuta", "criterio"));
+}
+
+void TestFormScript::profileFieldAsksSavesAndReloads_data() {
+    QTest::addColumn<QStringList>("passi");
+    QTest::addColumn<int>("risposta");    // to "Salvare nuovo profilo ?"; 0 when not asked
+    QTest::addColumn<int>("insiemi");     // sets in the list afterwards
+    QTest::addColumn<int>("memorizzati"); // sets stored as NUOVO
+    const QStringList due{"sottotipo:SB1", "criterio:CR01", "set:0:2026:1", "set:0:2025:1"};
+    QTest::newRow("new name, saved") << (due + QStringList{"profilo:NUOVO"}) << 6 << 2 << 2;
+    QTest::newRow("new name, not saved") << (due + QStringList{"profilo:NUOVO"}) << 7 << 0 << 0;
+    // Leaving the field with the name it had on entry reloads the stored list.
+    QTest::newRow("same name reloads")
+        << (due + QStringList{"profilo:NUOVO", "set:1:2026:1", "profilo:NUOVO"}) << 6 << 2 << 2;
+    // A name typed with no list asks nothing and finds nothing; the button stores the list.
+    QTest::newRow("saved by the button")
+        << QStringList{"sottotipo:SB1", "criterio:CR01",  "profilo:NUOVO", "set:0:2026:1",
+                       "set:0:2025:1",  "BUT_QGRID_MENO", "BUT_BU68_SALVA"}
+        << 0 << 1 << 1;
+}
+
+void TestFormScript::profileFieldAsksSavesAndReloads() {
+    QFETCH(QStringList, passi);
+    QFETCH(int, risposta);
+    QFETCH(int, insiemi);
+    QFETCH(int, memorizzati);
+    test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
+    const auto sql = test::readTextFile(test::fixturePath("chiavi", ".sql"));
+    QVERIFY(sql && company.build(*sql));
+    test::FormSession session(company.global());
+    session->Form_Activate();
+    if (risposta != 0)
+        company.messages().queueAnswer(risposta);
+
+    QVERIFY2(session.run(passi), qPrintable(session.failed));
+
+    const auto domande = company.messages().plainMessages();
+    QCOMPARE(domande.size(), risposta != 0 ? 1 : 0);
+    if (risposta != 0) {
+        QCOMPARE(domande.first().text, QStringLiteral("Salvare nuovo profilo ?"));
+        QCOMPARE(domande.first().style, 36);
+    }
+    QCOMPARE(session->state().RstConfronto->RecordCount(), insiemi);
+    const RecordsetPtr stored = company.connection().Execute(
+        "SELECT COUNT(*) AS N FROM BU68_BDGINTRIC WHERE BU68_NOME = 'NUOVO'");
+    QCOMPARE(stored->value(0).toInt32().value_or(-1), memorizzati);
+    // Opening the profile list drops the current list, even if nothing is then picked.
+    QVERIFY(session->TXT_PROFILO.openLookup());
+    QCOMPARE(session->state().RstConfronto->RecordCount(), 0);
 }
 
 void TestFormScript::runLeftAfterAnErrorShowsNoFigures() {

@@ -45,6 +45,7 @@ private slots:
     void startedFormIsInItsSelectionState();
     void closeIsAskedOfTheNavigatorAndReleasesTheForm();
     void formStillStartingCannotBeClosed();
+    void parametersFrameGivesItsRoomToTheTree();
 };
 
 void TestFormAvvio::managementCurrencyDecidesStartAndFormats_data() {
@@ -172,6 +173,37 @@ void TestFormAvvio::formStillStartingCannotBeClosed() {
     bool cancel = false;
     session->Form_QueryUnload(cancel);
     QVERIFY(cancel);
+}
+
+void TestFormAvvio::parametersFrameGivesItsRoomToTheTree() {
+    // Hiding the parameters moves the tree up to their place and makes it taller by as
+    // much; showing them shares the room below them, two thirds to the tree. A form twice
+    // as large scales every length, and the grids follow their frames.
+    auto ditta = company(QStringLiteral("'EUR'"), QStringLiteral("('EUR', 'Euro', 2, NULL)"));
+    QVERIFY(ditta);
+    test::FormSession session(ditta->global());
+    session->Form_Activate();
+    FRMBU_BDGINTRIC& form = *session;
+    const QRect parametri = form.FRAME_PARAMETRI.geometry(); // 60, 60, 15000 x 3900
+    const QRect albero = form.FRAME_TGRID.geometry();        // top 4065, height 2760
+
+    form.BUT_PARAMETRI_ButtonClick();
+    QVERIFY(!form.FRAME_PARAMETRI.visible() && !form.BUT_NUOVO.enabled());
+    QCOMPARE(form.FRAME_TGRID.geometry().top(), parametri.top());
+    QCOMPARE(form.FRAME_TGRID.geometry().height(), 2760 + 4005);
+    form.BUT_PARAMETRI_ButtonClick();
+    QVERIFY(form.FRAME_PARAMETRI.visible() && form.BUT_NUOVO.enabled());
+    // Room: 8640 - 120 - 3900 - 105 = 4515; the tree 3010 from 4005, the periods 1445.
+    QCOMPARE(form.FRAME_TGRID.geometry().top(), 4005);
+    QCOMPARE(form.FRAME_TGRID.geometry().height(), 3010);
+    QCOMPARE(form.FRAME_PERIODI.geometry().height(), 1445);
+    QCOMPARE(form.ZEL_SPLIT.geometry().height(), 4515);
+
+    const int applicati = form.ZEL_SPLIT.appliedCount();
+    form.Ridimensiona(2 * 15180, 2 * 8640);
+    QCOMPARE(form.ZEL_SPLIT.appliedCount(), applicati + 1);
+    QCOMPARE(form.FRAME_TGRID.geometry().height(), 2 * albero.height());
+    QCOMPARE(form.TGRID_BDGINTRIC.geometry(), QRect(60, 300, 30000 - 240, 5520 - 420));
 }
 
 QTEST_GUILESS_MAIN(TestFormAvvio)

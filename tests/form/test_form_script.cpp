@@ -134,6 +134,10 @@ void TestFormScript::wholeSessionOnTheTotalsCompany() {
     confrontaAlbero(tree, rst, criterio);
     if (QTest::currentTestFailed())
         return;
+    // The node images follow the kinds: the criterion, a total, a formula, an account.
+    for (const auto& [key, image] :
+         {std::pair{0, 4}, std::pair{1, 1}, std::pair{4, 3}, std::pair{6001, 5}})
+        QCOMPARE(tree.data(tree.indexOfKey(key), TreeGridModel::NodeImageRole).toInt(), image);
     QCOMPARE(tree.headerData(4, Qt::Horizontal).toString(), QStringLiteral("Bdg 2026"));
     QCOMPARE(tree.columns().find(u"DELTA_IMP2")->caption, QStringLiteral("D Fo12026"));
     QCOMPARE(tree.columns().find(u"IMP3")->caption, QStringLiteral("Con 2026"));

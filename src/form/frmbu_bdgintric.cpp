@@ -91,9 +91,7 @@ void FRMBU_BDGINTRIC::setCaption(const QString& caption) {
 }
 
 QObject* FRMBU_BDGINTRIC::controllo(const QString& name) const {
-    for (QObject* candidate : findChildren<QObject*>(name, Qt::FindDirectChildrenOnly))
-        return candidate;
-    return nullptr;
+    return findChild<QObject*>(name, Qt::FindDirectChildrenOnly);
 }
 
 // ---- Controls ---------------------------------------------------------------------------
@@ -283,6 +281,7 @@ void FRMBU_BDGINTRIC::collegaGestori() {
         return int(image);
     });
     QGRID_PERIODI.setFooterProvider([this](const QString& field) {
+        // The summary gives the total; the drawing blanks a footer whose total is missing.
         Variant value = Variant::null();
         QGRID_PERIODI_CustomSummaryFooter(field, value);
         QString text = QStringLiteral("-");

@@ -64,10 +64,13 @@ class TestFormScript : public QObject {
     Q_OBJECT
 
 private slots:
+    void wholeSessionOnTheTotalsCompany_data() { test::addEngineRows(); }
     void wholeSessionOnTheTotalsCompany();
+    void currencyTakenFromTheLookupDividesByTheHostsRate_data() { test::addEngineRows(); }
     void currencyTakenFromTheLookupDividesByTheHostsRate();
     void profileFieldAsksSavesAndReloads_data();
     void profileFieldAsksSavesAndReloads();
+    void runLeftAfterAnErrorShowsNoFigures_data() { test::addEngineRows(); }
     void runLeftAfterAnErrorShowsNoFigures();
     void periodsAddUpToTheNodeOnTheDemoCompany();
 };
@@ -77,7 +80,8 @@ void TestFormScript::wholeSessionOnTheTotalsCompany() {
     // wrong order and moved, a run, node selections, accounts hidden, the periods pane, a
     // difference hidden after the run, a new selection and the close. Every figure is the
     // hand-worked one of the fixture.
-    test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
+    QFETCH(QString, engine);
+    test::FixtureCompany company(engine);
     const auto sql = test::readTextFile(test::fixturePath("totali", ".sql"));
     QVERIFY(sql && company.build(*sql));
     test::FormSession session(company.global());
@@ -210,7 +214,8 @@ void TestFormScript::currencyTakenFromTheLookupDividesByTheHostsRate() {
     // USD taken from its lookup brings today's date and the host's dividing rate; the user
     // types the rate again with a decimal comma. The figures are the hand-worked ones of
     // amounts divided by 1.5 per detail row.
-    test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
+    QFETCH(QString, engine);
+    test::FixtureCompany company(engine);
     const auto sql = test::readTextFile(test::fixturePath("valuta", ".sql"));
     QVERIFY(sql && company.build(*sql));
     company.connection().ExecuteNonQuery(
@@ -282,7 +287,8 @@ void TestFormScript::profileFieldAsksSavesAndReloads() {
 void TestFormScript::runLeftAfterAnErrorShowsNoFigures() {
     // A second run whose amounts cannot be read (the user aborts the error) tells that the
     // criterion has no amounts and shows nothing: not the first run's figures.
-    test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
+    QFETCH(QString, engine);
+    test::FixtureCompany company(engine);
     const auto sql = test::readTextFile(test::fixturePath("chiavi", ".sql"));
     QVERIFY(sql && company.build(*sql));
     test::FormSession session(company.global());

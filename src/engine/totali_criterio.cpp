@@ -2,6 +2,7 @@
 
 #include "engine/formula_evaluator.h"
 #include "engine/rst_criterio.h"
+#include "engine/scrittura_riga.h"
 #include "host/budget_object.h"
 #include "host/error_trap.h"
 #include "host/form_state.h"
@@ -246,21 +247,25 @@ const QString& NomiCampiConfronto::deltaPerc(int set) {
     return m_deltaPerc[std::size_t(set - 1)];
 }
 
+// The new values of every set are worked out first and written together, so that an error
+// on one set (an amount that does not fit its field) leaves the whole row as it was.
 void SommaImportiRiga(Recordset& target, const Recordset& source, int nrConfronti,
                       NomiCampiConfronto& names) {
+    ModificaRiga modifica;
     for (int set = 1; set <= nrConfronti; ++set) {
         const QString& field = names.imp(set);
         const Variant addend = source.value(field);
         if (IsImportoValorizzato(addend)) {
-            target.setValue(field, SommaImporto(target.value(field), addend, field));
+            modifica.imposta(field, SommaImporto(target.value(field), addend, field));
         }
     }
-    target.Update();
+    modifica.scrivi(target);
 }
 
 void CalcolaDifferenzeRiga(Recordset& recordset, const BudgetObject& budget, int nrConfronti,
                            NomiCampiConfronto& names) {
     const Variant missing = Variant::null();
+    ModificaRiga modifica;
     for (int set = 2; set <= nrConfronti; ++set) {
         const Variant reference = NVL(recordset.value(names.imp(set - 1)), missing);
         const Variant value = NVL(recordset.value(names.imp(set)), missing);
@@ -269,14 +274,14 @@ void CalcolaDifferenzeRiga(Recordset& recordset, const BudgetObject& budget, int
         const Variant delta = budget.Delta(value, reference);
         if (IsImportoValorizzato(delta)) {
             const QString& field = names.deltaImp(set);
-            recordset.setValue(field, SommaImporto(recordset.value(field), delta, field));
+            modifica.imposta(field, SommaImporto(recordset.value(field), delta, field));
         }
         const Variant deltaPerc = budget.DeltaPerc(value, reference);
         if (IsImportoValorizzato(deltaPerc)) {
-            recordset.setValue(names.deltaPerc(set), NVL(deltaPerc, Variant(0)));
+            modifica.imposta(names.deltaPerc(set), NVL(deltaPerc, Variant(0)));
         }
     }
-    recordset.Update();
+    modifica.scrivi(recordset);
 }
 
 int NrConfrontiDa(const RecordsetPtr& rstConfronto) {

@@ -38,13 +38,15 @@ private:
 };
 
 /// Adds every present IMPi of the current row of `source` (i = 1 .. nrConfronti) to the
-/// same field of the current row of `target`, then saves the target row.
+/// same field of the current row of `target`, then saves the target row; on an error the
+/// target row is left as it was.
 void SommaImportiRiga(Recordset& target, const Recordset& source, int nrConfronti,
                       NomiCampiConfronto& names);
 
 /// Fills DELTA_IMPi and DELTA_PERCi of the current row for i = 2 .. nrConfronti against the
 /// set to the left, through the budget object's Delta and DeltaPerc; a difference is added
-/// to what the field holds, a percentage replaces it. Saves the row.
+/// to what the field holds, a percentage replaces it. Saves the row, or leaves it as it was
+/// on an error.
 void CalcolaDifferenzeRiga(Recordset& recordset, const BudgetObject& budget, int nrConfronti,
                            NomiCampiConfronto& names);
 

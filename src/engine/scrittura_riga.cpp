@@ -1,0 +1,37 @@
+#include "engine/scrittura_riga.h"
+
+namespace bdg {
+
+NuovaRiga::~NuovaRiga() {
+    if (m_salvata)
+        return;
+    try {
+        m_recordset.CancelUpdate();
+    } catch (...) {
+        // the row never joined the table: nothing is left to undo
+    }
+}
+
+void NuovaRiga::salva() {
+    m_recordset.Update();
+    m_salvata = true;
+}
+
+void ModificaRiga::scrivi(Recordset& recordset) const {
+    std::vector<Variant> prima;
+    prima.reserve(m_valori.size());
+    try {
+        for (const auto& [field, value] : m_valori) {
+            prima.push_back(recordset.value(field));
+            recordset.setValue(field, value);
+        }
+        recordset.Update();
+    } catch (...) {
+        // Old values were stored in these fields before, so they fit them again.
+        for (std::size_t at = prima.size(); at-- > 0;)
+            recordset.setValue(m_valori[at].first, prima[at]);
+        throw;
+    }
+}
+
+} // namespace bdg

@@ -103,6 +103,10 @@ void appendDescriptionColumn(QString& sql, const ImportiSqlInput& input) {
                      "         PC03_ANAGPDC_RICL.PC03_DESCR    AS CONTO_DES , "));
 }
 
+QString stessaNatura(const QString& left, const QString& right) {
+    return "COALESCE(" + left + ", -1) = COALESCE(" + right + ", -1) ";
+}
+
 QString periodRange(const ImportiSqlInput& input) {
     return sqlNumber(input.PeriodoDa, "PeriodoDa") + " AND " +
            sqlNumber(input.PeriodoA, "PeriodoA");
@@ -150,6 +154,12 @@ void appendCteBu50(QString& sql, const ImportiSqlInput& input) {
                          "     AND     BU50_CODICE_CG21 = ", "     AND     BU50_CODICE_PC01 = ") +
                       sqlText(input.CodPdc));
     }
+    line(sql, "  ) ");
+    // Each mapped account once, however many items the criterion maps it under: the sets'
+    // tables sum every detail row of an account a single time.
+    line(sql, ", CTE_CONTI AS ");
+    line(sql, "  ( ");
+    line(sql, "     SELECT  DISTINCT  BU50_PDC , BU50_CONTO FROM CTE_BU50 ");
     line(sql, "  ) ");
 }
 
@@ -217,13 +227,13 @@ void appendSetTable(QString& sql, const ImportiSqlInput& input, const SetConfron
     line(sql, "         ,   BU65_INDNATCONTO  ");
     appendAmountColumn(sql, input, forecast);
     line(sql, "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ");
-    line(sql, "     INNER JOIN CTE_BU50 ON ");
-    line(sql, byKind(input, "             BU65_GRUPPO_CG10 = CTE_BU50.BU50_PDC   ",
-                     "             BU65_CODICE_CG21 = CTE_BU50.BU50_PDC   ",
-                     "             BU65_CODICE_PC01 = CTE_BU50.BU50_PDC   "));
-    line(sql, byKind(input, "     AND     BU65_CONTO_CG24 = CTE_BU50.BU50_CONTO  ",
-                     "     AND     BU65_CODICE_CG23 = CTE_BU50.BU50_CONTO ",
-                     "     AND     BU65_CONTO_PC03 = CTE_BU50.BU50_CONTO  "));
+    line(sql, "     INNER JOIN CTE_CONTI ON ");
+    line(sql, byKind(input, "             BU65_GRUPPO_CG10 = CTE_CONTI.BU50_PDC   ",
+                     "             BU65_CODICE_CG21 = CTE_CONTI.BU50_PDC   ",
+                     "             BU65_CODICE_PC01 = CTE_CONTI.BU50_PDC   "));
+    line(sql, byKind(input, "     AND     BU65_CONTO_CG24 = CTE_CONTI.BU50_CONTO  ",
+                     "     AND     BU65_CODICE_CG23 = CTE_CONTI.BU50_CONTO ",
+                     "     AND     BU65_CONTO_PC03 = CTE_CONTI.BU50_CONTO  "));
     if (forecast) {
         appendActualsJoin(sql);
     }
@@ -266,6 +276,22 @@ void appendFinalSelect(QString& sql, const ImportiSqlInput& input, const QString
     }
 }
 
+// The natures that any set's table has for each account: an account whose headers have
+// both natures gives one result row per nature, each set's column holding its own amount of
+// that nature, so that no set's rows multiply another's.
+void appendCteNature(QString& sql, int sets) {
+    line(sql, ", CTE_NATURE AS ");
+    line(sql, "  ( ");
+    for (int number = 1; number <= sets; ++number) {
+        if (number > 1) {
+            line(sql, "     UNION ");
+        }
+        line(sql, "     SELECT  PDC , CONTO , BU65_INDNATCONTO FROM CTE_" +
+                      QString::number(number) + " ");
+    }
+    line(sql, "  ) ");
+}
+
 } // namespace
 
 QString BuildSqlImportiPerConto(const ImportiSqlInput& input) {
@@ -274,18 +300,24 @@ QString BuildSqlImportiPerConto(const ImportiSqlInput& input) {
     QString joins;
     QString columns;
     appendCteBu50(sql, input);
+    line(joins, " LEFT OUTER JOIN CTE_NATURE ON  CTE_BU50.BU50_PDC = CTE_NATURE.PDC AND "
+                " CTE_BU50.BU50_CONTO = CTE_NATURE.CONTO ");
     int number = 0;
     for (const SetConfronto& set : input.sets) {
         ++number;
         const QString cte = "CTE_" + QString::number(number);
         appendSetTable(sql, input, set, number);
-        line(joins, " LEFT OUTER JOIN " + cte + " ON " + " CTE_BU50.BU50_PDC = " + cte +
-                        ".PDC AND " + " CTE_BU50.BU50_CONTO = " + cte + ".CONTO ");
+        line(joins, " LEFT OUTER JOIN " + cte + " ON  CTE_NATURE.PDC = " + cte +
+                        ".PDC AND  CTE_NATURE.CONTO = " + cte + ".CONTO AND " +
+                        sql_importi::stessaNatura("CTE_NATURE.BU65_INDNATCONTO",
+                                                  cte + ".BU65_INDNATCONTO"));
         if (!columns.isEmpty()) {
             columns += " , ";
         }
         line(columns, " " + cte + ".IMPORTO AS IMP" + QString::number(number));
     }
+    appendCteNature(sql, number);
+    line(columns, " ,  CTE_NATURE.BU65_INDNATCONTO AS NATURA");
     appendFinalSelect(sql, input, columns, joins);
     return sql;
 }

@@ -46,7 +46,9 @@ struct ImportiSqlInput {
 };
 
 /// Text of the batch that reads, per criterion item and account, the amount of every
-/// comparison set (IMP1 ... IMPn). Raises SqlValueError when a value that goes into the
+/// comparison set (IMP1 ... IMPn) and the nature of the headers they come from (NATURA): one
+/// row per nature that any set has for the account, in each set's column that set's amount
+/// of that nature. Raises SqlValueError when a value that goes into the
 /// text as a number is not one, or when the chart kind or the set list cannot give a
 /// statement at all.
 QString BuildSqlImportiPerConto(const ImportiSqlInput& input);
@@ -94,6 +96,10 @@ void appendDescriptionColumn(QString& sql, const ImportiSqlInput& input);
 
 /// Year, progressive and, when the budget keeps sites and no consolidation applies, site.
 void appendYearAndSite(QString& sql, const ImportiSqlInput& input, const SetConfronto& set);
+
+/// "COALESCE(left, -1) = COALESCE(right, -1) ": two natures compared so that a Null nature
+/// matches a Null one, as the sets' GROUP BY keeps it.
+QString stessaNatura(const QString& left, const QString& right);
 
 /// "PeriodoDa AND PeriodoA", both checked numbers.
 QString periodRange(const ImportiSqlInput& input);

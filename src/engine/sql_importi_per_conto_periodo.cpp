@@ -29,6 +29,7 @@ void appendCteBudget(QString& sql, const ImportiSqlInput& input) {
                  "             BU50_CODICE_CG21 AS BU50_PDC , BU50_CODICE_CG23  AS BU50_CONTO , ",
                  "             BU50_CODICE_PC01 AS BU50_PDC , BU50_CONTO_PC03  AS BU50_CONTO , "));
     }
+    line(sql, "             BU65_INDNATCONTO AS NATURA , ");
     line(sql, "             BU66_PERIODO ");
     line(sql, "     FROM    BU66_DETBUDGET WITH (NOLOCK) ");
     line(sql, "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ");
@@ -90,6 +91,7 @@ void appendSetSelect(QString& sql, const ImportiSqlInput& input, int number) {
     line(sql, byKind(input, "      ,       BU65_GRUPPO_CG10 AS PDC , BU65_CONTO_CG24  AS CONTO  ",
                      "      ,       BU65_CODICE_CG21 AS PDC , BU65_CODICE_CG23 AS CONTO  ",
                      "      ,       BU65_CODICE_PC01 AS PDC , BU65_CONTO_PC03  AS CONTO  "));
+    line(sql, "        ,    CTE_BUDGET.NATURA AS NATURA ");
     line(sql, "        ,    BU66_DETBUDGET.BU66_PERIODO AS PERIODO ");
     line(sql,
          "        ,  SUM(ROUND(BU66_IMPORTO " + sql_importi::amountTail(input) + ") AS IMPORTO ");
@@ -103,6 +105,8 @@ void appendSetSelect(QString& sql, const ImportiSqlInput& input, int number) {
                      "     AND     BU65_CODICE_CG23 = CTE_BUDGET.BU50_CONTO  ",
                      "     AND     BU65_CONTO_PC03 = CTE_BUDGET.BU50_CONTO  "));
     line(sql, "     AND     BU66_DETBUDGET.BU66_PERIODO = CTE_BUDGET.BU66_PERIODO ");
+    line(sql, "     AND     " + sql_importi::stessaNatura("BU65_TESBUDGET.BU65_INDNATCONTO",
+                                                          "CTE_BUDGET.NATURA"));
 }
 
 // Forecast sets read their own detail type only: the period view does not replace
@@ -119,6 +123,7 @@ void appendSetTable(QString& sql, const ImportiSqlInput& input, const SetConfron
     line(sql, byKind(input, "     BU65_GRUPPO_CG10, BU65_CONTO_CG24 , BU66_DETBUDGET.BU66_PERIODO ",
                      "     BU65_CODICE_CG21, BU65_CODICE_CG23 , BU66_DETBUDGET.BU66_PERIODO ",
                      "     BU65_CODICE_PC01, BU65_CONTO_PC03 , BU66_DETBUDGET.BU66_PERIODO "));
+    line(sql, "     , CTE_BUDGET.NATURA ");
     line(sql, "  ) ");
 }
 
@@ -156,7 +161,7 @@ void appendFinalSelect(QString& sql, const ImportiSqlInput& input, const QString
     line(sql, joins);
     line(sql, " --# LeftOuterJoin Descrizioni ");
     appendDescriptionSource(sql, input);
-    line(sql, " ORDER BY VOCE, PDC, CONTO, PERIODO ");
+    line(sql, " ORDER BY VOCE, PDC, CONTO, PERIODO, NATURA ");
 }
 
 // The amount column of set `number`, with its (always Null) difference columns from the
@@ -189,11 +194,16 @@ QString BuildSqlImportiPerContoPeriodo(const ImportiSqlInput& input) {
         ++number;
         const QString cte = "CTE_" + QString::number(number);
         appendSetTable(sql, input, set, number);
+        // The item and the nature too: an account mapped under two items, or with headers
+        // of both natures, meets only its own row of each set.
         line(joins, " LEFT OUTER JOIN " + cte + " ON " + " CTE_BUDGET.BU50_PDC = " + cte +
                         ".PDC AND " + " CTE_BUDGET.BU50_CONTO = " + cte + ".CONTO AND" +
-                        " CTE_BUDGET.BU66_PERIODO = " + cte + ".PERIODO");
+                        " CTE_BUDGET.BU66_PERIODO = " + cte + ".PERIODO AND" +
+                        " CTE_BUDGET.BU50_CODICE_BU19 = " + cte + ".VOCE AND " +
+                        sql_importi::stessaNatura("CTE_BUDGET.NATURA", cte + ".NATURA"));
         appendColumns(columns, number);
     }
+    line(columns, " , " + QStringLiteral(" CTE_BUDGET.NATURA AS NATURA"));
     appendFinalSelect(sql, input, columns, joins);
     return sql;
 }

@@ -86,6 +86,10 @@ const QStringList kContoGeneralLedger = {
     "     WHERE   BU50_CODICE_BU51 = 'CR01'",
     "     AND     BU50_GRUPPO_CG10 = '01'",
     "  ) ",
+    ", CTE_CONTI AS ",
+    "  ( ",
+    "     SELECT  DISTINCT  BU50_PDC , BU50_CONTO FROM CTE_BU50 ",
+    "  ) ",
     ", CTE_1 AS ",
     "  ( ",
     "     SELECT "
@@ -96,9 +100,9 @@ const QStringList kContoGeneralLedger = {
     " , 2)) AS IMPORTO ",
     "     FROM    BU66_DETBUDGET WITH (NOLOCK)    ",
     "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
-    "     INNER JOIN CTE_BU50 ON ",
-    "             BU65_GRUPPO_CG10 = CTE_BU50.BU50_PDC   ",
-    "     AND     BU65_CONTO_CG24 = CTE_BU50.BU50_CONTO  ",
+    "     INNER JOIN CTE_CONTI ON ",
+    "             BU65_GRUPPO_CG10 = CTE_CONTI.BU50_PDC   ",
+    "     AND     BU65_CONTO_CG24 = CTE_CONTI.BU50_CONTO  ",
     "     WHERE   BU65_INDTIPO_BU01 = 5",
     "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
     "     AND     BU65_DITTA_CG18 = 1",
@@ -109,16 +113,22 @@ const QStringList kContoGeneralLedger = {
     "     GROUP BY BU65_GRUPPO_CG10, BU65_CONTO_CG24 "
     " , BU65_INDNATCONTO ",
     "  ) ",
+    ", CTE_NATURE AS ",
+    "  ( ",
+    "     SELECT  PDC , CONTO , BU65_INDNATCONTO FROM CTE_1 ",
+    "  ) ",
     " SELECT  CTE_BU50.BU50_CODICE_BU19 AS VOCE , ",
     "         CTE_BU50.BU50_PDC AS PDC, CTE_BU50.BU50_CONTO AS CONTO , ",
     "         CG24_DESCR                      AS CONTO_DES , ",
     " CTE_1.IMPORTO AS IMP1",
+    " ,  CTE_NATURE.BU65_INDNATCONTO AS NATURA",
     "",
     " FROM    CTE_BU50 ",
     " --# LeftOuterJoin da CTE_BU50 alle CTE_N ",
-    " LEFT OUTER JOIN CTE_1 ON "
-    " CTE_BU50.BU50_PDC = CTE_1.PDC AND "
-    " CTE_BU50.BU50_CONTO = CTE_1.CONTO ",
+    " LEFT OUTER JOIN CTE_NATURE ON  CTE_BU50.BU50_PDC = CTE_NATURE.PDC AND "
+    " CTE_BU50.BU50_CONTO = CTE_NATURE.CONTO ",
+    " LEFT OUTER JOIN CTE_1 ON  CTE_NATURE.PDC = CTE_1.PDC AND  CTE_NATURE.CONTO = CTE_1.CONTO "
+    "AND COALESCE(CTE_NATURE.BU65_INDNATCONTO, -1) = COALESCE(CTE_1.BU65_INDNATCONTO, -1) ",
     "",
     " OUTER APPLY FNCG_CG24_CONTO(CTE_BU50.BU50_PDC, CTE_BU50.BU50_CONTO, 1, 'ITA ') AS "
     "CG24_TABPDC ",
@@ -135,6 +145,10 @@ const QStringList kContoCeeWithSites = {
     "     WHERE   BU50_CODICE_BU51 = 'CR01'",
     "     AND     BU50_CODICE_CG21 = '01'",
     "  ) ",
+    ", CTE_CONTI AS ",
+    "  ( ",
+    "     SELECT  DISTINCT  BU50_PDC , BU50_CONTO FROM CTE_BU50 ",
+    "  ) ",
     ", CTE_1 AS ",
     "  ( ",
     "     SELECT "
@@ -146,9 +160,9 @@ const QStringList kContoCeeWithSites = {
     " , 2)) AS IMPORTO ",
     "     FROM    BU66_DETBUDGET WITH (NOLOCK)    ",
     "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
-    "     INNER JOIN CTE_BU50 ON ",
-    "             BU65_CODICE_CG21 = CTE_BU50.BU50_PDC   ",
-    "     AND     BU65_CODICE_CG23 = CTE_BU50.BU50_CONTO ",
+    "     INNER JOIN CTE_CONTI ON ",
+    "             BU65_CODICE_CG21 = CTE_CONTI.BU50_PDC   ",
+    "     AND     BU65_CODICE_CG23 = CTE_CONTI.BU50_CONTO ",
     "     WHERE   BU65_INDTIPO_BU01 = 5",
     "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
     "     AND     BU65_DITTA_CG18 = 1",
@@ -171,9 +185,9 @@ const QStringList kContoCeeWithSites = {
     " , 2)) AS IMPORTO ",
     "     FROM    BU66_DETBUDGET WITH (NOLOCK)    ",
     "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
-    "     INNER JOIN CTE_BU50 ON ",
-    "             BU65_CODICE_CG21 = CTE_BU50.BU50_PDC   ",
-    "     AND     BU65_CODICE_CG23 = CTE_BU50.BU50_CONTO ",
+    "     INNER JOIN CTE_CONTI ON ",
+    "             BU65_CODICE_CG21 = CTE_CONTI.BU50_PDC   ",
+    "     AND     BU65_CODICE_CG23 = CTE_CONTI.BU50_CONTO ",
     "     WHERE   BU65_INDTIPO_BU01 = 5",
     "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
     "     AND     BU65_DITTA_CG18 = 1",
@@ -185,20 +199,27 @@ const QStringList kContoCeeWithSites = {
     "     GROUP BY BU65_CODICE_CG21, BU65_CODICE_CG23 "
     " , BU65_INDNATCONTO ",
     "  ) ",
+    ", CTE_NATURE AS ",
+    "  ( ",
+    "     SELECT  PDC , CONTO , BU65_INDNATCONTO FROM CTE_1 ",
+    "     UNION ",
+    "     SELECT  PDC , CONTO , BU65_INDNATCONTO FROM CTE_2 ",
+    "  ) ",
     " SELECT  CTE_BU50.BU50_CODICE_BU19 AS VOCE , ",
     "         CTE_BU50.BU50_PDC AS PDC, CTE_BU50.BU50_CONTO AS CONTO , ",
     "         CG23_DESCR                      AS CONTO_DES , ",
     " CTE_1.IMPORTO AS IMP1",
     " ,  CTE_2.IMPORTO AS IMP2",
+    " ,  CTE_NATURE.BU65_INDNATCONTO AS NATURA",
     "",
     " FROM    CTE_BU50 ",
     " --# LeftOuterJoin da CTE_BU50 alle CTE_N ",
-    " LEFT OUTER JOIN CTE_1 ON "
-    " CTE_BU50.BU50_PDC = CTE_1.PDC AND "
-    " CTE_BU50.BU50_CONTO = CTE_1.CONTO ",
-    " LEFT OUTER JOIN CTE_2 ON "
-    " CTE_BU50.BU50_PDC = CTE_2.PDC AND "
-    " CTE_BU50.BU50_CONTO = CTE_2.CONTO ",
+    " LEFT OUTER JOIN CTE_NATURE ON  CTE_BU50.BU50_PDC = CTE_NATURE.PDC AND "
+    " CTE_BU50.BU50_CONTO = CTE_NATURE.CONTO ",
+    " LEFT OUTER JOIN CTE_1 ON  CTE_NATURE.PDC = CTE_1.PDC AND  CTE_NATURE.CONTO = CTE_1.CONTO "
+    "AND COALESCE(CTE_NATURE.BU65_INDNATCONTO, -1) = COALESCE(CTE_1.BU65_INDNATCONTO, -1) ",
+    " LEFT OUTER JOIN CTE_2 ON  CTE_NATURE.PDC = CTE_2.PDC AND  CTE_NATURE.CONTO = CTE_2.CONTO "
+    "AND COALESCE(CTE_NATURE.BU65_INDNATCONTO, -1) = COALESCE(CTE_2.BU65_INDNATCONTO, -1) ",
     "",
     " LEFT OUTER JOIN CG23_RICLBILCEE WITH (NOLOCK) ",
     " ON   CTE_BU50.BU50_PDC = CG23_CODICE_CG21 ",
@@ -214,6 +235,10 @@ const QStringList kContoReclassifiedForecast = {
     "     FROM    BU50_CORRPDCVOCI    WITH(NOLOCK) ",
     "     WHERE   BU50_CODICE_BU51 = 'CR01'",
     "     AND     BU50_CODICE_PC01 = '01'",
+    "  ) ",
+    ", CTE_CONTI AS ",
+    "  ( ",
+    "     SELECT  DISTINCT  BU50_PDC , BU50_CONTO FROM CTE_BU50 ",
     "  ) ",
     ", CTE_1 AS ",
     "  ( ",
@@ -234,9 +259,9 @@ const QStringList kContoReclassifiedForecast = {
     "                 END) AS IMPORTO ",
     "     FROM    BU66_DETBUDGET AS BU66_FORECAST WITH (NOLOCK) ",
     "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
-    "     INNER JOIN CTE_BU50 ON ",
-    "             BU65_CODICE_PC01 = CTE_BU50.BU50_PDC   ",
-    "     AND     BU65_CONTO_PC03 = CTE_BU50.BU50_CONTO  ",
+    "     INNER JOIN CTE_CONTI ON ",
+    "             BU65_CODICE_PC01 = CTE_CONTI.BU50_PDC   ",
+    "     AND     BU65_CONTO_PC03 = CTE_CONTI.BU50_CONTO  ",
     "     --# Se Set di Confronto è di TipoDettaglio Forecast Join con relativo Consuntivo ",
     "     LEFT OUTER JOIN BU66_DETBUDGET AS BU66_CONS WITH (NOLOCK) ",
     "     ON      BU66_CONS.BU66_ID_BU65 = BU66_FORECAST.BU66_ID_BU65 ",
@@ -254,16 +279,22 @@ const QStringList kContoReclassifiedForecast = {
     "     GROUP BY BU65_CODICE_PC01, BU65_CONTO_PC03 "
     " , BU65_INDNATCONTO ",
     "  ) ",
+    ", CTE_NATURE AS ",
+    "  ( ",
+    "     SELECT  PDC , CONTO , BU65_INDNATCONTO FROM CTE_1 ",
+    "  ) ",
     " SELECT  CTE_BU50.BU50_CODICE_BU19 AS VOCE , ",
     "         CTE_BU50.BU50_PDC AS PDC, CTE_BU50.BU50_CONTO AS CONTO , ",
     "         PC03_ANAGPDC_RICL.PC03_DESCR    AS CONTO_DES , ",
     " CTE_1.IMPORTO AS IMP1",
+    " ,  CTE_NATURE.BU65_INDNATCONTO AS NATURA",
     "",
     " FROM    CTE_BU50 ",
     " --# LeftOuterJoin da CTE_BU50 alle CTE_N ",
-    " LEFT OUTER JOIN CTE_1 ON "
-    " CTE_BU50.BU50_PDC = CTE_1.PDC AND "
-    " CTE_BU50.BU50_CONTO = CTE_1.CONTO ",
+    " LEFT OUTER JOIN CTE_NATURE ON  CTE_BU50.BU50_PDC = CTE_NATURE.PDC AND "
+    " CTE_BU50.BU50_CONTO = CTE_NATURE.CONTO ",
+    " LEFT OUTER JOIN CTE_1 ON  CTE_NATURE.PDC = CTE_1.PDC AND  CTE_NATURE.CONTO = CTE_1.CONTO "
+    "AND COALESCE(CTE_NATURE.BU65_INDNATCONTO, -1) = COALESCE(CTE_1.BU65_INDNATCONTO, -1) ",
     "",
     " OUTER APPLY FNPC03_ANAGPDC_COGE(CTE_BU50.BU50_PDC, CTE_BU50.BU50_CONTO, 1 , Null) AS "
     "PC03_ANAGPDC_RICL ",
@@ -277,6 +308,7 @@ const QStringList kPeriodoGeneralLedger = {
     "     SELECT DISTINCT   ",
     "             BU50_CODICE_BU19, ",
     "             BU50_GRUPPO_CG10 AS BU50_PDC , BU50_CONTO_CG24  AS BU50_CONTO , ",
+    "             BU65_INDNATCONTO AS NATURA , ",
     "             BU66_PERIODO ",
     "     FROM    BU66_DETBUDGET WITH (NOLOCK) ",
     "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
@@ -293,6 +325,7 @@ const QStringList kPeriodoGeneralLedger = {
     "  ( ",
     "     SELECT  CTE_BUDGET.BU50_CODICE_BU19 AS VOCE  ",
     "      ,       BU65_GRUPPO_CG10 AS PDC , BU65_CONTO_CG24  AS CONTO  ",
+    "        ,    CTE_BUDGET.NATURA AS NATURA ",
     "        ,    BU66_DETBUDGET.BU66_PERIODO AS PERIODO ",
     "        ,  SUM(ROUND(BU66_IMPORTO "
     " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
@@ -303,6 +336,7 @@ const QStringList kPeriodoGeneralLedger = {
     "             BU65_GRUPPO_CG10 = CTE_BUDGET.BU50_PDC   ",
     "     AND     BU65_CONTO_CG24 = CTE_BUDGET.BU50_CONTO  ",
     "     AND     BU66_DETBUDGET.BU66_PERIODO = CTE_BUDGET.BU66_PERIODO ",
+    "     AND     COALESCE(BU65_TESBUDGET.BU65_INDNATCONTO, -1) = COALESCE(CTE_BUDGET.NATURA, -1) ",
     "     WHERE   BU65_INDTIPO_BU01 = 5",
     "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
     "     AND     BU65_DITTA_CG18 = 1",
@@ -311,6 +345,7 @@ const QStringList kPeriodoGeneralLedger = {
     "     AND     BU66_TIPO = 0",
     "     GROUP BY CTE_BUDGET.BU50_CODICE_BU19, ",
     "     BU65_GRUPPO_CG10, BU65_CONTO_CG24 , BU66_DETBUDGET.BU66_PERIODO ",
+    "     , CTE_BUDGET.NATURA ",
     "  ) ",
     " --# Select Finale Su CTE_BUDGET ",
     " SELECT DISTINCT ",
@@ -320,18 +355,21 @@ const QStringList kPeriodoGeneralLedger = {
     " --# Descrizione Conto ",
     "         CG24_DESCR                      AS CONTO_DES , ",
     " CTE_1.IMPORTO AS IMP1",
+    " ,  CTE_BUDGET.NATURA AS NATURA",
     "",
     " FROM    CTE_BUDGET ",
     " --# LeftOuterJoin da CTE_BUDGET alle CTE_N ",
     " LEFT OUTER JOIN CTE_1 ON "
     " CTE_BUDGET.BU50_PDC = CTE_1.PDC AND "
     " CTE_BUDGET.BU50_CONTO = CTE_1.CONTO AND"
-    " CTE_BUDGET.BU66_PERIODO = CTE_1.PERIODO",
+    " CTE_BUDGET.BU66_PERIODO = CTE_1.PERIODO AND"
+    " CTE_BUDGET.BU50_CODICE_BU19 = CTE_1.VOCE AND "
+    "COALESCE(CTE_BUDGET.NATURA, -1) = COALESCE(CTE_1.NATURA, -1) ",
     "",
     " --# LeftOuterJoin Descrizioni ",
     " OUTER APPLY FNCG_CG24_CONTO(CTE_BUDGET.BU50_PDC, CTE_BUDGET.BU50_CONTO, 1, 'ITA ') AS "
     "CG24_TABPDC ",
-    " ORDER BY VOCE, PDC, CONTO, PERIODO ",
+    " ORDER BY VOCE, PDC, CONTO, PERIODO, NATURA ",
 };
 
 // Per account and period, chart kind 2, sites kept, the same two sets as per account.
@@ -342,6 +380,7 @@ const QStringList kPeriodoCeeWithSites = {
     "     SELECT DISTINCT   ",
     "             BU50_CODICE_BU19, ",
     "             BU50_CODICE_CG21 AS BU50_PDC , BU50_CODICE_CG23  AS BU50_CONTO , ",
+    "             BU65_INDNATCONTO AS NATURA , ",
     "             BU66_PERIODO ",
     "     FROM    BU66_DETBUDGET WITH (NOLOCK) ",
     "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
@@ -358,6 +397,7 @@ const QStringList kPeriodoCeeWithSites = {
     "  ( ",
     "     SELECT  CTE_BUDGET.BU50_CODICE_BU19 AS VOCE  ",
     "      ,       BU65_CODICE_CG21 AS PDC , BU65_CODICE_CG23 AS CONTO  ",
+    "        ,    CTE_BUDGET.NATURA AS NATURA ",
     "        ,    BU66_DETBUDGET.BU66_PERIODO AS PERIODO ",
     "        ,  SUM(ROUND(BU66_IMPORTO "
     " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
@@ -369,6 +409,7 @@ const QStringList kPeriodoCeeWithSites = {
     "             BU65_CODICE_CG21 = CTE_BUDGET.BU50_PDC    ",
     "     AND     BU65_CODICE_CG23 = CTE_BUDGET.BU50_CONTO  ",
     "     AND     BU66_DETBUDGET.BU66_PERIODO = CTE_BUDGET.BU66_PERIODO ",
+    "     AND     COALESCE(BU65_TESBUDGET.BU65_INDNATCONTO, -1) = COALESCE(CTE_BUDGET.NATURA, -1) ",
     "     WHERE   BU65_INDTIPO_BU01 = 5",
     "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
     "     AND     BU65_DITTA_CG18 = 1",
@@ -378,11 +419,13 @@ const QStringList kPeriodoCeeWithSites = {
     "     AND     BU66_TIPO = 1",
     "     GROUP BY CTE_BUDGET.BU50_CODICE_BU19, ",
     "     BU65_CODICE_CG21, BU65_CODICE_CG23 , BU66_DETBUDGET.BU66_PERIODO ",
+    "     , CTE_BUDGET.NATURA ",
     "  ) ",
     ", CTE_2 AS ",
     "  ( ",
     "     SELECT  CTE_BUDGET.BU50_CODICE_BU19 AS VOCE  ",
     "      ,       BU65_CODICE_CG21 AS PDC , BU65_CODICE_CG23 AS CONTO  ",
+    "        ,    CTE_BUDGET.NATURA AS NATURA ",
     "        ,    BU66_DETBUDGET.BU66_PERIODO AS PERIODO ",
     "        ,  SUM(ROUND(BU66_IMPORTO "
     " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
@@ -394,6 +437,7 @@ const QStringList kPeriodoCeeWithSites = {
     "             BU65_CODICE_CG21 = CTE_BUDGET.BU50_PDC    ",
     "     AND     BU65_CODICE_CG23 = CTE_BUDGET.BU50_CONTO  ",
     "     AND     BU66_DETBUDGET.BU66_PERIODO = CTE_BUDGET.BU66_PERIODO ",
+    "     AND     COALESCE(BU65_TESBUDGET.BU65_INDNATCONTO, -1) = COALESCE(CTE_BUDGET.NATURA, -1) ",
     "     WHERE   BU65_INDTIPO_BU01 = 5",
     "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
     "     AND     BU65_DITTA_CG18 = 1",
@@ -403,6 +447,7 @@ const QStringList kPeriodoCeeWithSites = {
     "     AND     BU66_TIPO = 0",
     "     GROUP BY CTE_BUDGET.BU50_CODICE_BU19, ",
     "     BU65_CODICE_CG21, BU65_CODICE_CG23 , BU66_DETBUDGET.BU66_PERIODO ",
+    "     , CTE_BUDGET.NATURA ",
     "  ) ",
     " --# Select Finale Su CTE_BUDGET ",
     " SELECT DISTINCT ",
@@ -415,23 +460,28 @@ const QStringList kPeriodoCeeWithSites = {
     " ,  CTE_2.IMPORTO AS IMP2",
     " ,  NULL AS DELTA_IMP2",
     " ,  NULL AS DELTA_PERC2",
+    " ,  CTE_BUDGET.NATURA AS NATURA",
     "",
     " FROM    CTE_BUDGET ",
     " --# LeftOuterJoin da CTE_BUDGET alle CTE_N ",
     " LEFT OUTER JOIN CTE_1 ON "
     " CTE_BUDGET.BU50_PDC = CTE_1.PDC AND "
     " CTE_BUDGET.BU50_CONTO = CTE_1.CONTO AND"
-    " CTE_BUDGET.BU66_PERIODO = CTE_1.PERIODO",
+    " CTE_BUDGET.BU66_PERIODO = CTE_1.PERIODO AND"
+    " CTE_BUDGET.BU50_CODICE_BU19 = CTE_1.VOCE AND "
+    "COALESCE(CTE_BUDGET.NATURA, -1) = COALESCE(CTE_1.NATURA, -1) ",
     " LEFT OUTER JOIN CTE_2 ON "
     " CTE_BUDGET.BU50_PDC = CTE_2.PDC AND "
     " CTE_BUDGET.BU50_CONTO = CTE_2.CONTO AND"
-    " CTE_BUDGET.BU66_PERIODO = CTE_2.PERIODO",
+    " CTE_BUDGET.BU66_PERIODO = CTE_2.PERIODO AND"
+    " CTE_BUDGET.BU50_CODICE_BU19 = CTE_2.VOCE AND "
+    "COALESCE(CTE_BUDGET.NATURA, -1) = COALESCE(CTE_2.NATURA, -1) ",
     "",
     " --# LeftOuterJoin Descrizioni ",
     " LEFT OUTER JOIN CG23_RICLBILCEE WITH (NOLOCK) ",
     " ON   CTE_BUDGET.BU50_PDC = CG23_CODICE_CG21 ",
     " AND  CTE_BUDGET.BU50_CONTO = CG23_CODICE ",
-    " ORDER BY VOCE, PDC, CONTO, PERIODO ",
+    " ORDER BY VOCE, PDC, CONTO, PERIODO, NATURA ",
 };
 
 // Per account and period, chart kind 3, forecast 1: read as its own detail type only.
@@ -442,6 +492,7 @@ const QStringList kPeriodoReclassifiedForecast = {
     "     SELECT DISTINCT   ",
     "             BU50_CODICE_BU19, ",
     "             BU50_CODICE_PC01 AS BU50_PDC , BU50_CONTO_PC03  AS BU50_CONTO , ",
+    "             BU65_INDNATCONTO AS NATURA , ",
     "             BU66_PERIODO ",
     "     FROM    BU66_DETBUDGET WITH (NOLOCK) ",
     "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
@@ -458,6 +509,7 @@ const QStringList kPeriodoReclassifiedForecast = {
     "  ( ",
     "     SELECT  CTE_BUDGET.BU50_CODICE_BU19 AS VOCE  ",
     "      ,       BU65_CODICE_PC01 AS PDC , BU65_CONTO_PC03  AS CONTO  ",
+    "        ,    CTE_BUDGET.NATURA AS NATURA ",
     "        ,    BU66_DETBUDGET.BU66_PERIODO AS PERIODO ",
     "        ,  SUM(ROUND(BU66_IMPORTO "
     " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
@@ -469,6 +521,7 @@ const QStringList kPeriodoReclassifiedForecast = {
     "             BU65_CODICE_PC01 = CTE_BUDGET.BU50_PDC   ",
     "     AND     BU65_CONTO_PC03 = CTE_BUDGET.BU50_CONTO  ",
     "     AND     BU66_DETBUDGET.BU66_PERIODO = CTE_BUDGET.BU66_PERIODO ",
+    "     AND     COALESCE(BU65_TESBUDGET.BU65_INDNATCONTO, -1) = COALESCE(CTE_BUDGET.NATURA, -1) ",
     "     WHERE   BU65_INDTIPO_BU01 = 5",
     "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
     "     AND     BU65_DITTA_CG18 = 1",
@@ -477,6 +530,7 @@ const QStringList kPeriodoReclassifiedForecast = {
     "     AND     BU66_TIPO = 3",
     "     GROUP BY CTE_BUDGET.BU50_CODICE_BU19, ",
     "     BU65_CODICE_PC01, BU65_CONTO_PC03 , BU66_DETBUDGET.BU66_PERIODO ",
+    "     , CTE_BUDGET.NATURA ",
     "  ) ",
     " --# Select Finale Su CTE_BUDGET ",
     " SELECT DISTINCT ",
@@ -486,18 +540,21 @@ const QStringList kPeriodoReclassifiedForecast = {
     " --# Descrizione Conto ",
     "         PC03_ANAGPDC_RICL.PC03_DESCR    AS CONTO_DES , ",
     " CTE_1.IMPORTO AS IMP1",
+    " ,  CTE_BUDGET.NATURA AS NATURA",
     "",
     " FROM    CTE_BUDGET ",
     " --# LeftOuterJoin da CTE_BUDGET alle CTE_N ",
     " LEFT OUTER JOIN CTE_1 ON "
     " CTE_BUDGET.BU50_PDC = CTE_1.PDC AND "
     " CTE_BUDGET.BU50_CONTO = CTE_1.CONTO AND"
-    " CTE_BUDGET.BU66_PERIODO = CTE_1.PERIODO",
+    " CTE_BUDGET.BU66_PERIODO = CTE_1.PERIODO AND"
+    " CTE_BUDGET.BU50_CODICE_BU19 = CTE_1.VOCE AND "
+    "COALESCE(CTE_BUDGET.NATURA, -1) = COALESCE(CTE_1.NATURA, -1) ",
     "",
     " --# LeftOuterJoin Descrizioni ",
     " OUTER APPLY FNPC03_ANAGPDC_COGE(CTE_BUDGET.BU50_PDC, CTE_BUDGET.BU50_CONTO, 1 , Null) AS "
     "PC03_ANAGPDC_RICL ",
-    " ORDER BY VOCE, PDC, CONTO, PERIODO ",
+    " ORDER BY VOCE, PDC, CONTO, PERIODO, NATURA ",
 };
 
 ImportiSqlInput ceeWithSites() {

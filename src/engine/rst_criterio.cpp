@@ -3,8 +3,6 @@
 #include "host/error_trap.h"
 #include "host/form_state.h"
 
-#include <limits>
-
 namespace bdg {
 
 namespace {
@@ -28,42 +26,6 @@ int scaleOf(const Variant& nrDecimali) {
         return DefaultScale;
     }
     return nrDecimali.toInt32().value_or(DefaultScale);
-}
-
-void appendCampiNodo(Recordset& recordset) {
-    recordset.appendField(QStringLiteral("KEY_VOCE"), FieldType::Integer, 0, false);
-    recordset.appendField(QStringLiteral("KEY_VOCEPADRE"), FieldType::Integer);
-    recordset.appendField(QStringLiteral("VOCE"), FieldType::WChar, 15);
-    recordset.appendField(QStringLiteral("VOCEPADRE"), FieldType::WChar, 15);
-    recordset.appendField(QStringLiteral("VOCEDES"), FieldType::VarWChar, 240);
-    appendDecimal(recordset, QStringLiteral("POSIZIONE"), 6, 0);
-    appendDecimal(recordset, QStringLiteral("TIPOVOCE"), 2, 0);
-    recordset.appendField(QStringLiteral("TIPORECORD"), FieldType::WChar, 1);
-    appendDecimal(recordset, QStringLiteral("CRI_LIVELLO"), 6, 0);
-}
-
-QString keyText(std::int64_t key) {
-    return QString::number(key);
-}
-
-[[noreturn]] void throwTooLarge(const QString& what) {
-    throw KeyVoceError(QStringLiteral("La chiave %1 supera il limite di %2: il criterio ha troppi "
-                                      "livelli o troppe voci per livello.")
-                           .arg(what, keyText(std::numeric_limits<std::int32_t>::max()))
-                           .toStdString());
-}
-
-// base * factor + offset in 64 bits, refused when it leaves the 32-bit range of KEY_VOCE.
-std::int32_t composeKey(std::int64_t base, std::int64_t factor, std::int64_t offset,
-                        const QString& what) {
-    std::int64_t key = 0;
-    if (__builtin_mul_overflow(base, factor, &key) || __builtin_add_overflow(key, offset, &key)) {
-        throwTooLarge(what);
-    }
-    if (key > std::numeric_limits<std::int32_t>::max() || key < 0) {
-        throwTooLarge(what);
-    }
-    return static_cast<std::int32_t>(key);
 }
 
 } // namespace
@@ -92,12 +54,27 @@ void AppendCampiConfronto(Recordset& recordset, int nrConfronti, const Variant& 
     }
 }
 
+void AppendCampiNodo(Recordset& recordset, bool conPeriodo) {
+    recordset.appendField(QStringLiteral("KEY_VOCE"), FieldType::BigInt, 0, false);
+    recordset.appendField(QStringLiteral("KEY_VOCEPADRE"), FieldType::BigInt);
+    recordset.appendField(QStringLiteral("VOCE"), FieldType::WChar, 15);
+    recordset.appendField(QStringLiteral("VOCEPADRE"), FieldType::WChar, 15);
+    if (conPeriodo) {
+        recordset.appendField(QStringLiteral("PERIODO"), FieldType::Integer);
+    }
+    recordset.appendField(QStringLiteral("VOCEDES"), FieldType::VarWChar, 240);
+    appendDecimal(recordset, QStringLiteral("POSIZIONE"), 6, 0);
+    appendDecimal(recordset, QStringLiteral("TIPOVOCE"), 2, 0);
+    recordset.appendField(QStringLiteral("TIPORECORD"), FieldType::WChar, 1);
+    appendDecimal(recordset, QStringLiteral("CRI_LIVELLO"), 6, 0);
+}
+
 RecordsetPtr BdgIntRic_DefinisciRstCriterio(FormState& state) {
     ErrorTrap trap(state, QStringLiteral("BdgIntRic_DefinisciRstCriterio"));
     RecordsetPtr recordset;
     trap([&] {
         auto defined = std::make_shared<Recordset>();
-        appendCampiNodo(*defined);
+        AppendCampiNodo(*defined, false);
         AppendCampiConfronto(*defined, state.NrConfronti, Variant(int(state.NrDecimali)));
         defined->Open();
         recordset = defined;
@@ -117,29 +94,6 @@ std::int32_t GetNrVociPerLivello(const Variant& count) {
         }
     }
     return result;
-}
-
-std::int32_t KeyVoceItem(std::int64_t parentKey, std::int32_t multiplier, std::int64_t position,
-                         const QString& voce) {
-    if (position < 1 || position >= multiplier) {
-        throw KeyVoceError(QStringLiteral("La posizione %1 della voce %2 non è compresa tra 1 e "
-                                          "%3: la voce si confonderebbe con le voci vicine.")
-                               .arg(keyText(position), voce, keyText(multiplier - 1))
-                               .toStdString());
-    }
-    return composeKey(parentKey, multiplier, position, QStringLiteral("della voce %1").arg(voce));
-}
-
-std::int32_t KeyVoceConto(std::int64_t itemKey, std::int64_t ordinal, const QString& voce,
-                          const QString& conto) {
-    if (ordinal < 1 || ordinal >= KeyVoceContiPerVoce) {
-        throw KeyVoceError(QStringLiteral("Il conto %1 è il numero %2 della voce %3: una voce può "
-                                          "avere al massimo %4 conti.")
-                               .arg(conto, keyText(ordinal), voce, keyText(KeyVoceContiPerVoce - 1))
-                               .toStdString());
-    }
-    return composeKey(itemKey, KeyVoceContiPerVoce, ordinal,
-                      QStringLiteral("del conto %1 della voce %2").arg(conto, voce));
 }
 
 } // namespace bdg

@@ -28,6 +28,11 @@ void HostLog::LogError(const QString& errorText, const QString& procedureName) {
     append({QStringLiteral("ERROR\t%1\t%2").arg(where, errorText.simplified())});
 }
 
+void HostLog::LogInfo(const QString& text, const QString& procedureName) {
+    const QString where = procedureName.isEmpty() ? QStringLiteral("-") : procedureName;
+    append({QStringLiteral("INFO\t%1\t%2").arg(where, text.simplified())});
+}
+
 void HostLog::LogDbErrors(const QList<DbError>& errors) {
     QStringList lines;
     for (const DbError& error : errors) {

@@ -24,6 +24,9 @@ public:
     /// Appends one line with the time, the procedure and the error text; the text is also
     /// kept for the dialog that follows.
     void LogError(const QString& errorText, const QString& procedureName = QString());
+    /// Appends one line with the time, the procedure and a note on how a run went, for
+    /// whoever reads the log later; nobody is asked anything.
+    void LogInfo(const QString& text, const QString& procedureName = QString());
     /// Appends one line per database error (native code, SQL state, text).
     void LogDbErrors(const QList<DbError>& errors);
     /// Shows the error dialog for the last logged error; returns the user's answer

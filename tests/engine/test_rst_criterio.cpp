@@ -47,10 +47,6 @@ private slots:
     void onlyTheNodeKeyRefusesNull();
     void levelMultiplier_data();
     void levelMultiplier();
-    void itemKeys_data();
-    void itemKeys();
-    void accountKeys_data();
-    void accountKeys();
 };
 
 void TestRstCriterio::criterionFieldsFollowTheComparisonSets_data() {
@@ -156,74 +152,6 @@ void TestRstCriterio::levelMultiplier() {
     QFETCH(int, multiplier);
     const Variant rows = count == QLatin1String("Null") ? Variant::null() : Variant(count.toInt());
     QCOMPARE(GetNrVociPerLivello(rows), multiplier);
-}
-
-void TestRstCriterio::itemKeys_data() {
-    QTest::addColumn<qint64>("parent");
-    QTest::addColumn<int>("multiplier");
-    QTest::addColumn<qint64>("position");
-    QTest::addColumn<qint64>("key"); // -1: refused
-
-    // A level of 12 items has multiplier 20: positions 1 to 19 only.
-    QTest::newRow("top item") << qint64(0) << 10 << qint64(3) << qint64(3);
-    QTest::newRow("level of 12, first") << qint64(7) << 20 << qint64(1) << qint64(141);
-    QTest::newRow("level of 12, last") << qint64(7) << 20 << qint64(19) << qint64(159);
-    QTest::newRow("level of 12, at multiplier") << qint64(7) << 20 << qint64(20) << qint64(-1);
-    QTest::newRow("position 0") << qint64(7) << 20 << qint64(0) << qint64(-1);
-    QTest::newRow("parent 12, M 10") << qint64(12) << 10 << qint64(2) << qint64(122);
-    QTest::newRow("32-bit limit") << qint64(10737418) << 200 << qint64(47) << qint64(2147483647);
-    QTest::newRow("one past the limit") << qint64(10737418) << 200 << qint64(48) << qint64(-1);
-    QTest::newRow("five levels of 200") << qint64(1600000000) << 200 << qint64(1) << qint64(-1);
-}
-
-void TestRstCriterio::itemKeys() {
-    // Keys within the limits come out exact; the others are refused naming the item.
-    QFETCH(qint64, parent);
-    QFETCH(int, multiplier);
-    QFETCH(qint64, position);
-    QFETCH(qint64, key);
-    const QString voce = QStringLiteral("A10");
-    if (key >= 0) {
-        QCOMPARE(qint64(KeyVoceItem(parent, multiplier, position, voce)), key);
-        return;
-    }
-    try {
-        KeyVoceItem(parent, multiplier, position, voce);
-        QFAIL("key accepted");
-    } catch (const KeyVoceError& error) {
-        QVERIFY2(QString::fromUtf8(error.what()).contains(voce), error.what());
-    }
-}
-
-void TestRstCriterio::accountKeys_data() {
-    QTest::addColumn<qint64>("item");
-    QTest::addColumn<qint64>("ordinal");
-    QTest::addColumn<qint64>("key"); // -1: refused
-
-    QTest::newRow("item 3, first") << qint64(3) << qint64(1) << qint64(1501);
-    QTest::newRow("item 3, 499th") << qint64(3) << qint64(499) << qint64(1999);
-    QTest::newRow("item 3, 500th") << qint64(3) << qint64(500) << qint64(-1);
-    QTest::newRow("ordinal 0") << qint64(3) << qint64(0) << qint64(-1);
-    QTest::newRow("32-bit limit") << qint64(4294967) << qint64(147) << qint64(2147483647);
-    QTest::newRow("one past the limit") << qint64(4294967) << qint64(148) << qint64(-1);
-}
-
-void TestRstCriterio::accountKeys() {
-    // Account keys: item key times 500 plus the ordinal, refused naming item and account.
-    QFETCH(qint64, item);
-    QFETCH(qint64, ordinal);
-    QFETCH(qint64, key);
-    if (key >= 0) {
-        QCOMPARE(qint64(KeyVoceConto(item, ordinal, "B20", "6010")), key);
-        return;
-    }
-    try {
-        KeyVoceConto(item, ordinal, "B20", "6010");
-        QFAIL("key accepted");
-    } catch (const KeyVoceError& error) {
-        const QString message = QString::fromUtf8(error.what());
-        QVERIFY2(message.contains("B20") && message.contains("6010"), error.what());
-    }
 }
 
 QTEST_GUILESS_MAIN(TestRstCriterio)

@@ -4,20 +4,24 @@
 #include "data/connection.h"
 #include "data/recordset.h"
 #include "data/sql_literal.h"
+#include "engine/chiavi_nodi.h"
 #include "engine/importi_query.h"
 #include "engine/rst_criterio.h"
 #include "engine/rst_periodi.h"
+#include "engine/scrittura_riga.h"
+#include "engine/struttura_criterio.h"
 #include "engine/totali_criterio.h"
 #include "engine/totali_periodi.h"
 #include "host/error_trap.h"
 #include "host/form_state.h"
 #include "host/host_global.h"
+#include "host/host_log.h"
 #include "host/message_catalogue.h"
 
 #include <QDate>
 #include <QSet>
 
-#include <limits>
+#include <optional>
 #include <stdexcept>
 
 namespace bdg {
@@ -46,7 +50,7 @@ std::optional<CurrencyData> datiValuta(FormState& state, const QString& codValut
     return state.Gcls_Global->DatiValuta(codValuta);
 }
 
-// The level-1 query and the template that nests the previous level's query.
+// The level-1 query and the template of the deeper levels.
 QString queryLivello1(const QString& codCriterio) {
     return QStringLiteral("  SELECT * ") + CRLF +
            QStringLiteral("  FROM   BU20_STRUTTURACRIT      WITH(NOLOCK)    ") + CRLF +
@@ -66,58 +70,50 @@ QString templateLivelloAnnidato(const QString& codCriterio) {
            CRLF + QStringLiteral("          %1 ") + CRLF + QStringLiteral("        ) ") + CRLF;
 }
 
-// The next level selects the items whose parent is among this level's codes: this level's
-// query becomes a sub-select of codes. Only the select list's star is replaced, so a star
-// inside a criterion code stays part of the code.
-QString queryLivelloSuccessivo(const QString& templateAnnidato, const QString& queryCorrente) {
-    QString subSelect = queryCorrente;
-    subSelect.replace(QStringLiteral("SELECT * "), QStringLiteral("SELECT BU20_CODICE_BU19 "));
+// Codes per line of the list that selects the next level.
+constexpr int CodiciPerRiga = 10;
+
+// The next level selects the items whose parent is among this level's codes. The codes are
+// listed rather than this level's query nested as a sub-select: a nested query grows with
+// every level, and the databases refuse it some ten levels down, while the list keeps each
+// level's statement as small as its level.
+QString queryLivelloSuccessivo(const QString& templateAnnidato, const QStringList& codici) {
+    QStringList righe;
+    for (int at = 0; at < codici.size(); at += CodiciPerRiga) {
+        QStringList quoted;
+        for (const QString& codice : codici.mid(at, CodiciPerRiga))
+            quoted << sqlText(codice);
+        righe << quoted.join(QStringLiteral(", "));
+    }
     QString next = templateAnnidato;
-    return next.replace(QStringLiteral("%1"), subSelect);
+    return next.replace(QStringLiteral("%1"),
+                        righe.join(QStringLiteral(",") + CRLF + QStringLiteral("          ")));
 }
 
-// Node keys already given in this run, to refuse a key that would land on another node.
+// Node keys already given in this run. A key is registered only once its row is saved, so a
+// step that failed and runs again finds its key free.
 class ChiaviNodi {
 public:
-    void registra(std::int32_t key, const QString& voce) {
+    void verifica(std::int64_t key, const QString& nodo) const {
         if (m_keys.contains(key))
-            throw KeyVoceError(
-                QStringLiteral("La chiave %1 della voce %2 coincide con quella di un altro nodo: "
-                               "posizioni o numero di conti oltre i limiti del criterio")
-                    .arg(key)
-                    .arg(voce)
-                    .toStdString());
-        m_keys.insert(key);
+            throw KeyVoceError(QStringLiteral("La chiave %1 di %2 coincide con quella di un "
+                                              "altro nodo")
+                                   .arg(key)
+                                   .arg(nodo)
+                                   .toStdString());
     }
+    void registra(std::int64_t key) { m_keys.insert(key); }
+    void azzera() { m_keys.clear(); }
 
 private:
-    QSet<std::int32_t> m_keys;
+    QSet<std::int64_t> m_keys;
 };
 
-// A row started with AddNew that an error interrupts is dropped, never left half-written.
-class NuovaRiga {
-public:
-    explicit NuovaRiga(Recordset& rst) : m_rst(rst) { m_rst.AddNew(); }
-    ~NuovaRiga() {
-        if (m_salvata)
-            return;
-        try {
-            m_rst.CancelUpdate();
-        } catch (...) {
-            // the row was never part of the table: nothing is left to undo
-        }
-    }
-    NuovaRiga(const NuovaRiga&) = delete;
-    NuovaRiga& operator=(const NuovaRiga&) = delete;
-    void salva() {
-        m_rst.Update();
-        m_salvata = true;
-    }
-
-private:
-    Recordset& m_rst;
-    bool m_salvata = false;
-};
+QString strutturaCambiata(const QString& criterio) {
+    return QStringLiteral("La struttura del criterio %1 è cambiata durante l'elaborazione: "
+                          "ripetere l'elaborazione")
+        .arg(criterio);
+}
 
 class Elaborazione {
 public:
@@ -133,14 +129,20 @@ private:
     bool preparaConfronti();
     bool definisciTabelle();
     void aggiungiRadice();
+    bool leggiStruttura();
     bool percorriLivelli();
-    void aggiungiVoci(Recordset& livello, int nrLivello, std::int32_t moltiplicatore);
-    void aggiungiVoce(const Recordset& livello, Recordset& padri, int nrLivello,
-                      std::int32_t moltiplicatore);
+    void aggiungiVoci(Recordset& livello, int nrLivello, QStringList& codici);
+    void aggiungiVoce(const Recordset& livello, int nrLivello);
+    const StrutturaCriterio& struttura() const;
     QString ordineImporti() const;
+    bool pianificaConti(Recordset& importi);
+    bool rinumeraVoci();
+    void annotaNumerazione();
     bool aggiungiConti(Recordset& importi);
-    void aggiungiContiVoce(const Recordset& voce, Recordset& importi);
+    bool aggiungiContiVoce(const Recordset& voce, Recordset& importi);
+    void aggiungiConto(const Recordset& importi, int indice, std::int64_t ordinale);
     bool haImporti(const Recordset& importi) const;
+    bool contieneImporti(const Recordset& importi) const;
     void impostaImportiNull(Recordset& rst) const;
     void messaggio(const QString& text) {
         if (m_state.Gcls_Global != nullptr)
@@ -152,6 +154,10 @@ private:
     int m_abbandonateAllInizio = m_state.ProcedureAbbandonate;
     QString m_codCriterio;
     ChiaviNodi m_chiavi;
+    std::optional<StrutturaCriterio> m_struttura;
+    std::optional<PianoChiavi> m_piano;
+    bool m_numerazioneAnnotata = false;
+    NatureConti m_nature;
 };
 
 bool Elaborazione::preparaConfronti() {
@@ -190,6 +196,7 @@ void Elaborazione::aggiungiRadice() {
     const QString criterio = m_state.Gcls_Global != nullptr
                                  ? m_state.Gcls_Global->GetMessageText(Msg::Criterio)
                                  : QString();
+    m_chiavi.verifica(0, m_codCriterio);
     NuovaRiga riga(rst);
     rst.setValue(QStringLiteral("KEY_VOCE"), 0);
     rst.setValue(QStringLiteral("KEY_VOCEPADRE"), Variant::null());
@@ -202,80 +209,92 @@ void Elaborazione::aggiungiRadice() {
     rst.setValue(QStringLiteral("CRI_LIVELLO"), 0);
     impostaImportiNull(rst);
     riga.salva();
-    m_chiavi.registra(0, m_codCriterio);
+    m_chiavi.registra(0);
 }
 
-void Elaborazione::aggiungiVoce(const Recordset& livello, Recordset& padri, int nrLivello,
-                                std::int32_t moltiplicatore) {
-    const QString voce = testo(livello.value(QStringLiteral("BU20_CODICE_BU19")));
-    const Variant padre = livello.value(QStringLiteral("BU20_CODPADRE_BU19"));
-    const Variant posizione = livello.value(QStringLiteral("BU20_POSIZIONE"));
-    const std::int64_t pos = posizione.toInt64().value_or(0);
+// The whole structure, checked before the walk, and the item keys planned from it.
+bool Elaborazione::leggiStruttura() {
+    return m_trap([&] {
+        if (m_state.connection == nullptr)
+            throw std::runtime_error("connessione al database dell'azienda non aperta");
+        m_piano.reset();
+        m_struttura.emplace(StrutturaCriterio::leggi(*m_state.connection, m_codCriterio));
+        m_piano.emplace(*m_struttura);
+    });
+}
+
+const StrutturaCriterio& Elaborazione::struttura() const {
+    if (!m_struttura || !m_piano)
+        throw std::runtime_error(
+            QStringLiteral("struttura del criterio %1 non letta").arg(m_codCriterio).toStdString());
+    return *m_struttura;
+}
+
+void Elaborazione::aggiungiVoce(const Recordset& livello, int nrLivello) {
+    const QString voce = CodiceVoce(livello.value(QStringLiteral("BU20_CODICE_BU19")));
+    const int indice = struttura().indice(voce);
+    if (indice < 0 || struttura().voci()[std::size_t(indice)].livello != nrLivello)
+        throw StrutturaCriterioError(strutturaCambiata(m_codCriterio).toStdString());
+    const VoceStruttura& item = struttura().voci()[std::size_t(indice)];
+    const std::int64_t key = m_piano->chiaveVoce(indice);
+    const std::int64_t keyPadre = item.indicePadre < 0 ? 0 : m_piano->chiaveVoce(item.indicePadre);
+    m_chiavi.verifica(key, QStringLiteral("la voce %1").arg(voce));
     Recordset& rst = *m_state.RstCriterio;
     NuovaRiga riga(rst);
-    if (isBlank(padre)) {
-        const auto key = KeyVoceItem(0, std::numeric_limits<std::int32_t>::max(), pos, voce);
-        rst.setValue(QStringLiteral("KEY_VOCE"), key);
-        rst.setValue(QStringLiteral("KEY_VOCEPADRE"), 0);
-        rst.setValue(QStringLiteral("VOCEPADRE"), QStringLiteral("0"));
-        m_chiavi.registra(key, voce);
-    } else {
-        padri.setFilter(QStringLiteral("VOCE = ") + FiltroTesto(testo(padre)));
-        rst.setValue(QStringLiteral("VOCEPADRE"), testo(padre));
-        if (padri.RecordCount() > 0) {
-            padri.MoveFirst();
-            const std::int64_t keyPadre =
-                NVL(padri.value(QStringLiteral("KEY_VOCE")), Variant(0)).toInt64().value_or(0);
-            const auto key = KeyVoceItem(keyPadre, moltiplicatore, pos, voce);
-            rst.setValue(QStringLiteral("KEY_VOCE"), key);
-            rst.setValue(QStringLiteral("KEY_VOCEPADRE"), Variant(std::int64_t(keyPadre)));
-            m_chiavi.registra(key, voce);
-        }
-    }
+    rst.setValue(QStringLiteral("KEY_VOCE"), Variant(key));
+    rst.setValue(QStringLiteral("KEY_VOCEPADRE"), Variant(keyPadre));
+    rst.setValue(QStringLiteral("VOCEPADRE"),
+                 item.indicePadre < 0 ? QStringLiteral("0") : item.padre);
     rst.setValue(QStringLiteral("VOCE"), voce);
     rst.setValue(QStringLiteral("VOCEDES"), livello.value(QStringLiteral("BU19_DESCR")));
     rst.setValue(QStringLiteral("CRI_LIVELLO"), nrLivello);
-    rst.setValue(QStringLiteral("POSIZIONE"), posizione);
+    rst.setValue(QStringLiteral("POSIZIONE"), livello.value(QStringLiteral("BU20_POSIZIONE")));
     rst.setValue(QStringLiteral("TIPOVOCE"), livello.value(QStringLiteral("BU19_INDTIPOVOCE")));
     rst.setValue(QStringLiteral("TIPORECORD"), QStringLiteral("V"));
     impostaImportiNull(rst);
     riga.salva();
+    m_chiavi.registra(key);
     m_state.LivelloMax = nrLivello;
 }
 
-void Elaborazione::aggiungiVoci(Recordset& livello, int nrLivello, std::int32_t moltiplicatore) {
-    Recordset padri = m_state.RstCriterio->Clone();
-    livello.setSort(QStringLiteral("BU20_CODPADRE_BU19, BU20_POSIZIONE"));
+// Each item row is one step; the codes of the level, added or not, select the next level.
+void Elaborazione::aggiungiVoci(Recordset& livello, int nrLivello, QStringList& codici) {
     for (livello.MoveFirst(); !livello.Eof(); livello.MoveNext()) {
-        if (!m_trap([&] { aggiungiVoce(livello, padri, nrLivello, moltiplicatore); }))
+        codici << CodiceVoce(livello.value(QStringLiteral("BU20_CODICE_BU19")));
+        if (!m_trap([&] { aggiungiVoce(livello, nrLivello); }))
             return;
     }
 }
 
+// One query per level, as many as the structure has levels: the structure read up front is
+// a tree of at most LivelliCriterioMassimi levels, and a level the walk meets beyond it means
+// the structure changed meanwhile.
 bool Elaborazione::percorriLivelli() {
     const QString annidato = templateLivelloAnnidato(m_codCriterio);
     QString query = queryLivello1(m_codCriterio);
     for (int nrLivello = 1;; ++nrLivello) {
         RecordsetPtr livello;
         if (!m_trap([&] {
-                if (nrLivello > LivelliCriterioMassimi)
-                    throw std::runtime_error(
-                        QStringLiteral("La struttura del criterio %1 supera %2 livelli: una "
-                                       "voce risulta antenata di se stessa")
-                            .arg(m_codCriterio)
-                            .arg(LivelliCriterioMassimi)
-                            .toStdString());
+                if (nrLivello > struttura().livelli() + 1)
+                    throw StrutturaCriterioError(strutturaCambiata(m_codCriterio).toStdString());
                 livello = m_state.connection->Execute(query);
+                // Position ties are broken by code, so that the order does not depend on the
+                // database.
+                if (livello && livello->RecordCount() > 0)
+                    livello->setSort(
+                        QStringLiteral("BU20_CODPADRE_BU19, BU20_POSIZIONE, BU20_CODICE_BU19"));
             }))
             return false;
         if (!livello || livello->RecordCount() == 0)
-            return true;
-        const std::int32_t moltiplicatore =
-            nrLivello > 1 ? GetNrVociPerLivello(Variant(livello->RecordCount())) : 0;
-        aggiungiVoci(*livello, nrLivello, moltiplicatore);
+            return m_trap([&] {
+                if (nrLivello != struttura().livelli() + 1)
+                    throw StrutturaCriterioError(strutturaCambiata(m_codCriterio).toStdString());
+            });
+        QStringList codici;
+        aggiungiVoci(*livello, nrLivello, codici);
         if (m_trap.left())
             return false;
-        query = queryLivelloSuccessivo(annidato, query);
+        query = queryLivelloSuccessivo(annidato, codici);
     }
 }
 
@@ -289,61 +308,136 @@ bool Elaborazione::haImporti(const Recordset& importi) const {
     return false;
 }
 
-void Elaborazione::aggiungiContiVoce(const Recordset& voce, Recordset& importi) {
-    const QString codVoce = testo(voce.value(QStringLiteral("VOCE")));
-    const std::int64_t keyVoce = voce.value(QStringLiteral("KEY_VOCE")).toInt64().value_or(0);
-    importi.clearFilter();
-    importi.setFilter(QStringLiteral("VOCE = ") + FiltroTesto(codVoce));
-    if (importi.RecordCount() == 0)
-        return;
-    Recordset& rst = *m_state.RstCriterio;
-    std::int64_t ordinale = 0;
-    for (importi.MoveFirst(); !importi.Eof(); importi.MoveNext()) {
-        if (!haImporti(importi))
-            continue;
-        ++ordinale;
-        const QString conto = importi.value(QStringLiteral("CONTO")).toString();
-        const auto key = KeyVoceConto(keyVoce, ordinale, codVoce, conto);
-        m_chiavi.registra(key, codVoce + QLatin1Char('/') + conto);
-        NuovaRiga riga(rst);
-        rst.setValue(QStringLiteral("KEY_VOCE"), key);
-        rst.setValue(QStringLiteral("KEY_VOCEPADRE"), Variant(keyVoce));
-        rst.setValue(QStringLiteral("VOCE"), conto);
-        rst.setValue(QStringLiteral("VOCEPADRE"), codVoce);
-        rst.setValue(QStringLiteral("VOCEDES"), importi.value(QStringLiteral("CONTO_DES")));
-        rst.setValue(QStringLiteral("POSIZIONE"), Variant(ordinale));
-        rst.setValue(QStringLiteral("TIPOVOCE"), 5);
-        rst.setValue(QStringLiteral("TIPORECORD"), QStringLiteral("C"));
-        rst.setValue(QStringLiteral("CRI_LIVELLO"), Variant::null());
-        impostaImportiNull(rst);
-        for (int set = 1; set <= m_state.NrConfronti; ++set)
-            rst.setValue(FieldImp(set), importi.value(FieldImp(set)));
-        riga.salva();
+// A selection for which no set has any amount is a criterion without figures, whatever the
+// mapped accounts.
+bool Elaborazione::contieneImporti(const Recordset& importi) const {
+    Recordset righe = importi.Clone();
+    for (righe.MoveFirst(); !righe.Eof(); righe.MoveNext()) {
+        for (int set = 1; set <= m_state.NrConfronti; ++set) {
+            if (!righe.value(FieldImp(set)).isNullOrEmpty())
+                return true;
+        }
     }
+    return false;
+}
+
+void Elaborazione::aggiungiConto(const Recordset& importi, int indice, std::int64_t ordinale) {
+    const QString codVoce = struttura().voci()[std::size_t(indice)].voce;
+    const std::int64_t keyVoce = m_piano->chiaveVoce(indice);
+    const QString conto = importi.value(QStringLiteral("CONTO")).toString();
+    const std::int64_t key = m_piano->chiaveConto(indice, ordinale);
+    m_chiavi.verifica(key, QStringLiteral("il conto %1 della voce %2").arg(conto, codVoce));
+    Recordset& rst = *m_state.RstCriterio;
+    NuovaRiga riga(rst);
+    rst.setValue(QStringLiteral("KEY_VOCE"), Variant(key));
+    rst.setValue(QStringLiteral("KEY_VOCEPADRE"), Variant(keyVoce));
+    rst.setValue(QStringLiteral("VOCE"), conto);
+    rst.setValue(QStringLiteral("VOCEPADRE"), codVoce);
+    rst.setValue(QStringLiteral("VOCEDES"), importi.value(QStringLiteral("CONTO_DES")));
+    rst.setValue(QStringLiteral("POSIZIONE"), Variant(ordinale));
+    rst.setValue(QStringLiteral("TIPOVOCE"), 5);
+    rst.setValue(QStringLiteral("TIPORECORD"), QStringLiteral("C"));
+    rst.setValue(QStringLiteral("CRI_LIVELLO"), Variant::null());
+    impostaImportiNull(rst);
+    for (int set = 1; set <= m_state.NrConfronti; ++set)
+        rst.setValue(FieldImp(set), importi.value(FieldImp(set)));
+    riga.salva();
+    m_chiavi.registra(key);
+    m_nature.imposta(key, importi.value(QStringLiteral("NATURA")));
+}
+
+// Each account row is one step. The ordinal counts the rows saved, so an account the user
+// chose to skip leaves no gap in the keys.
+bool Elaborazione::aggiungiContiVoce(const Recordset& voce, Recordset& importi) {
+    const QString codVoce = testo(voce.value(QStringLiteral("VOCE")));
+    int indice = -1;
+    if (!m_trap([&] {
+            indice = struttura().indice(CodiceVoce(voce.value(QStringLiteral("VOCE"))));
+            if (indice < 0)
+                throw StrutturaCriterioError(strutturaCambiata(m_codCriterio).toStdString());
+            importi.clearFilter();
+            importi.setFilter(QStringLiteral("VOCE = ") + FiltroTesto(codVoce));
+        }))
+        return false;
+    std::int64_t ordinale = 0;
+    return VisitaRighe(m_trap, importi, [&] {
+        if (!haImporti(importi))
+            return;
+        aggiungiConto(importi, indice, ordinale + 1);
+        ++ordinale;
+    });
 }
 
 // The amounts statement has no ORDER BY, and each database returns its rows in its own
-// order; account ordinals, and so the account keys, must not depend on the engine. Sorting
-// on the account and then on the amounts also orders the rows of an account whose headers
-// have both natures.
+// order; account ordinals, and so the account keys, must not depend on the engine. The rows
+// of an account whose headers have both natures follow in ascending nature.
 QString Elaborazione::ordineImporti() const {
-    QString order = QStringLiteral("VOCE, PDC, CONTO");
-    for (int set = 1; set <= m_state.NrConfronti; ++set)
-        order += QStringLiteral(", ") + FieldImp(set);
-    return order;
+    return QStringLiteral("VOCE, PDC, CONTO, NATURA");
+}
+
+// The accounts each item will show, and the keys planned again with them: when the items'
+// positions cannot number them, the item rows already written get their new keys.
+bool Elaborazione::pianificaConti(Recordset& importi) {
+    bool cambiate = false;
+    if (!m_trap([&] {
+            std::vector<std::int64_t> conti(struttura().voci().size(), 0);
+            Recordset righe = importi.Clone();
+            for (righe.MoveFirst(); !righe.Eof(); righe.MoveNext()) {
+                const int indice = struttura().indice(CodiceVoce(righe.value(u"VOCE")));
+                if (indice >= 0 && haImporti(righe))
+                    ++conti[std::size_t(indice)];
+            }
+            cambiate = m_piano->impostaConti(conti);
+        }))
+        return false;
+    annotaNumerazione();
+    return !cambiate || rinumeraVoci();
+}
+
+bool Elaborazione::rinumeraVoci() {
+    Recordset voci = m_state.RstCriterio->Clone();
+    if (!m_trap([&] {
+            voci.setFilter(QStringLiteral(" TIPORECORD = 'V' "));
+            m_chiavi.azzera();
+            m_chiavi.registra(0);
+        }))
+        return false;
+    return VisitaRighe(m_trap, voci, [&] {
+        const int indice = struttura().indice(CodiceVoce(voci.value(u"VOCE")));
+        const VoceStruttura& item = struttura().voci()[std::size_t(indice)];
+        const std::int64_t key = m_piano->chiaveVoce(indice);
+        m_chiavi.verifica(key, QStringLiteral("la voce %1").arg(item.voce));
+        ModificaRiga modifica;
+        modifica.imposta(QStringLiteral("KEY_VOCE"), Variant(key));
+        modifica.imposta(QStringLiteral("KEY_VOCEPADRE"),
+                         Variant(item.indicePadre < 0 ? 0 : m_piano->chiaveVoce(item.indicePadre)));
+        modifica.scrivi(voci);
+        m_chiavi.registra(key);
+    });
+}
+
+// Once per run, when the keys are not the items' own positions.
+void Elaborazione::annotaNumerazione() {
+    if (m_numerazioneAnnotata || !m_piano || m_piano->schema() == SchemaChiavi::Posizioni ||
+        m_state.Gcls_Log == nullptr)
+        return;
+    m_numerazioneAnnotata = true;
+    m_state.Gcls_Log->LogInfo(m_piano->descrizione() + QStringLiteral(", perché ") +
+                                  m_piano->motivo(),
+                              QStringLiteral("BdgIntRic_Elabora"));
 }
 
 // The clone walks every row of the table, including the account rows added behind it, which
 // it skips as they are not items.
 bool Elaborazione::aggiungiConti(Recordset& importi) {
-    if (!m_trap([&] { importi.setSort(ordineImporti()); }))
+    if (!m_trap([&] { importi.setSort(ordineImporti()); }) || !pianificaConti(importi))
         return false;
     Recordset voci = m_state.RstCriterio->Clone();
     for (voci.MoveFirst(); !voci.Eof(); voci.MoveNext()) {
         if (isBlank(voci.value(QStringLiteral("VOCE"))) ||
             testo(voci.value(QStringLiteral("TIPORECORD"))) != QLatin1String("V"))
             continue;
-        if (!m_trap([&] { aggiungiContiVoce(voci, importi); }))
+        if (!aggiungiContiVoce(voci, importi))
             return false;
     }
     return true;
@@ -359,12 +453,14 @@ EsitoElaborazione Elaborazione::esegui() {
     m_state.RstPeriodi.reset();
     if (!preparaConfronti() || !definisciTabelle() || abbandonata())
         return EsitoElaborazione::Interrotta;
-    if (!m_trap([&] { aggiungiRadice(); }) || !percorriLivelli() || abbandonata())
+    if (!m_trap([&] { aggiungiRadice(); }) || !leggiStruttura() || !percorriLivelli() ||
+        abbandonata())
         return EsitoElaborazione::Interrotta;
 
     // No amount row and an amounts query left after its error look the same to the user.
     RecordsetPtr importi = BdgIntRic_GetRstImportiPerConto(m_state, *m_state.RstConfronto);
-    if (!importi) {
+    if (!importi || !contieneImporti(*importi)) {
+        annotaNumerazione();
         messaggio(QStringLiteral("Criterio non valorizzato"));
         return EsitoElaborazione::CriterioNonValorizzato;
     }
@@ -387,7 +483,7 @@ EsitoElaborazione Elaborazione::esegui() {
     // No amount in any period (a selection without budget rows) leaves nothing to post:
     // the period table keeps its Null amounts instead of reporting a missing table.
     if (importiPeriodo)
-        BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(m_state, importiPeriodo);
+        BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(m_state, importiPeriodo, &m_nature);
     BdgIntRic_RstCriterioPeriodi_CalcolaTotali(m_state, m_state.RstCriterioPeriodi,
                                                m_state.RstConfronto, m_state.LivelloMax);
     PopolaArrayCaptionColonne(m_state);

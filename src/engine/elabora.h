@@ -28,18 +28,16 @@ struct ValutaElaborazione {
 /// Reads IsCambioDivisore, CodValutaGestione and NrDecimaliGestione.
 void ImpostaValutaEFormato(FormState& state, const ValutaElaborazione& valuta);
 
-/// Deepest criterion level the structure walk follows. Every level nests the previous
-/// level's query, so a structure in which an item is its own ancestor would otherwise send
-/// ever deeper statements until the database refused them.
-constexpr int LivelliCriterioMassimi = 32;
-
 /// Builds the run's result: the criterion table with the root, the items read level by level
 /// from the criterion structure and the accounts with their amounts; totals, formulas and
 /// differences; the node-by-period table with its amounts and totals; the column captions.
+/// A structure that is not a tree (an item that is its own parent, has a blank parent or a
+/// parent outside the criterion, sits in a cycle or under two parents, or lies deeper than
+/// LivelliCriterioMassimi) is refused naming the items, before any level is walked.
 /// The previous result tables are released first, so that a run that stops early never
-/// leaves the previous figures behind; the amounts query giving nothing, or left after an
-/// error, is "Criterio non valorizzato". Messages go through the host's services with the
-/// form's caption as title.
+/// leaves the previous figures behind; the amounts query giving nothing or no amount at all,
+/// or left after an error, is "Criterio non valorizzato". Messages go through the host's
+/// services with the form's caption as title.
 EsitoElaborazione BdgIntRic_Elabora(FormState& state);
 
 } // namespace bdg

@@ -1,6 +1,7 @@
 #include "engine/rst_periodi.h"
 
 #include "engine/rst_criterio.h"
+#include "engine/scrittura_riga.h"
 #include "engine/totali_criterio.h"
 #include "host/error_trap.h"
 #include "host/form_state.h"
@@ -17,25 +18,9 @@ const QString ProcDefinisciPeriodi = QStringLiteral("BdgIntRic_DefinisciRstPerio
 const QString ProcPopola = QStringLiteral("BdgIntRic_PopolaRstCriterioPeriodiDaRstCriterio");
 const QString ProcAggiorno = QStringLiteral("BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo");
 
-void appendDecimal(Recordset& recordset, const QString& name, int precision, int scale) {
-    recordset.appendField(name, FieldType::Decimal);
-    const int index = recordset.fieldCount() - 1;
-    recordset.setPrecision(index, precision);
-    recordset.setNumericScale(index, scale);
-}
-
 RecordsetPtr definisciCriterioPeriodi(const FormState& state) {
     auto recordset = std::make_shared<Recordset>();
-    recordset->appendField(QStringLiteral("KEY_VOCE"), FieldType::Integer, 0, false);
-    recordset->appendField(QStringLiteral("KEY_VOCEPADRE"), FieldType::Integer);
-    recordset->appendField(QStringLiteral("VOCE"), FieldType::WChar, 15);
-    recordset->appendField(QStringLiteral("VOCEPADRE"), FieldType::WChar, 15);
-    recordset->appendField(QStringLiteral("PERIODO"), FieldType::Integer);
-    recordset->appendField(QStringLiteral("VOCEDES"), FieldType::VarWChar, 240);
-    appendDecimal(*recordset, QStringLiteral("POSIZIONE"), 6, 0);
-    appendDecimal(*recordset, QStringLiteral("TIPOVOCE"), 2, 0);
-    recordset->appendField(QStringLiteral("TIPORECORD"), FieldType::WChar, 1);
-    appendDecimal(*recordset, QStringLiteral("CRI_LIVELLO"), 6, 0);
+    AppendCampiNodo(*recordset, true);
     AppendCampiConfronto(*recordset, state.NrConfronti, Variant(int(state.NrDecimali)));
     recordset->Open();
     return recordset;
@@ -50,10 +35,10 @@ RecordsetPtr definisciPeriodi(const FormState& state) {
 }
 
 // Node fields copied to every period row: missing keys become 0 and missing texts empty,
-// the type and level fields keep their Null.
+// the type and level fields keep their Null. A row that fails halfway is dropped.
 void copiaNodo(Recordset& target, const Recordset& node, int period) {
     const Variant emptyText = Variant(QString());
-    target.AddNew();
+    NuovaRiga riga(target);
     target.setValue(u"KEY_VOCE", NVL(node.value(u"KEY_VOCE"), Variant(0)));
     target.setValue(u"KEY_VOCEPADRE", NVL(node.value(u"KEY_VOCEPADRE"), Variant(0)));
     target.setValue(u"VOCE", NVL(node.value(u"VOCE"), emptyText));
@@ -63,7 +48,14 @@ void copiaNodo(Recordset& target, const Recordset& node, int period) {
     for (const char16_t* field : {u"POSIZIONE", u"TIPOVOCE", u"TIPORECORD", u"CRI_LIVELLO"}) {
         target.setValue(QStringView(field), node.value(QStringView(field)));
     }
-    target.Update();
+    riga.salva();
+}
+
+// Same nature of account: both Null, or the same number.
+bool stessaNatura(const Variant& a, const Variant& b) {
+    if (a.isNullOrEmpty() || b.isNullOrEmpty())
+        return a.isNullOrEmpty() && b.isNullOrEmpty();
+    return a.compare(b) == 0;
 }
 
 } // namespace
@@ -106,7 +98,8 @@ void BdgIntRic_PopolaRstCriterioPeriodiDaRstCriterio(FormState& state) {
 }
 
 void BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(FormState& state,
-                                                         const RecordsetPtr& importi) {
+                                                         const RecordsetPtr& importi,
+                                                         const NatureConti* nature) {
     const RecordsetPtr periodi = state.RstCriterioPeriodi;
     if (!periodi) {
         return;
@@ -120,17 +113,26 @@ void BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(FormState& state,
         return;
     }
     NomiCampiConfronto names;
+    const Variant emptyText = Variant(QString());
     VisitaRighe(trap, conti, [&] {
         if (!importi) {
             throw std::runtime_error("nessun importo per conto e periodo da registrare");
         }
+        // The account's rows of its own item only, and of the nature of its row.
         importi->clearFilter();
-        importi->setFilter(QStringLiteral(" CONTO = ") +
-                           FiltroTesto(NVL(conti.value(u"VOCE"), Variant(QString())).toString()) +
+        importi->setFilter(QStringLiteral(" VOCE = ") +
+                           FiltroTesto(NVL(conti.value(u"VOCEPADRE"), emptyText).toString()) +
+                           QStringLiteral(" AND CONTO = ") +
+                           FiltroTesto(NVL(conti.value(u"VOCE"), emptyText).toString()) +
                            QStringLiteral(" AND PERIODO = ") +
-                           NVL(conti.value(u"PERIODO"), Variant(QString())).toString());
-        VisitaRighe(trap, *importi,
-                    [&] { SommaImportiRiga(conti, *importi, state.NrConfronti, names); });
+                           NVL(conti.value(u"PERIODO"), emptyText).toString());
+        const auto natura =
+            nature ? nature->find(conti.value(u"KEY_VOCE").toInt64().value_or(0)) : nullptr;
+        VisitaRighe(trap, *importi, [&] {
+            if (natura == nullptr || stessaNatura(importi->value(u"NATURA"), *natura)) {
+                SommaImportiRiga(conti, *importi, state.NrConfronti, names);
+            }
+        });
     });
 }
 

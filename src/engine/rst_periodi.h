@@ -1,6 +1,10 @@
 #pragma once
 
 #include "data/recordset.h"
+#include "data/variant.h"
+
+#include <cstdint>
+#include <unordered_map>
 
 namespace bdg {
 
@@ -20,11 +24,29 @@ RecordsetPtr BdgIntRic_DefinisciRstPeriodi(FormState& state);
 /// so that every node, accounts included, is there.
 void BdgIntRic_PopolaRstCriterioPeriodiDaRstCriterio(FormState& state);
 
-/// Adds the amounts per account and period of `importi` (CONTO, PERIODO, IMP1 ... IMPn) to
-/// the account rows of state.RstCriterioPeriodi with the same account code and period.
-/// Leaves RstCriterioPeriodi filtered on its account rows. A null `importi` is reported as
-/// an error of the procedure.
+/// The nature (BU65_INDNATCONTO) of each account row of a run, by KEY_VOCE: an account whose
+/// headers have both natures has one row per nature.
+class NatureConti {
+public:
+    void imposta(std::int64_t keyVoce, const Variant& natura) { m_nature[keyVoce] = natura; }
+    /// The nature of the row, null when the row is not known.
+    const Variant* find(std::int64_t keyVoce) const {
+        const auto it = m_nature.find(keyVoce);
+        return it == m_nature.end() ? nullptr : &it->second;
+    }
+    void clear() { m_nature.clear(); }
+
+private:
+    std::unordered_map<std::int64_t, Variant> m_nature;
+};
+
+/// Adds the amounts per account and period of `importi` (VOCE, CONTO, PERIODO, IMP1 ...
+/// IMPn, NATURA) to the account rows of state.RstCriterioPeriodi of the same item, account
+/// and period: an account mapped under two items has its amounts in each item's row once.
+/// With `nature`, a row takes only the amounts of its own nature. Leaves RstCriterioPeriodi
+/// filtered on its account rows. A null `importi` is reported as an error of the procedure.
 void BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(FormState& state,
-                                                         const RecordsetPtr& importi);
+                                                         const RecordsetPtr& importi,
+                                                         const NatureConti* nature = nullptr);
 
 } // namespace bdg

@@ -22,7 +22,8 @@ void TestElaboraFixtures::fixture_data() {
     QTest::addColumn<QString>("name");
     const QStringList fixtures = {
         QStringLiteral("chiavi"),    QStringLiteral("totali"), QStringLiteral("valuta"),
-        QStringLiteral("struttura"), QStringLiteral("nature"),
+        QStringLiteral("struttura"), QStringLiteral("nature"), QStringLiteral("nature_sede"),
+        QStringLiteral("doppia"),
     };
     for (const QString& name : fixtures) {
         for (const QString& engine : test::engines())

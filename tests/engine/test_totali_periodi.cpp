@@ -66,6 +66,7 @@ struct Run : test::EngineHost {
         importi->appendField(QStringLiteral("CONTO"), FieldType::VarWChar);
         importi->appendField(QStringLiteral("PERIODO"), FieldType::Integer);
         AppendCampiConfronto(*importi, 2, Variant(2));
+        importi->appendField(QStringLiteral("NATURA"), FieldType::Integer);
         importi->Open();
     }
 
@@ -84,9 +85,14 @@ struct Run : test::EngineHost {
         rs.Update();
     }
 
-    void importo(const QString& conto, int periodo, const QString& imp1, const QString& imp2) {
+    // A row of the period batch; the item is the account's own unless given.
+    void importo(const QString& conto, int periodo, const QString& imp1, const QString& imp2,
+                 const QString& voce = QString(), int natura = 1) {
         importi->AddNew();
-        importi->setValue(u"VOCE", Variant("ANY"));
+        importi->setValue(u"VOCE", Variant(!voce.isEmpty()                ? voce
+                                           : conto == QLatin1String("CZ") ? QStringLiteral("Y")
+                                                                          : QStringLiteral("X")));
+        importi->setValue(u"NATURA", Variant(natura));
         importi->setValue(u"CONTO", Variant(conto));
         importi->setValue(u"PERIODO", Variant(periodo));
         importi->setValue(u"IMP1", amount(imp1));
@@ -130,7 +136,8 @@ private slots:
     void periodTotalsNeverCrossPeriods_data();
     void periodTotalsNeverCrossPeriods();
     void periodDifferencesCompareNeighbouringSets();
-    void postingMatchesAccountAndPeriodOnly();
+    void postingMatchesItemAccountPeriodAndNature_data();
+    void postingMatchesItemAccountPeriodAndNature();
     void nothingPostedLeavesEveryAmountNull();
     void zeroPeriodsGiveNoRows();
 };
@@ -224,16 +231,31 @@ void TestTotaliPeriodi::periodDifferencesCompareNeighbouringSets() {
     QCOMPARE(run.value("X", 2, "DELTA_IMP2"), QStringLiteral("Null"));
 }
 
-void TestTotaliPeriodi::postingMatchesAccountAndPeriodOnly() {
-    // Two result rows of the same account and period (whatever their item) are both added;
-    // a result row of an account the tree does not hold goes nowhere.
+void TestTotaliPeriodi::postingMatchesItemAccountPeriodAndNature_data() {
+    QTest::addColumn<bool>("nature");
+    QTest::addColumn<QString>("cz");
+    // CZ (key 6501) is of nature 1 when the run knows its natures.
+    QTest::newRow("natures known: the row of nature 1") << true << "1.5";
+    QTest::newRow("natures unknown: both natures") << false << "3.75";
+}
+
+void TestTotaliPeriodi::postingMatchesItemAccountPeriodAndNature() {
+    // CZ under Y in period 2 with a nature-1 and a nature-2 row; CZ's period 2 under
+    // another item, and an account the tree does not hold, go nowhere.
+    QFETCH(bool, nature);
+    QFETCH(QString, cz);
     Run run;
     run.importo("CZ", 2, "1.5", "Null");
-    run.importo("CZ", 2, "2.25", "Null");
+    run.importo("CZ", 2, "2.25", "Null", "Y", 2);
+    run.importo("CZ", 2, "100", "100", "X");
     run.importo("NOPE", 2, "100", "100");
+    NatureConti natureConti;
+    natureConti.imposta(6501, Variant(1));
     BdgIntRic_PopolaRstCriterioPeriodiDaRstCriterio(run.state);
-    BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(run.state, run.importi);
-    QCOMPARE(run.value("CZ", 2, "IMP1"), QStringLiteral("3.75"));
+    BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(run.state, run.importi,
+                                                        nature ? &natureConti : nullptr);
+    QCOMPARE(run.value("CZ", 2, "IMP1"), cz);
+    QCOMPARE(run.value("CZ", 2, "IMP2"), QStringLiteral("Null"));
     QCOMPARE(run.value("CZ", 1, "IMP1"), QStringLiteral("Null"));
     QCOMPARE(run.state.RstCriterioPeriodi->filter().trimmed(), QStringLiteral("TIPORECORD = 'C'"));
 }

@@ -4,11 +4,13 @@
 #include "data/recordset.h"
 #include "data/sql_literal.h"
 
+#include <QMap>
 #include <QSet>
 #include <QStringList>
 
 #include <algorithm>
 #include <deque>
+#include <numeric>
 
 namespace bdg {
 
@@ -65,9 +67,14 @@ public:
         : m_lette(lette), m_indici(indici), m_raggiunta(raggiunta),
           m_stato(lette.size(), Stato::DaVedere) {}
 
+    // Items in code order, so that a cycle is named from its smallest code on every engine.
     void segnala(Controllo& controllo) {
+        std::vector<std::size_t> ordine(m_lette.size());
+        std::iota(ordine.begin(), ordine.end(), std::size_t(0));
+        std::sort(ordine.begin(), ordine.end(),
+                  [&](std::size_t a, std::size_t b) { return m_lette[a].voce < m_lette[b].voce; });
         QStringList sotto;
-        for (std::size_t index = 0; index < m_lette.size(); ++index) {
+        for (std::size_t index : ordine) {
             if (m_raggiunta[index])
                 continue;
             const Letta& letta = m_lette[index];
@@ -159,7 +166,7 @@ StrutturaCriterio::StrutturaCriterio(QString criterio, const std::vector<RigaStr
     Controllo controllo;
     std::vector<Letta> lette;
     QHash<QString, int> indici;
-    QHash<QString, QStringList> doppie;
+    QMap<QString, QStringList> doppie;
     for (const RigaStruttura& riga : righe) {
         const QString voce = CodiceVoce(riga.voce);
         const QString padre = CodiceVoce(riga.padre);
@@ -185,12 +192,13 @@ StrutturaCriterio::StrutturaCriterio(QString criterio, const std::vector<RigaStr
     }
     for (auto it = doppie.cbegin(); it != doppie.cend(); ++it) {
         const Letta& prima = lette[std::size_t(indici.value(it.key()))];
-        const QString primoPadre = prima.primoLivello ? QStringLiteral("il criterio") : prima.padre;
-        controllo.aggiungi(
-            QStringLiteral("la voce %1 compare %2 volte nel criterio (sotto %3)")
-                .arg(it.key())
-                .arg(it.value().size() + 1)
-                .arg(QStringList(QStringList{primoPadre} + it.value()).join(QStringLiteral(", "))));
+        QStringList padri = it.value();
+        padri << (prima.primoLivello ? QStringLiteral("il criterio") : prima.padre);
+        padri.sort();
+        controllo.aggiungi(QStringLiteral("la voce %1 compare %2 volte nel criterio (sotto %3)")
+                               .arg(it.key())
+                               .arg(padri.size())
+                               .arg(padri.join(QStringLiteral(", "))));
     }
 
     // The tree from the top items down, level by level.
@@ -224,6 +232,7 @@ StrutturaCriterio::StrutturaCriterio(QString criterio, const std::vector<RigaStr
             coda.push_back(figlio);
         }
     }
+    troppoProfonde.sort();
     if (!troppoProfonde.isEmpty())
         controllo.aggiungi(QStringLiteral("le voci %1 sono al livello %2, oltre i %3 livelli che "
                                           "l'elaborazione gestisce")

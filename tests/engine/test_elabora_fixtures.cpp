@@ -7,6 +7,8 @@
 
 #include <QTest>
 
+#include <tuple>
+
 using namespace bdg;
 
 class TestElaboraFixtures : public QObject {
@@ -15,15 +17,84 @@ class TestElaboraFixtures : public QObject {
 private slots:
     void fixture_data();
     void fixture();
+    void structureThatIsNotATreeStopsTheRunNamingTheItems_data();
+    void structureThatIsNotATreeStopsTheRunNamingTheItems();
+    void selectionWithoutAmountsIsACriterionWithoutFigures_data();
+    void selectionWithoutAmountsIsACriterionWithoutFigures();
+    void retriedAccountRowFindsItsKeyFreeAndIgnoreClosesTheGap();
+    void itemWith600AccountsWidensTheAccountFactor_data();
+    void itemWith600AccountsWidensTheAccountFactor();
+
+private:
+    // The "chiavi" fixture company on `engine` with `changes` run after it, and a state
+    // ready for its run; false with the reason in `error`.
+    static bool chiavi(test::FixtureCompany& company, FormState& state,
+                       const QStringList& changes = {}, const QString& anno = "2026");
 };
+
+namespace {
+
+// BU20 as a site may keep it, without keys: codes may be Null and repeat.
+const QStringList SenzaChiavi = {
+    "ALTER TABLE BU20_STRUTTURACRIT RENAME TO BU20_PRIMA",
+    "CREATE TABLE BU20_STRUTTURACRIT (BU20_CODICE_BU51 VARCHAR(20), BU20_CODICE_BU19 "
+    "VARCHAR(20), BU20_CODPADRE_BU19 VARCHAR(20), BU20_POSIZIONE INTEGER)",
+    "INSERT INTO BU20_STRUTTURACRIT SELECT BU20_CODICE_BU51, BU20_CODICE_BU19, "
+    "BU20_CODPADRE_BU19, BU20_POSIZIONE FROM BU20_PRIMA",
+};
+
+// A chain of 16 items under T3, the top item: the last one is on level 17.
+QStringList diciassetteLivelli() {
+    QStringList changes;
+    for (int level = 2; level <= 17; ++level) {
+        const QString code = QStringLiteral("D%1").arg(level);
+        const QString parent =
+            level == 2 ? QStringLiteral("T3") : QStringLiteral("D%1").arg(level - 1);
+        changes << QStringLiteral("INSERT INTO BU19_VOCICRITELAB (BU19_CODICE, BU19_DESCR, "
+                                  "BU19_INDTIPOVOCE) VALUES ('%1', 'Voce %1', 0)")
+                       .arg(code)
+                << QStringLiteral("INSERT INTO BU20_STRUTTURACRIT (BU20_CODICE_BU51, "
+                                  "BU20_CODICE_BU19, BU20_CODPADRE_BU19, BU20_POSIZIONE) VALUES "
+                                  "('CR01', '%1', '%2', 1)")
+                       .arg(code, parent);
+    }
+    return changes;
+}
+
+QString aggiorna(const QString& voce, const QString& padre) {
+    return QStringLiteral("UPDATE BU20_STRUTTURACRIT SET BU20_CODPADRE_BU19 = %1 WHERE "
+                          "BU20_CODICE_BU19 = '%2'")
+        .arg(padre, voce);
+}
+
+QString inserisci(const QString& voce, const QString& padre, int posizione) {
+    return QStringLiteral("INSERT INTO BU20_STRUTTURACRIT (BU20_CODICE_BU51, BU20_CODICE_BU19, "
+                          "BU20_CODPADRE_BU19, BU20_POSIZIONE) VALUES ('CR01', %1, '%2', %3)")
+        .arg(voce, padre)
+        .arg(posizione);
+}
+
+} // namespace
+
+bool TestElaboraFixtures::chiavi(test::FixtureCompany& company, FormState& state,
+                                 const QStringList& changes, const QString& anno) {
+    const auto sql = test::readTextFile(test::fixturePath("chiavi", ".sql"));
+    if (!sql || !company.build(*sql))
+        return false;
+    test::FixtureParams params = test::parseParams(*sql);
+    params.insiemi.first().anno = anno;
+    for (const QString& change : changes)
+        company.connection().ExecuteNonQuery(change);
+    return company.prepare(state, params);
+}
 
 void TestElaboraFixtures::fixture_data() {
     QTest::addColumn<QString>("engine");
     QTest::addColumn<QString>("name");
     const QStringList fixtures = {
-        QStringLiteral("chiavi"),    QStringLiteral("totali"), QStringLiteral("valuta"),
-        QStringLiteral("struttura"), QStringLiteral("nature"), QStringLiteral("nature_sede"),
-        QStringLiteral("doppia"),
+        QStringLiteral("chiavi"),    QStringLiteral("totali"),    QStringLiteral("valuta"),
+        QStringLiteral("struttura"), QStringLiteral("nature"),    QStringLiteral("nature_sede"),
+        QStringLiteral("doppia"),    QStringLiteral("posizioni"), QStringLiteral("profondo"),
     };
     for (const QString& name : fixtures) {
         for (const QString& engine : test::engines())
@@ -68,6 +139,172 @@ void TestElaboraFixtures::fixture() {
                            test::tableCells(*state.RstCriterioPeriodi, "KEY_VOCE, PERIODO"), 5);
     QVERIFY2(periodiDiff.isEmpty(),
              qPrintable(QStringLiteral("RstCriterioPeriodi\n") + periodiDiff));
+}
+
+void TestElaboraFixtures::structureThatIsNotATreeStopsTheRunNamingTheItems_data() {
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QStringList>("changes");
+    QTest::addColumn<QString>("named");
+
+    // The tree of chiavi: T1 -> A1, A2 -> C1, C2; T2 -> B01 .. B10; T3.
+    const QList<std::tuple<const char*, QStringList, QString>> cases = {
+        {"own parent", {aggiorna("C1", "'C1'")}, "la voce C1 è padre di se stessa"},
+        {"blank parent", {aggiorna("B05", "' '")}, "la voce B05 ha il codice del padre vuoto"},
+        {"cycle, and an item below it",
+         {aggiorna("A2", "'C2'")},
+         "le voci A2 → C2 formano un ciclo; le voci C1 non discendono"},
+        {"parent outside the criterion",
+         {aggiorna("T3", "'ZZ'")},
+         "la voce T3 ha come padre ZZ, che non è una voce del criterio"},
+        {"item missing from the items",
+         {inserisci("'X9'", "T3", 1)},
+         "la voce X9 non esiste tra le voci dei criteri"},
+        {"Null code", SenzaChiavi + QStringList{inserisci("NULL", "T3", 2)},
+         "una voce senza codice (padre T3, posizione 2)"},
+        {"under two parents", SenzaChiavi + QStringList{inserisci("'C1'", "T3", 1)},
+         "la voce C1 compare 2 volte nel criterio (sotto A2, T3)"},
+        {"17 levels", diciassetteLivelli(), "le voci D17 sono al livello 17, oltre i 16 livelli"},
+    };
+    for (const QString& engine : test::engines()) {
+        for (const auto& [name, changes, named] : cases)
+            QTest::newRow(qPrintable(QString::fromUtf8(name) + '/' + engine))
+                << engine << changes << named;
+    }
+}
+
+void TestElaboraFixtures::structureThatIsNotATreeStopsTheRunNamingTheItems() {
+    // The run stops before the first level, with the items named, and keeps the tables it had.
+    QFETCH(QString, engine);
+    QFETCH(QStringList, changes);
+    QFETCH(QString, named);
+    test::FixtureCompany company(engine);
+    FormState state;
+    QVERIFY2(chiavi(company, state, changes), qPrintable(company.errorText()));
+    company.messages().clear();
+    QCOMPARE(int(BdgIntRic_Elabora(state)), int(EsitoElaborazione::Interrotta));
+    const QList<RecordedMessage> errors = company.messages().errors();
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(errors[0].procedureName, QStringLiteral("BdgIntRic_Elabora"));
+    QVERIFY2(errors[0].text.startsWith("La struttura del criterio CR01 ") &&
+                 errors[0].text.contains(named),
+             qPrintable(errors[0].text));
+    QVERIFY(!state.RstCriterio);
+}
+
+void TestElaboraFixtures::selectionWithoutAmountsIsACriterionWithoutFigures_data() {
+    test::addEngineRows();
+}
+
+void TestElaboraFixtures::selectionWithoutAmountsIsACriterionWithoutFigures() {
+    // A year without budget rows: every mapped account's amount is Null. The user is told,
+    // the table holds the root and the 17 items, and no period row is made.
+    QFETCH(QString, engine);
+    test::FixtureCompany company(engine);
+    FormState state;
+    QVERIFY2(chiavi(company, state, {}, "2030"), qPrintable(company.errorText()));
+    company.messages().clear();
+    QCOMPARE(int(BdgIntRic_Elabora(state)), int(EsitoElaborazione::CriterioNonValorizzato));
+    QCOMPARE(company.messages().messages().size(), 1);
+    QCOMPARE(company.messages().messages()[0].text, QStringLiteral("Criterio non valorizzato"));
+    state.RstCriterio->clearFilter();
+    QCOMPARE(state.RstCriterio->RecordCount(), 18);
+    QCOMPARE(state.RstCriterioPeriodi->RecordCount(), 0);
+}
+
+void TestElaboraFixtures::retriedAccountRowFindsItsKeyFreeAndIgnoreClosesTheGap() {
+    // Account 100 of T3 has a description too long for the table (SQLite keeps it). Retry
+    // meets the same error, not a key already taken; ignore leaves 100 out and gives 110
+    // the first key of T3's accounts, 1501; T3 = 23.45.
+    test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
+    FormState state;
+    QVERIFY2(chiavi(company, state,
+                    {"UPDATE CG24_PIANOCONTI SET CG24_DESCR = '" + QString(300, 'x') +
+                     "' WHERE CG24_CONTO = '100'"}),
+             qPrintable(company.errorText()));
+    company.messages().clear();
+    company.messages().queueAnswer(MessageAnswer::Retry);
+    company.messages().queueAnswer(MessageAnswer::Ignore);
+    QCOMPARE(int(BdgIntRic_Elabora(state)), int(EsitoElaborazione::Completata));
+    const QList<RecordedMessage> errors = company.messages().errors();
+    QCOMPARE(errors.size(), 2);
+    QCOMPARE(errors[1].text, errors[0].text);
+    QVERIFY2(errors[0].text.contains("VOCEDES"), qPrintable(errors[0].text));
+    Recordset conti = state.RstCriterio->Clone();
+    conti.setFilter("VOCEPADRE = 'T3'");
+    QCOMPARE(conti.RecordCount(), 1);
+    QCOMPARE(conti.value(u"VOCE").toString().trimmed(), QStringLiteral("110"));
+    QCOMPARE(conti.value(u"KEY_VOCE").toInt64(), std::optional<std::int64_t>(1501));
+    conti.setFilter("VOCE = 'T3'");
+    QCOMPARE(conti.value(u"IMP1").toString(), QStringLiteral("23.45"));
+}
+
+void TestElaboraFixtures::itemWith600AccountsWidensTheAccountFactor_data() {
+    test::addEngineRows();
+}
+
+void TestElaboraFixtures::itemWith600AccountsWidensTheAccountFactor() {
+    // V1 holds accounts C0001 .. C0600 of amounts 1 .. 600, V2 accounts C0601 and C0602. The
+    // account factor grows to 1000, the first multiple of 500 above 600 accounts: V1's
+    // accounts get 1001 .. 1600, V2's 2001 and 2002; V1 = 600 x 601 / 2 = 180300.
+    QFETCH(QString, engine);
+    test::FixtureCompany company(engine);
+    // One row per number, # standing for the number and @ for the account code.
+    const auto valori = [](int from, int to, QString row) {
+        QStringList rows;
+        for (int number = from; number <= to; ++number)
+            rows << QString(row)
+                        .replace('#', QString::number(number))
+                        .replace('@', QStringLiteral("C%1").arg(number, 4, 10, QLatin1Char('0')));
+        return rows.join(QStringLiteral(", "));
+    };
+    QVERIFY2(company.build([&](Connection& connection) {
+        CompanySchema::create(connection);
+        for (const QString& sql : test::scriptStatements(
+                 "INSERT INTO HS01_DITTE (HS01_CODICE, HS01_RAGSOC, HS01_VALUTA_HS02, "
+                 "HS01_GESTIONESEDI, HS01_LINGUA) VALUES (1, 'Ditta', 'EUR', 0, 'ITA');\n"
+                 "INSERT INTO HS02_VALUTE (HS02_CODICE, HS02_DESCR, HS02_NRDECIMALI) VALUES "
+                 "('EUR', 'Euro', 2);\n"
+                 "INSERT INTO HS04_SOTTOTIPI (HS04_INDTIPO_BU01, HS04_CODICE, HS04_DESCR, "
+                 "HS04_PERIODICITA, HS04_TIPOPDC, HS04_CODICEPDC) VALUES (5, 'SB1', 'Annuale', "
+                 "5, 1, '01');\n"
+                 "INSERT INTO BU51_CRITERIELAB (BU51_CODICE, BU51_DESCR) VALUES ('CR', 'Conti');\n"
+                 "INSERT INTO BU19_VOCICRITELAB (BU19_CODICE, BU19_DESCR, BU19_INDTIPOVOCE) "
+                 "VALUES ('V1', 'Molti conti', 0), ('V2', 'Due conti', 0);\n"
+                 "INSERT INTO BU20_STRUTTURACRIT (BU20_CODICE_BU51, BU20_CODICE_BU19, "
+                 "BU20_CODPADRE_BU19, BU20_POSIZIONE) VALUES ('CR', 'V1', NULL, 1), "
+                 "('CR', 'V2', NULL, 2);"))
+            connection.ExecuteNonQuery(sql);
+        connection.ExecuteNonQuery("INSERT INTO CG24_PIANOCONTI (CG24_DITTA_CG18, "
+                                   "CG24_GRUPPO_CG10, CG24_CONTO, CG24_DESCR) VALUES " +
+                                   valori(1, 602, "(1, '01', '@', 'Conto #')"));
+        connection.ExecuteNonQuery("INSERT INTO BU50_CORRPDCVOCI (BU50_ID, BU50_CODICE_BU51, "
+                                   "BU50_CODICE_BU19, BU50_GRUPPO_CG10, BU50_CONTO_CG24) VALUES " +
+                                   valori(1, 600, "(#, 'CR', 'V1', '01', '@')") + ", " +
+                                   valori(601, 602, "(#, 'CR', 'V2', '01', '@')"));
+        connection.ExecuteNonQuery(
+            "INSERT INTO BU65_TESBUDGET (BU65_ID, BU65_INDTIPO_BU01, BU65_SOTTOTIPO_BU01, "
+            "BU65_DITTA_CG18, BU65_ANNO, BU65_PROGESER, BU65_CODICE_CG31, BU65_INDNATCONTO, "
+            "BU65_GRUPPO_CG10, BU65_CONTO_CG24) VALUES " +
+            valori(1, 602, "(#, 5, 'SB1', 1, 2026, 1, 0, 1, '01', '@')"));
+        connection.ExecuteNonQuery("INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, "
+                                   "BU66_PERIODO, BU66_IMPORTO) VALUES " +
+                                   valori(1, 602, "(#, 0, 1, #)"));
+    }),
+             qPrintable(company.errorText()));
+    test::FixtureParams params;
+    params.sottotipo = "SB1";
+    params.criterio = "CR";
+    params.insiemi = {test::parseSet("0:2026:1:")};
+    FormState state;
+    QVERIFY2(company.prepare(state, params), qPrintable(company.errorText()));
+    QCOMPARE(int(BdgIntRic_Elabora(state)), int(EsitoElaborazione::Completata));
+    Recordset rows = state.RstCriterio->Clone();
+    for (const auto& [voce, key] : {std::pair{"C0001", 1001}, {"C0600", 1600}, {"C0602", 2002}}) {
+        rows.setFilter(QStringLiteral("VOCE = '%1'").arg(QLatin1String(voce)));
+        QCOMPARE(rows.value(u"KEY_VOCE").toInt64(), std::optional<std::int64_t>(key));
+    }
+    rows.setFilter("VOCE = 'V1'");
+    QCOMPARE(rows.value(u"IMP1").toString(), QStringLiteral("180300.00"));
 }
 
 QTEST_GUILESS_MAIN(TestElaboraFixtures)

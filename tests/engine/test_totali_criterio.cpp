@@ -112,6 +112,8 @@ private slots:
     void formulaItemIsComputedAfterTheRollUp();
     void differencesCompareEachSetWithTheOneToItsLeft();
     void withoutItemsFormulasAndDifferencesStillRun();
+    void retryRunsTheFailedRowAfreshAndIgnoreSkipsIt_data();
+    void retryRunsTheFailedRowAfreshAndIgnoreSkipsIt();
     void tableEndsWithoutFilter();
     void filterTextDoublesQuotes();
 };
@@ -287,6 +289,62 @@ void TestTotaliCriterio::filterTextDoublesQuotes() {
     run.add({501, Variant(1), "C1", Variant("L'A"), 5, "C", Variant::null(), {"3"}});
     run.calcola(Variant(1));
     QCOMPARE(run.imp("L''A"), QStringLiteral("3"));
+}
+
+void TestTotaliCriterio::retryRunsTheFailedRowAfreshAndIgnoreSkipsIt_data() {
+    QTest::addColumn<bool>("differenze");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("expected"); // "VOCE.FIELD=amount"
+
+    // Sums: CB's second amount does not fit P's field once CA's is there (15 digits); the
+    // user lowers it to 3 and retries: P gets CB's first amount once, 3 + 2 = 5, and 1 + 3.
+    // Ignored, P keeps CA's amounts alone.
+    const int retry = MessageAnswer::Retry;
+    const int ignore = MessageAnswer::Ignore;
+    QTest::newRow("sums, retry") << false << retry << QStringList{"P.IMP1=5", "P.IMP2=4"};
+    QTest::newRow("sums, ignore") << false << ignore << QStringList{"P.IMP1=3", "P.IMP2=1"};
+    // Differences: Q's third set against its second does not fit; the user sets the second
+    // to -5 and the third to 1 and retries: -5 - 0 = -5 once, 1 - (-5) = 6, 6 / 5 = 1.2.
+    // Ignored, the row keeps no difference at all.
+    QTest::newRow("differences, retry")
+        << true << retry << QStringList{"Q.DELTA_IMP2=-5", "Q.DELTA_IMP3=6", "Q.DELTA_PERC3=1.2"};
+    QTest::newRow("differences, ignore")
+        << true << ignore << QStringList{"Q.DELTA_IMP2=Null", "Q.DELTA_IMP3=Null"};
+}
+
+void TestTotaliCriterio::retryRunsTheFailedRowAfreshAndIgnoreSkipsIt() {
+    // A row that fails on its last set is answered with retry or ignore: a retry starts the
+    // row again from its state before the failure, an ignore leaves it untouched.
+    QFETCH(bool, differenze);
+    QFETCH(int, answer);
+    QFETCH(QStringList, expected);
+    Run run(differenze ? 3 : 2);
+    run.root();
+    const QString max = QStringLiteral("9999999999999.99");
+    if (differenze) {
+        run.add({1, Variant(0), "Q", Variant("0"), 0, "V", Variant(1), {"0", "-" + max, max}});
+    } else {
+        run.add({1, Variant(0), "P", Variant("0"), 0, "V", Variant(1), {}});
+        run.add({501, Variant(1), "CA", Variant("P"), 5, "C", Variant::null(), {"3", "1"}});
+        run.add({502, Variant(1), "CB", Variant("P"), 5, "C", Variant::null(), {"2", max}});
+    }
+    if (answer == MessageAnswer::Retry) {
+        run.messages.queueRepair([&] {
+            Recordset rows = run.state.RstCriterio->Clone();
+            rows.setFilter(differenze ? "VOCE = 'Q'" : "VOCE = 'CB'");
+            rows.setValue(u"IMP2", amount(differenze ? "-5" : "3"));
+            if (differenze)
+                rows.setValue(u"IMP3", amount("1"));
+        });
+    }
+    run.messages.queueAnswer(answer);
+    run.calcola(Variant(1));
+    QCOMPARE(run.messages.errors().size(), 1);
+    for (const QString& pair : expected) {
+        const QString voce = pair.section('.', 0, 0);
+        const QString field = pair.section('.', 1).section('=', 0, 0);
+        QCOMPARE(text(run.value(voce, field)), pair.section('=', 1));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTotaliCriterio)

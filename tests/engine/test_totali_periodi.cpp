@@ -138,6 +138,8 @@ private slots:
     void periodDifferencesCompareNeighbouringSets();
     void postingMatchesItemAccountPeriodAndNature_data();
     void postingMatchesItemAccountPeriodAndNature();
+    void retryPostsTheFailedRowOnceAndIgnoreSkipsIt_data();
+    void retryPostsTheFailedRowOnceAndIgnoreSkipsIt();
     void nothingPostedLeavesEveryAmountNull();
     void zeroPeriodsGiveNoRows();
 };
@@ -258,6 +260,39 @@ void TestTotaliPeriodi::postingMatchesItemAccountPeriodAndNature() {
     QCOMPARE(run.value("CZ", 2, "IMP2"), QStringLiteral("Null"));
     QCOMPARE(run.value("CZ", 1, "IMP1"), QStringLiteral("Null"));
     QCOMPARE(run.state.RstCriterioPeriodi->filter().trimmed(), QStringLiteral("TIPORECORD = 'C'"));
+}
+
+void TestTotaliPeriodi::retryPostsTheFailedRowOnceAndIgnoreSkipsIt_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("imp1");
+    QTest::addColumn<QString>("imp2");
+    // The second row's 5 does not fit beside the first's 9999999999998.99 (15 digits); the
+    // user lowers it to 1 and retries: 1.5 + 2.25 once, and the largest amount that fits.
+    QTest::newRow("retry") << int(MessageAnswer::Retry) << "3.75"
+                           << "9999999999999.99";
+    QTest::newRow("ignore") << int(MessageAnswer::Ignore) << "1.5"
+                            << "9999999999998.99";
+}
+
+void TestTotaliPeriodi::retryPostsTheFailedRowOnceAndIgnoreSkipsIt() {
+    // Two rows of CZ in period 2; posting the second fails on its second set.
+    QFETCH(int, answer);
+    QFETCH(QString, imp1);
+    QFETCH(QString, imp2);
+    Run run;
+    run.importo("CZ", 2, "1.5", "9999999999998.99");
+    run.importo("CZ", 2, "2.25", "5");
+    run.messages.queueRepair([&] {
+        Recordset rows = run.importi->Clone();
+        rows.setFilter("IMP1 = 2.25");
+        rows.setValue(u"IMP2", amount("1"));
+    });
+    run.messages.queueAnswer(answer);
+    BdgIntRic_PopolaRstCriterioPeriodiDaRstCriterio(run.state);
+    BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(run.state, run.importi);
+    QCOMPARE(run.messages.errors().size(), 1);
+    QCOMPARE(run.value("CZ", 2, "IMP1"), imp1);
+    QCOMPARE(run.value("CZ", 2, "IMP2"), imp2);
 }
 
 void TestTotaliPeriodi::nothingPostedLeavesEveryAmountNull() {

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 
 namespace bdg {
 
@@ -291,16 +290,6 @@ constexpr int baseProfitLossAccounts = 139;
 constexpr int maxAccountsPerCategory = 9999;
 constexpr int maxItems = 1000;
 
-// Key multiplier of a level with `count` items: the smallest multiple of 10 above the
-// count, 200 at most; the inquiry builds its node keys with it.
-int levelMultiplier(int count) {
-    for (int multiplier = 10; multiplier < 200; multiplier += 10) {
-        if (multiplier > count)
-            return multiplier;
-    }
-    return 200;
-}
-
 QString twoDigits(int value) {
     return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
 }
@@ -341,7 +330,6 @@ DemoContent::DemoContent(const DemoOptions& options) : m_options(options.resolve
     expandProfitLossCriterion();
     buildStructureCriterion();
     mapAccounts();
-    checkKeys();
 }
 
 int DemoContent::categoryCount() {
@@ -466,7 +454,6 @@ void DemoContent::foldDeepItems() {
 
 // Benchmarks need more items: analytic values of the second level are split into groups
 // (third level), and the groups of the first three top items into lines (fourth level).
-// Only those three branches go four deep, so that account keys stay within 32 bits.
 void DemoContent::expandProfitLossCriterion() {
     int extra = m_options.items - int(m_items.size());
     if (extra <= 0)
@@ -577,53 +564,6 @@ void DemoContent::mapAccounts() {
             m_mappings.append({profitLoss, liveItem(m_items, QLatin1String(category.item)), 3,
                                QLatin1String(ChartReclass), QLatin1String(category.reclass),
                                false});
-        }
-    }
-}
-
-// The inquiry numbers nodes as parent key x level multiplier + position, and accounts as
-// item key x 500 + ordinal, in 32 bits. A demo that broke those limits would show a wrong
-// tree, so it is refused here instead.
-void DemoContent::checkKeys() const {
-    for (const QString criterion :
-         {QLatin1String(CriterionProfitLoss), QLatin1String(CriterionStructure)}) {
-        QHash<int, int> perLevel;
-        for (const DemoItem& item : m_items) {
-            if (item.criterion == criterion)
-                ++perLevel[item.level];
-        }
-        QHash<QString, std::int64_t> keys;
-        QHash<QString, int> accounts;
-        for (const DemoMapping& mapping : m_mappings) {
-            if (mapping.criterion == criterion)
-                ++accounts[mapping.item + QLatin1Char('/') + QString::number(mapping.chartKind)];
-        }
-        for (const DemoItem& item : m_items) {
-            if (item.criterion != criterion)
-                continue;
-            const int multiplier = levelMultiplier(perLevel.value(item.level));
-            if (item.level > 1 && item.position >= multiplier)
-                throw DemoSizeError(QStringLiteral("item %1 has position %2, beyond the level's "
-                                                   "key range")
-                                        .arg(item.code)
-                                        .arg(item.position)
-                                        .toStdString());
-            const std::int64_t key = item.parent.isEmpty()
-                                         ? item.position
-                                         : keys.value(item.parent) * multiplier + item.position;
-            keys.insert(item.code, key);
-            int most = 0;
-            for (int kind = 1; kind <= 3; ++kind)
-                most = std::max(
-                    most, accounts.value(item.code + QLatin1Char('/') + QString::number(kind)));
-            if (most >= 500 || key * 500 + most > std::numeric_limits<std::int32_t>::max())
-                throw DemoSizeError(QStringLiteral("criterion %1 cannot hold %2 items and %3 "
-                                                   "accounts: node keys of item %4 exceed 32 bits")
-                                        .arg(criterion)
-                                        .arg(m_options.items)
-                                        .arg(m_options.accounts)
-                                        .arg(item.code)
-                                        .toStdString());
         }
     }
 }

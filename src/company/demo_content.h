@@ -123,7 +123,6 @@ private:
     void foldDeepItems();
     void buildStructureCriterion();
     void mapAccounts();
-    void checkKeys() const;
     QStringList leavesUnder(const QString& item) const;
     int itemIndex(const QString& code) const;
 

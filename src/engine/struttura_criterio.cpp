@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <deque>
 #include <numeric>
+#include <tuple>
 
 namespace bdg {
 
@@ -141,6 +142,76 @@ private:
     QSet<std::size_t> m_ciclo;
 };
 
+// The tree laid out level by level from the top items: breadth first, siblings in position
+// order (code on ties), with levels, ranks, parent and child indexes. Items below the depth
+// limit are noted and not descended into; the items never met are not part of the tree.
+struct Disposizione {
+    std::vector<VoceStruttura> voci;
+    std::vector<int> perLivello;
+    std::vector<int> radici;
+    std::vector<bool> raggiunta;
+    QStringList troppoProfonde;
+};
+
+Disposizione disponi(const std::vector<Letta>& lette) {
+    QHash<QString, std::vector<int>> figli;
+    std::vector<int> radici;
+    for (std::size_t index = 0; index < lette.size(); ++index) {
+        const Letta& letta = lette[index];
+        if (letta.primoLivello)
+            radici.push_back(int(index));
+        else if (!letta.padreVuoto && letta.padre != letta.voce)
+            figli[letta.padre].push_back(int(index));
+    }
+    const auto ordina = [&](std::vector<int>& indici) {
+        std::stable_sort(indici.begin(), indici.end(), [&](int left, int right) {
+            const Letta& a = lette[std::size_t(left)];
+            const Letta& b = lette[std::size_t(right)];
+            const int byPosition = a.posizione.compare(b.posizione);
+            return byPosition != 0 ? byPosition < 0 : a.voce < b.voce;
+        });
+    };
+    Disposizione result;
+    result.raggiunta.assign(lette.size(), false);
+    // (index in lette, index of the parent in voci or -1, level)
+    std::deque<std::tuple<int, int, int>> coda;
+    ordina(radici);
+    for (int radice : radici)
+        coda.emplace_back(radice, -1, 1);
+    while (!coda.empty()) {
+        const auto [at, padre, livello] = coda.front();
+        coda.pop_front();
+        const Letta& letta = lette[std::size_t(at)];
+        result.raggiunta[std::size_t(at)] = true;
+        std::vector<int> propri = figli.value(letta.voce);
+        ordina(propri);
+        if (livello > LivelliCriterioMassimi) {
+            // Too deep: named at the first level past the limit, its descendants only met.
+            if (livello == LivelliCriterioMassimi + 1)
+                result.troppoProfonde << letta.voce;
+            for (int figlio : propri)
+                coda.emplace_back(figlio, -1, livello + 1);
+            continue;
+        }
+        VoceStruttura voce{letta.voce, padre < 0 ? QString() : letta.padre, letta.posizione};
+        voce.indicePadre = padre;
+        voce.livello = livello;
+        const int posto = int(result.voci.size());
+        std::vector<int>& fratelli =
+            padre < 0 ? result.radici : result.voci[std::size_t(padre)].figli;
+        fratelli.push_back(posto);
+        voce.rango = int(fratelli.size());
+        if (int(result.perLivello.size()) < livello)
+            result.perLivello.push_back(0);
+        ++result.perLivello[std::size_t(livello - 1)];
+        result.voci.push_back(voce);
+        for (int figlio : propri)
+            coda.emplace_back(figlio, posto, livello + 1);
+    }
+    result.troppoProfonde.sort();
+    return result;
+}
+
 QString sqlStruttura(const QString& criterio) {
     return QStringLiteral(" SELECT BU20_CODICE_BU19, BU20_CODPADRE_BU19, BU20_POSIZIONE, "
                           "BU19_CODICE ") +
@@ -201,108 +272,19 @@ StrutturaCriterio::StrutturaCriterio(QString criterio, const std::vector<RigaStr
                                .arg(padri.join(QStringLiteral(", "))));
     }
 
-    // The tree from the top items down, level by level.
-    QHash<QString, std::vector<int>> figli;
-    std::vector<int> radici;
-    for (std::size_t index = 0; index < lette.size(); ++index) {
-        const Letta& letta = lette[index];
-        if (letta.primoLivello)
-            radici.push_back(int(index));
-        else if (!letta.padreVuoto && letta.padre != letta.voce)
-            figli[letta.padre].push_back(int(index));
-    }
-    std::vector<bool> raggiunta(lette.size(), false);
-    std::vector<int> livello(lette.size(), 0);
-    std::deque<int> coda(radici.begin(), radici.end());
-    for (int radice : radici) {
-        raggiunta[std::size_t(radice)] = true;
-        livello[std::size_t(radice)] = 1;
-    }
-    QStringList troppoProfonde;
-    while (!coda.empty()) {
-        const int at = coda.front();
-        coda.pop_front();
-        if (livello[std::size_t(at)] > LivelliCriterioMassimi) {
-            troppoProfonde << lette[std::size_t(at)].voce;
-            continue;
-        }
-        for (int figlio : figli.value(lette[std::size_t(at)].voce)) {
-            raggiunta[std::size_t(figlio)] = true;
-            livello[std::size_t(figlio)] = livello[std::size_t(at)] + 1;
-            coda.push_back(figlio);
-        }
-    }
-    troppoProfonde.sort();
-    if (!troppoProfonde.isEmpty())
+    Disposizione albero = disponi(lette);
+    if (!albero.troppoProfonde.isEmpty())
         controllo.aggiungi(QStringLiteral("le voci %1 sono al livello %2, oltre i %3 livelli che "
                                           "l'elaborazione gestisce")
-                               .arg(elenco(troppoProfonde))
+                               .arg(elenco(albero.troppoProfonde))
                                .arg(LivelliCriterioMassimi + 1)
                                .arg(LivelliCriterioMassimi));
-    NonRaggiunte(lette, indici, raggiunta).segnala(controllo);
+    NonRaggiunte(lette, indici, albero.raggiunta).segnala(controllo);
     if (!controllo.vuoto())
         controllo.rifiuta(m_criterio);
-
-    for (const Letta& letta : lette) {
-        VoceStruttura voce;
-        voce.voce = letta.voce;
-        voce.padre = letta.primoLivello ? QString() : letta.padre;
-        voce.posizione = letta.posizione;
-        m_voci.push_back(voce);
-    }
-    numeraLivelli(m_voci);
-}
-
-void StrutturaCriterio::ordinaFigli(std::vector<int>& figli) const {
-    std::stable_sort(figli.begin(), figli.end(), [&](int left, int right) {
-        const VoceStruttura& a = m_voci[std::size_t(left)];
-        const VoceStruttura& b = m_voci[std::size_t(right)];
-        const int byPosition = a.posizione.compare(b.posizione);
-        return byPosition != 0 ? byPosition < 0 : a.voce < b.voce;
-    });
-}
-
-// Orders the checked items level by level (breadth first, siblings by rank) and fills
-// levels, ranks, parent and child indexes.
-void StrutturaCriterio::numeraLivelli(const std::vector<VoceStruttura>& lette) {
-    m_voci = lette;
-    QHash<QString, std::vector<int>> figli;
-    std::vector<int> radici;
-    for (std::size_t index = 0; index < m_voci.size(); ++index) {
-        if (m_voci[index].padre.isEmpty())
-            radici.push_back(int(index));
-        else
-            figli[m_voci[index].padre].push_back(int(index));
-    }
-    std::vector<VoceStruttura> ordinate;
-    std::deque<std::pair<int, int>> coda; // (index in lette, index of the parent in ordinate)
-    ordinaFigli(radici);
-    for (int radice : radici)
-        coda.emplace_back(radice, -1);
-    while (!coda.empty()) {
-        const auto [at, padre] = coda.front();
-        coda.pop_front();
-        VoceStruttura voce = m_voci[std::size_t(at)];
-        voce.indicePadre = padre;
-        voce.livello = padre < 0 ? 1 : ordinate[std::size_t(padre)].livello + 1;
-        const int posto = int(ordinate.size());
-        if (padre < 0) {
-            m_radici.push_back(posto);
-            voce.rango = int(m_radici.size());
-        } else {
-            ordinate[std::size_t(padre)].figli.push_back(posto);
-            voce.rango = int(ordinate[std::size_t(padre)].figli.size());
-        }
-        if (int(m_perLivello.size()) < voce.livello)
-            m_perLivello.push_back(0);
-        ++m_perLivello[std::size_t(voce.livello - 1)];
-        ordinate.push_back(voce);
-        std::vector<int> propri = figli.value(voce.voce);
-        ordinaFigli(propri);
-        for (int figlio : propri)
-            coda.emplace_back(figlio, posto);
-    }
-    m_voci = std::move(ordinate);
+    m_voci = std::move(albero.voci);
+    m_perLivello = std::move(albero.perLivello);
+    m_radici = std::move(albero.radici);
     for (std::size_t index = 0; index < m_voci.size(); ++index)
         m_indici.insert(m_voci[index].voce, int(index));
 }

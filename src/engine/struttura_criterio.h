@@ -74,9 +74,6 @@ public:
     const std::vector<int>& radici() const { return m_radici; }
 
 private:
-    void ordinaFigli(std::vector<int>& figli) const;
-    void numeraLivelli(const std::vector<VoceStruttura>& lette);
-
     QString m_criterio;
     std::vector<VoceStruttura> m_voci;
     QHash<QString, int> m_indici;

@@ -71,7 +71,10 @@ void TestChiaviNodi::structuresThatAreNotTreesAreRefusedNamingTheItems_data() {
     QTest::newRow("under two parents")
         << "A<-@1 B<-@2 C<A@1 C<B@1" << QStringList{"C compare 2 volte nel criterio (sotto A, B)"};
     QTest::newRow("not among the items") << "A!<-@1" << QStringList{"A non esiste tra le voci"};
-    QTest::newRow("17 levels") << catena(17) << QStringList{"L17 sono al livello 17, oltre i 16"};
+    QTest::newRow("18 levels: the first too deep named, no more")
+        << catena(18)
+        << QStringList{"le voci L17 sono al livello 17, oltre i 16 livelli che "
+                       "l'elaborazione gestisce."};
     QTest::newRow("16 levels, positions repeated") << catena(16) + " X<-@1" << QStringList{};
 }
 

@@ -50,7 +50,7 @@ std::optional<CurrencyData> datiValuta(FormState& state, const QString& codValut
     return state.Gcls_Global->DatiValuta(codValuta);
 }
 
-// The level-1 query and the template of the deeper levels.
+// The level-1 query: the items without a parent.
 QString queryLivello1(const QString& codCriterio) {
     return QStringLiteral("  SELECT * ") + CRLF +
            QStringLiteral("  FROM   BU20_STRUTTURACRIT      WITH(NOLOCK)    ") + CRLF +
@@ -60,34 +60,29 @@ QString queryLivello1(const QString& codCriterio) {
            QStringLiteral("  AND    BU20_CODPADRE_BU19 IS NULL ") + CRLF;
 }
 
-QString templateLivelloAnnidato(const QString& codCriterio) {
+// Codes per line of the list that selects the next level.
+constexpr int CodiciPerRiga = 10;
+
+// The next level: the items whose parent is among this level's codes. The codes are listed
+// rather than this level's query nested as a sub-select: a nested query grows with every
+// level, and the databases refuse it some ten levels down, while the list keeps each level's
+// statement as small as its level.
+QString queryLivelloSuccessivo(const QString& codCriterio, const QStringList& codici) {
+    QStringList righe;
+    for (int at = 0; at < codici.size(); at += CodiciPerRiga) {
+        QStringList quoted;
+        for (const QString& codice : codici.mid(at, CodiciPerRiga))
+            quoted << sqlText(codice);
+        righe << QStringLiteral("          ") + quoted.join(QStringLiteral(", "));
+    }
     return QStringLiteral(" SELECT * ") + CRLF +
            QStringLiteral(" FROM   BU20_STRUTTURACRIT      WITH(NOLOCK)    ") + CRLF +
            QStringLiteral(" INNER JOIN BU19_VOCICRITELAB   WITH(NOLOCK)    ") + CRLF +
            QStringLiteral(" ON     BU20_CODICE_BU19 = BU19_CODICE ") + CRLF +
            QStringLiteral(" WHERE  BU20_CODICE_BU51 = ") + sqlText(codCriterio) + CRLF +
            QStringLiteral(" AND    BU20_CODPADRE_BU19 IN ") + CRLF + QStringLiteral("        ( ") +
-           CRLF + QStringLiteral("          %1 ") + CRLF + QStringLiteral("        ) ") + CRLF;
-}
-
-// Codes per line of the list that selects the next level.
-constexpr int CodiciPerRiga = 10;
-
-// The next level selects the items whose parent is among this level's codes. The codes are
-// listed rather than this level's query nested as a sub-select: a nested query grows with
-// every level, and the databases refuse it some ten levels down, while the list keeps each
-// level's statement as small as its level.
-QString queryLivelloSuccessivo(const QString& templateAnnidato, const QStringList& codici) {
-    QStringList righe;
-    for (int at = 0; at < codici.size(); at += CodiciPerRiga) {
-        QStringList quoted;
-        for (const QString& codice : codici.mid(at, CodiciPerRiga))
-            quoted << sqlText(codice);
-        righe << quoted.join(QStringLiteral(", "));
-    }
-    QString next = templateAnnidato;
-    return next.replace(QStringLiteral("%1"),
-                        righe.join(QStringLiteral(",") + CRLF + QStringLiteral("          ")));
+           CRLF + righe.join(QStringLiteral(",") + CRLF) + QStringLiteral(" ") + CRLF +
+           QStringLiteral("        ) ") + CRLF;
 }
 
 // Node keys already given in this run. A key is registered only once its row is saved, so a
@@ -270,7 +265,6 @@ void Elaborazione::aggiungiVoci(Recordset& livello, int nrLivello, QStringList& 
 // a tree of at most LivelliCriterioMassimi levels, and a level the walk meets beyond it means
 // the structure changed meanwhile.
 bool Elaborazione::percorriLivelli() {
-    const QString annidato = templateLivelloAnnidato(m_codCriterio);
     QString query = queryLivello1(m_codCriterio);
     for (int nrLivello = 1;; ++nrLivello) {
         RecordsetPtr livello;
@@ -294,7 +288,7 @@ bool Elaborazione::percorriLivelli() {
         aggiungiVoci(*livello, nrLivello, codici);
         if (m_trap.left())
             return false;
-        query = queryLivelloSuccessivo(annidato, codici);
+        query = queryLivelloSuccessivo(m_codCriterio, codici);
     }
 }
 

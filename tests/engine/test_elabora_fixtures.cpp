@@ -43,10 +43,10 @@ const QStringList SenzaChiavi = {
     "BU20_CODPADRE_BU19, BU20_POSIZIONE FROM BU20_PRIMA",
 };
 
-// A chain of 16 items under T3, the top item: the last one is on level 17.
-QStringList diciassetteLivelli() {
+// A chain of 17 items under T3, the top item: D17 is on level 17, D18 below it.
+QStringList oltreIlLimite() {
     QStringList changes;
-    for (int level = 2; level <= 17; ++level) {
+    for (int level = 2; level <= 18; ++level) {
         const QString code = QStringLiteral("D%1").arg(level);
         const QString parent =
             level == 2 ? QStringLiteral("T3") : QStringLiteral("D%1").arg(level - 1);
@@ -163,7 +163,8 @@ void TestElaboraFixtures::structureThatIsNotATreeStopsTheRunNamingTheItems_data(
          "una voce senza codice (padre T3, posizione 2)"},
         {"under two parents", SenzaChiavi + QStringList{inserisci("'C1'", "T3", 1)},
          "la voce C1 compare 2 volte nel criterio (sotto A2, T3)"},
-        {"17 levels", diciassetteLivelli(), "le voci D17 sono al livello 17, oltre i 16 livelli"},
+        {"18 levels: the first too deep named, no more", oltreIlLimite(),
+         "le voci D17 sono al livello 17, oltre i 16 livelli che l'elaborazione gestisce."},
     };
     for (const QString& engine : test::engines()) {
         for (const auto& [name, changes, named] : cases)
@@ -243,68 +244,47 @@ void TestElaboraFixtures::itemWith600AccountsWidensTheAccountFactor_data() {
 }
 
 void TestElaboraFixtures::itemWith600AccountsWidensTheAccountFactor() {
-    // V1 holds accounts C0001 .. C0600 of amounts 1 .. 600, V2 accounts C0601 and C0602. The
-    // account factor grows to 1000, the first multiple of 500 above 600 accounts: V1's
-    // accounts get 1001 .. 1600, V2's 2001 and 2002; V1 = 600 x 601 / 2 = 180300.
+    // The chiavi company with accounts C0001 .. C0600 of amounts 1 .. 600 added to T3 (key
+    // 3), after its 100 and 110: 602 accounts make the account factor 1000, the first
+    // multiple of 500 above them. T3's accounts get 3001 .. 3602, A1's 300 21001;
+    // T3 = 123.45 + 600 x 601 / 2 = 180423.45.
     QFETCH(QString, engine);
+    QStringList conti, mappe, testate, importi;
+    for (int number = 1; number <= 600; ++number) {
+        const QString conto = QStringLiteral("'C%1'").arg(number, 4, 10, QLatin1Char('0'));
+        conti << QStringLiteral("(1, '01', %1, 'Conto')").arg(conto);
+        mappe << QStringLiteral("(%1, 'CR01', 'T3', '01', %2)").arg(100 + number).arg(conto);
+        testate << QStringLiteral("(%1, 5, 'SB1', 1, 2026, 1, 0, 1, '01', %2)")
+                       .arg(100 + number)
+                       .arg(conto);
+        importi << QStringLiteral("(%1, 0, 1, %2)").arg(100 + number).arg(number);
+    }
     test::FixtureCompany company(engine);
-    // One row per number, # standing for the number and @ for the account code.
-    const auto valori = [](int from, int to, QString row) {
-        QStringList rows;
-        for (int number = from; number <= to; ++number)
-            rows << QString(row)
-                        .replace('#', QString::number(number))
-                        .replace('@', QStringLiteral("C%1").arg(number, 4, 10, QLatin1Char('0')));
-        return rows.join(QStringLiteral(", "));
-    };
-    QVERIFY2(company.build([&](Connection& connection) {
-        CompanySchema::create(connection);
-        for (const QString& sql : test::scriptStatements(
-                 "INSERT INTO HS01_DITTE (HS01_CODICE, HS01_RAGSOC, HS01_VALUTA_HS02, "
-                 "HS01_GESTIONESEDI, HS01_LINGUA) VALUES (1, 'Ditta', 'EUR', 0, 'ITA');\n"
-                 "INSERT INTO HS02_VALUTE (HS02_CODICE, HS02_DESCR, HS02_NRDECIMALI) VALUES "
-                 "('EUR', 'Euro', 2);\n"
-                 "INSERT INTO HS04_SOTTOTIPI (HS04_INDTIPO_BU01, HS04_CODICE, HS04_DESCR, "
-                 "HS04_PERIODICITA, HS04_TIPOPDC, HS04_CODICEPDC) VALUES (5, 'SB1', 'Annuale', "
-                 "5, 1, '01');\n"
-                 "INSERT INTO BU51_CRITERIELAB (BU51_CODICE, BU51_DESCR) VALUES ('CR', 'Conti');\n"
-                 "INSERT INTO BU19_VOCICRITELAB (BU19_CODICE, BU19_DESCR, BU19_INDTIPOVOCE) "
-                 "VALUES ('V1', 'Molti conti', 0), ('V2', 'Due conti', 0);\n"
-                 "INSERT INTO BU20_STRUTTURACRIT (BU20_CODICE_BU51, BU20_CODICE_BU19, "
-                 "BU20_CODPADRE_BU19, BU20_POSIZIONE) VALUES ('CR', 'V1', NULL, 1), "
-                 "('CR', 'V2', NULL, 2);"))
-            connection.ExecuteNonQuery(sql);
-        connection.ExecuteNonQuery("INSERT INTO CG24_PIANOCONTI (CG24_DITTA_CG18, "
-                                   "CG24_GRUPPO_CG10, CG24_CONTO, CG24_DESCR) VALUES " +
-                                   valori(1, 602, "(1, '01', '@', 'Conto #')"));
-        connection.ExecuteNonQuery("INSERT INTO BU50_CORRPDCVOCI (BU50_ID, BU50_CODICE_BU51, "
-                                   "BU50_CODICE_BU19, BU50_GRUPPO_CG10, BU50_CONTO_CG24) VALUES " +
-                                   valori(1, 600, "(#, 'CR', 'V1', '01', '@')") + ", " +
-                                   valori(601, 602, "(#, 'CR', 'V2', '01', '@')"));
-        connection.ExecuteNonQuery(
-            "INSERT INTO BU65_TESBUDGET (BU65_ID, BU65_INDTIPO_BU01, BU65_SOTTOTIPO_BU01, "
-            "BU65_DITTA_CG18, BU65_ANNO, BU65_PROGESER, BU65_CODICE_CG31, BU65_INDNATCONTO, "
-            "BU65_GRUPPO_CG10, BU65_CONTO_CG24) VALUES " +
-            valori(1, 602, "(#, 5, 'SB1', 1, 2026, 1, 0, 1, '01', '@')"));
-        connection.ExecuteNonQuery("INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, "
-                                   "BU66_PERIODO, BU66_IMPORTO) VALUES " +
-                                   valori(1, 602, "(#, 0, 1, #)"));
-    }),
-             qPrintable(company.errorText()));
-    test::FixtureParams params;
-    params.sottotipo = "SB1";
-    params.criterio = "CR";
-    params.insiemi = {test::parseSet("0:2026:1:")};
     FormState state;
-    QVERIFY2(company.prepare(state, params), qPrintable(company.errorText()));
+    QVERIFY2(chiavi(company, state,
+                    {"INSERT INTO CG24_PIANOCONTI (CG24_DITTA_CG18, CG24_GRUPPO_CG10, CG24_CONTO, "
+                     "CG24_DESCR) VALUES " +
+                         conti.join(','),
+                     "INSERT INTO BU50_CORRPDCVOCI (BU50_ID, BU50_CODICE_BU51, BU50_CODICE_BU19, "
+                     "BU50_GRUPPO_CG10, BU50_CONTO_CG24) VALUES " +
+                         mappe.join(','),
+                     "INSERT INTO BU65_TESBUDGET (BU65_ID, BU65_INDTIPO_BU01, BU65_SOTTOTIPO_BU01, "
+                     "BU65_DITTA_CG18, BU65_ANNO, BU65_PROGESER, BU65_CODICE_CG31, "
+                     "BU65_INDNATCONTO, BU65_GRUPPO_CG10, BU65_CONTO_CG24) VALUES " +
+                         testate.join(','),
+                     "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, "
+                     "BU66_IMPORTO) VALUES " +
+                         importi.join(',')}),
+             qPrintable(company.errorText()));
     QCOMPARE(int(BdgIntRic_Elabora(state)), int(EsitoElaborazione::Completata));
     Recordset rows = state.RstCriterio->Clone();
-    for (const auto& [voce, key] : {std::pair{"C0001", 1001}, {"C0600", 1600}, {"C0602", 2002}}) {
+    for (const auto& [voce, key] :
+         {std::pair{"100", 3001}, {"C0001", 3003}, {"C0600", 3602}, {"300", 21001}}) {
         rows.setFilter(QStringLiteral("VOCE = '%1'").arg(QLatin1String(voce)));
         QCOMPARE(rows.value(u"KEY_VOCE").toInt64(), std::optional<std::int64_t>(key));
     }
-    rows.setFilter("VOCE = 'V1'");
-    QCOMPARE(rows.value(u"IMP1").toString(), QStringLiteral("180300.00"));
+    rows.setFilter("VOCE = 'T3'");
+    QCOMPARE(rows.value(u"IMP1").toString(), QStringLiteral("180423.45"));
 }
 
 QTEST_GUILESS_MAIN(TestElaboraFixtures)

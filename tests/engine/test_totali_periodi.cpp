@@ -136,7 +136,6 @@ private slots:
     void periodTotalsNeverCrossPeriods_data();
     void periodTotalsNeverCrossPeriods();
     void periodDifferencesCompareNeighbouringSets();
-    void postingMatchesItemAccountPeriodAndNature_data();
     void postingMatchesItemAccountPeriodAndNature();
     void retryPostsTheFailedRowOnceAndIgnoreSkipsIt_data();
     void retryPostsTheFailedRowOnceAndIgnoreSkipsIt();
@@ -233,19 +232,10 @@ void TestTotaliPeriodi::periodDifferencesCompareNeighbouringSets() {
     QCOMPARE(run.value("X", 2, "DELTA_IMP2"), QStringLiteral("Null"));
 }
 
-void TestTotaliPeriodi::postingMatchesItemAccountPeriodAndNature_data() {
-    QTest::addColumn<bool>("nature");
-    QTest::addColumn<QString>("cz");
-    // CZ (key 6501) is of nature 1 when the run knows its natures.
-    QTest::newRow("natures known: the row of nature 1") << true << "1.5";
-    QTest::newRow("natures unknown: both natures") << false << "3.75";
-}
-
 void TestTotaliPeriodi::postingMatchesItemAccountPeriodAndNature() {
-    // CZ under Y in period 2 with a nature-1 and a nature-2 row; CZ's period 2 under
-    // another item, and an account the tree does not hold, go nowhere.
-    QFETCH(bool, nature);
-    QFETCH(QString, cz);
+    // CZ (key 6501, nature 1) under Y in period 2 with a nature-1 and a nature-2 row gets the
+    // first only; CZ's period 2 under another item, and an account the tree does not hold,
+    // go nowhere.
     Run run;
     run.importo("CZ", 2, "1.5", "Null");
     run.importo("CZ", 2, "2.25", "Null", "Y", 2);
@@ -254,9 +244,8 @@ void TestTotaliPeriodi::postingMatchesItemAccountPeriodAndNature() {
     NatureConti natureConti;
     natureConti.imposta(6501, Variant(1));
     BdgIntRic_PopolaRstCriterioPeriodiDaRstCriterio(run.state);
-    BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(run.state, run.importi,
-                                                        nature ? &natureConti : nullptr);
-    QCOMPARE(run.value("CZ", 2, "IMP1"), cz);
+    BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(run.state, run.importi, &natureConti);
+    QCOMPARE(run.value("CZ", 2, "IMP1"), QStringLiteral("1.5"));
     QCOMPARE(run.value("CZ", 2, "IMP2"), QStringLiteral("Null"));
     QCOMPARE(run.value("CZ", 1, "IMP1"), QStringLiteral("Null"));
     QCOMPARE(run.state.RstCriterioPeriodi->filter().trimmed(), QStringLiteral("TIPORECORD = 'C'"));

@@ -3,7 +3,6 @@
 #include "engine/rst_criterio.h"
 
 #include <QLocale>
-#include <QSet>
 #include <QStringList>
 
 #include <algorithm>

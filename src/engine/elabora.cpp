@@ -129,6 +129,7 @@ private:
     void aggiungiVoci(Recordset& livello, int nrLivello, QStringList& codici);
     void aggiungiVoce(const Recordset& livello, int nrLivello);
     const StrutturaCriterio& struttura() const;
+    int indiceVoce(const Variant& voce) const;
     QString ordineImporti() const;
     bool pianificaConti(Recordset& importi);
     bool rinumeraVoci();
@@ -225,12 +226,21 @@ const StrutturaCriterio& Elaborazione::struttura() const {
     return *m_struttura;
 }
 
-void Elaborazione::aggiungiVoce(const Recordset& livello, int nrLivello) {
-    const QString voce = CodiceVoce(livello.value(QStringLiteral("BU20_CODICE_BU19")));
-    const int indice = struttura().indice(voce);
-    if (indice < 0 || struttura().voci()[std::size_t(indice)].livello != nrLivello)
+// The index of an item row's code in the structure read at the start; a code the structure
+// does not hold means the structure changed during the run.
+int Elaborazione::indiceVoce(const Variant& voce) const {
+    const int indice = struttura().indice(CodiceVoce(voce));
+    if (indice < 0)
         throw StrutturaCriterioError(strutturaCambiata(m_codCriterio).toStdString());
+    return indice;
+}
+
+void Elaborazione::aggiungiVoce(const Recordset& livello, int nrLivello) {
+    const int indice = indiceVoce(livello.value(QStringLiteral("BU20_CODICE_BU19")));
     const VoceStruttura& item = struttura().voci()[std::size_t(indice)];
+    if (item.livello != nrLivello)
+        throw StrutturaCriterioError(strutturaCambiata(m_codCriterio).toStdString());
+    const QString& voce = item.voce;
     const std::int64_t key = m_piano->chiaveVoce(indice);
     const std::int64_t keyPadre = item.indicePadre < 0 ? 0 : m_piano->chiaveVoce(item.indicePadre);
     m_chiavi.verifica(key, QStringLiteral("la voce %1").arg(voce));
@@ -346,9 +356,7 @@ bool Elaborazione::aggiungiContiVoce(const Recordset& voce, Recordset& importi) 
     const QString codVoce = testo(voce.value(QStringLiteral("VOCE")));
     int indice = -1;
     if (!m_trap([&] {
-            indice = struttura().indice(CodiceVoce(voce.value(QStringLiteral("VOCE"))));
-            if (indice < 0)
-                throw StrutturaCriterioError(strutturaCambiata(m_codCriterio).toStdString());
+            indice = indiceVoce(voce.value(QStringLiteral("VOCE")));
             importi.clearFilter();
             importi.setFilter(QStringLiteral("VOCE = ") + FiltroTesto(codVoce));
         }))
@@ -397,7 +405,7 @@ bool Elaborazione::rinumeraVoci() {
         }))
         return false;
     return VisitaRighe(m_trap, voci, [&] {
-        const int indice = struttura().indice(CodiceVoce(voci.value(u"VOCE")));
+        const int indice = indiceVoce(voci.value(u"VOCE"));
         const VoceStruttura& item = struttura().voci()[std::size_t(indice)];
         const std::int64_t key = m_piano->chiaveVoce(indice);
         m_chiavi.verifica(key, QStringLiteral("la voce %1").arg(item.voce));

@@ -12,9 +12,9 @@ using namespace bdg;
 namespace {
 
 // "CODE<PARENT@POSITION" per row, PARENT "-" for a top item.
-std::vector<RigaStruttura> righe(const QString& spec) {
+std::vector<RigaStruttura> righe(const QString& testo) {
     std::vector<RigaStruttura> result;
-    for (const QString& text : spec.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    for (const QString& text : testo.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const QString padre = text.section('<', 1).section('@', 0, 0);
         result.push_back({Variant(text.section('<', 0, 0)),
                           padre == QLatin1String("-") ? Variant::null() : Variant(padre),

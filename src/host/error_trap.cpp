@@ -57,9 +57,13 @@ ErrorTrap::ErrorTrap(const FormState& state, QString procedureName, QString capt
     m_reporter.abandoned = &state.ProcedureAbbandonate;
 }
 
+ErrorTrap::ErrorTrap(QString procedureName, Question ask)
+    : m_ask(std::move(ask)), m_procedureName(std::move(procedureName)) {}
+
 bool ErrorTrap::handle(std::exception_ptr error) {
     ++m_errorCount;
-    m_lastAnswer = VisualizzaErrore(m_reporter, m_procedureName, errorTextOf(error));
+    m_lastAnswer =
+        m_ask ? m_ask(error) : VisualizzaErrore(m_reporter, m_procedureName, errorTextOf(error));
     if (m_lastAnswer == MessageAnswer::Retry)
         return true;
     if (m_lastAnswer != MessageAnswer::Ignore) {

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <exception>
+#include <functional>
 
 namespace bdg {
 
@@ -53,6 +54,10 @@ public:
     /// The log, connection and global services of the run's state; the caption defaults to
     /// the form's, and every abort is counted in the state's ProcedureAbbandonate.
     ErrorTrap(const FormState& state, QString procedureName, QString caption = QString());
+    /// A trap whose errors go to `ask` instead of VisualizzaErrore, for an object with a
+    /// handler of its own; `ask` receives the error and returns the user's choice.
+    using Question = std::function<int(std::exception_ptr error)>;
+    ErrorTrap(QString procedureName, Question ask);
 
     /// Runs `statement`; true when the procedure goes on, false when it must be left.
     template <class F> bool operator()(F&& statement) {
@@ -82,6 +87,7 @@ private:
     bool handle(std::exception_ptr error);
 
     ErrorReporter m_reporter;
+    Question m_ask;
     QString m_procedureName;
     bool m_left = false;
     int m_lastAnswer = 0;

@@ -262,11 +262,10 @@ void FRMBU_BDGINTRIC::collegaGestori() {
         {&BUT_BU68_DELETE, &FRMBU_BDGINTRIC::BUT_BU68_DELETE_ButtonClick},
         {&BUT_NODO_CONTI_VISIBILE, &FRMBU_BDGINTRIC::BUT_NODO_CONTI_VISIBILE_ButtonClick},
         {&BUT_PERIODI_VISIBLE, &FRMBU_BDGINTRIC::BUT_PERIODI_VISIBLE_ButtonClick},
+        {&BUT_EXCEL, &FRMBU_BDGINTRIC::BUT_EXCEL_ButtonClick},
     };
     for (const auto& [bottone, gestore] : bottoni)
         bottone->setClickHandler([this, gestore = gestore] { (this->*gestore)(); });
-    // The export button answers at once: the host's office export does the work.
-    BUT_EXCEL.setClickHandler([] {});
 
     connect(&QGRID_CONFRONTO, &GridModel::edited, this, &FRMBU_BDGINTRIC::QGRID_CONFRONTO_OnEdited);
     connect(&QGRID_CONFRONTO, &GridModel::selectionBoxClicked, this,

@@ -247,6 +247,8 @@ public:
     void TGRID_BDGINTRIC_NodeImage(int node, std::int16_t& image);
     void TGRID_BDGINTRIC_RowChanged();
     void BUT_NODO_CONTI_VISIBILE_ButtonClick();
+    /// Answers at once: the result leaves through the host's office export.
+    void BUT_EXCEL_ButtonClick();
     void InitQGridPeriodi(int n);
     void PopolaRstPeriodi(Recordset& source);
     void BUT_PERIODI_VISIBLE_ButtonClick();

@@ -297,6 +297,10 @@ void FRMBU_BDGINTRIC::BUT_NODO_CONTI_VISIBILE_ButtonClick() {
     });
 }
 
+void FRMBU_BDGINTRIC::BUT_EXCEL_ButtonClick() {
+    ErrorTrap trap(m_state, QStringLiteral("BUT_EXCEL_ButtonClick"));
+}
+
 // ---- The periods grid -------------------------------------------------------------------
 
 void FRMBU_BDGINTRIC::InitQGridPeriodi(int /*n*/) {

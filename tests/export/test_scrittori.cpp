@@ -1,14 +1,10 @@
 #include "export/risultato.h"
 #include "export/scrittore_csv.h"
 #include "export/scrittore_json.h"
-#include "export/scrittore_xlsx.h"
 #include "risultato_prova.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 
@@ -22,14 +18,6 @@ QString csvOf(Risultato& risultato) {
     ScrittoreCsv().write(risultato, out);
     out.flush();
     return testo;
-}
-
-QByteArray unzipped(const QString& archive, const QString& member) {
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), archive, member});
-    if (!unzip.waitForFinished(30000))
-        return {};
-    return unzip.readAllStandardOutput();
 }
 
 } // namespace
@@ -99,45 +87,6 @@ private slots:
                                                            {"IMP2", "Con 2026"},
                                                            {"DELTA_IMP2", "D Con2026"},
                                                            {"DELTA_PERC2", "% Con2026"}}));
-    }
-
-    void xlsxHoldsTitleCaptionsIndentedTreeAndNumbers() {
-        if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
-            QSKIP("unzip is not installed (scripts/setup-debian.sh installs it)");
-        FormState state;
-        test::statoDiProva(state);
-        Risultato risultato(state, {});
-        QTemporaryDir cartella;
-        const QString file = cartella.filePath(QStringLiteral("risultato.xlsx"));
-        ScrittoreXlsx(QStringLiteral("Budget per criterio CE01")).write(risultato, file);
-        QVERIFY(!QFile::exists(file + QStringLiteral(".tmp")));
-        const QString stringhe = QString::fromUtf8(unzipped(file, "xl/sharedStrings.xml"));
-        for (const char* testo : {"Budget per criterio CE01", "Voce/Conto", "Bdg 2026", "Con 2026",
-                                  "D Con2026", "Vendite, Italia"})
-            QVERIFY2(stringhe.contains(QLatin1String(testo)), testo);
-        QVERIFY(!stringhe.contains(QLatin1String("% Con2026")));
-        const QString foglio = QString::fromUtf8(unzipped(file, "xl/worksheets/sheet1.xml"));
-        // Row 5 is item R: both amounts and the difference as numbers.
-        for (const char* cella :
-             {"r=\"C5\"", "<v>1234567</v>", "<v>1234567.5</v>", "<v>0.5</v>", "<v>-234566.5</v>"})
-            QVERIFY2(foglio.contains(QLatin1String(cella)), cella);
-        // The account's missing second amount is no cell at all.
-        QVERIFY(foglio.contains(QLatin1String("r=\"C6\"")));
-        QVERIFY(!foglio.contains(QLatin1String("r=\"D6\"")));
-        const QString stili = QString::fromUtf8(unzipped(file, "xl/styles.xml"));
-        QVERIFY(stili.contains(QLatin1String("formatCode=\"##,###,###,##0.00\"")));
-        QVERIFY(stili.contains(QLatin1String("indent=\"3\"")));
-    }
-
-    void xlsxIntoAMissingFolderFailsAndLeavesNothing() {
-        FormState state;
-        test::statoDiProva(state);
-        Risultato risultato(state, {});
-        QTemporaryDir cartella;
-        const QString file = cartella.filePath(QStringLiteral("manca/risultato.xlsx"));
-        QVERIFY_THROWS_EXCEPTION(ErroreXlsx,
-                                 ScrittoreXlsx(QStringLiteral("t")).write(risultato, file));
-        QVERIFY(!QFile::exists(file));
     }
 };
 

@@ -4,10 +4,10 @@
 #include "app/cli/company_session.h"
 #include "app/cli/progress_bar.h"
 #include "app/cli/verb_runner.h"
+#include "export/clsbu_bdgintric_excel.h"
 #include "export/risultato.h"
 #include "export/scrittore_csv.h"
 #include "export/scrittore_json.h"
-#include "export/scrittore_xlsx.h"
 #include "export/tabella_testo.h"
 #include "host/contract/progress_indicator.h"
 
@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
 
 namespace bdg::cli {
 namespace {
@@ -165,28 +166,40 @@ void writeText(Risultato& risultato, const FormState& state, const RunOptions& o
 }
 
 // A file is written whole or not at all: QSaveFile replaces the target only on commit.
+void writeTextFile(const QString& path, const std::function<void(QTextStream&)>& write) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw DatabaseError(
+            QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()).toStdString());
+    QTextStream stream(&file);
+    write(stream);
+    stream.flush();
+    if (!file.commit())
+        throw DatabaseError(
+            QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()).toStdString());
+}
+
 void writeOutput(Risultato& risultato, const FormState& state, const RunOptions& options,
                  QTextStream& out) {
-    if (options.format == Formato::Xlsx) {
-        ScrittoreXlsx(title(state)).write(risultato, options.output);
-        return;
-    }
     if (options.output.isEmpty()) {
         writeText(risultato, state, options, out);
         return;
     }
-    QSaveFile file(options.output);
-    if (!file.open(QIODevice::WriteOnly))
-        throw DatabaseError(QStringLiteral("cannot write '%1': %2")
-                                .arg(options.output, file.errorString())
-                                .toStdString());
-    QTextStream stream(&file);
-    writeText(risultato, state, options, stream);
-    stream.flush();
-    if (!file.commit())
-        throw DatabaseError(QStringLiteral("cannot write '%1': %2")
-                                .arg(options.output, file.errorString())
-                                .toStdString());
+    writeTextFile(options.output,
+                  [&](QTextStream& stream) { writeText(risultato, state, options, stream); });
+}
+
+// The tree as the desktop's spreadsheet writer writes it; the writer has told the user why
+// it could not.
+void writeWorkbook(FRMBU_BDGINTRIC& form, const RunOptions& options) {
+    CLSBU_BDGINTRIC_EXCEL scrittore;
+    scrittore.ActiveInterface = form.ActiveInterface();
+    scrittore.TGRID = &form.TGRID_BDGINTRIC;
+    scrittore.Titolo = title(form.state());
+    scrittore.NomeFile = options.output;
+    if (!scrittore.ExportToExcel())
+        throw DatabaseError(
+            QStringLiteral("cannot write workbook '%1'").arg(options.output).toStdString());
 }
 
 int inquiry(const RunOptions& options, QTextStream& out, QTextStream& err) {
@@ -207,6 +220,10 @@ int inquiry(const RunOptions& options, QTextStream& out, QTextStream& err) {
         return ExitDatabase;
     if (*esito != EsitoElaborazione::Completata)
         return ExitNoData;
+    if (options.format == Formato::Xlsx) {
+        writeWorkbook(form, options);
+        return ExitOk;
+    }
     const FormState& state = form.state();
     Risultato risultato(state, parameters(session, state, options));
     writeOutput(risultato, state, options, out);

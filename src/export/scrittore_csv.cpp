@@ -8,9 +8,8 @@
 #include <algorithm>
 
 namespace bdg {
-namespace {
 
-QString cella(const QString& testo) {
+QString cellaCsv(const QString& testo) {
     static const QString speciali = QStringLiteral(",\"\r\n");
     const bool quotare =
         std::any_of(testo.begin(), testo.end(), [](QChar c) { return speciali.contains(c); });
@@ -21,15 +20,17 @@ QString cella(const QString& testo) {
     return QLatin1Char('"') + quotato + QLatin1Char('"');
 }
 
+namespace {
+
 void scriviTabella(Recordset& rst, QTextStream& out) {
     QStringList intestazione;
     for (int campo = 0; campo < rst.fieldCount(); ++campo)
-        intestazione << cella(rst.field(campo).name);
+        intestazione << cellaCsv(rst.field(campo).name);
     out << intestazione.join(QLatin1Char(',')) << "\r\n";
     for (rst.MoveFirst(); !rst.Eof(); rst.MoveNext()) {
         QStringList riga;
         for (int campo = 0; campo < rst.fieldCount(); ++campo)
-            riga << cella(testoEsatto(rst.field(campo), rst.value(campo)));
+            riga << cellaCsv(testoEsatto(rst.field(campo), rst.value(campo)));
         out << riga.join(QLatin1Char(',')) << "\r\n";
     }
 }

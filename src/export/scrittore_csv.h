@@ -2,9 +2,14 @@
 
 class QTextStream;
 
+#include <QString>
+
 namespace bdg {
 
 class Risultato;
+
+/// A CSV cell: quoted, quotes doubled, when it holds a comma, a quote or a line break.
+QString cellaCsv(const QString& testo);
 
 /// The result as CSV for other programs: a header line with the field names of the
 /// criterion table, then one line per row in KEY_VOCE order, every field, values exact

@@ -44,7 +44,7 @@ private slots:
         QTest::newRow("rate without currency")
             << (ok + QStringList{"--rate", "1.5"}) << 2 << "--rate and --rate-date need --currency";
         QTest::newRow("unknown format") << (ok + QStringList{"--format", "pdf"}) << 2
-                                        << "--format must be table, csv, json or xlsx";
+                                        << "--format must be table, csv, json, xlsx or office";
         QTest::newRow("xlsx without a file")
             << (ok + QStringList{"--format", "xlsx"}) << 2 << "--format xlsx needs --output FILE";
         QTest::newRow("option without its value")

@@ -101,6 +101,7 @@ private slots:
         QTest::addColumn<QString>("formato");
         QTest::addColumn<int>("intestazione");
         QTest::newRow("spreadsheet writer") << "xlsx" << 3;
+        QTest::newRow("office export") << "office" << 8;
     }
     void workbooksHoldTheFiguresOfTheJson() {
         // Every amount and percentage of the workbook equals the JSON's figure to the cent,

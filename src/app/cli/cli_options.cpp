@@ -39,9 +39,13 @@ const char* const RunUsage =
     "  --rate RATE          the exchange rate (default: the one the rate table gives)\n"
     "  --show-null-accounts show accounts without amounts too\n"
     "  --consolidate        consolidate the activities of a multi-activity subtype\n"
-    "  --periods            add the amounts period by period\n"
+    "  --periods            add the amounts period by period (office: each node's\n"
+    "                       periods before its total)\n"
     "  --node CODE          the amounts period by period of one item or account (table)\n"
-    "  --format F           table (default), csv, json or xlsx\n"
+    "  --format F           table (default), csv, json, xlsx (the tree as a workbook) or\n"
+    "                       office (the parameters and the tree as the desktop exports\n"
+    "                       them: a workbook, or CSV for an --output ending in .csv or\n"
+    "                       on standard output)\n"
     "  --output FILE        write to FILE instead of standard output (required for xlsx)\n\n"
     "Exit status: 0 done, 2 usage error or refused parameter, 3 no data,\n"
     "4 database or file error.\n";
@@ -143,12 +147,14 @@ Formato formatOf(const QString& text) {
     static const std::map<QString, Formato> formats = {{QStringLiteral("table"), Formato::Table},
                                                        {QStringLiteral("csv"), Formato::Csv},
                                                        {QStringLiteral("json"), Formato::Json},
-                                                       {QStringLiteral("xlsx"), Formato::Xlsx}};
+                                                       {QStringLiteral("xlsx"), Formato::Xlsx},
+                                                       {QStringLiteral("office"), Formato::Office}};
     const auto found = formats.find(text.toLower());
     if (found == formats.end())
-        throw UsageError(QStringLiteral("--format must be table, csv, json or xlsx, not '%1'")
-                             .arg(text)
-                             .toStdString());
+        throw UsageError(
+            QStringLiteral("--format must be table, csv, json, xlsx or office, not '%1'")
+                .arg(text)
+                .toStdString());
     return found->second;
 }
 

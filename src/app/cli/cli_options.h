@@ -44,7 +44,7 @@ std::optional<int> tipoDettaglio(const QString& tipo, int nrForecast);
 std::optional<Decimal> parseRate(const QString& text);
 
 /// Output formats of a run.
-enum class Formato { Table, Csv, Json, Xlsx };
+enum class Formato { Table, Csv, Json, Xlsx, Office };
 
 /// Everything `bdgintric run` accepts.
 struct RunOptions {

@@ -5,6 +5,9 @@
 #include "app/cli/progress_bar.h"
 #include "app/cli/verb_runner.h"
 #include "export/clsbu_bdgintric_excel.h"
+#include "export/esportazione_office.h"
+#include "export/export_to_office.h"
+#include "export/file_xlsx.h"
 #include "export/risultato.h"
 #include "export/scrittore_csv.h"
 #include "export/scrittore_json.h"
@@ -202,6 +205,33 @@ void writeWorkbook(FRMBU_BDGINTRIC& form, const RunOptions& options) {
             QStringLiteral("cannot write workbook '%1'").arg(options.output).toStdString());
 }
 
+// The blocks the desktop hands to the host's office export, with the periods pane shown
+// when the periods are asked for.
+void writeOffice(FRMBU_BDGINTRIC& form, const RunOptions& options, QTextStream& out) {
+    if (options.periods && !form.PeriodiVisibili)
+        form.BUT_PERIODI_VISIBLE.click();
+    EsportazioneOffice esportazione;
+    bool cancel = false;
+    ActiveNavigator_BeforeExportToOffice(&form, cancel, &esportazione);
+    if (esportazione.blocchi().size() < 2)
+        throw DatabaseError("the result could not be assembled for the office export");
+    if (options.output.isEmpty()) {
+        esportazione.scriviCsv(out);
+        return;
+    }
+    if (options.output.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
+        writeTextFile(options.output, [&](QTextStream& stream) { esportazione.scriviCsv(stream); });
+        return;
+    }
+    try {
+        esportazione.scriviXlsx(options.output);
+    } catch (const ErroreXlsx& error) {
+        throw DatabaseError(QStringLiteral("cannot write workbook '%1': %2")
+                                .arg(error.percorso(), error.motivo())
+                                .toStdString());
+    }
+}
+
 int inquiry(const RunOptions& options, QTextStream& out, QTextStream& err) {
     CompanySession session(options.db, options.company, err);
     FRMBU_BDGINTRIC& form = session.form();
@@ -222,6 +252,10 @@ int inquiry(const RunOptions& options, QTextStream& out, QTextStream& err) {
         return ExitNoData;
     if (options.format == Formato::Xlsx) {
         writeWorkbook(form, options);
+        return ExitOk;
+    }
+    if (options.format == Formato::Office) {
+        writeOffice(form, options, out);
         return ExitOk;
     }
     const FormState& state = form.state();

@@ -148,16 +148,8 @@ private:
         for (m_dati.MoveFirst(); !m_dati.Eof(); m_dati.MoveNext(), ++riga) {
             for (int campo = 0; campo < m_dati.fieldCount(); ++campo) {
                 const CampoFoglio& descrizione = m_campi[std::size_t(campo)];
-                const Variant valore = m_dati.value(campo);
-                const auto numero = valore.toDecimal();
-                if (descrizione.decimali && numero && !valore.isNullOrEmpty()) {
-                    scriviNumeroXlsx(m_foglio, riga, campo, *numero, descrizione.formato);
-                    m_larghezze.misuraNumero(campo, *numero, *descrizione.decimali);
-                    continue;
-                }
-                const QString testo = valore.isNullOrEmpty() ? QString() : valore.toString();
-                scriviTestoXlsx(m_foglio, riga, campo, testo, descrizione.formato);
-                m_larghezze.misuraTesto(campo, testo);
+                scriviValoreXlsx(m_foglio, riga, campo, m_dati.value(campo), descrizione.decimali,
+                                 descrizione.formato, m_larghezze);
             }
         }
     }
@@ -234,11 +226,15 @@ int CLSBU_BDGINTRIC_EXCEL::segnalaErrore(const QString& procedura,
     return global->ShowMessage(testo, StileErrore, QString());
 }
 
+ErrorTrap CLSBU_BDGINTRIC_EXCEL::trappola(const QString& procedura) const {
+    return ErrorTrap(procedura, [this, procedura](std::exception_ptr errore) {
+        return segnalaErrore(procedura, errore);
+    });
+}
+
 QString CLSBU_BDGINTRIC_EXCEL::MultiLetter(const Variant& InputNumber) {
     QString lettere;
-    ErrorTrap trap(QStringLiteral("MultiLetter"), [this](std::exception_ptr errore) {
-        return segnalaErrore(QStringLiteral("MultiLetter"), errore);
-    });
+    ErrorTrap trap = trappola(QStringLiteral("MultiLetter"));
     trap([&] {
         lettere.clear();
         if (InputNumber.isNullOrEmpty())
@@ -257,9 +253,7 @@ QString CLSBU_BDGINTRIC_EXCEL::MultiLetter(const Variant& InputNumber) {
 }
 
 RecordsetPtr CLSBU_BDGINTRIC_EXCEL::CreaPopolaRstExcel() {
-    ErrorTrap trap(QStringLiteral("CreaPopolaRstExcel"), [this](std::exception_ptr errore) {
-        return segnalaErrore(QStringLiteral("CreaPopolaRstExcel"), errore);
-    });
+    ErrorTrap trap = trappola(QStringLiteral("CreaPopolaRstExcel"));
     auto rst = std::make_shared<Recordset>();
     std::vector<int> colonne; // the grid column of each field
     const bool definito = trap([&] {
@@ -322,9 +316,7 @@ QString CLSBU_BDGINTRIC_EXCEL::percorsoDestinazione() const {
 }
 
 bool CLSBU_BDGINTRIC_EXCEL::ExportToExcel() {
-    ErrorTrap trap(QStringLiteral("ExportToExcel"), [this](std::exception_ptr errore) {
-        return segnalaErrore(QStringLiteral("ExportToExcel"), errore);
-    });
+    ErrorTrap trap = trappola(QStringLiteral("ExportToExcel"));
     const bool schema = BackColor >= 0 && BackColor < std::int32_t(std::size(Sfondi));
     const lxw_color_t sfondo = Sfondi[schema ? std::size_t(BackColor) : 0];
     RecordsetPtr rst = CreaPopolaRstExcel();

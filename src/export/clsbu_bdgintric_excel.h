@@ -13,6 +13,7 @@ namespace bdg {
 
 class Cinterface;
 class DocumentViewer;
+class ErrorTrap;
 class TraceSink;
 class TreeGridModel;
 
@@ -65,6 +66,8 @@ public:
     const QString& fileScritto() const { return m_fileScritto; }
 
 private:
+    /// The error trap of a procedure of the class: errors go to segnalaErrore.
+    ErrorTrap trappola(const QString& procedura) const;
     int segnalaErrore(const QString& procedura, std::exception_ptr errore) const;
     QString percorsoDestinazione() const;
 

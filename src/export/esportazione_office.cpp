@@ -136,16 +136,8 @@ private:
     }
 
     void scriviCella(int colonna, const Variant& valore, std::optional<int> decimali) {
-        const std::optional<Decimal> numero =
-            valore.isNumeric() ? valore.toDecimal() : std::optional<Decimal>();
-        if (decimali && numero) {
-            scriviNumeroXlsx(m_foglio, m_riga, colonna, *numero, m_formati.numero(*decimali));
-            m_larghezze.misuraNumero(colonna, *numero, *decimali);
-            return;
-        }
-        const QString testo = testoValore(valore);
-        scriviTestoXlsx(m_foglio, m_riga, colonna, testo, nullptr);
-        m_larghezze.misuraTesto(colonna, testo);
+        scriviValoreXlsx(m_foglio, m_riga, colonna, valore, decimali,
+                         decimali ? m_formati.numero(*decimali) : nullptr, m_larghezze);
     }
 
     lxw_worksheet* m_foglio;

@@ -162,4 +162,19 @@ void LarghezzeColonne::applica(lxw_worksheet* foglio) const {
     }
 }
 
+void scriviValoreXlsx(lxw_worksheet* foglio, int riga, int colonna, const Variant& valore,
+                      std::optional<int> decimali, lxw_format* formato,
+                      LarghezzeColonne& larghezze) {
+    const std::optional<Decimal> numero =
+        decimali && valore.isNumeric() ? valore.toDecimal() : std::optional<Decimal>();
+    if (numero) {
+        scriviNumeroXlsx(foglio, riga, colonna, *numero, formato);
+        larghezze.misuraNumero(colonna, *numero, *decimali);
+        return;
+    }
+    const QString testo = valore.isNullOrEmpty() ? QString() : valore.toString();
+    scriviTestoXlsx(foglio, riga, colonna, testo, formato);
+    larghezze.misuraTesto(colonna, testo);
+}
+
 } // namespace bdg

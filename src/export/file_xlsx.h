@@ -1,10 +1,12 @@
 #pragma once
 
 #include "data/decimal.h"
+#include "data/variant.h"
 
 #include <QString>
 
 #include <map>
+#include <optional>
 #include <stdexcept>
 
 struct lxw_workbook;
@@ -88,5 +90,12 @@ private:
     std::map<int, qsizetype> m_larghezze;
     std::map<int, bool> m_nascoste;
 };
+
+/// Writes a value and widens its column to it: in a column of numbers (`decimali` given) a
+/// number as the sheet's number, anything else as its text; Null and Empty leave the cell
+/// blank (with `formato`, when there is one).
+void scriviValoreXlsx(lxw_worksheet* foglio, int riga, int colonna, const Variant& valore,
+                      std::optional<int> decimali, lxw_format* formato,
+                      LarghezzeColonne& larghezze);
 
 } // namespace bdg

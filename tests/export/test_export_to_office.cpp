@@ -49,7 +49,9 @@ struct EsportazioneTotali {
 // A row of the sheet against the expected cells separated by "|": a number in the file must
 // be the binary value nearest to the decimal worked out by hand ("-5" is "-5.00", and
 // "-69.84999999999999" is the same binary value as "-69.85").
-QString differenzeRiga(const QStringList& trovate, const QString& attese) {
+QString differenzeRiga(QStringList trovate, const QString& attese) {
+    while (!trovate.isEmpty() && trovate.last().isEmpty())
+        trovate.removeLast();
     const QStringList celle = attese.isEmpty() ? QStringList() : attese.split(QLatin1Char('|'));
     if (trovate.size() > celle.size())
         return QStringLiteral("more cells than expected: ") + trovate.join(QLatin1Char('|'));

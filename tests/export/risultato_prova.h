@@ -7,6 +7,7 @@
 
 #include "data/decimal.h"
 #include "data/recordset.h"
+#include "form/frmbu_bdgintric.h"
 #include "host/form_state.h"
 
 #include <memory>
@@ -105,6 +106,13 @@ inline void statoDiProva(FormState& state) {
         std::vector<QString>{QStringLiteral("Bdg 2026"), QStringLiteral("Con 2026")},
         std::vector<QString>{QStringLiteral("D Bdg2026"), QStringLiteral("D Con2026")},
         std::vector<QString>{QStringLiteral("% Bdg2026"), QStringLiteral("% Con2026")}};
+}
+
+/// The proof result bound to the form's tree grid, as a run leaves it.
+inline void grigliaDiProva(FRMBU_BDGINTRIC& form) {
+    statoDiProva(form.state());
+    form.InitTGridCriteri();
+    form.TGRID_BDGINTRIC.setDataSource(form.state().RstCriterio);
 }
 
 } // namespace bdg::test

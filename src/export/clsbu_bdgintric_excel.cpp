@@ -169,6 +169,7 @@ private:
         }
         m_larghezze.applica(m_foglio);
         worksheet_freeze_panes(m_foglio, PrimaRigaDati, 0);
+        impostaStampaXlsx(m_foglio, RigaIntestazione);
     }
 
     void scriviTitolo(const QString& titolo) {

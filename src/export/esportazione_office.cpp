@@ -95,11 +95,7 @@ public:
             scriviDettaglio(blocco);
     }
 
-    void concludi() {
-        m_larghezze.applica(m_foglio);
-        worksheet_set_landscape(m_foglio);
-        worksheet_fit_to_pages(m_foglio, 1, 0);
-    }
+    void concludi() { m_larghezze.applica(m_foglio); }
 
 private:
     void scriviMaster(const BloccoOffice& blocco) {
@@ -124,7 +120,7 @@ private:
         // The header of the first table stays in sight and on every printed page.
         if (!m_intestazioneFissata) {
             worksheet_freeze_panes(m_foglio, lxw_row_t(m_riga + 1), 0);
-            worksheet_repeat_rows(m_foglio, lxw_row_t(m_riga), lxw_row_t(m_riga));
+            impostaStampaXlsx(m_foglio, m_riga);
             m_intestazioneFissata = true;
         }
         ++m_riga;

@@ -65,7 +65,12 @@ lxw_worksheet* FileXlsx::aggiungiFoglio(const QString& nome) {
     QString valido;
     for (const QChar carattere : nome)
         valido += CaratteriVietatiFoglio.contains(carattere) ? QLatin1Char(' ') : carattere;
-    valido = valido.trimmed().left(LunghezzaNomeFoglio).trimmed();
+    valido = valido.trimmed();
+    // A name too long for the tab is cut after its last whole word that fits.
+    if (valido.size() > LunghezzaNomeFoglio) {
+        const qsizetype spazio = valido.lastIndexOf(QLatin1Char(' '), LunghezzaNomeFoglio);
+        valido = valido.left(spazio > 0 ? spazio : LunghezzaNomeFoglio).trimmed();
+    }
     lxw_worksheet* foglio = workbook_add_worksheet(
         m_workbook, valido.isEmpty() ? nullptr : valido.toUtf8().constData());
     if (foglio == nullptr)
@@ -100,6 +105,12 @@ void FileXlsx::chiudi() {
         QFile::remove(provvisorio());
         throw ErroreXlsx(errore.value(), m_percorso, QString::fromStdString(errore.message()));
     }
+}
+
+void impostaStampaXlsx(lxw_worksheet* foglio, int intestazione) {
+    worksheet_set_landscape(foglio);
+    worksheet_fit_to_pages(foglio, 1, 0);
+    worksheet_repeat_rows(foglio, lxw_row_t(intestazione), lxw_row_t(intestazione));
 }
 
 void scriviTestoXlsx(lxw_worksheet* foglio, int riga, int colonna, const QString& testo,

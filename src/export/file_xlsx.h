@@ -59,6 +59,10 @@ private:
     QByteArray m_titolo;
 };
 
+/// Prints the sheet landscape, one page wide, repeating the header row `intestazione` (from
+/// 0) on every page.
+void impostaStampaXlsx(lxw_worksheet* foglio, int intestazione);
+
 /// Throws ErroreXlsx for a failed call of the workbook library on `percorso`.
 void verificaXlsx(int esito, const QString& percorso);
 

@@ -182,6 +182,30 @@ private slots:
         QVERIFY2(differenze.isEmpty(), qPrintable(differenze));
     }
 
+    void nodesSharingACodeKeepTheirOwnPeriods() {
+        // Account 100 stands twice under its item, once per nature: each row lists its own
+        // two periods, not both rows' periods.
+        test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
+        const auto sql = test::readTextFile(test::fixturePath("nature", ".sql"));
+        QVERIFY(sql && company.build(*sql));
+        test::FormSession session(company.global());
+        session->Form_Activate();
+        QVERIFY2(session.run({"sottotipo:SB5", "criterio:CR05", "set:0:2026:1", "set:0:2025:1",
+                              "set:1:2026:1", "BUT_ELABORA", "BUT_PERIODI_VISIBLE"}),
+                 qPrintable(session.failed));
+        ArrayVariant testata;
+        RecordsetPtr office;
+        ExportToOffice_GetDati(*session, testata, office);
+        QVERIFY(office);
+        office->setFilter(QStringLiteral("VOCE = '---------- * 100'"));
+        QStringList righe;
+        for (office->MoveFirst(); !office->Eof(); office->MoveNext())
+            righe << (office->value(u"PERIODO").toString() == "Totale" ? "Totale|" : "|") +
+                         office->value(u"IMP1").toString();
+        QCOMPARE(righe, (QStringList{"|30.00", "|20.00", "Totale|50.00", "|", "|-20.00",
+                                     "Totale|-20.00"}));
+    }
+
     void csvRendersTheSameBlocks_data() {
         QTest::addColumn<int>("riga");
         QTest::addColumn<QString>("attesa");

@@ -10,7 +10,7 @@
 #include "host/host_global.h"
 #include "host/message_catalogue.h"
 
-#include <QRegularExpression>
+#include <QHash>
 
 namespace bdg {
 namespace {
@@ -84,7 +84,7 @@ private:
     Variant valoreNodo(int nodo, int colonna) const;
     void aggiungiPeriodiDi(ErrorTrap& trap, Recordset& periodi, Recordset& nodo);
     QString filtroPeriodi(Recordset& nodo) const;
-    QString descrizionePeriodo(const Variant& periodo) const;
+    QString descrizionePeriodo(const Variant& periodo);
 
     FRMBU_BDGINTRIC& m_form;
     const TreeGridModel& m_albero;
@@ -93,6 +93,7 @@ private:
     int m_scala;
     RecordsetPtr m_nodi = std::make_shared<Recordset>();
     int m_colonnaPeriodo = -1; ///< the grid column right after VOCEDES
+    QHash<int, QString> m_descrizioni;
 };
 
 void AssemblaggioOffice::definisci(RecordsetPtr& office) {
@@ -264,16 +265,21 @@ ArrayVariant AssemblaggioOffice::testata() const {
     return testata;
 }
 
-QString AssemblaggioOffice::descrizionePeriodo(const Variant& periodo) const {
+// Every node has the same periods: each text is asked for once (a month of a financial
+// year reads the year's start from the database).
+QString AssemblaggioOffice::descrizionePeriodo(const Variant& periodo) {
     const auto numero = periodo.toInt32();
     if (numero == PeriodoTotale)
         return TestoTotale;
     const FormState& state = m_form.state();
     if (!numero || state.ObjBudget == nullptr)
         return testoCampo(periodo);
-    return state.ObjBudget->DescrizionePeriodo(state.CodDitta, state.CodPeriodicita,
-                                               state.IndPeriodoSolareFiscale, std::int16_t(*numero),
-                                               state.AnnoElab, state.ProgEserElab);
+    const auto nota = m_descrizioni.constFind(*numero);
+    if (nota != m_descrizioni.constEnd())
+        return *nota;
+    return m_descrizioni[*numero] = state.ObjBudget->DescrizionePeriodo(
+               state.CodDitta, state.CodPeriodicita, state.IndPeriodoSolareFiscale,
+               std::int16_t(*numero), state.AnnoElab, state.ProgEserElab);
 }
 
 void AssemblaggioOffice::popola(ErrorTrap& trap, Recordset& office) {

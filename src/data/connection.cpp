@@ -19,6 +19,7 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -264,29 +265,76 @@ void typeFromPostgres(Column& column, const QSqlField& field) {
 // ---------------------------------------------------------------------------------------
 // Values
 
-Decimal toDecimal(const QVariant& value) {
+/// Whole numbers as a database hands them over: an integer, a double without fraction, or
+/// the digits of one; nothing for anything else (text that is no number, "1,5", a blob).
+std::optional<qlonglong> wholeNumber(const QVariant& value) {
     switch (value.typeId()) {
     case QMetaType::LongLong:
     case QMetaType::Int:
-    case QMetaType::ULongLong:
-        return Decimal(std::int64_t(value.toLongLong()));
-    case QMetaType::Double:
-        return decimalFromDouble(value.toDouble());
+    case QMetaType::UInt:
+        return value.toLongLong();
+    case QMetaType::ULongLong: // PostgreSQL's bigint and count(*)
+        if (value.toULongLong() > qulonglong(std::numeric_limits<qlonglong>::max()))
+            return std::nullopt;
+        return value.toLongLong();
+    case QMetaType::Double: {
+        const double number = value.toDouble();
+        const bool whole =
+            std::isfinite(number) && number == std::trunc(number) && std::fabs(number) < 9.2e18;
+        return whole ? std::optional<qlonglong>(qlonglong(number)) : std::nullopt;
+    }
+    case QMetaType::QString: {
+        static const QRegularExpression digits(QStringLiteral("^[+-]?[0-9]{1,18}$"));
+        const QString text = value.toString();
+        return digits.match(text).hasMatch() ? std::optional<qlonglong>(text.toLongLong())
+                                             : std::nullopt;
+    }
     default:
-        return Decimal::parse(value.toString());
+        return std::nullopt;
     }
 }
 
-Variant toVariant(const QVariant& value, FieldType type) {
+/// An exact number as a database hands it over: integers, finite doubles, and text written
+/// the way the engines write decimals ("-1234.50000"); nothing for anything else.
+std::optional<Decimal> exactNumber(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong: {
+        const std::optional<qlonglong> whole = wholeNumber(value);
+        return whole ? std::optional<Decimal>(Decimal(std::int64_t(*whole))) : std::nullopt;
+    }
+    case QMetaType::Double:
+        if (!std::isfinite(value.toDouble()))
+            return std::nullopt;
+        return decimalFromDouble(value.toDouble());
+    case QMetaType::QString: {
+        static const QRegularExpression decimal(QStringLiteral("^-?[0-9]+(\\.[0-9]+)?$"));
+        const QString text = value.toString();
+        return decimal.match(text).hasMatch() ? Decimal::fromString(text) : std::nullopt;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+/// A value as the type of its column; nothing when the column cannot hold it.
+std::optional<Variant> toVariant(const QVariant& value, FieldType type) {
     if (value.isNull())
         return Variant::null();
     switch (type) {
     case FieldType::Integer:
-        return Variant(int(value.toLongLong()));
-    case FieldType::BigInt:
-        return Variant(std::int64_t(value.toLongLong()));
-    case FieldType::Decimal:
-        return Variant(toDecimal(value));
+    case FieldType::BigInt: {
+        const std::optional<qlonglong> number = wholeNumber(value);
+        if (!number)
+            return std::nullopt;
+        return type == FieldType::Integer ? Variant(int(*number)) : Variant(std::int64_t(*number));
+    }
+    case FieldType::Decimal: {
+        const std::optional<Decimal> number = exactNumber(value);
+        return number ? std::optional<Variant>(Variant(*number)) : std::nullopt;
+    }
     case FieldType::Double:
         return Variant(value.toDouble());
     case FieldType::Boolean:
@@ -296,12 +344,24 @@ Variant toVariant(const QVariant& value, FieldType type) {
     }
 }
 
+/// A value as a message shows it: quoted text cut to a readable length, a blob as hex.
+QString shownValue(const QVariant& value) {
+    if (value.typeId() == QMetaType::QByteArray)
+        return QStringLiteral("x'%1'").arg(
+            QString::fromLatin1(value.toByteArray().left(16).toHex()));
+    QString text = value.toString();
+    if (text.size() > 40)
+        text = text.left(40) + QStringLiteral("...");
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
 /// Widens integer columns that hold 64-bit values and sizes decimal columns whose
 /// precision the database did not declare so that every value fits.
 void fitColumnToValues(Column& column, const std::vector<QList<QVariant>>& rows, int index) {
     if (column.def.type == FieldType::Integer) {
         for (const auto& row : rows) {
-            if (!row[index].isNull() && !fitsInt32(row[index].toLongLong()))
+            const std::optional<qlonglong> number = wholeNumber(row[index]);
+            if (number && !fitsInt32(*number))
                 column.def.type = FieldType::BigInt;
         }
         return;
@@ -310,9 +370,9 @@ void fitColumnToValues(Column& column, const std::vector<QList<QVariant>>& rows,
         return;
     int integerDigits = 1, scale = 0;
     for (const auto& row : rows) {
-        if (row[index].isNull())
+        if (row[index].isNull() || !exactNumber(row[index]))
             continue;
-        const Decimal value = toDecimal(row[index]);
+        const Decimal value = *exactNumber(row[index]);
         integerDigits = std::max(integerDigits, value.integerDigits());
         scale = std::max(scale, value.scale());
     }
@@ -331,10 +391,16 @@ struct Connection::Private {
     Engine engine = Engine::SQLite;
     bool open = false;
     QList<DbError> errors;
+    int failures = 0;
+    QString lastFailure;
+    ReadCheck readCheck;
 
     QSqlDatabase database() const { return QSqlDatabase::database(name, false); }
     SqlDialect dialect() const;
     [[noreturn]] void fail(const QString& action, const QSqlError& error);
+    [[noreturn]] void fail(const QString& action, const DbError& error);
+    bool isLockTimeout(const DbError& error) const;
+    QString prepare(const QString& action, const QString& sql);
     void openSqlite(const Target& target, OpenMode mode);
     void openPostgres(const Target& target);
     void openOdbc(const Target& target);
@@ -362,8 +428,50 @@ void Connection::Private::fail(const QString& action, const QSqlError& error) {
     entry.text = error.databaseText().trimmed();
     if (entry.text.isEmpty())
         entry.text = error.text().trimmed();
-    errors = {entry};
-    throw DatabaseError((action + QStringLiteral(": ") + entry.text).toStdString());
+    fail(action, entry);
+}
+
+void Connection::Private::fail(const QString& action, const DbError& error) {
+    errors = {error};
+    ++failures;
+    QString reason = error.text;
+    if (isLockTimeout(error))
+        reason = QStringLiteral("the company database is locked by another user or program; "
+                                "gave up after waiting %1 s (%2)")
+                     .arg(LockWait.count() / 1000)
+                     .arg(error.text);
+    lastFailure = action + QStringLiteral(": ") + reason;
+    throw DatabaseError(lastFailure.toStdString());
+}
+
+// SQLite answers busy (or a locked table) once its busy timeout has passed, PostgreSQL
+// cancels the statement when lock_timeout passes, SQL Server reports error 1222.
+bool Connection::Private::isLockTimeout(const DbError& error) const {
+    switch (engine) {
+    case Engine::SQLite:
+        return error.nativeCode == SQLITE_BUSY || error.nativeCode == SQLITE_LOCKED;
+    case Engine::PostgreSQL:
+        return error.sqlState == QLatin1String("55P03");
+    case Engine::Odbc:
+        return error.nativeCode == 1222;
+    }
+    return false;
+}
+
+// The statement in the engine's dialect, once the read check has let it through.
+QString Connection::Private::prepare(const QString& action, const QString& sql) {
+    errors.clear();
+    if (!open)
+        throw DatabaseError(action.toStdString() + ": the database is not open");
+    const QString translated = dialect().translate(sql);
+    if (readCheck) {
+        try {
+            readCheck(translated);
+        } catch (const DatabaseError& error) {
+            fail(action, DbError{0, {}, QString::fromUtf8(error.what())});
+        }
+    }
+    return translated;
 }
 
 void Connection::Private::openSqlite(const Target& target, OpenMode mode) {
@@ -377,6 +485,7 @@ void Connection::Private::openSqlite(const Target& target, OpenMode mode) {
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(target.database);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(LockWait.count()));
     if (!db.open())
         fail(action, db.lastError());
     // SQLite reads the file lazily: a file that is not a database only shows on first read.
@@ -406,6 +515,20 @@ void Connection::Private::openPostgres(const Target& target) {
     db.setConnectOptions(target.options.join(QLatin1Char(';')));
     if (!db.open())
         fail(action, db.lastError());
+    // Every literal this program writes doubles its quotes and nothing else, which is safe
+    // only while backslashes are ordinary characters: a database or role may still default
+    // to the old escaping, so the session asks for the standard and makes sure it got it.
+    QSqlQuery session(db);
+    const QString settings[] = {QStringLiteral("SET standard_conforming_strings = on"),
+                                QStringLiteral("SET lock_timeout = %1").arg(LockWait.count())};
+    for (const QString& setting : settings) {
+        if (!session.exec(setting))
+            fail(action, session.lastError());
+    }
+    if (!session.exec(QStringLiteral("SHOW standard_conforming_strings")) || !session.next() ||
+        session.value(0).toString() != QLatin1String("on"))
+        throw DatabaseError(action.toStdString() +
+                            ": the server does not keep standard_conforming_strings on");
 }
 
 void Connection::Private::openOdbc(const Target& target) {
@@ -418,6 +541,8 @@ void Connection::Private::openOdbc(const Target& target) {
     db.setDatabaseName(target.database);
     if (!db.open())
         fail(action, db.lastError());
+    // SQL Server's own bounded wait for locks; a server that does not know it just goes on.
+    QSqlQuery(db).exec(QStringLiteral("SET LOCK_TIMEOUT %1").arg(LockWait.count()));
 }
 
 std::vector<Column> Connection::Private::columns(const QSqlQuery& query,
@@ -507,6 +632,15 @@ QString Connection::connectionString() const {
 const QList<DbError>& Connection::Errors() const {
     return d->errors;
 }
+int Connection::failureCount() const {
+    return d->failures;
+}
+QString Connection::lastFailure() const {
+    return d->lastFailure;
+}
+void Connection::setReadCheck(ReadCheck check) {
+    d->readCheck = std::move(check);
+}
 QString Connection::qtConnectionName() const {
     return d->name;
 }
@@ -518,16 +652,14 @@ void Connection::addSqliteInitializer(std::function<void(sqlite3*)> initializer)
 }
 
 RecordsetPtr Connection::Execute(const QString& sql) {
-    d->errors.clear();
     const QString action =
         QStringLiteral("cannot run query on company database '%1'").arg(d->label);
-    if (!d->open)
-        throw DatabaseError(action.toStdString() + ": the database is not open");
+    const QString translated = d->prepare(action, sql);
     QSqlQuery query(d->database());
     query.setForwardOnly(true);
     // Exact numerics arrive as text and become Decimal; never through a double.
     query.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    if (!query.exec(d->dialect().translate(sql)))
+    if (!query.exec(translated))
         d->fail(action, query.lastError());
 
     std::vector<QList<QVariant>> rows;
@@ -553,10 +685,19 @@ RecordsetPtr Connection::Execute(const QString& sql) {
         }
     }
     recordset->Open();
-    for (const auto& row : rows) {
+    for (std::size_t number = 0; number < rows.size(); ++number) {
+        const auto& row = rows[number];
         recordset->AddNew();
-        for (int index = 0; index < width; ++index)
-            recordset->setValue(index, toVariant(row[index], columns[index].def.type));
+        for (int index = 0; index < width; ++index) {
+            const std::optional<Variant> value = toVariant(row[index], columns[index].def.type);
+            if (!value)
+                d->fail(action, DbError{0,
+                                        {},
+                                        QStringLiteral("%1 is not what column %2 holds (row %3)")
+                                            .arg(shownValue(row[index]), columns[index].def.name)
+                                            .arg(number + 1)});
+            recordset->setValue(index, *value);
+        }
         recordset->Update();
     }
     if (!rows.empty())
@@ -565,13 +706,11 @@ RecordsetPtr Connection::Execute(const QString& sql) {
 }
 
 int Connection::ExecuteNonQuery(const QString& sql) {
-    d->errors.clear();
     const QString action =
         QStringLiteral("cannot run statement on company database '%1'").arg(d->label);
-    if (!d->open)
-        throw DatabaseError(action.toStdString() + ": the database is not open");
+    const QString translated = d->prepare(action, sql);
     QSqlQuery query(d->database());
-    if (!query.exec(d->dialect().translate(sql)))
+    if (!query.exec(translated))
         d->fail(action, query.lastError());
     return query.numRowsAffected();
 }

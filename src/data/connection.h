@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -45,6 +46,16 @@ public:
     /// silently giving an empty database; creating a company asks for CreateIfMissing.
     enum class OpenMode { MustExist, CreateIfMissing };
 
+    /// How long a statement waits for a table that another user or program holds locked
+    /// before it gives up with a DatabaseError saying so; the same on every engine.
+    static constexpr std::chrono::milliseconds LockWait{5000};
+
+    /// A check run before every statement with the text about to be executed (already in
+    /// the engine's dialect); a DatabaseError it raises fails the statement as the database
+    /// would. The company schema installs one that refuses values that are not what their
+    /// column holds.
+    using ReadCheck = std::function<void(const QString& sql)>;
+
     Connection();
     ~Connection();
     Connection(const Connection&) = delete;
@@ -71,6 +82,15 @@ public:
 
     /// The database errors of the last failed request (empty after a success).
     const QList<DbError>& Errors() const;
+    /// How many requests failed since the connection was made. A caller compares two
+    /// readings to tell whether a step met a database error, even one the step reported and
+    /// went past.
+    int failureCount() const;
+    /// The message of the last failed request, kept after later successes.
+    QString lastFailure() const;
+
+    /// Installs (or, with an empty function, removes) the check run before every statement.
+    void setReadCheck(ReadCheck check);
 
     /// Name of the underlying QSqlDatabase connection, for code that needs QtSql directly.
     QString qtConnectionName() const;

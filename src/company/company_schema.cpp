@@ -1,7 +1,10 @@
 #include "company/company_schema.h"
 
+#include "company/company_data_check.h"
 #include "company/schema_account_functions.h"
 #include "data/connection.h"
+#include "host/budget_object.h"
+#include "host/host_global.h"
 #include "host/message_catalogue.h"
 
 #include <QDateTime>
@@ -16,30 +19,48 @@ namespace bdg {
 
 namespace {
 
+ColumnDef columnOf(const QString& name, ColumnKind kind, int length, bool nullable,
+                   const QString& defaultValue, const QString& meaning) {
+    ColumnDef column;
+    column.name = name;
+    column.kind = kind;
+    column.length = length;
+    column.nullable = nullable;
+    column.defaultValue = defaultValue;
+    column.meaning = meaning;
+    return column;
+}
+
 ColumnDef code(const QString& name, int length, bool nullable, const QString& meaning,
                const QString& defaultValue = QString()) {
-    return ColumnDef{name, ColumnKind::Code, length, nullable, defaultValue, meaning};
+    return columnOf(name, ColumnKind::Code, length, nullable, defaultValue, meaning);
 }
 
 ColumnDef text(const QString& name, int length, bool nullable, const QString& meaning) {
-    return ColumnDef{name, ColumnKind::Text, length, nullable, QString(), meaning};
+    return columnOf(name, ColumnKind::Text, length, nullable, QString(), meaning);
 }
 
 ColumnDef integer(const QString& name, bool nullable, const QString& meaning,
                   const QString& defaultValue = QString()) {
-    return ColumnDef{name, ColumnKind::Integer, 0, nullable, defaultValue, meaning};
+    return columnOf(name, ColumnKind::Integer, 0, nullable, defaultValue, meaning);
 }
 
 ColumnDef amount(const QString& name, const QString& meaning) {
-    return ColumnDef{name, ColumnKind::Amount, 0, false, QString(), meaning};
+    return columnOf(name, ColumnKind::Amount, 0, false, QString(), meaning);
 }
 
 ColumnDef rate(const QString& name, const QString& meaning) {
-    return ColumnDef{name, ColumnKind::Rate, 0, false, QString(), meaning};
+    return columnOf(name, ColumnKind::Rate, 0, false, QString(), meaning);
 }
 
 ColumnDef date(const QString& name, bool nullable, const QString& meaning) {
-    return ColumnDef{name, ColumnKind::Date, 0, nullable, QString(), meaning};
+    return columnOf(name, ColumnKind::Date, 0, nullable, QString(), meaning);
+}
+
+ColumnDef within(ColumnDef column, qint64 minimum, qint64 maximum) {
+    column.minimum = minimum;
+    column.maximum = maximum;
+    return column;
 }
 
 // Criterion structure: the criteria, their items and the tree that places the items.
@@ -59,8 +80,10 @@ QList<TableDef> criterionTables() {
           text("BU19_DESCR", 240, true,
                "description; on a formula item a caption, a colon and the formula over item "
                "and account codes in brackets, e.g. \"Margine:[A10]-[A20]\""),
-          integer("BU19_INDTIPOVOCE", false,
-                  "0 analytic value, 1 analytic total, 2 intermediate total, 3 formula", "0")},
+          within(integer("BU19_INDTIPOVOCE", false,
+                         "0 analytic value, 1 analytic total, 2 intermediate total, 3 formula",
+                         "0"),
+                 0, 3)},
          {"BU19_CODICE"}},
         {"BU20_STRUTTURACRIT",
          TableRole::Read,
@@ -106,8 +129,9 @@ QList<TableDef> budgetTables() {
           integer("BU65_ANNO", false, "financial year"),
           integer("BU65_PROGESER", false, "progressive number of the financial year", "0"),
           integer("BU65_CODICE_CG31", false, "site (CG31_ANADITTASEDI); 0 without sites", "0"),
-          integer("BU65_INDNATCONTO", false,
-                  "nature of the account: 2 reverses the sign of every amount", "1"),
+          within(integer("BU65_INDNATCONTO", false,
+                         "nature of the account: 1, or 2 reversing the sign of every amount", "1"),
+                 1, 2),
           code("BU65_GRUPPO_CG10", 20, true, "general-ledger group (chart kind 1)"),
           code("BU65_CONTO_CG24", 20, true, "general-ledger account (chart kind 1)"),
           code("BU65_CODICE_CG21", 20, true, "CEE schedule (chart kind 2)"),
@@ -133,12 +157,17 @@ QList<TableDef> budgetTables() {
          "one name form one profile, shared by every user of the company database.",
          {text("BU68_NOME", 60, false, "profile name"),
           integer("BU68_SEQUENZA", false, "position of the set in the list"),
-          integer("BU68_TIPO", false, "kind of figures (BU66_TIPO)"),
-          integer("BU68_ANNO", false, "financial year"),
-          integer("BU68_PROGESER", false, "progressive number of the financial year"),
-          integer("BU68_CODICE_CG31", true, "site; Null when the profile has no sites"),
-          integer("BU68_DELTA", false, "1 shows the difference column of the set", "0"),
-          integer("BU68_DELTA_PERC", false, "1 shows the percentage-difference column", "0")},
+          within(integer("BU68_TIPO", false, "kind of figures (BU66_TIPO)"), 0,
+                 BudgetObject::MaxNumeroForecast + 2),
+          within(integer("BU68_ANNO", false, "financial year"), 0, 9999),
+          within(integer("BU68_PROGESER", false, "progressive number of the financial year"), 0,
+                 99),
+          within(integer("BU68_CODICE_CG31", true, "site; Null when the profile has no sites"), 0,
+                 99999),
+          within(integer("BU68_DELTA", false, "1 shows the difference column of the set", "0"), 0,
+                 1),
+          within(integer("BU68_DELTA_PERC", false, "1 shows the percentage-difference column", "0"),
+                 0, 1)},
          {}},
     };
 }
@@ -236,7 +265,8 @@ QList<TableDef> hostTables() {
          "Currencies, with the decimals and display mask of their amounts.",
          {code("HS02_CODICE", 10, false, "currency code, e.g. EUR"),
           text("HS02_DESCR", 40, true, "description"),
-          integer("HS02_NRDECIMALI", true, "decimals of amounts in this currency"),
+          within(integer("HS02_NRDECIMALI", true, "decimals of amounts in this currency"), 0,
+                 HostGlobal::MaxNrDecimali),
           text("HS02_MASCHERA", 30, true,
                "display mask, e.g. ##,###,###,##0.00; Null derives it from the decimals")},
          {"HS02_CODICE"}},
@@ -250,10 +280,11 @@ QList<TableDef> hostTables() {
           integer("HS03_TIPOCAMBIO", false,
                   "kind of rate: 1 daily, 2 monthly average, 3 budget rate", "1"),
           rate("HS03_CAMBIO", "the rate"),
-          integer("HS03_INDCERTOINCERTO", false,
-                  "quotation: 1 amounts in the reference currency are divided by the rate, "
-                  "0 multiplied",
-                  "1")},
+          within(integer("HS03_INDCERTOINCERTO", false,
+                         "quotation: 1 amounts in the reference currency are divided by the "
+                         "rate, 0 multiplied",
+                         "1"),
+                 0, 1)},
          {"HS03_CODICE_HS02", "HS03_VALRIF_HS02", "HS03_DATA", "HS03_TIPOCAMBIO"}},
         {"HS04_SOTTOTIPI",
          TableRole::Host,
@@ -261,23 +292,30 @@ QList<TableDef> hostTables() {
          {integer("HS04_INDTIPO_BU01", false, "budget type (5 for this inquiry)"),
           code("HS04_CODICE", 20, false, "subtype code"),
           text("HS04_DESCR", 60, true, "description"),
-          integer("HS04_GESTIONESEDE", false, "1 when the budgets are kept per site", "0"),
-          integer("HS04_PERIODOSOLAREFISCALE", false,
-                  "periods follow the calendar year (0) or the financial year (1)", "0"),
-          integer("HS04_PERIODICITA", false,
-                  "0 monthly (12 periods), 1 bimonthly (6), 2 quarterly (4), 3 four-monthly "
-                  "(3), 4 half-yearly (2), 5 yearly (1)",
-                  "0"),
-          integer("HS04_NRFORECAST", false, "number of forecasts", "0"),
-          integer("HS04_MULTIATTIVITA", false,
-                  "0 single company, 1 consolidable by the main company, 2 kept by the main "
-                  "company only",
-                  "0"),
-          integer("HS04_TIPOPDC", false,
-                  "chart kind: 1 general ledger, 2 CEE schedule, 3 reclassified chart", "1"),
+          within(integer("HS04_GESTIONESEDE", false, "1 when the budgets are kept per site", "0"),
+                 0, 1),
+          within(integer("HS04_PERIODOSOLAREFISCALE", false,
+                         "periods follow the calendar year (0) or the financial year (1)", "0"),
+                 0, 1),
+          within(integer("HS04_PERIODICITA", false,
+                         "0 monthly (12 periods), 1 bimonthly (6), 2 quarterly (4), "
+                         "3 four-monthly (3), 4 half-yearly (2), 5 yearly (1)",
+                         "0"),
+                 0, 5),
+          within(integer("HS04_NRFORECAST", false, "number of forecasts", "0"), 0,
+                 BudgetObject::MaxNumeroForecast),
+          within(integer("HS04_MULTIATTIVITA", false,
+                         "0 single company, 1 consolidable by the main company, 2 kept by the "
+                         "main company only",
+                         "0"),
+                 0, 2),
+          within(integer("HS04_TIPOPDC", false,
+                         "chart kind: 1 general ledger, 2 CEE schedule, 3 reclassified chart", "1"),
+                 1, 3),
           code("HS04_CODICEPDC", 20, true, "chart code (group, schedule or chart)"),
-          integer("HS04_GESTIONESTRUTTURA", false, "1 when the subtype has a budget structure",
-                  "0"),
+          within(integer("HS04_GESTIONESTRUTTURA", false,
+                         "1 when the subtype has a budget structure", "0"),
+                 0, 1),
           code("HS04_CODICE_BU60", 20, true, "budget structure code")},
          {"HS04_INDTIPO_BU01", "HS04_CODICE"}},
         {"HS05_AZIENDECOLL",
@@ -286,7 +324,9 @@ QList<TableDef> hostTables() {
          "budgets of every member of its group for that year.",
          {code("HS05_GRUPPO", 20, false, "group code"), integer("HS05_ANNO", false, "year"),
           integer("HS05_DITTA_HS01", false, "member company"),
-          integer("HS05_INDPRINCIPALE", false, "0 for the group's main company, 1 otherwise", "1")},
+          within(integer("HS05_INDPRINCIPALE", false, "0 for the group's main company, 1 otherwise",
+                         "1"),
+                 0, 1)},
          {"HS05_ANNO", "HS05_DITTA_HS01"}},
         {"HS06_MESSAGGI",
          TableRole::Host,
@@ -574,14 +614,24 @@ void CompanySchema::check(Connection& connection) {
         throw SchemaError(QStringLiteral("'%1' is not a company database (no schema version)")
                               .arg(label)
                               .toStdString());
-    const int version = query.value(0).toInt();
-    if (version != Version)
+    const QString version = query.value(0).toString();
+    if (version != QString::number(Version))
         throw SchemaError(QStringLiteral("company database '%1' has schema version %2; this "
                                          "program reads version %3")
-                              .arg(label)
-                              .arg(version)
+                              .arg(label, version)
                               .arg(Version)
                               .toStdString());
+    QStringList missing;
+    for (const TableDef& table : tables()) {
+        if (!hasTable(db, table.name))
+            missing << table.name;
+    }
+    if (!missing.isEmpty())
+        throw SchemaError(QStringLiteral("company database '%1' lacks %2 of schema version %3")
+                              .arg(label, missing.join(", "))
+                              .arg(Version)
+                              .toStdString());
+    CompanyDataCheck::install(connection);
 }
 
 } // namespace bdg

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <stdexcept>
 
 namespace bdg {
@@ -46,6 +47,10 @@ struct ColumnDef {
     bool nullable = true;
     QString defaultValue; ///< SQL literal, empty for none
     QString meaning;      ///< one line for the schema documentation
+    /// The values an Integer column may hold, when its meaning closes them: an indicator,
+    /// or a count that sizes what the inquiry builds. Outside them the database is refused.
+    std::optional<qint64> minimum;
+    std::optional<qint64> maximum;
 };
 
 struct TableDef {
@@ -93,7 +98,9 @@ public:
     /// version row and the message catalogue; all or nothing (one transaction). SchemaError
     /// naming the database when a statement fails.
     static void create(Connection& connection);
-    /// Refuses a database that is not a company database or has another schema version.
+    /// Refuses a database that is not a company database, has another schema version or
+    /// lacks one of the tables; then installs CompanyDataCheck on the connection, so that
+    /// from here on a value its column cannot hold is refused before it is read.
     static void check(Connection& connection);
     /// The dialect of the engine a connection is open on (ODBC reaches SQL Server).
     static SchemaDialect dialectOf(const Connection& connection);

@@ -125,7 +125,15 @@ std::int32_t BudgetObject::Periodicita(std::int32_t indTipoBudget,
 
 std::int32_t BudgetObject::NumeroForecast(std::int32_t indTipoBudget,
                                           const QString& codSottotipo) const {
-    return intProperty(indTipoBudget, codSottotipo, ColNumeroForecast);
+    const std::int32_t forecast = intProperty(indTipoBudget, codSottotipo, ColNumeroForecast);
+    if (forecast < 0 || forecast > MaxNumeroForecast)
+        throw BudgetObjectError(QStringLiteral("%1 of budget subtype '%2' is %3; a subtype keeps "
+                                               "0 to %4 forecasts")
+                                    .arg(ColNumeroForecast, codSottotipo)
+                                    .arg(forecast)
+                                    .arg(MaxNumeroForecast)
+                                    .toStdString());
+    return forecast;
 }
 
 std::int16_t BudgetObject::MultiAttivita(std::int32_t indTipoBudget,

@@ -33,6 +33,9 @@ class BudgetObject {
 public:
     static constexpr std::int32_t PeriodoSolare = 0;
     static constexpr std::int32_t PeriodoFiscale = 1;
+    /// Forecasts a subtype may keep: their column labels ("Fo1" ... "F99") have three
+    /// characters, and the comparison lists are sized by the number.
+    static constexpr std::int32_t MaxNumeroForecast = 99;
 
     BudgetObject() = default;
     /// Sets everything the form sets right after creation.
@@ -55,6 +58,8 @@ public:
     std::int32_t PeriodoSolareFiscale(std::int32_t indTipoBudget,
                                       const QString& codSottotipo) const;
     std::int32_t Periodicita(std::int32_t indTipoBudget, const QString& codSottotipo) const;
+    /// BudgetObjectError when the subtype table holds more than MaxNumeroForecast or less
+    /// than none.
     std::int32_t NumeroForecast(std::int32_t indTipoBudget, const QString& codSottotipo) const;
     std::int16_t MultiAttivita(std::int32_t indTipoBudget, const QString& codSottotipo) const;
     std::int32_t TipoPdc(std::int32_t indTipoBudget, const QString& codSottotipo) const;

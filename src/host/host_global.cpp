@@ -148,6 +148,13 @@ std::optional<CurrencyData> HostGlobal::DatiValuta(const QString& codValuta) {
     CurrencyData data;
     data.Descrizione = rows->value(QStringLiteral("HS02_DESCR"));
     data.NrDecimali = rows->value(QStringLiteral("HS02_NRDECIMALI"));
+    const std::optional<std::int32_t> decimali = data.NrDecimali.toInt32();
+    if (!data.NrDecimali.isNull() && (!decimali || *decimali < 0 || *decimali > MaxNrDecimali))
+        throw HostError(QStringLiteral("HS02_NRDECIMALI of currency '%1' is '%2'; a currency has "
+                                       "0 to %3 decimals")
+                            .arg(codValuta.trimmed(), data.NrDecimali.toString())
+                            .arg(MaxNrDecimali)
+                            .toStdString());
     data.Formato = rows->value(QStringLiteral("HS02_MASCHERA"));
     return data;
 }

@@ -62,6 +62,8 @@ class HostGlobal {
 public:
     /// Rate kind in the exchange-rate recordset when no usable rate was found.
     static constexpr std::int32_t NoRate = -1;
+    /// Decimals a currency may have: the amounts of the company database keep five.
+    static constexpr int MaxNrDecimali = 5;
 
     HostGlobal(MessageService* messages, Connection* connection, const QString& connectionString);
     HostGlobal(const HostGlobal&) = delete;
@@ -98,6 +100,7 @@ public:
 
     // Currencies.
     /// Description, decimals and display mask of a currency; nothing for an unknown code.
+    /// HostError when the decimals are not a number from 0 to MaxNrDecimali.
     std::optional<CurrencyData> DatiValuta(const QString& codValuta);
     /// The latest rate of `codValuta` dated on or before `date`; nothing when there is none.
     std::optional<ExchangeRate> Cambio(const QString& codValuta, const QDate& date);

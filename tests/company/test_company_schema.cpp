@@ -201,6 +201,8 @@ private slots:
     void descriptionFunctionsCalledDirectly();
     void foreignOrOtherVersionIsRefused_data();
     void foreignOrOtherVersionIsRefused();
+    void valuesTheirColumnCannotMeanAreRefused_data();
+    void valuesTheirColumnCannotMeanAreRefused();
     void creationOverExistingTablesIsRefused_data();
     void creationOverExistingTablesIsRefused();
     void catalogueIsWrittenWithTheSchema_data() { bdg::test::addEngineRows(); }
@@ -318,6 +320,9 @@ void TestCompanySchema::foreignOrOtherVersionIsRefused_data() {
         engineRow(e, "empty") << false << "" << foreign;
         engineRow(e, "other tables")
             << false << "CREATE TABLE CLIENTI (CODICE INTEGER NOT NULL)" << foreign;
+        engineRow(e, "a table missing")
+            << true << "DROP TABLE BU20_STRUTTURACRIT"
+            << "company database '%1' lacks BU20_STRUTTURACRIT of schema version 1";
     }
 }
 
@@ -332,6 +337,91 @@ void TestCompanySchema::foreignOrOtherVersionIsRefused() {
         db.connection.ExecuteNonQuery(statement);
     const QString expected = failure.isEmpty() ? failure : failure.arg(labelOf(db.database));
     QCOMPARE(schemaFailure(db.connection), expected);
+}
+
+void TestCompanySchema::valuesTheirColumnCannotMeanAreRefused_data() {
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<QString>("read");
+    QTest::addColumn<QString>("fault");
+    const QString subtype = "HS04_SOTTOTIPI row HS04_INDTIPO_BU01 = 5, HS04_CODICE = 'SB1': ";
+    const QString header = "BU65_TESBUDGET row BU65_ID = 7: ";
+    const QString detail =
+        "BU66_DETBUDGET row BU66_ID_BU65 = 7, BU66_TIPO = 0, BU66_PERIODO = 1: BU66_IMPORTO is ";
+    const QString amounts = "SELECT SUM(BU66_IMPORTO) AS S FROM BU66_DETBUDGET";
+    const QString subtypes = "SELECT HS04_CODICE FROM HS04_SOTTOTIPI";
+    const QString headers = "SELECT COUNT(*) AS N FROM BU65_TESBUDGET";
+    for (const QString& e : bdg::test::engines()) {
+        const bool sqlite = e == QLatin1String(bdg::test::SQLiteEngine);
+        engineRow(e, "every value fits") << "" << amounts << "";
+        engineRow(e, "forecasts beyond their labels")
+            << "UPDATE HS04_SOTTOTIPI SET HS04_NRFORECAST = 50000000" << subtypes
+            << subtype + "HS04_NRFORECAST is 50000000, outside 0 to 99";
+        engineRow(e, "nature 3") << "UPDATE BU65_TESBUDGET SET BU65_INDNATCONTO = 3" << headers
+                                 << header + "BU65_INDNATCONTO is 3, outside 1 to 2";
+        engineRow(e, "decimals of a currency")
+            << "UPDATE HS02_VALUTE SET HS02_NRDECIMALI = 9"
+            << "SELECT HS02_CODICE FROM HS02_VALUTE"
+            << "HS02_VALUTE row HS02_CODICE = 'EUR': HS02_NRDECIMALI is 9, outside 0 to 5";
+        if (!sqlite) {
+            engineRow(e, "NaN amount") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = 'NaN'"
+                                       << amounts << detail + "'NaN', not a number";
+            continue;
+        }
+        // SQLite keeps any value in any column; its arithmetic would read these as numbers.
+        engineRow(e, "text setting")
+            << "UPDATE HS04_SOTTOTIPI SET HS04_GESTIONESEDE = 'abc'" << subtypes
+            << subtype + "HS04_GESTIONESEDE is 'abc', not a whole number";
+        engineRow(e, "text nature") << "UPDATE BU65_TESBUDGET SET BU65_INDNATCONTO = 'x'" << headers
+                                    << header + "BU65_INDNATCONTO is 'x', not a whole number";
+        engineRow(e, "decimal comma") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = '1,5'" << amounts
+                                      << detail + "'1,5', not a number";
+        engineRow(e, "empty amount") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = ''" << amounts
+                                     << detail + "'', not a number";
+        engineRow(e, "blob amount") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = x'00ff'" << amounts
+                                    << detail + "X'00FF', not a number";
+        engineRow(e, "amount beyond its digits")
+            << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = 1e14" << amounts
+            << detail + "100000000000000, more than the 14 integer digits of the column";
+        engineRow(e, "text rate")
+            << "UPDATE HS03_CAMBI SET HS03_CAMBIO = 'abc'"
+            << "SELECT * FROM HS03_CAMBI"
+            << "HS03_CAMBI row HS03_CODICE_HS02 = 'USD', HS03_VALRIF_HS02 = 'EUR', HS03_DATA = "
+               "'2026-01-02', HS03_TIPOCAMBIO = 1: HS03_CAMBIO is 'abc', not a number";
+    }
+}
+
+void TestCompanySchema::valuesTheirColumnCannotMeanAreRefused() {
+    // Once a company database is checked, a statement naming a table holding a value its
+    // column cannot mean fails with the table, the row's key and the value.
+    QFETCH(QString, engine);
+    QFETCH(QString, statement);
+    QFETCH(QString, read);
+    QFETCH(QString, fault);
+    OPEN_COMPANY(db, engine, true);
+    for (const char* row :
+         {"INSERT INTO HS02_VALUTE (HS02_CODICE, HS02_DESCR, HS02_NRDECIMALI) VALUES ('EUR', "
+          "'Euro', 2)",
+          "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, HS03_CAMBIO) "
+          "VALUES ('USD', 'EUR', '2026-01-02', 1.08)",
+          "INSERT INTO HS04_SOTTOTIPI (HS04_INDTIPO_BU01, HS04_CODICE) VALUES (5, 'SB1')",
+          "INSERT INTO BU65_TESBUDGET (BU65_ID, BU65_INDTIPO_BU01, BU65_SOTTOTIPO_BU01, "
+          "BU65_DITTA_CG18, BU65_ANNO) VALUES (7, 5, 'SB1', 1, 2026)",
+          "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) "
+          "VALUES (7, 0, 1, 100.5)"})
+        db.connection.ExecuteNonQuery(QString::fromLatin1(row));
+    if (!statement.isEmpty())
+        db.connection.ExecuteNonQuery(statement);
+    CompanySchema::check(db.connection);
+    QString message;
+    try {
+        db.connection.Execute(read);
+    } catch (const bdg::DatabaseError& error) {
+        message = QString::fromUtf8(error.what());
+    }
+    const QString prefix =
+        QStringLiteral("cannot run query on company database '%1': ").arg(labelOf(db.database));
+    QCOMPARE(message, fault.isEmpty() ? fault : prefix + fault);
 }
 
 void TestCompanySchema::creationOverExistingTablesIsRefused_data() {

@@ -102,6 +102,8 @@ private slots:
     void subtypePropertiesComeFromTheSubtypeTable_data() { test::addEngineRows(); }
     void subtypePropertiesComeFromTheSubtypeTable();
     void descriptionsOfTheCodes();
+    void forecastCountStaysWithinItsLabels_data();
+    void forecastCountStaysWithinItsLabels();
 };
 
 void TestBudgetObject::deltaTreatsMissingOperandsAsZero_data() {
@@ -305,6 +307,34 @@ void TestBudgetObject::subtypePropertiesComeFromTheSubtypeTable() {
     QVERIFY(!budget.EsisteSottotipo(5, QStringLiteral("AN'N")));
     QVERIFY_THROWS_EXCEPTION(BudgetObjectError, budget.TipoPdc(5, QStringLiteral("XYZ")));
     QVERIFY_THROWS_EXCEPTION(BudgetObjectError, BudgetObject().TipoPdc(5, QStringLiteral("ANN")));
+}
+
+void TestBudgetObject::forecastCountStaysWithinItsLabels_data() {
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("none") << 0 << true;
+    QTest::newRow("F99, the last label of three characters") << 99 << true;
+    QTest::newRow("one more") << 100 << false;
+    QTest::newRow("negative") << -1 << false;
+    QTest::newRow("fifty million") << 50000000 << false;
+}
+
+void TestBudgetObject::forecastCountStaysWithinItsLabels() {
+    // The number of forecasts sizes the kinds offered for a set: beyond 99 it is refused.
+    QFETCH(int, stored);
+    QFETCH(bool, accepted);
+    Company company(QString::fromLatin1(test::SQLiteEngine));
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    company.connection.ExecuteNonQuery(
+        QStringLiteral("UPDATE HS04_SOTTOTIPI SET HS04_NRFORECAST = %1 WHERE HS04_CODICE = 'MIN'")
+            .arg(stored));
+    const BudgetObject budget(&company.connection, company.database.connectionString(), 5, 1);
+    try {
+        QCOMPARE(budget.NumeroForecast(5, QStringLiteral("MIN")), stored);
+        QVERIFY(accepted);
+    } catch (const BudgetObjectError& error) {
+        QVERIFY2(!accepted, error.what());
+    }
 }
 
 void TestBudgetObject::descriptionsOfTheCodes() {

@@ -62,6 +62,8 @@ private slots:
     void companyContextComesFromTheCompanyTable();
     void currencyDataMayBeNull_data() { test::addEngineRows(); }
     void currencyDataMayBeNull();
+    void currencyDecimalsStayWithinWhatAmountsKeep_data();
+    void currencyDecimalsStayWithinWhatAmountsKeep();
     void latestRateOnOrBeforeTheDate_data();
     void latestRateOnOrBeforeTheDate();
     void messageTextsFollowTheCompanyLanguage_data();
@@ -110,6 +112,34 @@ void TestHostServices::currencyDataMayBeNull() {
     QVERIFY(bare->Formato.isNull());
     QVERIFY(!host.global->DatiValuta(QStringLiteral("GBP")).has_value());
     QVERIFY(!host.global->DatiValuta(QStringLiteral("E'R")).has_value());
+}
+
+void TestHostServices::currencyDecimalsStayWithinWhatAmountsKeep_data() {
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("none") << 0 << true;
+    QTest::newRow("five, as amounts keep") << 5 << true;
+    QTest::newRow("six") << 6 << false;
+    QTest::newRow("negative") << -1 << false;
+    QTest::newRow("two billion") << 2000000000 << false;
+}
+
+void TestHostServices::currencyDecimalsStayWithinWhatAmountsKeep() {
+    // The decimals of a currency size masks and amount fields: beyond five they are refused.
+    QFETCH(int, stored);
+    QFETCH(bool, accepted);
+    Host host(QString::fromLatin1(test::SQLiteEngine));
+    QVERIFY2(host.database.isValid(), qPrintable(host.database.errorText()));
+    host.connection.ExecuteNonQuery(
+        QStringLiteral("UPDATE HS02_VALUTE SET HS02_NRDECIMALI = %1 WHERE HS02_CODICE = 'EUR'")
+            .arg(stored));
+    try {
+        const std::optional<CurrencyData> euro = host.global->DatiValuta(QStringLiteral("EUR"));
+        QVERIFY(accepted);
+        QCOMPARE(euro->NrDecimali.toInt32().value_or(-1), stored);
+    } catch (const HostError& error) {
+        QVERIFY2(!accepted, error.what());
+    }
 }
 
 void TestHostServices::latestRateOnOrBeforeTheDate_data() {

@@ -1,6 +1,7 @@
 #include "app/cli/company_session.h"
 
 #include "app/cli/cli_options.h"
+#include "company/company_data_check.h"
 #include "company/company_schema.h"
 
 #include <QHash>
@@ -70,6 +71,7 @@ CompanySession::CompanySession(const QString& target, int company, QTextStream& 
     }
     m_label = CompanySchema::databaseLabel(connectionString);
     m_connection.Open(connectionString);
+    CompanySchema::check(m_connection);
     m_global = std::make_unique<HostGlobal>(&m_messages, &m_connection, connectionString);
     m_global->setApplicationTitle(QStringLiteral("bdgintric"));
     try {
@@ -93,6 +95,8 @@ CompanySession::CompanySession(const QString& target, int company, QTextStream& 
                 .arg(company)
                 .arg(m_label)
                 .toStdString());
+    // The form reads the company through a connection of its own.
+    CompanyDataCheck::install(m_form->connection());
 }
 
 CompanySession::~CompanySession() {

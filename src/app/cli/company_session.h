@@ -33,9 +33,12 @@ public:
 class CompanySession {
 public:
     /// Opens `target` (the demo database, built on first use, when empty) for `company`
-    /// and starts the form. DatabaseError when the database cannot be opened, Refused for
-    /// an unknown company, std::runtime_error when the form refuses to start (a company
-    /// without a usable management currency; the form's message was printed first).
+    /// and starts the form. DatabaseError when the database cannot be opened, SchemaError
+    /// when it is not a company database of this program's schema version, Refused for an
+    /// unknown company, std::runtime_error when the form refuses to start (a company
+    /// without a usable management currency; the form's message was printed first). The
+    /// values of both connections, the session's and the form's, are checked as they are
+    /// read (CompanyDataCheck).
     CompanySession(const QString& target, int company, QTextStream& err);
     ~CompanySession();
     CompanySession(const CompanySession&) = delete;

@@ -22,6 +22,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+/// The words of a RecordsetError for a number with more digits than its decimal field
+/// holds; an error text carrying them says that a figure outgrew its column (the one way a
+/// conversion rate can break a run).
+inline const QString PrecisionExceeded = QStringLiteral("supera la precisione");
+
 /// Field types of the in-memory table (the codes of the database layer in brackets).
 enum class FieldType {
     Integer,  ///< 32-bit integer (3)

@@ -86,8 +86,8 @@ Variant decimalOf(const FieldDef& def, const Variant& value) {
         // for integer digits at all; such fields take whatever fits the scale.
         if (def.precision > 0 && def.scale < def.precision &&
             !rounded.fits(def.precision, def.scale)) {
-            refuse(def, QStringLiteral("%1 supera la precisione %2 con %3 decimali")
-                            .arg(number.toString())
+            refuse(def, QStringLiteral("%1 %2 %3 con %4 decimali")
+                            .arg(number.toString(), PrecisionExceeded)
                             .arg(def.precision)
                             .arg(def.scale));
         }

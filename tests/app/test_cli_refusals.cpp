@@ -21,6 +21,9 @@ private slots:
         const auto sql = test::readTextFile(test::fixturePath("totali", ".sql"));
         QVERIFY(sql);
         QVERIFY2(m_company.build(*sql), qPrintable(m_company.errorText()));
+        m_company.connection().ExecuteNonQuery(
+            "INSERT INTO HS02_VALUTE (HS02_CODICE, HS02_DESCR, HS02_NRDECIMALI) VALUES ('USD', "
+            "'Dollaro', 2)");
         m_db = m_company.connection().connectionString();
     }
 
@@ -40,7 +43,21 @@ private slots:
             << QStringList{"--set", "budget:2026:1:2:deltas"} << 2 << "'deltas' is neither";
         QTest::newRow("rate not a number")
             << (ok + QStringList{"--currency", "USD", "--rate", "1,5x"}) << 2
-            << "--rate must be a positive number, not '1,5x'";
+            << "--rate must be a positive number of at most 11 integer digits and 8 "
+               "decimals, not '1,5x'";
+        QTest::newRow("rate beyond the rate table")
+            << (ok + QStringList{"--currency", "USD", "--rate", "123456789012"}) << 2
+            << "--rate must be a positive number of at most 11 integer digits";
+        // 300.00 of budget times the rate has 16 integer digits; an amount holds 13.
+        QTest::newRow("rate making amounts too large")
+            << (ok + QStringList{"--currency", "USD", "--rate", "99999999999"}) << 2
+            << "--rate: converted at 99999999999 the amounts have more digits than an amount "
+               "holds";
+        QTest::newRow("progressive beyond two digits")
+            << QStringList{"--set", "budget:2026:999999999:1"} << 2
+            << "--set 'budget:2026:999999999:1': the progressive is 0 to 99, not 999999999";
+        QTest::newRow("company beyond five digits") << (ok + QStringList{"--company", "123456"})
+                                                    << 2 << "--company is 0 to 99999, not '123456'";
         QTest::newRow("rate without currency")
             << (ok + QStringList{"--rate", "1.5"}) << 2 << "--rate and --rate-date need --currency";
         QTest::newRow("unknown format") << (ok + QStringList{"--format", "pdf"}) << 2
@@ -89,6 +106,23 @@ private slots:
             << (ok + QStringList{"--currency", "EUR'; DELETE FROM HS02_VALUTE; --"}) << 2
             << "unknown currency";
     }
+    void outputOntoTheDatabaseIsRefused() {
+        // Through its own name, a link or a journal's name: the company is never overwritten.
+        QTemporaryDir home;
+        QVERIFY(QFile::link(m_db, home.filePath("link.sqlite")));
+        const QByteArray before = readAll(m_db);
+        for (const QString& target :
+             {m_db, home.filePath("link.sqlite"), m_db + QStringLiteral("-journal")}) {
+            const test::CliResult result =
+                test::runCli({"run", "--db", m_db, "--subtype", "SB1", "--criterion", "CR02",
+                              "--set", "budget:2026:1", "--format", "csv", "--output", target},
+                             home.path());
+            QCOMPARE(result.status, 2);
+            QVERIFY2(result.err.contains("is the company database"), qPrintable(result.err));
+        }
+        QCOMPARE(readAll(m_db), before);
+    }
+
     void refusalExitsWithItsStatusAndMessage() {
         QFETCH(QStringList, options);
         QFETCH(int, status);
@@ -165,6 +199,11 @@ private slots:
     }
 
 private:
+    static QByteArray readAll(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
     test::FixtureCompany m_company;
     QString m_db;
 };

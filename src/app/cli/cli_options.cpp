@@ -52,6 +52,10 @@ const char* const RunUsage =
 
 namespace {
 
+// What the comparison list holds: progressives of two digits, companies of five.
+constexpr int MaxProgressivo = 99;
+constexpr int MaxDitta = 99999;
+
 bool isWholeNumber(const QString& text) {
     static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
     return digits.match(text).hasMatch();
@@ -96,6 +100,12 @@ SetOption parseSet(const QString& text) {
                           part.compare(QLatin1String("perc"), Qt::CaseInsensitive) == 0;
         if (!flag && positional == 0 && isWholeNumber(part)) {
             set.progressivo = part.toInt();
+            if (*set.progressivo > MaxProgressivo)
+                throw UsageError(QStringLiteral("--set '%1': the progressive is 0 to %2, not %3")
+                                     .arg(text)
+                                     .arg(MaxProgressivo)
+                                     .arg(part)
+                                     .toStdString());
             ++positional;
         } else if (!flag && positional == 1 && isWholeNumber(part) && part.size() <= 5) {
             set.sede = part;
@@ -128,7 +138,8 @@ std::optional<int> tipoDettaglio(const QString& tipo, int nrForecast) {
 }
 
 std::optional<Decimal> parseRate(const QString& text) {
-    static const QRegularExpression number(QStringLiteral("^[0-9]{1,12}([.,][0-9]{1,10})?$"));
+    // What the rate table holds: eleven integer digits and eight decimals.
+    static const QRegularExpression number(QStringLiteral("^[0-9]{1,11}([.,][0-9]{1,8})?$"));
     const QString testo = text.trimmed();
     if (!number.match(testo).hasMatch())
         return std::nullopt;
@@ -164,6 +175,11 @@ const std::map<QString, Setter>& valueOptions() {
         {QStringLiteral("--company"),
          [](RunOptions& o, const QString& v) {
              o.company = wholeNumber(v, QStringLiteral("--company"));
+             if (o.company > MaxDitta)
+                 throw UsageError(QStringLiteral("--company is 0 to %1, not '%2'")
+                                      .arg(MaxDitta)
+                                      .arg(v)
+                                      .toStdString());
          }},
         {QStringLiteral("--subtype"), [](RunOptions& o, const QString& v) { o.subtype = v; }},
         {QStringLiteral("--criterion"), [](RunOptions& o, const QString& v) { o.criterion = v; }},
@@ -182,7 +198,8 @@ const std::map<QString, Setter>& valueOptions() {
         {QStringLiteral("--rate"),
          [](RunOptions& o, const QString& v) {
              if (!parseRate(v))
-                 throw UsageError(QStringLiteral("--rate must be a positive number, not '%1'")
+                 throw UsageError(QStringLiteral("--rate must be a positive number of at most "
+                                                 "11 integer digits and 8 decimals, not '%1'")
                                       .arg(v)
                                       .toStdString());
              o.rate = v;

@@ -40,7 +40,8 @@ SetOption parseSet(const QString& text);
 /// code itself; nothing for a kind the subtype does not offer (code 2 never is).
 std::optional<int> tipoDettaglio(const QString& tipo, int nrForecast);
 
-/// A rate as typed: digits with one decimal point or comma, greater than zero.
+/// A rate as typed: digits with one decimal point or comma, greater than zero, within what
+/// the rate table holds (eleven integer digits, eight decimals).
 std::optional<Decimal> parseRate(const QString& text);
 
 /// Output formats of a run.

@@ -59,8 +59,7 @@ void print(QTextStream& out, const QList<VoceElenco>& voci) {
         out << voce.codice << '\t' << voce.descrizione << '\n';
 }
 
-int lookup(const LookupOptions& options, QTextStream& out, QTextStream& err) {
-    CompanySession session(options.db, options.company, err);
+int lookup(CompanySession& session, const LookupOptions& options, QTextStream& out) {
     FormState& state = session.state();
     if (options.what == QLatin1String("subtypes")) {
         print(out, ElencoSottotipi(session.connection(), state.IndTipoBudget));
@@ -92,7 +91,8 @@ int runLookup(const QStringList& arguments) {
                                           QStringLiteral("currencies"), QStringLiteral("profiles")};
         if (!lists.contains(options.what))
             throw UsageError(QStringLiteral("unknown list '%1'").arg(options.what).toStdString());
-        return lookup(options, out, err);
+        return withSession(options.db, options.company, err,
+                           [&](CompanySession& session) { return lookup(session, options, out); });
     });
 }
 

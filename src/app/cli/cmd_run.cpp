@@ -2,6 +2,7 @@
 #include "app/cli/cli_options.h"
 #include "app/cli/commands.h"
 #include "app/cli/company_session.h"
+#include "app/cli/output_target.h"
 #include "app/cli/progress_bar.h"
 #include "app/cli/verb_runner.h"
 #include "export/clsbu_bdgintric_excel.h"
@@ -13,15 +14,14 @@
 #include "export/scrittore_json.h"
 #include "export/tabella_testo.h"
 #include "host/contract/progress_indicator.h"
+#include "host/host_log.h"
 
-#include <QSaveFile>
 #include <QTextStream>
 
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <functional>
 
 namespace bdg::cli {
 namespace {
@@ -82,6 +82,18 @@ void fillCurrency(FRMBU_BDGINTRIC& form, const RunOptions& options) {
     }
     if (!options.rate.isEmpty() && form.TXT_CAMBIO.enabled())
         form.TXT_CAMBIO.type(Variant(options.rate));
+}
+
+// A run that stopped because a figure outgrew its column while converting at a rate the
+// user typed: that rate is the parameter the run could not take.
+void refuseOverflowingRate(const FormState& state, const RunOptions& options) {
+    if (options.rate.isEmpty() || state.Gcls_Log == nullptr ||
+        !state.Gcls_Log->lastErrorText().contains(PrecisionExceeded))
+        return;
+    throw Refused(QStringLiteral("--rate: converted at %1 the amounts have more digits than "
+                                 "an amount holds")
+                      .arg(options.rate)
+                      .toStdString());
 }
 
 void prepare(FRMBU_BDGINTRIC& form, const RunOptions& options) {
@@ -168,41 +180,32 @@ void writeText(Risultato& risultato, const FormState& state, const RunOptions& o
     tabella.write(risultato, out);
 }
 
-// A file is written whole or not at all: QSaveFile replaces the target only on commit.
-void writeTextFile(const QString& path, const std::function<void(QTextStream&)>& write) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw DatabaseError(
-            QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()).toStdString());
-    QTextStream stream(&file);
-    write(stream);
-    stream.flush();
-    if (!file.commit())
-        throw DatabaseError(
-            QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()).toStdString());
-}
-
+// Standard output, or the file of --output (see OutputTarget for how it is replaced).
 void writeOutput(Risultato& risultato, const FormState& state, const RunOptions& options,
                  QTextStream& out) {
     if (options.output.isEmpty()) {
         writeText(risultato, state, options, out);
         return;
     }
-    writeTextFile(options.output,
-                  [&](QTextStream& stream) { writeText(risultato, state, options, stream); });
+    OutputTarget(options.output).writeText([&](QTextStream& stream) {
+        writeText(risultato, state, options, stream);
+    });
 }
 
 // The tree as the desktop's spreadsheet writer writes it; the writer has told the user why
-// it could not.
+// it could not. It writes the file OutputTarget gives it, which then takes the target's
+// place.
 void writeWorkbook(FRMBU_BDGINTRIC& form, const RunOptions& options) {
-    CLSBU_BDGINTRIC_EXCEL scrittore;
-    scrittore.ActiveInterface = form.ActiveInterface();
-    scrittore.TGRID = &form.TGRID_BDGINTRIC;
-    scrittore.Titolo = title(form.state());
-    scrittore.NomeFile = options.output;
-    if (!scrittore.ExportToExcel())
-        throw DatabaseError(
-            QStringLiteral("cannot write workbook '%1'").arg(options.output).toStdString());
+    OutputTarget(options.output).writeFile([&](const QString& path) {
+        CLSBU_BDGINTRIC_EXCEL scrittore;
+        scrittore.ActiveInterface = form.ActiveInterface();
+        scrittore.TGRID = &form.TGRID_BDGINTRIC;
+        scrittore.Titolo = title(form.state());
+        scrittore.NomeFile = path;
+        if (!scrittore.ExportToExcel())
+            throw DatabaseError(
+                QStringLiteral("cannot write workbook '%1'").arg(options.output).toStdString());
+    });
 }
 
 // The blocks the desktop hands to the host's office export, with the periods pane shown
@@ -219,21 +222,23 @@ void writeOffice(FRMBU_BDGINTRIC& form, const RunOptions& options, QTextStream& 
         esportazione.scriviCsv(out);
         return;
     }
+    const OutputTarget target(options.output);
     if (options.output.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
-        writeTextFile(options.output, [&](QTextStream& stream) { esportazione.scriviCsv(stream); });
+        target.writeText([&](QTextStream& stream) { esportazione.scriviCsv(stream); });
         return;
     }
-    try {
-        esportazione.scriviXlsx(options.output);
-    } catch (const ErroreXlsx& error) {
-        throw DatabaseError(QStringLiteral("cannot write workbook '%1': %2")
-                                .arg(error.percorso(), error.motivo())
-                                .toStdString());
-    }
+    target.writeFile([&](const QString& path) {
+        try {
+            esportazione.scriviXlsx(path);
+        } catch (const ErroreXlsx& error) {
+            throw DatabaseError(QStringLiteral("cannot write workbook '%1': %2")
+                                    .arg(options.output, error.motivo())
+                                    .toStdString());
+        }
+    });
 }
 
-int inquiry(const RunOptions& options, QTextStream& out, QTextStream& err) {
-    CompanySession session(options.db, options.company, err);
+int inquiry(CompanySession& session, const RunOptions& options, QTextStream& out) {
     FRMBU_BDGINTRIC& form = session.form();
     prepare(form, options);
     BarIndicator bar;
@@ -246,8 +251,10 @@ int inquiry(const RunOptions& options, QTextStream& out, QTextStream& err) {
             refuse(*form.ultimoRifiuto());
         return ExitDatabase;
     }
-    if (*esito == EsitoElaborazione::Interrotta)
+    if (*esito == EsitoElaborazione::Interrotta) {
+        refuseOverflowingRate(form.state(), options);
         return ExitDatabase;
+    }
     if (*esito != EsitoElaborazione::Completata)
         return ExitNoData;
     if (options.format == Formato::Xlsx) {
@@ -286,7 +293,10 @@ int runRun(const QStringList& arguments) {
 
 int runInquiry(const RunOptions& options, QTextStream& out, QTextStream& err) {
     try {
-        return inquiry(options, out, err);
+        OutputTarget::refuseDatabase(options.output,
+                                     options.db.isEmpty() ? defaultDemoDatabase() : options.db);
+        return withSession(options.db, options.company, err,
+                           [&](CompanySession& session) { return inquiry(session, options, out); });
     } catch (const Refused& refusal) {
         err << "bdgintric: " << refusal.what() << '\n';
         return ExitUsage;

@@ -29,4 +29,20 @@ int runVerb(const QString& verb, const char* usage,
     }
 }
 
+int withSession(const QString& db, int company, QTextStream& err,
+                const std::function<int(CompanySession& session)>& body) {
+    CompanySession session(db, company, err);
+    try {
+        return body(session);
+    } catch (const Refused&) {
+        // The form reads through its own connection, the host's services through the
+        // session's.
+        for (const Connection* connection : {&session.form().connection(), &session.connection()}) {
+            if (connection->failureCount() > 0)
+                throw DatabaseError(connection->lastFailure().toStdString());
+        }
+        throw;
+    }
+}
+
 } // namespace bdg::cli

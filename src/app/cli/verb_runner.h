@@ -7,10 +7,18 @@
 
 namespace bdg::cli {
 
+class CompanySession;
+
 /// Runs the body of a verb with the reporting every verb shares: a usage error prints the
 /// message and the verb's usage (status 2), a refused parameter or an impossible size its
 /// message (status 2), anything else is a database or file error (status 4).
 int runVerb(const QString& verb, const char* usage,
             const std::function<int(QTextStream& out, QTextStream& err)>& body);
+
+/// Opens the company database `db` for `company` and runs `body` on it. A parameter refused
+/// after a database request failed was refused only because the database could not be
+/// read: it ends as that database error, status 4, not as a refused parameter.
+int withSession(const QString& db, int company, QTextStream& err,
+                const std::function<int(CompanySession& session)>& body);
 
 } // namespace bdg::cli

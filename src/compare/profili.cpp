@@ -83,6 +83,22 @@ QStringList istruzioniSalvataggio(const FormState& state, const QString& nome) {
     return istruzioni;
 }
 
+// Why a name cannot be stored: longer than the column, or holding characters that would
+// break a line of the profile list; nothing for a good name.
+std::optional<QString> erroreNome(const QString& nome) {
+    if (nome.toUcs4().size() > LunghezzaNomeProfilo)
+        return QStringLiteral("Il nome del profilo supera i %1 caratteri!")
+            .arg(LunghezzaNomeProfilo);
+    for (const QChar carattere : nome) {
+        const QChar::Category categoria = carattere.category();
+        if (categoria == QChar::Other_Control || categoria == QChar::Separator_Line ||
+            categoria == QChar::Separator_Paragraph)
+            return QStringLiteral("Il nome del profilo contiene caratteri non ammessi (a capo, "
+                                  "tabulazioni o altri caratteri di controllo)!");
+    }
+    return std::nullopt;
+}
+
 // Runs the statements as one transaction, so that a failure leaves the stored profile as
 // it was instead of half replaced.
 void eseguiInTransazione(Connection& connection, const QStringList& istruzioni) {
@@ -162,20 +178,37 @@ std::optional<AvvisoProfilo> BUT_BU68_SALVA_ButtonClick(FormState& state,
                       Attenzione);
 
     const QString nome = TXT_PROFILO.toString();
+    if (const auto errore = erroreNome(nome))
+        return mostra(state, *errore, MessageStyle::Exclamation, Attenzione);
     ErrorTrap trap(state, QStringLiteral("BUT_BU68_SALVA_ButtonClick"));
-    const bool fatto =
-        trap([&] { eseguiInTransazione(connessione(state), istruzioniSalvataggio(state, nome)); });
+    QStringList istruzioni;
+    if (!trap([&] { istruzioni = istruzioniSalvataggio(state, nome); }))
+        return std::nullopt;
+    // Only the delete of the old profile: storing it would replace the profile by nothing.
+    if (istruzioni.size() < 2)
+        return mostra(state,
+                      QStringLiteral("Nessun confronto del profilo è completo e adatto alla "
+                                     "gestione delle sedi del sottotipo: profilo non salvato!"),
+                      MessageStyle::Exclamation, Attenzione);
+    const bool fatto = trap([&] { eseguiInTransazione(connessione(state), istruzioni); });
     if (salvato != nullptr)
         *salvato = fatto && trap.errorCount() == 0;
     return std::nullopt;
 }
 
-bool BUT_BU68_DELETE_ButtonClick(FormState& state, const Variant& TXT_PROFILO) {
+bool BUT_BU68_DELETE_ButtonClick(FormState& state, const Variant& TXT_PROFILO, int* cancellati) {
+    if (cancellati != nullptr)
+        *cancellati = 0;
     if (vuoto(TXT_PROFILO))
         return true;
     ErrorTrap trap(state, QStringLiteral("BUT_BU68_DELETE_ButtonClick"));
-    if (!trap([&] { connessione(state).ExecuteNonQuery(sqlCancella(TXT_PROFILO.toString())); }))
+    int righe = 0;
+    if (!trap([&] {
+            righe = connessione(state).ExecuteNonQuery(sqlCancella(TXT_PROFILO.toString()));
+        }))
         return false;
+    if (cancellati != nullptr)
+        *cancellati = righe;
     if (!state.RstConfronto)
         return true;
     return RstConfrontoDelete(state);

@@ -75,6 +75,37 @@ private slots:
         QVERIFY(show.err.contains("no stored profile 'Da cancellare'"));
     }
 
+    void saveOfNoSetKeepsTheStoredProfile() {
+        // A site on a subtype without sites leaves no set to store: refused, the old one kept.
+        const QString name = QStringLiteral("Previsioni 2026");
+        QCOMPARE(
+            cli({"profile", "save", name, "--subtype", "SB1", "--set", "budget:2026:1"}).status, 0);
+        const test::CliResult refused =
+            cli({"profile", "save", name, "--subtype", "SB1", "--set", "budget:2026:1:1"});
+        QCOMPARE(refused.status, 2);
+        QVERIFY2(refused.err.contains("profilo non salvato"), qPrintable(refused.err));
+        const QStringList rows = cli({"profile", "show", name}).out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(rows.value(1).section('\t', 0, 3), QStringLiteral("1\t0\t2026\t1"));
+    }
+
+    void doubleDashEndsTheOptions() {
+        // After "--" a name may begin with "--", and the options go before it.
+        const QString name = QStringLiteral("--solo nome");
+        const QStringList db{QStringLiteral("--db"), m_db};
+        QCOMPARE(
+            test::runCli(QStringList{"profile", "save"} + db +
+                             QStringList{"--subtype", "SB1", "--set", "budget:2026:1", "--", name},
+                         m_home.path())
+                .status,
+            0);
+        QVERIFY(cli({"profile", "list"}).out.split('\n').contains(name));
+        QCOMPARE(test::runCli(QStringList{"profile", "delete"} + db + QStringList{"--", name},
+                              m_home.path())
+                     .status,
+                 0);
+        QVERIFY(!cli({"profile", "list"}).out.split('\n').contains(name));
+    }
+
     void profileRefusals_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
@@ -90,6 +121,17 @@ private slots:
             << "--subtype";
         QTest::newRow("unknown list")
             << QStringList{"lookup", "accounts"} << 2 << "unknown list 'accounts'";
+        QTest::newRow("deleting an unknown profile")
+            << QStringList{"profile", "delete", "Mai salvato"} << 2
+            << "no stored profile 'Mai salvato'";
+        QTest::newRow("name with a line break")
+            << QStringList{"profile", "save",  "Riga\nnuova",  "--subtype",
+                           "SB1",     "--set", "budget:2026:1"}
+            << 2 << "caratteri non ammessi";
+        QTest::newRow("name of 61 characters")
+            << QStringList{"profile", "save",  QString(61, 'n'), "--subtype",
+                           "SB1",     "--set", "budget:2026:1"}
+            << 2 << "supera i 60 caratteri";
     }
     void profileRefusals() {
         QFETCH(QStringList, arguments);

@@ -119,6 +119,10 @@ private slots:
     void savingTwiceKeepsOneCopy();
     void refusedSaves_data();
     void refusedSaves();
+    void saveOfNoSetKeepsTheStoredProfile_data() { test::addEngineRows(); }
+    void saveOfNoSetKeepsTheStoredProfile();
+    void longestNameIsStoredWhole_data() { test::addEngineRows(); }
+    void longestNameIsStoredWhole();
     void siteMismatchRefusesTheProfile_data();
     void siteMismatchRefusesTheProfile();
     void failedSaveLeavesThePreviousProfile_data() { test::addEngineRows(); }
@@ -190,30 +194,54 @@ void TestProfili::savingTwiceKeepsOneCopy() {
 
 void TestProfili::refusedSaves_data() {
     QTest::addColumn<QString>("engine");
-    QTest::addColumn<bool>("conSet");
+    QTest::addColumn<QString>("insieme"); ///< "": none, "ok": one that fits, "sede": with a site
     QTest::addColumn<QString>("nome");
     QTest::addColumn<QString>("messaggio");
+    const QString lungo = QStringLiteral("Il nome del profilo supera i 60 caratteri!");
+    const QString controllo =
+        QStringLiteral("Il nome del profilo contiene caratteri non ammessi "
+                       "(a capo, tabulazioni o altri caratteri di controllo)!");
     for (const QString& engine : test::engines()) {
-        QTest::newRow(qPrintable(engine + " empty list")) << engine << false << "Base"
-                                                          << "Il Profilo non contiene records!";
-        QTest::newRow(qPrintable(engine + " empty list and no name"))
-            << engine << false << ""
-            << "Il Profilo non contiene records!";
-        QTest::newRow(qPrintable(engine + " blank name")) << engine << true << "   "
-                                                          << "Indicare un nome profilo!";
+        const auto row = [&](const char* name) -> QTestData& {
+            return QTest::newRow(qPrintable(engine + QLatin1Char(' ') + QLatin1String(name)))
+                   << engine;
+        };
+        row("empty list") << ""
+                          << "Base"
+                          << "Il Profilo non contiene records!";
+        row("empty list and no name") << ""
+                                      << ""
+                                      << "Il Profilo non contiene records!";
+        row("blank name") << "ok"
+                          << "   "
+                          << "Indicare un nome profilo!";
+        row("61 characters") << "ok" << QString(61, QLatin1Char('x')) << lungo;
+        row("line break") << "ok"
+                          << "Budget\n2026" << controllo;
+        row("tab") << "ok"
+                   << "Budget\t2026" << controllo;
+        row("escape") << "ok"
+                      << "Budget\x1b[2J" << controllo;
+        row("line separator") << "ok" << QString::fromUtf8("Budget\u20282026") << controllo;
+        row("no set fits the sites")
+            << "sede"
+            << "Previsioni 2026"
+            << "Nessun confronto del profilo è completo e adatto alla gestione delle sedi del "
+               "sottotipo: profilo non salvato!";
     }
 }
 
 void TestProfili::refusedSaves() {
+    // A refused save shows its "Attenzione" message and writes nothing.
     QFETCH(QString, engine);
-    QFETCH(bool, conSet);
+    QFETCH(QString, insieme);
     QFETCH(QString, nome);
     QFETCH(QString, messaggio);
     Company company(engine);
     QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
     FormState state = company.state(false);
-    if (conSet)
-        addSet(state, 1, "0", 2026, 1);
+    if (!insieme.isEmpty())
+        addSet(state, 1, "0", 2026, 1, insieme == QLatin1String("sede") ? Variant(5) : Variant());
 
     bool salvato = true;
     const auto avviso = BUT_BU68_SALVA_ButtonClick(state, Variant(nome), &salvato);
@@ -227,6 +255,42 @@ void TestProfili::refusedSaves() {
     QCOMPARE(shown.first().style, 48);
     QCOMPARE(shown.first().title, QStringLiteral("Attenzione"));
     QVERIFY(ElencoProfili(company.connection).isEmpty());
+}
+
+void TestProfili::saveOfNoSetKeepsTheStoredProfile() {
+    // Sets that all have a site the subtype does not keep would replace the stored profile
+    // by nothing: the save is refused and the profile stays as it was.
+    QFETCH(QString, engine);
+    Company company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state(false);
+    addSet(state, 1, "0", 2026, 1);
+    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Previsioni 2026")).has_value());
+    FormState conSede = company.state(false);
+    addSet(conSede, 1, "1", 2026, 1, 1);
+    QVERIFY(BUT_BU68_SALVA_ButtonClick(conSede, Variant("Previsioni 2026")).has_value());
+    FormState letto = company.state(false);
+    bool cancel = false;
+    PopolaRstConfrontoDaBU68(letto, Variant("Previsioni 2026"), cancel);
+    QCOMPARE(rows(letto), QStringList{"1 0 2026 1 - 7 0 0"});
+}
+
+void TestProfili::longestNameIsStoredWhole() {
+    // 60 characters, accents and a character beyond 16 bits included, fit on every engine.
+    QFETCH(QString, engine);
+    Company company(engine);
+    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    FormState state = company.state(false);
+    addSet(state, 1, "0", 2026, 1);
+    const QString nome = QString::fromUtf8("Previsione più €") + QString(43, QLatin1Char('x')) +
+                         QString::fromUtf8("\U0001F4C8");
+    QCOMPARE(nome.toUcs4().size(), 60);
+    QCOMPARE(CompanySchema::table("BU68_BDGINTRIC")->column("BU68_NOME")->length,
+             LunghezzaNomeProfilo);
+    bool salvato = false;
+    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant(nome), &salvato).has_value());
+    QVERIFY(salvato);
+    QCOMPARE(ElencoProfili(company.connection), QStringList{nome});
 }
 
 void TestProfili::siteMismatchRefusesTheProfile_data() {
@@ -320,10 +384,15 @@ void TestProfili::deleteRemovesProfileAndList() {
     QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Base")).has_value());
     QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Resta")).has_value());
 
-    QVERIFY(BUT_BU68_DELETE_ButtonClick(state, Variant("Base")));
+    int cancellati = -1;
+    QVERIFY(BUT_BU68_DELETE_ButtonClick(state, Variant("Base"), &cancellati));
 
+    QCOMPARE(cancellati, 1);
     QCOMPARE(ElencoProfili(company.connection), QStringList{"Resta"});
     QCOMPARE(state.RstConfronto->RecordCount(), 0);
+    // A name no profile has deletes nothing, and says so.
+    QVERIFY(BUT_BU68_DELETE_ButtonClick(state, Variant("Base"), &cancellati));
+    QCOMPARE(cancellati, 0);
     // An empty name deletes nothing and leaves the list.
     addSet(state, 1, "0", 2026, 1);
     QVERIFY(BUT_BU68_DELETE_ButtonClick(state, Variant(" ")));

@@ -19,8 +19,12 @@ const char* const Usage =
     "       bdgintric profile delete NAME [--db TARGET] [--company N]\n\n"
     "Comparison profiles are shared by every user of the company database. 'save' replaces\n"
     "a profile of the same name in one step (a failure keeps the old one) and leaves out\n"
-    "sets whose site does not fit the subtype; --set is written as for 'bdgintric run'.\n\n"
-    "Exit status: 0 done, 2 usage error or refused parameter, 4 database error.\n";
+    "sets whose site does not fit the subtype; a save that would store no set is refused.\n"
+    "--set is written as for 'bdgintric run'. Names have at most 60 characters and no line\n"
+    "breaks, tabs or other control characters; after '--' every word is taken as written,\n"
+    "so that a name may begin with '--'.\n\n"
+    "Exit status: 0 done, 2 usage error, refused parameter or unknown profile,\n"
+    "4 database error.\n";
 
 struct ProfileOptions {
     QString action;
@@ -33,9 +37,14 @@ ProfileOptions parseProfile(const QStringList& arguments) {
     ProfileOptions options;
     QStringList rest;
     QStringList words;
+    bool optionsEnded = false;
     for (qsizetype index = 0; index < arguments.size(); ++index) {
         const QString& argument = arguments.at(index);
-        if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
+        if (optionsEnded)
+            words << argument;
+        else if (argument == QLatin1String("--"))
+            optionsEnded = true; // a name may start with "--" after this
+        else if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
             options.help = true;
         else if (argument.startsWith(QLatin1String("--")))
             rest << argument << arguments.value(++index);
@@ -88,11 +97,15 @@ void save(FRMBU_BDGINTRIC& form, const ProfileOptions& options) {
 }
 
 void remove(FormState& state, const QString& name) {
-    if (!DefinisciRstConfronto(state) || !BUT_BU68_DELETE_ButtonClick(state, Variant(name)))
+    int deleted = 0;
+    if (!DefinisciRstConfronto(state) ||
+        !BUT_BU68_DELETE_ButtonClick(state, Variant(name), &deleted))
         throw DatabaseError(QStringLiteral("profile '%1' was not deleted").arg(name).toStdString());
+    if (deleted == 0)
+        throw Refused(QStringLiteral("no stored profile '%1'").arg(name).toStdString());
 }
 
-int profile(const ProfileOptions& options, QTextStream& out, QTextStream& err) {
+void checkAction(const ProfileOptions& options) {
     static const QStringList actions = {QStringLiteral("list"), QStringLiteral("show"),
                                         QStringLiteral("save"), QStringLiteral("delete")};
     if (!actions.contains(options.action))
@@ -100,7 +113,9 @@ int profile(const ProfileOptions& options, QTextStream& out, QTextStream& err) {
     if (options.action != QLatin1String("list") && options.name.isEmpty())
         throw UsageError(
             QStringLiteral("profile %1 needs a NAME").arg(options.action).toStdString());
-    CompanySession session(options.shared.db, options.shared.company, err);
+}
+
+int profile(CompanySession& session, const ProfileOptions& options, QTextStream& out) {
     if (options.action == QLatin1String("list")) {
         for (const QString& nome : ElencoProfili(session.connection()))
             out << nome << '\n';
@@ -122,7 +137,10 @@ int runProfile(const QStringList& arguments) {
                            out << Usage;
                            return ExitOk;
                        }
-                       return profile(options, out, err);
+                       checkAction(options);
+                       return withSession(
+                           options.shared.db, options.shared.company, err,
+                           [&](CompanySession& session) { return profile(session, options, out); });
                    });
 }
 

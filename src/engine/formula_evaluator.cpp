@@ -6,17 +6,15 @@
 #include "host/form_state.h"
 #include "host/host_global.h"
 
-#include <QJSEngine>
-#include <QJSValue>
+#include "engine/formula_evaluator_lingua.h"
+
 #include <QLocale>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
-#include <condition_variable>
-#include <mutex>
 #include <optional>
 #include <stdexcept>
-#include <thread>
 
 namespace bdg {
 
@@ -28,88 +26,9 @@ constexpr int MessageStyleFormula = 2;
 
 } // namespace
 
-/*
- * The watchdog. The engine runs on the caller's thread; a second thread waits for the
- * deadline of the evaluation in progress and, when it passes, interrupts the engine (the one
- * engine call that is safe from another thread). Every evaluation has its own generation
- * number so that a deadline that passes just as an evaluation ends cannot interrupt the
- * next one.
- */
-struct FormulaEvaluator::Private {
-    QJSEngine engine;
-    std::chrono::milliseconds timeLimit;
-    std::mutex mutex;
-    std::condition_variable wake;
-    bool stopping = false;
-    bool armed = false;
-    bool fired = false;
-    std::uint64_t generation = 0;
-    std::chrono::steady_clock::time_point deadline;
-    std::thread watchdog;
-
-    explicit Private(std::chrono::milliseconds limit) : timeLimit(limit) {
-        watchdog = std::thread([this] { watch(); });
-    }
-
-    ~Private() {
-        {
-            std::lock_guard lock(mutex);
-            stopping = true;
-        }
-        wake.notify_all();
-        watchdog.join();
-    }
-
-    void watch() {
-        std::unique_lock lock(mutex);
-        while (!stopping) {
-            if (!armed) {
-                wake.wait(lock);
-                continue;
-            }
-            const std::uint64_t watched = generation;
-            const bool ended = wake.wait_until(
-                lock, deadline, [&] { return stopping || !armed || generation != watched; });
-            if (!ended) {
-                engine.setInterrupted(true);
-                fired = true;
-                armed = false;
-            }
-        }
-    }
-
-    void arm() {
-        {
-            std::lock_guard lock(mutex);
-            ++generation;
-            deadline = std::chrono::steady_clock::now() + timeLimit;
-            armed = true;
-            fired = false;
-        }
-        wake.notify_all();
-    }
-
-    // True when the watchdog interrupted the evaluation that just ended.
-    bool disarm() {
-        bool interrupted = false;
-        {
-            std::lock_guard lock(mutex);
-            armed = false;
-            interrupted = fired;
-            fired = false;
-        }
-        wake.notify_all();
-        if (interrupted) {
-            engine.setInterrupted(false);
-        }
-        return interrupted;
-    }
-};
-
-FormulaEvaluator::FormulaEvaluator(std::chrono::milliseconds timeLimit)
-    : d(std::make_unique<Private>(timeLimit)) {}
-
-FormulaEvaluator::~FormulaEvaluator() = default;
+FormulaEvaluator::FormulaEvaluator(std::chrono::milliseconds timeLimit,
+                                   std::chrono::milliseconds runLimit)
+    : m_timeLimit(timeLimit), m_runLimit(runLimit) {}
 
 namespace {
 
@@ -144,23 +63,29 @@ FormulaEvaluator::Result numberResult(double number) {
 
 } // namespace
 
-FormulaEvaluator::Result FormulaEvaluator::evaluate(const QString& expression) {
-    QStringList stackTrace;
-    d->arm();
-    const QJSValue value = d->engine.evaluate(expression, QString(), 1, &stackTrace);
-    const bool interrupted = d->disarm();
-    if (interrupted) {
-        return failure(
-            QStringLiteral("valutazione interrotta dopo %1 ms").arg(qint64(d->timeLimit.count())));
+FormulaEvaluator::Clock::time_point FormulaEvaluator::deadline(Clock::time_point started) const {
+    const Clock::duration left = std::max(Clock::duration::zero(), m_runLimit - m_spent);
+    return started + std::min<Clock::duration>(m_timeLimit, left);
+}
+
+FormulaEvaluator::Result FormulaEvaluator::evaluate(const QString& expression,
+                                                    std::optional<Clock::time_point> started) {
+    const Clock::time_point start = started.value_or(Clock::now());
+    const Clock::time_point end = deadline(start);
+    Result result;
+    try {
+        if (Clock::now() >= end) {
+            throw formula::FormulaErrata("tempo esaurito");
+        }
+        const formula::Valore valore = formula::valuta(expression, end);
+        // Only numbers are amounts: a truth value is a wrong formula.
+        result = valore.logico ? failure(QStringLiteral("il risultato non è un numero"))
+                               : numberResult(valore.numero);
+    } catch (const formula::FormulaErrata& error) {
+        result = failure(QString::fromUtf8(error.what()));
     }
-    if (value.isError() || !stackTrace.isEmpty()) {
-        return failure(value.toString());
-    }
-    // Only numbers are amounts: a text, a boolean or undefined is a wrong formula.
-    if (!value.isNumber()) {
-        return failure(QStringLiteral("il risultato non è un numero: %1").arg(value.toString()));
-    }
-    return numberResult(value.toNumber());
+    m_spent += Clock::now() - start;
+    return result;
 }
 
 QString FormulaDaDescrizione(const QString& descrizione) {
@@ -197,11 +122,18 @@ struct Formule {
     NomiCampiConfronto names;
 
     // The formula with every known code of set `set` replaced by its amount, decimal
-    // commas turned into points.
-    QString formulaSostituita(const QString& descrizione, int set) {
+    // commas turned into points; nothing when its time ran out on the way (a long text
+    // against a large criterion).
+    std::optional<QString> formulaSostituita(const QString& descrizione, int set,
+                                             FormulaEvaluator::Clock::time_point started) {
         QString formula = FormulaDaDescrizione(descrizione);
         const QString& field = names.imp(set);
+        const FormulaEvaluator::Clock::time_point deadline = engine.deadline(started);
+        int visited = 0;
         for (K.MoveFirst(); !K.Eof(); K.MoveNext()) {
+            if (++visited % 256 == 0 && FormulaEvaluator::Clock::now() > deadline) {
+                return std::nullopt;
+            }
             const QString code = NVL(K.value(u"VOCE"), Variant(QString())).toString().trimmed();
             const QString token = QLatin1Char('[') + code + QLatin1Char(']');
             // The amount's text is only made for the codes the formula names.
@@ -241,18 +173,39 @@ struct Formule {
                                          .arg(R.value(u"VOCE").toString())
                                          .toStdString());
         }
-        const QString formula = formulaSostituita(descrizione.toString(), set);
-        const FormulaEvaluator::Result result = engine.evaluate(formula);
+        const FormulaEvaluator::Clock::time_point started = FormulaEvaluator::Clock::now();
+        const std::optional<QString> formula =
+            formulaSostituita(descrizione.toString(), set, started);
+        if (!formula) {
+            engine.evaluate(QString(), started); // charges the time spent to the run
+            segnalaFormulaErrata(descrizione, FormulaDaDescrizione(descrizione.toString()));
+            return;
+        }
+        const FormulaEvaluator::Result result = engine.evaluate(*formula, started);
         if (result.kind == FormulaEvaluator::Result::Kind::Failure) {
-            segnalaFormulaErrata(descrizione, formula);
+            segnalaFormulaErrata(descrizione, *formula);
             return;
         }
         if (result.kind == FormulaEvaluator::Result::Kind::Overflow) {
             return;
         }
         const QString& field = names.imp(set);
-        R.setValue(field, SommaImporto(R.value(field), Variant(result.value), field));
+        const Variant sum = SommaImporto(R.value(field), Variant(result.value), field);
+        // A result the amount cannot hold is an overflow like Infinity: no message, and the
+        // amount stays as it was.
+        if (!entraNelCampo(field, sum)) {
+            return;
+        }
+        R.setValue(field, sum);
         R.Update();
+    }
+
+    bool entraNelCampo(const QString& field, const Variant& value) const {
+        const FieldDef& def = R.field(R.requireField(field));
+        const Decimal amount = *value.toDecimal();
+        return def.precision <= 0 || def.scale >= def.precision ||
+               amount.rescaled(def.scale, Rounding::HalfAwayFromZero)
+                   .fits(def.precision, def.scale);
     }
 
     // One formula row: every set is its own statement, so a retry never adds twice.

@@ -6,45 +6,53 @@
 #include <QString>
 
 #include <chrono>
-#include <memory>
+#include <optional>
 
 namespace bdg {
 
 struct FormState;
 
-/// Evaluates the JavaScript expressions that users write in the descriptions of formula
-/// items, each evaluation bounded in time.
+/// Evaluates the expressions that users write in the descriptions of formula items, in the
+/// formula language of formula::valuta (numbers, arithmetic, comparisons and Math, with
+/// JavaScript's meaning and double precision).
 ///
-/// The engine has no extensions installed: a formula sees the language's own objects and
-/// nothing of the program. A watchdog thread interrupts an evaluation that runs past the
-/// time limit, so a formula such as "while(true){}" ends as a wrong formula instead of
-/// freezing the run. One evaluator serves all the formulas of one computation; the globals
-/// a formula defines stay visible to the next ones of the same computation.
+/// Every formula starts from the same empty state: the language has no variables and no
+/// assignment, so no formula can change what another one sees. Each formula may take
+/// `timeLimit`, and all the formulas of one evaluator (one computation of a run) together
+/// `runLimit`; a formula past either limit is a wrong formula. The language has no loops
+/// and keeps nothing but the nesting in progress, so time and memory grow only with the
+/// length of the text.
 class FormulaEvaluator {
 public:
+    using Clock = std::chrono::steady_clock;
+
     struct Result {
         enum class Kind {
             Value,    ///< a finite number, rounded to 2 decimals half to even
             Overflow, ///< Infinity, NaN or a number too large for an amount: silently none
-            Failure,  ///< a wrong formula: syntax, unknown name, interrupted, not a number
+            Failure,  ///< a wrong formula: syntax, unknown name, out of time, not a number
         };
         Kind kind = Kind::Failure;
         Decimal value;
-        QString error; ///< what the engine said, for Failure
+        QString error; ///< what was wrong, for Failure
     };
 
-    static constexpr std::chrono::milliseconds DefaultTimeLimit{1000};
+    static constexpr std::chrono::milliseconds DefaultTimeLimit{1500};
+    static constexpr std::chrono::milliseconds DefaultRunLimit{10000};
 
-    explicit FormulaEvaluator(std::chrono::milliseconds timeLimit = DefaultTimeLimit);
-    ~FormulaEvaluator();
-    FormulaEvaluator(const FormulaEvaluator&) = delete;
-    FormulaEvaluator& operator=(const FormulaEvaluator&) = delete;
+    explicit FormulaEvaluator(std::chrono::milliseconds timeLimit = DefaultTimeLimit,
+                              std::chrono::milliseconds runLimit = DefaultRunLimit);
 
-    Result evaluate(const QString& expression);
+    /// Evaluates one formula. Its time counts from `started` when given, so that the work
+    /// of preparing its text is charged to it too.
+    Result evaluate(const QString& expression, std::optional<Clock::time_point> started = {});
+    /// The moment a formula started at `started` runs out of its time or of the run's.
+    Clock::time_point deadline(Clock::time_point started) const;
 
 private:
-    struct Private;
-    std::unique_ptr<Private> d;
+    std::chrono::milliseconds m_timeLimit;
+    std::chrono::milliseconds m_runLimit;
+    Clock::duration m_spent{};
 };
 
 /// The formula of a description: what follows the first ":", or the whole text without one

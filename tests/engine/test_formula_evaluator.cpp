@@ -90,6 +90,11 @@ private slots:
     void formulaItemValue();
     void resultRoundsHalfToEven_data();
     void resultRoundsHalfToEven();
+    void languageGivesJavaScriptsFigures_data();
+    void languageGivesJavaScriptsFigures();
+    void formulasStartFromTheSameState();
+    void formulaPastItsTimeIsWrong_data();
+    void formulaPastItsTimeIsWrong();
     void loopingFormulaIsInterruptedAndTheEngineGoesOn();
     void loopingFormulaItemIsReportedOncePerSet();
     void formulaAddsToWhatTheItemHolds();
@@ -186,6 +191,16 @@ void TestFormulaEvaluator::formulaItemValue_data() {
                                              << "5"
                                              << "Null"
                                              << "";
+    // 5e15 has 16 integer digits; the amount field holds 15 at 0 decimals.
+    QTest::newRow("beyond the amount's digits") << "X:[A]*1e15"
+                                                << "5"
+                                                << "Null"
+                                                << "";
+    QTest::newRow("redefining a function")
+        << "X:Math.abs = 0"
+        << "5"
+        << "Null"
+        << "Formula X:Math.abs = 0 non corretta: \r\nMath.abs = 0";
 }
 
 void TestFormulaEvaluator::formulaItemValue() {
@@ -244,6 +259,167 @@ void TestFormulaEvaluator::resultRoundsHalfToEven() {
     const FormulaEvaluator::Result result = engine.evaluate(expression);
     QCOMPARE(int(result.kind), int(FormulaEvaluator::Result::Kind::Value));
     QCOMPARE(result.value.normalized().toString(), expected);
+}
+
+void TestFormulaEvaluator::languageGivesJavaScriptsFigures_data() {
+    QTest::addColumn<QString>("expression");
+    QTest::addColumn<QString>("expected"); // the amount, "overflow" or "wrong"
+
+    // Worked out by the rules of JavaScript's arithmetic.
+    QTest::newRow("power is right-associative") << "2 ** 3 ** 2"
+                                                << "512";
+    QTest::newRow("negative base in parentheses") << "(-2) ** 2"
+                                                  << "4";
+    QTest::newRow("unary minus before **") << "-2 ** 2"
+                                           << "wrong";
+    QTest::newRow("remainder takes the dividend's sign") << "-7 % 3 + 7 % -3 * 10"
+                                                         << "9";
+    QTest::newRow("fractional remainder") << "5.5 % 2"
+                                          << "1.5";
+    QTest::newRow("halves round up in Math.round") << "Math.round(-2.5) * 10 + Math.round(2.5)"
+                                                   << "-17";
+    QTest::newRow("just below a half") << "Math.round(0.49999999999999994)"
+                                       << "0";
+    QTest::newRow("several arguments") << "Math.max(1, 2, 3) - Math.min(4, 5)"
+                                       << "-1";
+    QTest::newRow("max of nothing") << "Math.max()"
+                                    << "overflow";
+    QTest::newRow("NaN wins min") << "Math.min(NaN, 1)"
+                                  << "overflow";
+    QTest::newRow("1 to the Infinity") << "Math.pow(1, Infinity)"
+                                       << "overflow";
+    QTest::newRow("anything to the 0") << "NaN ** 0"
+                                       << "1";
+    QTest::newRow("hexadecimal, binary, octal") << "0x1F + 0b101 + 0o17"
+                                                << "51";
+    QTest::newRow("points at either end") << ".5 + 1."
+                                          << "1.5";
+    QTest::newRow("exponent") << "1.5e-3 * 1e3"
+                              << "1.5";
+    QTest::newRow("truth values count as 1 and 0") << "true + true + !0 - !1"
+                                                   << "3";
+    QTest::newRow("loose and strict equality") << "(1 == true) + (1 === true) * 10"
+                                               << "1";
+    QTest::newRow("or gives an operand") << "0 || 7"
+                                         << "7";
+    QTest::newRow("and gives an operand") << "3 && 0"
+                                          << "0";
+    QTest::newRow("choice") << "2 > 1 ? 5 : 6"
+                            << "5";
+    QTest::newRow("NaN is false") << "NaN ? 1 : 2"
+                                  << "2";
+    QTest::newRow("comments and line breaks") << "/* nota */ 1 + // resto\n 2"
+                                              << "3";
+    QTest::newRow("pi") << "Math.PI * 100"
+                        << "314.16";
+    QTest::newRow("square root") << "Math.sqrt(2) * 100"
+                                 << "141.42";
+    QTest::newRow("3.455 to even") << "Math.abs(-3.455)"
+                                   << "3.46";
+    QTest::newRow("hypotenuse") << "Math.hypot(3, 4)"
+                                << "5";
+    QTest::newRow("sign and truncation") << "Math.sign(-0.5) * Math.trunc(7.9)"
+                                         << "-7";
+    QTest::newRow("32-bit functions") << "Math.clz32(1) + Math.imul(3, -4)"
+                                      << "19";
+    QTest::newRow("cube root and logarithm") << "Math.cbrt(27) + Math.log10(1000)"
+                                             << "6";
+    QTest::newRow("double minus with a blank") << "- - 3"
+                                               << "3";
+    QTest::newRow("a percentage") << "(100 - 80) / 80 * 100"
+                                  << "25";
+    QTest::newRow("beyond doubles") << "1e999"
+                                    << "overflow";
+    QTest::newRow("a comparison is no amount") << "1 < 2"
+                                               << "wrong";
+    QTest::newRow("random") << "Math.random()"
+                            << "wrong";
+    QTest::newRow("unknown name") << "x + 1"
+                                  << "wrong";
+    QTest::newRow("text") << "'abc'"
+                          << "wrong";
+    QTest::newRow("array") << "[1][0]"
+                           << "wrong";
+    QTest::newRow("leading zero") << "010"
+                                  << "wrong";
+    QTest::newRow("digit separator") << "1_000"
+                                     << "wrong";
+    QTest::newRow("number into a name") << "3in"
+                                        << "wrong";
+    QTest::newRow("function not called") << "Math.abs"
+                                         << "wrong";
+    QTest::newRow("incomplete") << "1 +"
+                                << "wrong";
+    QTest::newRow("decrement") << "--1"
+                               << "wrong";
+    QTest::newRow("nullish") << "1 ?? 2"
+                             << "wrong";
+    QTest::newRow("empty") << "   "
+                           << "wrong";
+    QTest::newRow("a huge array") << "new Array(400000000).fill(0).length"
+                                  << "wrong";
+    QTest::newRow("sorting five million numbers")
+        << "new Array(5000000).fill(0).map(Math.random).sort().length"
+        << "wrong";
+    QTest::newRow("200 parentheses")
+        << QString(199, QLatin1Char('(')) + QStringLiteral("7") + QString(199, QLatin1Char(')'))
+        << "7";
+    QTest::newRow("100,000 parentheses")
+        << QString(100000, QLatin1Char('(')) + QStringLiteral("7") +
+               QString(100000, QLatin1Char(')'))
+        << "wrong";
+    QTest::newRow("50,000 minus signs")
+        << QStringLiteral("- ").repeated(50000) + QStringLiteral("1") << "wrong";
+}
+
+void TestFormulaEvaluator::languageGivesJavaScriptsFigures() {
+    // The formula language computes as JavaScript does, and refuses whatever is not in it.
+    QFETCH(QString, expression);
+    QFETCH(QString, expected);
+    FormulaEvaluator engine;
+    const FormulaEvaluator::Result result = engine.evaluate(expression);
+    switch (result.kind) {
+    case FormulaEvaluator::Result::Kind::Value:
+        QCOMPARE(result.value.normalized().toString(), expected);
+        break;
+    case FormulaEvaluator::Result::Kind::Overflow:
+        QCOMPARE(QStringLiteral("overflow"), expected);
+        break;
+    case FormulaEvaluator::Result::Kind::Failure:
+        QVERIFY2(expected == QLatin1String("wrong"), qPrintable(result.error));
+        break;
+    }
+}
+
+void TestFormulaEvaluator::formulasStartFromTheSameState() {
+    // A formula that tries to redefine Math.abs or set a global changes nothing for the next.
+    Run run(1);
+    run.add("A", 0, Variant("A"), {"-5"});
+    run.add("F1", 3, Variant("F1:Math.abs = function () { return 0; }"), {});
+    run.add("F2", 3, Variant("F2:Math.abs([A])"), {});
+    run.add("F3", 3, Variant("F3:totale = [A]"), {});
+    run.add("F4", 3, Variant("F4:totale"), {});
+    BdgIntRic_CalcolaTotaliFormula(run.state);
+    QCOMPARE(run.imp("F2"), QStringLiteral("5"));
+    QCOMPARE(run.imp("F4"), QStringLiteral("Null"));
+    QCOMPARE(run.messages.plainMessages().size(), 3);
+}
+
+void TestFormulaEvaluator::formulaPastItsTimeIsWrong_data() {
+    QTest::addColumn<int>("formulaLimit");
+    QTest::addColumn<int>("runLimit");
+    QTest::newRow("no time for one formula") << 0 << 10000;
+    QTest::newRow("the run's time used up") << 1500 << 0;
+}
+
+void TestFormulaEvaluator::formulaPastItsTimeIsWrong() {
+    // A formula with no time left is a wrong formula, however simple it is.
+    QFETCH(int, formulaLimit);
+    QFETCH(int, runLimit);
+    FormulaEvaluator engine{std::chrono::milliseconds(formulaLimit),
+                            std::chrono::milliseconds(runLimit)};
+    const FormulaEvaluator::Result result = engine.evaluate(QStringLiteral("1 + 1"));
+    QCOMPARE(int(result.kind), int(FormulaEvaluator::Result::Kind::Failure));
 }
 
 void TestFormulaEvaluator::loopingFormulaIsInterruptedAndTheEngineGoesOn() {

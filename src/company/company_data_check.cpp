@@ -4,9 +4,6 @@
 #include "data/connection.h"
 
 #include <QSet>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include <cmath>
 #include <memory>
@@ -65,10 +62,10 @@ struct Checked {
     QString condition;
 };
 
-QString keyText(const QList<ColumnDef>& key, const QSqlQuery& row) {
+QString keyText(const QList<ColumnDef>& key, const Recordset& row) {
     QStringList parts;
     for (int index = 0; index < key.size(); ++index) {
-        const QVariant value = row.value(index);
+        const Variant value = row.value(index);
         QString text = value.isNull() ? QStringLiteral("Null") : value.toString();
         if (!value.isNull() && !isNumber(key[index].kind))
             text = QLatin1Char('\'') + text + QLatin1Char('\'');
@@ -105,8 +102,10 @@ QString statement(const TableDef& table, const QList<ColumnDef>& key, const QLis
         select << column.name;
     QStringList conditions;
     for (const Checked& entry : checked) {
-        select << QStringLiteral("CASE WHEN %1 THEN 1 ELSE 0 END").arg(entry.condition)
-               << shownValue(entry.column, engine);
+        select << QStringLiteral("CASE WHEN %1 THEN 1 ELSE 0 END AS FAULT_%2")
+                      .arg(entry.condition, entry.column.name)
+               << QStringLiteral("%1 AS SHOWN_%2")
+                      .arg(shownValue(entry.column, engine), entry.column.name);
         conditions << QStringLiteral("(%1)").arg(entry.condition);
     }
     const bool top = engine == Connection::Engine::Odbc;
@@ -153,22 +152,21 @@ std::optional<QString> CompanyDataCheck::firstFault(Connection& connection, cons
     if (checked.isEmpty())
         return std::nullopt;
     const QList<ColumnDef> key = keyColumns(table);
-    QSqlQuery row(QSqlDatabase::database(connection.qtConnectionName(), false));
-    if (!row.exec(statement(table, key, checked, connection.engine())))
-        return QStringLiteral("%1 cannot be checked: %2")
-            .arg(table.name, row.lastError().databaseText().trimmed());
-    if (!row.next())
+    const RecordsetPtr row =
+        connection.Execute(statement(table, key, checked, connection.engine()));
+    if (row->RecordCount() == 0)
         return std::nullopt;
+    row->MoveFirst();
     for (int index = 0; index < checked.size(); ++index) {
         const int at = int(key.size()) + 2 * index;
-        if (row.value(at).toInt() != 1)
+        if (row->value(at).toInt32().value_or(0) != 1)
             continue;
         const ColumnDef& column = checked[index].column;
-        QString shown = row.value(at + 1).toString();
+        QString shown = row->value(at + 1).toString();
         if (connection.engine() != Connection::Engine::SQLite && !isFiniteNumber(shown))
             shown = QLatin1Char('\'') + shown + QLatin1Char('\'');
         return QStringLiteral("%1 row %2: %3 is %4, %5")
-            .arg(table.name, keyText(key, row), column.name, shown, reason(column, shown));
+            .arg(table.name, keyText(key, *row), column.name, shown, reason(column, shown));
     }
     return std::nullopt;
 }

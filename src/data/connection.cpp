@@ -394,6 +394,7 @@ struct Connection::Private {
     int failures = 0;
     QString lastFailure;
     ReadCheck readCheck;
+    bool checking = false; ///< the read check is running its own statements
 
     QSqlDatabase database() const { return QSqlDatabase::database(name, false); }
     SqlDialect dialect() const;
@@ -464,13 +465,21 @@ QString Connection::Private::prepare(const QString& action, const QString& sql) 
     if (!open)
         throw DatabaseError(action.toStdString() + ": the database is not open");
     const QString translated = dialect().translate(sql);
-    if (readCheck) {
-        try {
-            readCheck(translated);
-        } catch (const DatabaseError& error) {
-            fail(action, DbError{0, {}, QString::fromUtf8(error.what())});
-        }
+    if (!readCheck || checking)
+        return translated;
+    // The check runs its own statements on this connection, unchecked; when one of them
+    // fails (a locked table) its own error says why.
+    const int failuresBefore = failures;
+    checking = true;
+    try {
+        readCheck(translated);
+    } catch (const DatabaseError& error) {
+        checking = false;
+        if (failures > failuresBefore)
+            throw;
+        fail(action, DbError{0, {}, QString::fromUtf8(error.what())});
     }
+    checking = false;
     return translated;
 }
 

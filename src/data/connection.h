@@ -52,8 +52,8 @@ public:
 
     /// A check run before every statement with the text about to be executed (already in
     /// the engine's dialect); a DatabaseError it raises fails the statement as the database
-    /// would. The company schema installs one that refuses values that are not what their
-    /// column holds.
+    /// would. The statements the check runs on the same connection are not checked. The
+    /// company schema installs one that refuses values that are not what their column holds.
     using ReadCheck = std::function<void(const QString& sql)>;
 
     Connection();

@@ -16,6 +16,10 @@ bool isNumber(ColumnKind kind) {
     return kind == ColumnKind::Integer || kind == ColumnKind::Amount || kind == ColumnKind::Rate;
 }
 
+bool isText(ColumnKind kind) {
+    return kind == ColumnKind::Code || kind == ColumnKind::Text;
+}
+
 // DECIMAL(19,5) keeps 14 integer digits, DECIMAL(19,8) keeps 11.
 int integerDigits(ColumnKind kind) {
     return kind == ColumnKind::Amount ? 14 : 11;
@@ -25,8 +29,13 @@ int integerDigits(ColumnKind kind) {
 /// types already keep every value right.
 QString faultCondition(const ColumnDef& column, Connection::Engine engine) {
     const QString& name = column.name;
+    const bool sqlite = engine == Connection::Engine::SQLite;
+    if (isText(column.kind))
+        return sqlite ? QStringLiteral("length(%1) > %2").arg(name).arg(column.length) : QString();
+    if (!isNumber(column.kind))
+        return QString();
     QStringList parts;
-    if (engine == Connection::Engine::SQLite)
+    if (sqlite)
         parts << (column.kind == ColumnKind::Integer
                       ? QStringLiteral("typeof(%1) NOT IN ('integer', 'null')").arg(name)
                       : QStringLiteral("typeof(%1) NOT IN ('integer', 'real', 'null')").arg(name));
@@ -39,11 +48,14 @@ QString faultCondition(const ColumnDef& column, Connection::Engine engine) {
     return parts.join(QStringLiteral(" OR "));
 }
 
-/// The value as the messages show it: SQLite's own quoting, or the server's text.
+/// The value as the messages show it: SQLite's own quoting (of the first characters of a
+/// text), or the server's text of a number.
 QString shownValue(const ColumnDef& column, Connection::Engine engine) {
-    if (engine == Connection::Engine::SQLite)
-        return QStringLiteral("quote(%1)").arg(column.name);
-    return QStringLiteral("CAST(%1 AS VARCHAR(60))").arg(column.name);
+    if (engine != Connection::Engine::SQLite)
+        return QStringLiteral("CAST(%1 AS VARCHAR(60))").arg(column.name);
+    if (isText(column.kind))
+        return QStringLiteral("quote(substr(%1, 1, 60))").arg(column.name);
+    return QStringLiteral("quote(%1)").arg(column.name);
 }
 
 /// The columns that name a row: its primary key, or the first two columns of a table
@@ -82,6 +94,8 @@ bool isFiniteNumber(const QString& text) {
 }
 
 QString reason(const ColumnDef& column, const QString& shown) {
+    if (isText(column.kind))
+        return QStringLiteral("longer than the %1 characters of the column").arg(column.length);
     const bool numeric = isFiniteNumber(shown);
     if (column.kind != ColumnKind::Integer) {
         if (!numeric)
@@ -144,8 +158,7 @@ QSet<QString> tablesNamed(const QString& sql) {
 std::optional<QString> CompanyDataCheck::firstFault(Connection& connection, const TableDef& table) {
     QList<Checked> checked;
     for (const ColumnDef& column : table.columns) {
-        const QString condition =
-            isNumber(column.kind) ? faultCondition(column, connection.engine()) : QString();
+        const QString condition = faultCondition(column, connection.engine());
         if (!condition.isEmpty())
             checked << Checked{column, condition};
     }
@@ -165,8 +178,11 @@ std::optional<QString> CompanyDataCheck::firstFault(Connection& connection, cons
         QString shown = row->value(at + 1).toString();
         if (connection.engine() != Connection::Engine::SQLite && !isFiniteNumber(shown))
             shown = QLatin1Char('\'') + shown + QLatin1Char('\'');
+        const QString why = reason(column, shown);
+        if (shown.size() > 40) // a text of thousands of characters says no more in full
+            shown = shown.left(36) + QStringLiteral("...'");
         return QStringLiteral("%1 row %2: %3 is %4, %5")
-            .arg(table.name, keyText(key, *row), column.name, shown, reason(column, shown));
+            .arg(table.name, keyText(key, *row), column.name, shown, why);
     }
     return std::nullopt;
 }

@@ -100,8 +100,10 @@ Variant decimalOf(const FieldDef& def, const Variant& value) {
 Variant textOf(const FieldDef& def, const Variant& value) {
     QString text = value.toString();
     if (def.definedSize > 0 && text.size() > def.definedSize) {
+        // A text of thousands of characters says no more in full than its beginning.
+        const QString shown = text.size() > 40 ? text.left(40) + QStringLiteral("...") : text;
         refuse(def, QStringLiteral("il testo \"%1\" ha %2 caratteri, il massimo è %3")
-                        .arg(text)
+                        .arg(shown)
                         .arg(text.size())
                         .arg(def.definedSize));
     }

@@ -1,0 +1,388 @@
+#include "app/cli_runner.h"
+#include "data/sql_literal.h"
+
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <memory>
+
+using namespace bdg;
+
+// The command line as a hostile or unlucky user meets it, on the "totali" fixture company
+// (subtype SB1 without sites, criterion CR02, budget of 2026, a stored profile "Base"):
+// injection payloads through every option on every engine, PostgreSQL also with a database
+// that still defaults to backslash escapes; databases holding what their columns cannot
+// mean; formulas written to stall or crash a script engine.
+
+namespace {
+
+const QString LegacyEngine = QStringLiteral("postgresql legacy escaping");
+
+// Texts that would end a literal, a statement or a comment if they ever reached SQL as
+// code, on any engine and under either escaping.
+const QStringList Payloads = {
+    QStringLiteral("\\'; DELETE FROM BU68_BDGINTRIC; --"),
+    QStringLiteral("\\'; DROP TABLE HS03_CAMBI; --"),
+    QStringLiteral("'; DELETE FROM BU68_BDGINTRIC; --"),
+    QStringLiteral("x' OR '1'='1"),
+    QStringLiteral("' UNION SELECT HS04_CODICE FROM HS04_SOTTOTIPI --"),
+    QStringLiteral("x'); DROP TABLE BU68_BDGINTRIC; --"),
+    QStringLiteral("\\\\'; DELETE FROM HS04_SOTTOTIPI; --"),
+    QStringLiteral("SB1\" OR \"1\"=\"1"),
+    QStringLiteral("$$; DROP TABLE BU20_STRUTTURACRIT; $$"),
+    QStringLiteral("E'\\x27; DELETE FROM BU68_BDGINTRIC; --"),
+    QStringLiteral("/* */ SB1 --"),
+    QStringLiteral("SB1\n; DELETE FROM HS04_SOTTOTIPI"),
+    QStringLiteral("Società 'à' \u20ac\U0001F4C8"),
+    QString(5000, QLatin1Char('A')),
+};
+
+// The tables the payloads aim at, with the rows the fixture gives them.
+const QStringList Targets = {QStringLiteral("BU68_BDGINTRIC"), QStringLiteral("HS03_CAMBI"),
+                             QStringLiteral("HS04_SOTTOTIPI"),
+                             QStringLiteral("BU20_STRUTTURACRIT")};
+
+/// How a payload is passed: the arguments around it and the status it must end with.
+struct Way {
+    const char* name;
+    std::function<QStringList(const QString& db, const QString& payload)> arguments;
+};
+
+QStringList run(const QString& db, const QStringList& options) {
+    return QStringList{"run", "--db", db} + options;
+}
+
+const QStringList Ok{"--subtype", "SB1", "--criterion", "CR02", "--set", "budget:2026:1"};
+
+const std::vector<Way>& ways() {
+    static const std::vector<Way> list = {
+        {"--subtype",
+         [](const QString& db, const QString& p) {
+             return run(db, {"--subtype", p, "--criterion", "CR02", "--set", "budget:2026:1"});
+         }},
+        {"--criterion",
+         [](const QString& db, const QString& p) {
+             return run(db, {"--subtype", "SB1", "--criterion", p, "--set", "budget:2026:1"});
+         }},
+        {"--profile",
+         [](const QString& db, const QString& p) {
+             return run(db, {"--subtype", "SB1", "--criterion", "CR02", "--profile", p});
+         }},
+        {"--currency",
+         [](const QString& db, const QString& p) {
+             return run(db, Ok + QStringList{"--currency", p});
+         }},
+        {"--rate-date",
+         [](const QString& db, const QString& p) {
+             return run(db, Ok + QStringList{"--currency", "USD", "--rate-date", p});
+         }},
+        {"lookup --subtype",
+         [](const QString& db, const QString& p) {
+             return QStringList{"lookup", "criteria", "--db", db, "--subtype", p};
+         }},
+        {"profile show",
+         [](const QString& db, const QString& p) {
+             return QStringList{"profile", "show", "--db", db, "--", p};
+         }},
+        {"profile delete", [](const QString& db, const QString& p) {
+             return QStringList{"profile", "delete", "--db", db, "--", p};
+         }}};
+    return list;
+}
+
+QStringList saveArguments(const QString& db, const QString& name) {
+    return {"profile", "save",  "--db",          db,   "--subtype",
+            "SB1",     "--set", "budget:2026:1", "--", name};
+}
+
+/// Whether a profile may be stored under `name`: not blank, at most 60 characters, no
+/// control characters (line breaks included).
+bool storable(const QString& name) {
+    if (name.trimmed().isEmpty() || name.toUcs4().size() > 60)
+        return false;
+    for (const QChar character : name) {
+        if (character.category() == QChar::Other_Control)
+            return false;
+    }
+    return true;
+}
+
+/// The fixture company on one engine, with a rate currency and a stored profile; for the
+/// legacy variant the PostgreSQL database defaults to backslash escapes in literals.
+std::unique_ptr<test::FixtureCompany> buildCompany(const QString& variant, QString& error) {
+    const QString engine =
+        variant == LegacyEngine ? QString::fromLatin1(test::PostgresEngine) : variant;
+    auto company = std::make_unique<test::FixtureCompany>(engine);
+    const auto sql = test::readTextFile(test::fixturePath("totali", ".sql"));
+    const bool built = sql && company->build([&](Connection& connection) {
+        if (variant == LegacyEngine) {
+            const QString name =
+                connection.Execute("SELECT current_database() AS N")->value(0).toString();
+            connection.ExecuteNonQuery(
+                QStringLiteral("ALTER DATABASE %1 SET standard_conforming_strings = off")
+                    .arg(name));
+        }
+        CompanySchema::create(connection);
+        for (const QString& statement : test::scriptStatements(*sql))
+            connection.ExecuteNonQuery(statement);
+        connection.ExecuteNonQuery(
+            "INSERT INTO HS02_VALUTE (HS02_CODICE, HS02_DESCR, HS02_NRDECIMALI) VALUES ('USD', "
+            "'Dollaro', 2)");
+        connection.ExecuteNonQuery(
+            "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, "
+            "HS03_CAMBIO) VALUES ('USD', 'EUR', '2026-01-02', 1.08)");
+        connection.ExecuteNonQuery(
+            "INSERT INTO BU68_BDGINTRIC (BU68_NOME, BU68_SEQUENZA, BU68_TIPO, BU68_ANNO, "
+            "BU68_PROGESER, BU68_DELTA, BU68_DELTA_PERC) VALUES ('Base', 1, 0, 2026, 1, 0, 0)");
+    });
+    if (!built)
+        error = sql ? company->errorText() : QStringLiteral("fixture totali not found");
+    return built ? std::move(company) : nullptr;
+}
+
+} // namespace
+
+class TestHostileInput : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(QFile::exists(test::bdgintricPath()), "build the bdgintric target first");
+        QStringList variants = test::engines();
+        if (variants.contains(QLatin1String(test::PostgresEngine)))
+            variants << LegacyEngine;
+        for (const QString& variant : variants) {
+            QString error;
+            auto company = buildCompany(variant, error);
+            QVERIFY2(company, qPrintable(variant + QStringLiteral(": ") + error));
+            m_counts[variant] = counts(*company);
+            m_companies[variant] = std::move(company);
+        }
+    }
+
+    void cleanupTestCase() {
+        std::fprintf(stderr, "hostile input: %d payload runs, %d formula texts\n", m_payloadRuns,
+                     m_formulaRuns);
+    }
+
+    void payloadThroughAnOptionIsJustAnUnknownCode_data() {
+        QTest::addColumn<QString>("variant");
+        QTest::addColumn<int>("way");
+        QTest::addColumn<QString>("payload");
+        for (const auto& [variant, company] : m_companies) {
+            for (int way = 0; way < int(ways().size()); ++way) {
+                for (int index = 0; index < Payloads.size(); ++index)
+                    QTest::newRow(qPrintable(
+                        QStringLiteral("%1 %2 #%3").arg(variant, ways()[way].name).arg(index + 1)))
+                        << variant << way << Payloads[index];
+            }
+        }
+    }
+
+    void payloadThroughAnOptionIsJustAnUnknownCode() {
+        // Whatever it holds, a code is data: an unknown code (status 2), no table touched.
+        QFETCH(QString, variant);
+        QFETCH(int, way);
+        QFETCH(QString, payload);
+        test::FixtureCompany& company = *m_companies.at(variant);
+        const test::CliResult result = cli(ways()[way].arguments(dbOf(company), payload));
+        ++m_payloadRuns;
+        QVERIFY2(result.status == 2, qPrintable(result.err));
+        QVERIFY(result.out.isEmpty());
+        QCOMPARE(counts(company), m_counts.at(variant));
+    }
+
+    void payloadAsAProfileNameIsStoredAsItIs_data() {
+        QTest::addColumn<QString>("variant");
+        QTest::addColumn<QString>("payload");
+        for (const auto& [variant, company] : m_companies) {
+            for (int index = 0; index < Payloads.size(); ++index)
+                QTest::newRow(qPrintable(QStringLiteral("%1 #%2").arg(variant).arg(index + 1)))
+                    << variant << Payloads[index];
+        }
+    }
+
+    void payloadAsAProfileNameIsStoredAsItIs() {
+        // A name that fits is stored, shown and deleted exactly as typed; one that does not
+        // is refused; no other table is touched either way.
+        QFETCH(QString, variant);
+        QFETCH(QString, payload);
+        test::FixtureCompany& company = *m_companies.at(variant);
+        const QString db = dbOf(company);
+        const test::CliResult saved = cli(saveArguments(db, payload));
+        m_payloadRuns += 1;
+        if (!storable(payload)) {
+            QVERIFY2(saved.status == 2, qPrintable(saved.err));
+        } else {
+            QVERIFY2(saved.status == 0, qPrintable(saved.err));
+            const test::CliResult shown = cli({"profile", "show", "--db", db, "--", payload});
+            QCOMPARE(shown.out.section('\n', 1, 1).section('\t', 0, 3),
+                     QStringLiteral("1\t0\t2026\t1"));
+            QCOMPARE(cli({"profile", "delete", "--db", db, "--", payload}).status, 0);
+            m_payloadRuns += 2;
+        }
+        QCOMPARE(counts(company), m_counts.at(variant));
+    }
+
+    void brokenDatabaseIsADatabaseError_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("breaking");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("message");
+        const QString detail = "BU66_DETBUDGET row BU66_ID_BU65 = 1, BU66_TIPO = 0, "
+                               "BU66_PERIODO = 1: BU66_IMPORTO is ";
+        const QString subtype = "HS04_SOTTOTIPI row HS04_INDTIPO_BU01 = 5, HS04_CODICE = 'SB1': ";
+        const QString amount = "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = %1 WHERE BU66_ID_BU65 = "
+                               "1 AND BU66_TIPO = 0 AND BU66_PERIODO = 1";
+        for (const QString& e : test::engines()) {
+            const auto row = [&](const char* name) -> QTestData& {
+                return QTest::newRow(qPrintable(e + QLatin1Char(' ') + QLatin1String(name))) << e;
+            };
+            row("50 million forecasts")
+                << "UPDATE HS04_SOTTOTIPI SET HS04_NRFORECAST = 50000000" << Ok
+                << subtype + "HS04_NRFORECAST is 50000000, outside "
+                             "0 to 99";
+            row("two billion decimals")
+                << "UPDATE HS02_VALUTE SET HS02_NRDECIMALI = 2000000000 WHERE HS02_CODICE = 'EUR'"
+                << Ok
+                << "HS02_VALUTE row HS02_CODICE = 'EUR': HS02_NRDECIMALI is 2000000000, outside "
+                   "0 to 5";
+            row("nature 3 turning no sign") << "UPDATE BU65_TESBUDGET SET BU65_INDNATCONTO = 3"
+                                            << Ok << "BU65_INDNATCONTO is 3, outside 1 to 2";
+            row("schema version 3") << "UPDATE HS00_VERSIONESCHEMA SET HS00_VERSIONE = 3" << Ok
+                                    << "has schema version 3; this program reads version 1";
+            row("no schema version") << "DROP TABLE HS00_VERSIONESCHEMA" << Ok
+                                     << "is not a company database (no schema version table)";
+            row("no criterion structure")
+                << "DROP TABLE BU20_STRUTTURACRIT" << Ok << "lacks BU20_STRUTTURACRIT";
+            row("no profiles with --profile")
+                << "DROP TABLE BU68_BDGINTRIC"
+                << QStringList{"--subtype", "SB1", "--criterion", "CR02", "--profile", "Base"}
+                << "lacks BU68_BDGINTRIC";
+            if (e == QLatin1String(test::PostgresEngine)) {
+                row("NaN amount") << amount.arg("'NaN'") << Ok << detail + "'NaN', not a number";
+                continue;
+            }
+            row("text amount") << amount.arg("'abc'") << Ok << detail + "'abc', not a number";
+            row("empty amount") << amount.arg("''") << Ok << detail + "'', not a number";
+            row("decimal comma") << amount.arg("'1,5'") << Ok << detail + "'1,5', not a number";
+            row("blob amount") << amount.arg("x'01'") << Ok << detail + "X'01', not a number";
+            row("text site setting") << "UPDATE HS04_SOTTOTIPI SET HS04_GESTIONESEDE = 'abc'" << Ok
+                                     << subtype + "HS04_GESTIONESEDE is 'abc', not a whole "
+                                                  "number";
+            row("text nature") << "UPDATE BU65_TESBUDGET SET BU65_INDNATCONTO = 'x' WHERE "
+                                  "BU65_ID = 3"
+                               << Ok
+                               << "BU65_TESBUDGET row BU65_ID = 3: BU65_INDNATCONTO is 'x', not "
+                                  "a whole number";
+            row("description beyond its column")
+                << "UPDATE BU19_VOCICRITELAB SET BU19_DESCR = '" + QString(300, QLatin1Char('(')) +
+                       "' WHERE BU19_CODICE = 'P'"
+                << Ok
+                << "BU19_VOCICRITELAB row BU19_CODICE = 'P': BU19_DESCR is '((((((((((((((((((((("
+                   "((((((((((((((...', longer than the 240 characters of the column";
+            row("profile name beyond its column")
+                << "UPDATE BU68_BDGINTRIC SET BU68_NOME = '" + QString(61, QLatin1Char('n')) + "'"
+                << QStringList{"--subtype", "SB1", "--criterion", "CR02", "--profile", "Base"}
+                << "BU68_NOME is 'nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn...', longer than the 60 "
+                   "characters of the column";
+            row("bad stored rate")
+                << "UPDATE HS03_CAMBI SET HS03_CAMBIO = 'abc'"
+                << Ok + QStringList{"--currency", "USD", "--rate-date", "2026-03-01"}
+                << "HS03_CAMBIO is 'abc', not a number";
+        }
+    }
+
+    void brokenDatabaseIsADatabaseError() {
+        // A database that cannot be read as a company database is a database error
+        // (status 4) naming what is wrong; nothing is written.
+        QFETCH(QString, engine);
+        QFETCH(QString, breaking);
+        QFETCH(QStringList, options);
+        QFETCH(QString, message);
+        QString error;
+        const auto company = buildCompany(engine, error);
+        QVERIFY2(company, qPrintable(error));
+        company->connection().ExecuteNonQuery(breaking);
+        const QString output = m_home.filePath(QStringLiteral("broken.csv"));
+        const test::CliResult result =
+            cli(run(dbOf(*company), options + QStringList{"--format", "csv", "--output", output}));
+        QVERIFY2(result.err.contains(message), qPrintable(result.err));
+        QCOMPARE(result.status, 4);
+        QVERIFY(!QFile::exists(output));
+    }
+
+    void hostileFormulaEndsAsAWrongFormula_data() {
+        QTest::addColumn<QString>("formula");
+        QTest::addColumn<bool>("wrong"); // false: silently no amount
+        QTest::newRow("huge array") << "new Array(400000000).fill(0).length" << true;
+        QTest::newRow("sorting five million") << "new Array(5000000).fill(0).map(Math.random)"
+                                                 ".sort().length"
+                                              << true;
+        QTest::newRow("endless loop") << "while(true){}" << true;
+        QTest::newRow("redefining Math.abs") << "Math.abs = function () { return 0; }" << true;
+        QTest::newRow("a global") << "this.x = 1" << true;
+        QTest::newRow("230 signs, nested past 200 levels")
+            << QStringLiteral("+-").repeated(115) + QStringLiteral("1") << true;
+        QTest::newRow("division by zero") << "[R]/0" << false;
+        QTest::newRow("too large for an amount") << "[R]*1e300" << false;
+    }
+
+    void hostileFormulaEndsAsAWrongFormula() {
+        // However a formula is written, the run finishes; a wrong one is reported once per
+        // set with the usual message, an overflow leaves the amount empty in silence.
+        QFETCH(QString, formula);
+        QFETCH(bool, wrong);
+        test::FixtureCompany& company = *m_companies.at(QString::fromLatin1(test::SQLiteEngine));
+        const QString description = QStringLiteral("Ostile:") + formula;
+        company.connection().ExecuteNonQuery(
+            QStringLiteral("UPDATE BU19_VOCICRITELAB SET BU19_DESCR = %1 WHERE BU19_CODICE = 'P'")
+                .arg(sqlText(description)));
+        const test::CliResult result = cli(run(dbOf(company), Ok + QStringList{"--format", "csv"}));
+        company.connection().ExecuteNonQuery(
+            "UPDATE BU19_VOCICRITELAB SET BU19_DESCR = 'Incidenza:[M]/[R]*100' WHERE "
+            "BU19_CODICE = 'P'");
+        ++m_formulaRuns;
+        QVERIFY2(result.status == 0, qPrintable(result.err));
+        const QString message = QStringLiteral("Formula ") + description.left(60);
+        QCOMPARE(result.err.contains(message), wrong);
+        // The formula item's row is there, its amount empty.
+        const QStringList lines = result.out.split(QStringLiteral("\r\n"));
+        const auto item = std::find_if(lines.begin(), lines.end(), [](const QString& line) {
+            return line.startsWith(QLatin1String("4,0,P,0,"));
+        });
+        QVERIFY(item != lines.end());
+        QVERIFY(item->endsWith(QLatin1Char(',')));
+    }
+
+private:
+    static QString dbOf(test::FixtureCompany& company) {
+        return company.connection().connectionString();
+    }
+
+    test::CliResult cli(const QStringList& arguments) {
+        return test::runCli(arguments, m_home.path());
+    }
+
+    static std::map<QString, int> counts(test::FixtureCompany& company) {
+        std::map<QString, int> rows;
+        for (const QString& table : Targets) {
+            const RecordsetPtr count = company.connection().Execute(
+                QStringLiteral("SELECT COUNT(*) AS N FROM %1").arg(table));
+            rows[table] = count->value(0).toInt32().value_or(-1);
+        }
+        return rows;
+    }
+
+    std::map<QString, std::unique_ptr<test::FixtureCompany>> m_companies;
+    std::map<QString, std::map<QString, int>> m_counts;
+    QTemporaryDir m_home;
+    int m_payloadRuns = 0;
+    int m_formulaRuns = 0;
+};
+
+QTEST_GUILESS_MAIN(TestHostileInput)
+#include "test_hostile_input.moc"

@@ -1,0 +1,408 @@
+#include "app/cli_runner.h"
+#include "data/sql_literal.h"
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QTest>
+#include <QThread>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+
+using namespace bdg;
+
+// Faults around the command line on the "totali" fixture company: a save killed at any
+// moment, a table locked by another program, the server dropping the connection in the
+// middle of a run, a read-only or damaged database, and outputs that are not plain files.
+// Whatever happens, nothing stored is lost or half-written and the exit status says why.
+
+namespace {
+
+/// The stored rows of a profile, one "sequence kind year progressive" line each.
+QStringList storedRows(Connection& connection, const QString& name) {
+    const RecordsetPtr rows = connection.Execute(
+        QStringLiteral("SELECT BU68_SEQUENZA, BU68_TIPO, BU68_ANNO, BU68_PROGESER FROM "
+                       "BU68_BDGINTRIC WHERE BU68_NOME = %1 ORDER BY BU68_SEQUENZA")
+            .arg(sqlText(name)));
+    QStringList lines;
+    for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
+        QStringList fields;
+        for (int field = 0; field < 4; ++field)
+            fields << rows->value(field).toString();
+        lines << fields.join(QLatin1Char(' '));
+    }
+    return lines;
+}
+
+/// The save of `sets` comparison sets, each of another year, and the rows it stores.
+QStringList saveOf(int sets, QStringList& rows) {
+    QStringList arguments;
+    rows.clear();
+    for (int set = 1; set <= sets; ++set) {
+        arguments << QStringLiteral("--set") << QStringLiteral("budget:%1:1").arg(2026 - set + 1);
+        rows << QStringLiteral("%1 0 %2 1").arg(set).arg(2026 - set + 1);
+    }
+    return arguments;
+}
+
+bool isFifo(const QString& path) {
+    struct stat status {};
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISFIFO(status.st_mode);
+}
+
+QStringList leftovers(const QString& folder) {
+    QStringList names;
+    QDirIterator entries(folder, QDir::Files | QDir::Hidden | QDir::System);
+    while (entries.hasNext())
+        names << QFileInfo(entries.next()).fileName();
+    return names;
+}
+
+} // namespace
+
+class TestFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(QFile::exists(test::bdgintricPath()), "build the bdgintric target first");
+        QVERIFY(m_home.isValid() && m_scratch.isValid());
+    }
+
+    void cleanupTestCase() {
+        std::fprintf(stderr, "faults: %d survived, %d saves killed\n", m_survived, m_kills);
+    }
+
+    void killedSaveLeavesTheOldOrTheNewProfile_data() { test::addEngineRows(); }
+
+    void killedSaveLeavesTheOldOrTheNewProfile() {
+        // A save killed at any moment leaves the profile as it was or as it was being saved,
+        // never part of each; the next save goes through.
+        QFETCH(QString, engine);
+        auto company = build(engine);
+        QVERIFY(company);
+        const QString db = company->connection().connectionString();
+        QStringList small, large;
+        const QStringList smallSave = saveOf(1, small);
+        const QStringList largeSave = saveOf(12, large);
+        const QString name = QStringLiteral("Interrotto");
+        QCOMPARE(cli(saveArguments(db, name, smallSave)).status, 0);
+        QStringList stored = small;
+        const int loops = engine == QLatin1String(test::SQLiteEngine) ? 40 : 15;
+        for (int loop = 0; loop < loops; ++loop) {
+            const bool toLarge = stored == small;
+            QProcess process;
+            start(process, saveArguments(db, name, toLarge ? largeSave : smallSave));
+            QThread::msleep((loop * 37) % 160); // from before the open to after the commit
+            process.kill();
+            process.waitForFinished();
+            ++m_kills;
+            const QStringList now = storedRows(company->connection(), name);
+            QVERIFY2(now == small || now == large, qPrintable(now.join(QLatin1String(" | "))));
+            stored = now;
+            ++m_survived;
+        }
+        QCOMPARE(cli(saveArguments(db, name, largeSave)).status, 0);
+        QCOMPARE(storedRows(company->connection(), name), large);
+    }
+
+    void lockedTableEndsWithAClearMessage_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<bool>("saving");
+        for (const QString& engine : test::engines()) {
+            QTest::newRow(qPrintable(engine + QStringLiteral(" run"))) << engine << false;
+            QTest::newRow(qPrintable(engine + QStringLiteral(" profile save"))) << engine << true;
+        }
+    }
+
+    void lockedTableEndsWithAClearMessage() {
+        // Another program holds a table: the command waits the bounded time, then ends as a
+        // database error saying so, and the stored profile is untouched.
+        QFETCH(QString, engine);
+        QFETCH(bool, saving);
+        auto company = build(engine);
+        QVERIFY(company);
+        const QString db = company->connection().connectionString();
+        QStringList base;
+        QCOMPARE(cli(saveArguments(db, QStringLiteral("Base"), saveOf(1, base))).status, 0);
+        Connection locker;
+        locker.Open(db);
+        if (engine == QLatin1String(test::SQLiteEngine)) {
+            locker.ExecuteNonQuery(saving ? QStringLiteral("BEGIN IMMEDIATE")
+                                          : QStringLiteral("BEGIN EXCLUSIVE"));
+        } else {
+            locker.BeginTrans();
+            locker.ExecuteNonQuery(
+                saving ? QStringLiteral("LOCK TABLE BU68_BDGINTRIC IN EXCLUSIVE MODE")
+                       : QStringLiteral("LOCK TABLE BU66_DETBUDGET IN ACCESS "
+                                        "EXCLUSIVE MODE"));
+        }
+        QStringList other;
+        const test::CliResult result =
+            saving ? cli(saveArguments(db, QStringLiteral("Base"), saveOf(3, other)))
+                   : cli({"run", "--db", db, "--subtype", "SB1", "--criterion", "CR02", "--set",
+                          "budget:2026:1", "--format", "csv"});
+        locker.ExecuteNonQuery(QStringLiteral("ROLLBACK"));
+        QCOMPARE(result.status, 4);
+        QVERIFY2(
+            result.err.contains("locked by another user or program; gave up after waiting 5 s"),
+            qPrintable(result.err));
+        QCOMPARE(storedRows(company->connection(), QStringLiteral("Base")), base);
+        ++m_survived;
+    }
+
+    void serverDroppingTheConnectionEndsTheRun() {
+        // The server ends the session of a run waiting for a table: the run ends as a
+        // database error and writes nothing.
+        if (!test::engines().contains(QLatin1String(test::PostgresEngine)))
+            QSKIP("no PostgreSQL test server");
+        auto company = build(QString::fromLatin1(test::PostgresEngine));
+        QVERIFY(company);
+        const QString db = company->connection().connectionString();
+        Connection locker;
+        locker.Open(db);
+        locker.BeginTrans();
+        locker.ExecuteNonQuery(
+            QStringLiteral("LOCK TABLE BU66_DETBUDGET IN ACCESS EXCLUSIVE MODE"));
+        const QString output = m_scratch.filePath(QStringLiteral("dropped.csv"));
+        QProcess process;
+        start(process, {"run", "--db", db, "--subtype", "SB1", "--criterion", "CR02", "--set",
+                        "budget:2026:1", "--format", "csv", "--output", output});
+        // Activity is read outside the locking transaction, which keeps one view of it.
+        Connection watcher;
+        watcher.Open(db);
+        QString pid;
+        for (int attempt = 0; attempt < 200 && pid.isEmpty(); ++attempt) {
+            QThread::msleep(20);
+            const RecordsetPtr waiting = watcher.Execute(
+                "SELECT pid FROM pg_stat_activity WHERE datname = current_database() AND "
+                "wait_event_type = 'Lock'");
+            if (waiting->RecordCount() > 0)
+                pid = waiting->value(0).toString();
+        }
+        if (pid.isEmpty()) {
+            process.waitForFinished(60000);
+            QFAIL(qPrintable(QStringLiteral("the run never waited for the locked table: ") +
+                             QString::fromUtf8(process.readAllStandardError())));
+        }
+        watcher.Execute(QStringLiteral("SELECT pg_terminate_backend(%1) AS T").arg(pid));
+        locker.RollbackTrans();
+        QVERIFY(process.waitForFinished(60000));
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        QCOMPARE(process.exitCode(), 4);
+        QVERIFY2(err.contains("terminating connection"), qPrintable(err));
+        QVERIFY(!QFile::exists(output));
+        ++m_survived;
+    }
+
+    void readOnlyDatabaseRefusesSavesOnly() {
+        // A company database the user may only read still runs; a save is a database error
+        // and changes nothing.
+        auto company = build(QString::fromLatin1(test::SQLiteEngine));
+        QVERIFY(company);
+        const QString db = company->connection().connectionString();
+        if (!setReadOnly(db, true))
+            QSKIP("the file cannot be made read-only for this user (root without chattr)");
+        QStringList rows;
+        const test::CliResult saved = cli(saveArguments(db, QStringLiteral("X"), saveOf(1, rows)));
+        const test::CliResult run = cli({"run", "--db", db, "--subtype", "SB1", "--criterion",
+                                         "CR02", "--set", "budget:2026:1", "--format", "csv"});
+        setReadOnly(db, false);
+        QCOMPARE(saved.status, 4);
+        QVERIFY2(saved.err.contains("readonly"), qPrintable(saved.err));
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        QVERIFY(storedRows(company->connection(), QStringLiteral("X")).isEmpty());
+        ++m_survived;
+    }
+
+    void damagedDatabaseIsADatabaseError() {
+        // A page of the criterion structure zeroed on disk: a database error, not a refused
+        // criterion.
+        auto company = build(QString::fromLatin1(test::SQLiteEngine));
+        QVERIFY(company);
+        const QString db = company->connection().connectionString();
+        const int page =
+            *company->connection()
+                 .Execute("SELECT rootpage FROM sqlite_master WHERE name = 'BU20_STRUTTURACRIT'")
+                 ->value(0)
+                 .toInt32();
+        const int size = *company->connection().Execute("PRAGMA page_size")->value(0).toInt32();
+        company->connection().Close();
+        QFile file(db);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek(qint64(page - 1) * size));
+        QCOMPARE(file.write(QByteArray(size, '\0')), qint64(size));
+        file.close();
+        const test::CliResult result = cli({"run", "--db", db, "--subtype", "SB1", "--criterion",
+                                            "CR02", "--set", "budget:2026:1", "--format", "csv"});
+        QCOMPARE(result.status, 4);
+        QVERIFY2(result.err.contains("malformed"), qPrintable(result.err));
+        QVERIFY(result.out.isEmpty());
+        ++m_survived;
+    }
+
+    void outputThatCannotBeWritten_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<int>("status");
+        QTest::newRow("/dev/null csv") << "/dev/null"
+                                       << "csv" << 0;
+        QTest::newRow("/dev/null xlsx") << "/dev/null"
+                                        << "xlsx" << 0;
+        QTest::newRow("/dev/full csv") << "/dev/full"
+                                       << "csv" << 4;
+        QTest::newRow("/dev/full xlsx") << "/dev/full"
+                                        << "xlsx" << 4;
+        QTest::newRow("read-only /proc file") << "/proc/version"
+                                              << "csv" << 4;
+        QTest::newRow("a folder") << "@scratch"
+                                  << "csv" << 4;
+        QTest::newRow("xlsx into a missing folder") << "@scratch/missing/out.xlsx"
+                                                    << "xlsx" << 4;
+    }
+
+    void outputThatCannotBeWritten() {
+        // Devices are written in place; a target that cannot take the result is a file
+        // error; no temporary file is left anywhere.
+        QFETCH(QString, target);
+        QFETCH(QString, format);
+        QFETCH(int, status);
+        const QString folder = m_scratch.filePath(QStringLiteral("outputs"));
+        QVERIFY(QDir().mkpath(folder));
+        target.replace(QStringLiteral("@scratch"), folder);
+        const test::CliResult result =
+            cli({"run", "--db", fixtureDb(), "--subtype", "SB1", "--criterion", "CR02", "--set",
+                 "budget:2026:1", "--format", format, "--output", target});
+        QVERIFY2(result.status == status, qPrintable(result.err));
+        QCOMPARE(leftovers(folder), QStringList());
+        QCOMPARE(leftovers(m_tmp.path()), QStringList());
+        QVERIFY(QFileInfo(QStringLiteral("/dev/null")).isReadable());
+        ++m_survived;
+    }
+
+    void fifoReaderGetsTheWholeResult() {
+        // A FIFO stays a FIFO and its reader gets what standard output would have shown.
+        const QString fifo = m_scratch.filePath(QStringLiteral("result.fifo"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const QStringList run{"run",  "--db",  fixtureDb(),     "--subtype", "SB1", "--criterion",
+                              "CR02", "--set", "budget:2026:1", "--format",  "csv"};
+        QProcess process;
+        start(process, run + QStringList{"--output", fifo});
+        QFile reader(fifo);
+        QVERIFY(reader.open(QIODevice::ReadOnly));
+        const QByteArray received = reader.readAll();
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(received), cli(run).out);
+        QVERIFY(isFifo(fifo));
+        ++m_survived;
+    }
+
+    void workbookLeavesFilesBesideItAlone() {
+        // A file named like the old temporary name stays as it was, and nothing else is left.
+        const QString folder = m_scratch.filePath(QStringLiteral("workbook"));
+        QVERIFY(QDir().mkpath(folder));
+        QFile user(folder + QStringLiteral("/out.xlsx.tmp"));
+        QVERIFY(user.open(QIODevice::WriteOnly));
+        user.write("dati dell'utente");
+        user.close();
+        const test::CliResult result =
+            cli({"run", "--db", fixtureDb(), "--subtype", "SB1", "--criterion", "CR02", "--set",
+                 "budget:2026:1", "--format", "xlsx", "--output", folder + "/out.xlsx"});
+        QVERIFY2(result.status == 0, qPrintable(result.err));
+        QCOMPARE(leftovers(folder), (QStringList{"out.xlsx", "out.xlsx.tmp"}));
+        QVERIFY(user.open(QIODevice::ReadOnly));
+        QCOMPARE(user.readAll(), QByteArray("dati dell'utente"));
+        ++m_survived;
+    }
+
+    void linkIsWrittenThrough() {
+        // A symbolic link to a file: the file gets the result, the link stays a link.
+        const QString folder = m_scratch.filePath(QStringLiteral("link"));
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::link(folder + "/real.csv", folder + "/link.csv"));
+        const test::CliResult result =
+            cli({"run", "--db", fixtureDb(), "--subtype", "SB1", "--criterion", "CR02", "--set",
+                 "budget:2026:1", "--format", "csv", "--output", folder + "/link.csv"});
+        QVERIFY2(result.status == 0, qPrintable(result.err));
+        QVERIFY(QFileInfo(folder + "/link.csv").isSymLink());
+        QFile real(folder + "/real.csv");
+        QVERIFY(real.open(QIODevice::ReadOnly));
+        QVERIFY(real.readAll().startsWith("KEY_VOCE,"));
+        ++m_survived;
+    }
+
+private:
+    /// Permissions bind a user; root is bound only by the immutable attribute.
+    static bool setReadOnly(const QString& path, bool readOnly) {
+        if (::geteuid() != 0)
+            return QFile::setPermissions(path, readOnly ? QFileDevice::ReadOwner
+                                                        : QFileDevice::ReadOwner |
+                                                              QFileDevice::WriteOwner);
+        return QProcess::execute(QStringLiteral("chattr"),
+                                 {readOnly ? QStringLiteral("+i") : QStringLiteral("-i"), path}) ==
+               0;
+    }
+
+    std::unique_ptr<test::FixtureCompany> build(const QString& engine) {
+        auto company = std::make_unique<test::FixtureCompany>(engine);
+        const auto sql = test::readTextFile(test::fixturePath("totali", ".sql"));
+        if (!sql || !company->build(*sql)) {
+            qWarning("%s", qPrintable(company->errorText()));
+            return nullptr;
+        }
+        return company;
+    }
+
+    QString fixtureDb() {
+        if (!m_fixture)
+            m_fixture = build(QString::fromLatin1(test::SQLiteEngine));
+        return m_fixture ? m_fixture->connection().connectionString() : QString();
+    }
+
+    static QStringList saveArguments(const QString& db, const QString& name,
+                                     const QStringList& sets) {
+        return QStringList{"profile", "save", name, "--db", db, "--subtype", "SB1"} + sets;
+    }
+
+    QProcessEnvironment environment() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path());
+        environment.insert(QStringLiteral("HOME"), m_home.path());
+        environment.insert(QStringLiteral("TMPDIR"), m_tmp.path());
+        return environment;
+    }
+
+    void start(QProcess& process, const QStringList& arguments) const {
+        process.setProcessEnvironment(environment());
+        process.start(test::bdgintricPath(), arguments);
+        process.waitForStarted();
+    }
+
+    test::CliResult cli(const QStringList& arguments) const {
+        QProcess process;
+        start(process, arguments);
+        test::CliResult result;
+        if (!process.waitForFinished(600000)) {
+            process.kill();
+            return result;
+        }
+        result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.out = QString::fromUtf8(process.readAllStandardOutput());
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+
+    QTemporaryDir m_home;
+    QTemporaryDir m_scratch;
+    QTemporaryDir m_tmp;
+    std::unique_ptr<test::FixtureCompany> m_fixture;
+    int m_survived = 0;
+    int m_kills = 0;
+};
+
+QTEST_GUILESS_MAIN(TestFaults)
+#include "test_faults.moc"

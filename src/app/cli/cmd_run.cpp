@@ -255,8 +255,11 @@ int inquiry(CompanySession& session, const RunOptions& options, QTextStream& out
         refuseOverflowingRate(form.state(), options);
         return ExitDatabase;
     }
-    if (*esito != EsitoElaborazione::Completata)
+    if (*esito != EsitoElaborazione::Completata) {
+        // "Criterio non valorizzato" also follows an amounts query that failed.
+        throwDatabaseFailure(session);
         return ExitNoData;
+    }
     if (options.format == Formato::Xlsx) {
         writeWorkbook(form, options);
         return ExitOk;

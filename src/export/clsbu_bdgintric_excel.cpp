@@ -1,8 +1,8 @@
 #include "export/clsbu_bdgintric_excel.h"
 
+#include "data/formato_numero.h"
 #include "export/colonne_albero.h"
 #include "export/file_xlsx.h"
-#include "export/formato_numero.h"
 #include "form/tree_grid_model.h"
 #include "host/contract/cinterface.h"
 #include "host/contract/message_service.h"

@@ -1,6 +1,6 @@
 #include "export/risultato.h"
 
-#include "export/formato_numero.h"
+#include "data/formato_numero.h"
 #include "host/form_state.h"
 
 #include <QHash>

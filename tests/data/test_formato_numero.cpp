@@ -1,4 +1,4 @@
-#include "export/formato_numero.h"
+#include "data/formato_numero.h"
 
 #include <QTest>
 

@@ -346,6 +346,7 @@ bool FRMBU_BDGINTRIC::avvio() {
     if (Navigator* navigator = m_activeInterface->ActiveNavigator())
         navigator->update();
     ExecuteFormEvent(Variant(QStringLiteral("tsOpen")));
+    global->setApplicazioneModulo(m_servizi.applicazione);
     ImpostaSplit();
     AdattaSplit();
     return true;

@@ -22,6 +22,7 @@ namespace bdg {
 
 class BudgetObject;
 class Cinterface;
+struct ApplicazioneModulo;
 class HostGlobal;
 class HostLog;
 class LookupService;
@@ -37,6 +38,8 @@ struct ServiziForm {
     QString logFilePath;                   ///< the log's file; default: the user's data folder
     AssociatedCompaniesFactory aziende;    ///< the main-company service; default: the database
     QDate oggi;                            ///< today; invalid: the system date
+    /// The application object of the library that holds the form, handed to the host.
+    const ApplicazioneModulo* applicazione = nullptr;
 };
 
 /// One image of the node image list: its position (from 1), key and tag.

@@ -7,8 +7,8 @@
 namespace bdg {
 
 /// A navigator that remembers what it was told, with a form-state object that lets the
-/// module close unless told otherwise: for hosts without a navigator of their own (the
-/// command line) and for the tests.
+/// module close unless told otherwise, and that raises its events on the modules connected
+/// to it: for the command line, the tests, and as the base of the desktop's navigator.
 class BasicNavigator : public Navigator, public NavigatorFormState {
 public:
     /// One call received by the form-state object.
@@ -24,6 +24,18 @@ public:
     void formOpened() override { ++m_formsOpened; }
     NavigatorFormState* formState() override { return this; }
     void releaseModule() override { ++m_releases; }
+    void connectEvents(NavigatorEvents* module) override;
+    void disconnectEvents(NavigatorEvents* module) override { m_modules.removeAll(module); }
+    const QList<NavigatorEvents*>& connectedModules() const { return m_modules; }
+
+    // The events, raised on every connected module in the order they connected; each
+    // returns the Cancel the modules left (true: one of them refused).
+    bool raiseBeforeChangeDitta();
+    bool raiseBeforeExportToOffice(OfficeExport* exportToOffice);
+    bool raiseBeforeOpenViewTable(Variant& fieldBookmark, Variant& sqlStatement,
+                                  Variant& headCaption);
+    bool raiseInitializeLayoutObjectModel(LayoutObjectModel* layout);
+    bool raiseInitializeScriptObjectModel(ScriptObjectModel* script);
 
     void setFormState(const QString& formName, int kind, bool aperta,
                       const QString& text) override {
@@ -50,6 +62,7 @@ private:
     bool m_refuseClose = false;
     QList<FormStateCall> m_formStates;
     QList<Variant> m_closedMenus;
+    QList<NavigatorEvents*> m_modules;
 };
 
 } // namespace bdg

@@ -17,6 +17,8 @@ namespace bdg {
 class Cinterface;
 class Connection;
 class MessageService;
+class ProgressIndicator;
+struct ApplicazioneModulo;
 
 /// Raised by the host services when the company database does not hold what they were asked
 /// for (an unknown company, a table without the expected columns). The text names the code.
@@ -113,6 +115,16 @@ public:
     QString StringaConnessione() const { return m_connectionString; }
     Connection* connection() const { return m_connection; }
 
+    // What the host offers the modules besides messages and data.
+    /// The host's own progress indicator; null when it has none.
+    ProgressIndicator* progressIndicator() const { return m_progress; }
+    void setProgressIndicator(ProgressIndicator* progress) { m_progress = progress; }
+    /// The application object of the library whose form started last; null before.
+    const ApplicazioneModulo* applicazioneModulo() const { return m_applicazione; }
+    void setApplicazioneModulo(const ApplicazioneModulo* applicazione) {
+        m_applicazione = applicazione;
+    }
+
     // The module in front: the navigator's commands go to it.
     void setActiveInterface(Cinterface* module) { m_activeInterface = module; }
     Cinterface* activeInterface() const { return m_activeInterface; }
@@ -133,6 +145,8 @@ private:
     CompanyContext m_ditta;
     bool m_isDittaAperta = false;
     Cinterface* m_activeInterface = nullptr;
+    ProgressIndicator* m_progress = nullptr;
+    const ApplicazioneModulo* m_applicazione = nullptr;
 };
 
 } // namespace bdg

@@ -29,6 +29,23 @@ int defaultAnswer(int style) {
     }
 }
 
+QList<int> answersOf(int style) {
+    switch (style & 7) {
+    case MessageStyle::OkCancel:
+        return {MessageAnswer::Ok, MessageAnswer::Cancel};
+    case MessageStyle::AbortRetryIgnore:
+        return {MessageAnswer::Abort, MessageAnswer::Retry, MessageAnswer::Ignore};
+    case MessageStyle::YesNoCancel:
+        return {MessageAnswer::Yes, MessageAnswer::No, MessageAnswer::Cancel};
+    case MessageStyle::YesNo:
+        return {MessageAnswer::Yes, MessageAnswer::No};
+    case MessageStyle::RetryCancel:
+        return {MessageAnswer::Retry, MessageAnswer::Cancel};
+    default:
+        return {MessageAnswer::Ok};
+    }
+}
+
 int RecordingMessageService::ShowMessage(const QString& text, int style, const QString& title) {
     RecordedMessage message;
     message.kind = RecordedMessage::Kind::Message;

@@ -29,7 +29,7 @@ struct FormSession {
             servizi.oggi = QDate(2026, 6, 15);
         form = std::make_unique<FRMBU_BDGINTRIC>(servizi);
         form->setActiveInterface(&module);
-        form->setCaption(module.Caption());
+        form->setCaption(module.Caption().toString());
     }
 
     FRMBU_BDGINTRIC& operator*() { return *form; }

@@ -87,7 +87,7 @@ CompanySession::CompanySession(const QString& target, int company, QTextStream& 
     m_module.setCaption(QString::fromUtf8(Caption));
     m_form = std::make_unique<FRMBU_BDGINTRIC>();
     m_form->setActiveInterface(&m_module);
-    m_form->setCaption(m_module.Caption());
+    m_form->setCaption(m_module.Caption().toString());
     m_form->Form_Activate();
     if (!m_form->isLoaded())
         throw std::runtime_error(

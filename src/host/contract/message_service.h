@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 namespace bdg {
@@ -39,6 +40,10 @@ inline constexpr int No = 7;
 /// The answer of the preselected button of `style` (what Enter would choose): an unattended
 /// run gives that answer to a plain message.
 int defaultAnswer(int style);
+
+/// The answers of the buttons `style` shows, in the order they stand (OK and Cancel for
+/// style 1).
+QList<int> answersOf(int style);
 
 /// How messages reach the user. The inquiry never talks to a window or a terminal directly:
 /// the desktop host shows dialogs, the command line prints, the tests record and script.

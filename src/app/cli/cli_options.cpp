@@ -2,19 +2,12 @@
 
 #include "company/demo_budget.h"
 #include "company/demo_company.h"
-#include "data/connection.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
-#include <QStandardPaths>
-#include <QTemporaryFile>
 #include <QTextStream>
 
-#include <filesystem>
 #include <functional>
 #include <map>
-#include <system_error>
 
 namespace bdg::cli {
 
@@ -277,43 +270,6 @@ RunOptions demoRunOptions() {
                     {QStringLiteral("actuals"), 2026, progressivo, milano, true, true},
                     {QStringLiteral("budget"), 2025, progressivo, milano, true, true}};
     return options;
-}
-
-QString defaultDemoDatabase() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    return QDir(folder).filePath(QStringLiteral("demo.sqlite"));
-}
-
-// Built beside the target and moved into place only when complete, so that an interrupted
-// first run does not leave a half-built demo that later runs would trust.
-void ensureDemoDatabase(const QString& path, QTextStream& err) {
-    if (QFileInfo::exists(path))
-        return;
-    const QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath()))
-        throw DatabaseError(
-            QStringLiteral("cannot create folder '%1'").arg(info.absolutePath()).toStdString());
-    err << "bdgintric: building the demo company in '" << path << "' (first use)\n";
-    err.flush();
-    QTemporaryFile scratch(info.absoluteDir().filePath(info.fileName() + ".XXXXXX.tmp"));
-    if (!scratch.open())
-        throw DatabaseError(QStringLiteral("cannot create demo database '%1': %2")
-                                .arg(path, scratch.errorString())
-                                .toStdString());
-    scratch.close();
-    {
-        Connection connection;
-        connection.Open(scratch.fileName(), Connection::OpenMode::CreateIfMissing);
-        DemoCompany::create(connection, DemoOptions{}.resolved());
-        connection.Close();
-    }
-    std::error_code error;
-    std::filesystem::rename(scratch.fileName().toStdString(), path.toStdString(), error);
-    if (error)
-        throw DatabaseError(QStringLiteral("cannot create demo database '%1': %2")
-                                .arg(path, QString::fromStdString(error.message()))
-                                .toStdString());
-    scratch.setAutoRemove(false);
 }
 
 } // namespace bdg::cli

@@ -77,13 +77,6 @@ RunOptions parseRunOptions(const QStringList& arguments);
 /// differences.
 RunOptions demoRunOptions();
 
-/// The demo database the commands use when no --db is given: demo.sqlite in the user's
-/// data folder, built on first use.
-QString defaultDemoDatabase();
-/// Builds the demo database at `path` when it does not exist yet; DatabaseError on failure
-/// (no half-built file is left).
-void ensureDemoDatabase(const QString& path, QTextStream& err);
-
 /// Runs the inquiry and writes its output; returns the exit status.
 int runInquiry(const RunOptions& options, QTextStream& out, QTextStream& err);
 

@@ -2,7 +2,6 @@
 
 #include "app/cli/cli_options.h"
 #include "company/company_data_check.h"
-#include "company/company_schema.h"
 
 #include <QHash>
 #include <QTextStream>
@@ -64,25 +63,19 @@ void appendSet(FRMBU_BDGINTRIC& form, const SetOption& set) {
 }
 
 CompanySession::CompanySession(const QString& target, int company, QTextStream& err) {
-    QString connectionString = target;
-    if (connectionString.isEmpty()) {
-        connectionString = defaultDemoDatabase();
-        ensureDemoDatabase(connectionString, err);
-    }
-    m_label = CompanySchema::databaseLabel(connectionString);
-    m_connection.Open(connectionString);
-    CompanySchema::check(m_connection);
-    m_global = std::make_unique<HostGlobal>(&m_messages, &m_connection, connectionString);
-    m_global->setApplicationTitle(QStringLiteral("bdgintric"));
+    m_ditta = std::make_unique<DittaAperta>(target, m_messages, [&err](const QString& path) {
+        err << "bdgintric: building the demo company in '" << path << "' (first use)\n";
+        err.flush();
+    });
     try {
-        m_global->ApriDitta(company);
+        m_ditta->apriDitta(company);
     } catch (const HostError& error) {
         throw Refused(QStringLiteral("unknown company %1 in '%2': %3")
                           .arg(company)
-                          .arg(m_label, QString::fromUtf8(error.what()))
+                          .arg(label(), QString::fromUtf8(error.what()))
                           .toStdString());
     }
-    m_module.setClsGlobal(m_global.get());
+    m_module.setClsGlobal(&global());
     m_module.setActiveNavigator(&m_navigator);
     m_module.setCaption(QString::fromUtf8(Caption));
     m_form = std::make_unique<FRMBU_BDGINTRIC>();
@@ -93,7 +86,7 @@ CompanySession::CompanySession(const QString& target, int company, QTextStream& 
         throw std::runtime_error(
             QStringLiteral("company %1 in '%2' has no usable management currency")
                 .arg(company)
-                .arg(m_label)
+                .arg(label())
                 .toStdString());
     // The form reads the company through a connection of its own.
     CompanyDataCheck::install(m_form->connection());
@@ -102,7 +95,7 @@ CompanySession::CompanySession(const QString& target, int company, QTextStream& 
 CompanySession::~CompanySession() {
     // The form and its tables go before the connection they were read from.
     m_form.reset();
-    m_connection.Close();
+    m_ditta.reset();
 }
 
 QString optionOfControl(const QString& controllo) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "company/ditta_aperta.h"
 #include "data/connection.h"
 #include "form/frmbu_bdgintric.h"
 #include "host/basic_module.h"
@@ -46,19 +47,17 @@ public:
 
     FRMBU_BDGINTRIC& form() { return *m_form; }
     FormState& state() { return m_form->state(); }
-    Connection& connection() { return m_connection; }
-    HostGlobal& global() { return *m_global; }
+    Connection& connection() { return m_ditta->connection(); }
+    HostGlobal& global() { return m_ditta->global(); }
     /// The database as a person would name it (a file path, or the server and database).
-    QString label() const { return m_label; }
+    QString label() const { return m_ditta->etichetta(); }
 
 private:
-    Connection m_connection;
     ConsoleMessageService m_messages;
-    std::unique_ptr<HostGlobal> m_global;
+    std::unique_ptr<DittaAperta> m_ditta;
     BasicNavigator m_navigator;
     BasicModule m_module;
     std::unique_ptr<FRMBU_BDGINTRIC> m_form;
-    QString m_label;
 };
 
 /// Appends a `--set` to the form's comparison list as the grid's add button and the

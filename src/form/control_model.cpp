@@ -123,6 +123,15 @@ bool EditModel::pick(const QString& code) {
     return true;
 }
 
+bool EditModel::takeTyped() {
+    // A field without a decode takes any text as it stands.
+    if (m_handlers.startDecode && !m_decoded)
+        return false;
+    if (m_handlers.afterItem)
+        m_handlers.afterItem();
+    return true;
+}
+
 void EditModel::pressMenu(const QString& item) {
     if (m_handlers.keyButtonMenuPress)
         m_handlers.keyButtonMenuPress(item);

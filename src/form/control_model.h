@@ -101,6 +101,8 @@ public:
 
     using ControlModel::ControlModel;
     void setHandlers(Handlers handlers) { m_handlers = std::move(handlers); }
+    /// Whether the field offers a lookup list (its key button opens one).
+    bool hasLookup() const { return bool(m_handlers.startLookup); }
 
     Variant text() const { return m_text; }
     /// The text as the program sets it: no decode, no handler.
@@ -127,6 +129,10 @@ public:
     bool openLookup();
     /// Takes an entry of the open lookup; false when the lookup does not offer `code`.
     bool pick(const QString& code);
+    /// Takes the typed code as the field's item, as a pick from the lookup would: when it
+    /// decodes (or the field has no decode), the after-item handler runs; false, and
+    /// nothing runs, for a code the decode did not find.
+    bool takeTyped();
     void pressMenu(const QString& item);
 
     // What the field offers its form.

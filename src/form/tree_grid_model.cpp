@@ -368,6 +368,8 @@ QVariant TreeGridModel::headerData(int section, Qt::Orientation orientation, int
         return m_columns.at(section).caption;
     if (role == FieldRole)
         return m_columns.at(section).field;
+    if (role == FormatRole)
+        return m_columns.at(section).format;
     return {};
 }
 

@@ -39,6 +39,7 @@ public:
         KeyRole,                         ///< KEY_VOCE as a qint64
         NodeImageRole,                   ///< the node's image index, as the form answers it
         FieldRole,                       ///< header: the column's field name
+        FormatRole,                      ///< header: the column's display mask, if any
     };
 
     explicit TreeGridModel(const QString& name, QObject* parent = nullptr);

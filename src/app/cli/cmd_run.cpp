@@ -68,11 +68,10 @@ void fillCurrency(FRMBU_BDGINTRIC& form, const RunOptions& options) {
     if (options.currency.isEmpty())
         return;
     form.TXT_VALUTA.type(Variant(options.currency));
-    if (!form.TXT_VALUTA.isDecoded())
+    if (!form.TXT_VALUTA.takeTyped())
         throw Refused(QStringLiteral("--currency: unknown currency '%1'")
                           .arg(options.currency)
                           .toStdString());
-    form.TXT_VALUTA_AfterItem();
     if (!options.rateDate.isEmpty() && form.TXT_DATACAMBIO.enabled()) {
         form.TXT_DATACAMBIO.type(Variant(options.rateDate));
         if (!form.ValutaGetDati())

@@ -283,6 +283,8 @@ public:
     }
 
     Connection& connection() { return m_connection; }
+    /// What a program opens the company with.
+    QString connectionString() const { return m_database.connectionString(); }
     HostGlobal& global() { return *m_global; }
     RecordingMessageService& messages() { return m_messages; }
     HostLog& log() { return *m_log; }

@@ -1,9 +1,10 @@
-# Two entry points: `make demo` (the inquiry on the demo company) and `make test`.
+# Entry points: `make desktop` and `make demo` (the inquiry on the demo company, on the
+# desktop or the command line) and `make test`.
 BUILD ?= build
 JOBS ?= 2
 WERROR ?= OFF
 
-.PHONY: all setup build demo test format clean
+.PHONY: all setup build demo desktop test format clean
 
 all: build
 
@@ -16,6 +17,9 @@ build: setup
 
 demo: build
 	$(BUILD)/src/app/bdgintric demo
+
+desktop: build
+	$(BUILD)/src/app/bdgintric-gui
 
 test: build
 	scripts/run-tests.sh $(BUILD)

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    cmake make g++ pkg-config clang-format
+    cmake make g++ pkg-config clang-format dpkg-dev
     qt6-base-dev qt6-declarative-dev qt6-charts-dev libgl-dev
     libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc
     libxlsxwriter-dev unzip

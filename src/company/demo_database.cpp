@@ -18,7 +18,24 @@ QString defaultDemoDatabase() {
     return QDir(folder).filePath(QStringLiteral("demo.sqlite"));
 }
 
-// Built beside the target and moved into place only when complete.
+void buildSqliteFileInPlace(const QString& path, const std::function<void(const QString&)>& build) {
+    const QFileInfo info(path);
+    QTemporaryFile scratch(info.absoluteDir().filePath(info.fileName() + ".XXXXXX.tmp"));
+    if (!scratch.open())
+        throw DatabaseError(QStringLiteral("cannot create company database '%1': %2")
+                                .arg(path, scratch.errorString())
+                                .toStdString());
+    scratch.close();
+    build(scratch.fileName());
+    std::error_code error;
+    std::filesystem::rename(scratch.fileName().toStdString(), path.toStdString(), error);
+    if (error)
+        throw DatabaseError(QStringLiteral("cannot create company database '%1': %2")
+                                .arg(path, QString::fromStdString(error.message()))
+                                .toStdString());
+    scratch.setAutoRemove(false);
+}
+
 void ensureDemoDatabase(const QString& path,
                         const std::function<void(const QString& path)>& building) {
     if (QFileInfo::exists(path))
@@ -29,25 +46,12 @@ void ensureDemoDatabase(const QString& path,
             QStringLiteral("cannot create folder '%1'").arg(info.absolutePath()).toStdString());
     if (building)
         building(path);
-    QTemporaryFile scratch(info.absoluteDir().filePath(info.fileName() + ".XXXXXX.tmp"));
-    if (!scratch.open())
-        throw DatabaseError(QStringLiteral("cannot create demo database '%1': %2")
-                                .arg(path, scratch.errorString())
-                                .toStdString());
-    scratch.close();
-    {
+    buildSqliteFileInPlace(path, [](const QString& scratch) {
         Connection connection;
-        connection.Open(scratch.fileName(), Connection::OpenMode::CreateIfMissing);
+        connection.Open(scratch, Connection::OpenMode::CreateIfMissing);
         DemoCompany::create(connection, DemoOptions{}.resolved());
         connection.Close();
-    }
-    std::error_code error;
-    std::filesystem::rename(scratch.fileName().toStdString(), path.toStdString(), error);
-    if (error)
-        throw DatabaseError(QStringLiteral("cannot create demo database '%1': %2")
-                                .arg(path, QString::fromStdString(error.message()))
-                                .toStdString());
-    scratch.setAutoRemove(false);
+    });
 }
 
 } // namespace bdg

@@ -3,18 +3,14 @@
 #include "app/cli/verb_runner.h"
 #include "company/company_schema.h"
 #include "company/demo_company.h"
+#include "company/demo_database.h"
 #include "data/connection.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDatabase>
-#include <QTemporaryFile>
 #include <QTextStream>
-
-#include <filesystem>
-#include <system_error>
 
 namespace bdg::cli {
 namespace {
@@ -131,25 +127,10 @@ void buildOn(const QString& connectionString, const DemoOptions& demo, QTextStre
     connection.Close();
 }
 
-// As init-db does, the file is built beside the target and moved into place only when
-// complete: a failure leaves neither a half-made file nor a lost old one.
+// The file is built beside the target and moved into place only when complete.
 void buildSqliteFile(const QString& path, const DemoOptions& demo, QTextStream& out,
                      QTextStream& err) {
-    const QFileInfo info(path);
-    QTemporaryFile scratch(info.absoluteDir().filePath(info.fileName() + ".XXXXXX.tmp"));
-    if (!scratch.open())
-        throw DatabaseError(QStringLiteral("cannot create company database '%1': %2")
-                                .arg(path, scratch.errorString())
-                                .toStdString());
-    scratch.close();
-    buildOn(scratch.fileName(), demo, out, err);
-    std::error_code error;
-    std::filesystem::rename(scratch.fileName().toStdString(), path.toStdString(), error);
-    if (error)
-        throw DatabaseError(QStringLiteral("cannot create company database '%1': %2")
-                                .arg(path, QString::fromStdString(error.message()))
-                                .toStdString());
-    scratch.setAutoRemove(false);
+    buildSqliteFileInPlace(path, [&](const QString& scratch) { buildOn(scratch, demo, out, err); });
 }
 
 int demoDb(const Options& options, QTextStream& out, QTextStream& err) {

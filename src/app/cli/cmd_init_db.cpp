@@ -2,18 +2,15 @@
 #include "app/cli/commands.h"
 #include "app/cli/verb_runner.h"
 #include "company/company_schema.h"
+#include "company/demo_database.h"
 #include "data/connection.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryFile>
 #include <QTextStream>
 
-#include <filesystem>
 #include <optional>
-#include <system_error>
 
 namespace bdg::cli {
 namespace {
@@ -96,24 +93,9 @@ void createOn(const QString& connectionString) {
     connection.Close();
 }
 
-// The new database is built in a scratch file beside the target and moved into place only
-// when complete, so a failure never leaves a half-made file or loses the one replaced.
+// The new database is built beside the target and moved into place only when complete.
 void createSqliteFile(const QString& path) {
-    const QFileInfo info(path);
-    QTemporaryFile scratch(info.absoluteDir().filePath(info.fileName() + ".XXXXXX.tmp"));
-    if (!scratch.open())
-        throw DatabaseError(QStringLiteral("cannot create company database '%1': %2")
-                                .arg(path, scratch.errorString())
-                                .toStdString());
-    scratch.close();
-    createOn(scratch.fileName());
-    std::error_code error;
-    std::filesystem::rename(scratch.fileName().toStdString(), path.toStdString(), error);
-    if (error)
-        throw DatabaseError(QStringLiteral("cannot create company database '%1': %2")
-                                .arg(path, QString::fromStdString(error.message()))
-                                .toStdString());
-    scratch.setAutoRemove(false);
+    buildSqliteFileInPlace(path, createOn);
 }
 
 int printDdl(const QString& name, QTextStream& out, QTextStream& err) {

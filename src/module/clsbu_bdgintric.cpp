@@ -18,7 +18,7 @@ const QString NomeForm = QStringLiteral("FRMBU_BDGINTRIC");
 template <typename Step> void ignoraErrori(Step step) {
     try {
         step();
-    } catch (const std::exception&) { // NOLINT(bugprone-empty-catch): skipped on purpose
+    } catch (const std::exception&) { // skipped: the host goes on
     }
 }
 
@@ -128,10 +128,15 @@ void CLSBU_BDGINTRIC::BeforeOpenViewTable(bool& /*Cancel*/, Variant& /*Pvar_Fiel
                                           Variant& /*Pvar_SqlStatement*/,
                                           Variant& /*Pvar_HeadCaption*/) {}
 
+// The host's layout and script models take the form only while the module is active.
+bool CLSBU_BDGINTRIC::formRegistrabile(const void* modello) const {
+    const Cinterface* dll = ActiveDll();
+    return dll != nullptr && dll->IsActive() && modello != nullptr && m_vista;
+}
+
 void CLSBU_BDGINTRIC::InitializeLayoutObjectModel(bool& /*Cancel*/, LayoutObjectModel* ClsLayout) {
     ignoraErrori([&] {
-        Cinterface* dll = ActiveDll();
-        if (dll == nullptr || !dll->IsActive() || ClsLayout == nullptr || !m_vista)
+        if (!formRegistrabile(ClsLayout))
             return;
         QObject* form = m_vista;
         ClsLayout->AddForm(Variant(didascaliaForm()), form, 0, 0, 0);
@@ -141,13 +146,12 @@ void CLSBU_BDGINTRIC::InitializeLayoutObjectModel(bool& /*Cancel*/, LayoutObject
 
 void CLSBU_BDGINTRIC::InitializeScriptObjectModel(bool& /*Cancel*/, ScriptObjectModel* ClsScript) {
     ignoraErrori([&] {
-        Cinterface* dll = ActiveDll();
-        if (dll == nullptr || !dll->IsActive() || ClsScript == nullptr || !m_vista)
+        if (!formRegistrabile(ClsScript))
             return;
         QObject* form = m_vista;
         ClsScript->AddObject(NomeForm, form, 0, didascaliaForm());
         m_vista = qobject_cast<VistaInterrogazione*>(form);
-        HostFrame* frame = dll->ActiveFrame();
+        HostFrame* frame = ActiveDll()->ActiveFrame();
         auto* oggetto = dynamic_cast<QObject*>(frame);
         if (frame == nullptr || oggetto == nullptr)
             return;

@@ -55,6 +55,7 @@ private:
     void Class_Initialize();
     void Class_Terminate();
     QString didascaliaForm() const;
+    bool formRegistrabile(const void* modello) const;
     void chiudiVista();
 
     const ApplicazioneModulo* m_applicazione;

@@ -51,6 +51,14 @@ FinestraPrincipale::FinestraPrincipale(MessaggiDesktop& messaggi, QWidget* paren
     m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_area);
     m_messaggi.setFinestra(this);
+    // Only the module in front is active: the navigator's commands are for it. The work
+    // area losing the focus to another window changes nothing.
+    connect(m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* davanti) {
+        if (davanti == nullptr)
+            return;
+        for (const auto& aperto : m_aperti)
+            aperto->modulo->setIsActive(aperto->cornice == davanti);
+    });
     connect(&m_messaggi, &MessaggiDesktop::mostrato, this,
             [this](const QString& titolo, const QString& testo, int) {
                 registra(titolo + QStringLiteral(": ") + testo);

@@ -78,6 +78,9 @@ int MessaggiDesktop::ShowError(const QString& applicationTitle, const QString& c
     const QString testo = QStringLiteral("Errore in %1 (%2).\n\nInterrompere, riprovare o "
                                          "ignorare il passo che non è riuscito?")
                               .arg(procedureName, caption);
+    // Unattended, an error nobody answered is abandoned: retrying it would never end.
+    if (m_automatico && m_risposte.empty())
+        m_risposte.push_back(MessageAnswer::Abort);
     return chiedi(applicationTitle, testo, errorText, buttons);
 }
 

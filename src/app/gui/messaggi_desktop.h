@@ -27,8 +27,9 @@ AspettoMessaggio aspettoMessaggio(int style);
 /// dialog asks abort, retry or ignore with the error's text under "Dettagli".
 ///
 /// Unattended (a replayed script) nobody is there to press a button: each message gets the
-/// next queued answer, or the answer of its preselected button, and is written on the
-/// standard output instead of shown. Every message is announced, for the host's log.
+/// next queued answer, or the answer of its preselected button (an error: abort), and is
+/// written on the standard output instead of shown. Every message is announced, for the
+/// host's log.
 class MessaggiDesktop : public QObject, public MessageService {
     Q_OBJECT
 

@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QImage>
 #include <QProcess>
+#include <QSplitter>
+
+#include <cmath>
 
 using namespace bdg;
 
@@ -18,6 +21,7 @@ private slots:
     void linesSplitIntoWords();
     void scriptStopsAtTheFirstActionThatFails_data();
     void scriptStopsAtTheFirstActionThatFails();
+    void placeAndSplitAreRememberedBetweenSessions();
     void screenshotsOfTheMainStates();
     void hostReplaysWithoutADisplayAndNamesTheFailingLine();
 
@@ -86,6 +90,34 @@ void TestDesktopReplay::scriptStopsAtTheFirstActionThatFails() {
     QCOMPARE(riuscito, errore.isEmpty());
     if (!errore.isEmpty())
         QVERIFY2(replay.errore().startsWith(errore), qPrintable(replay.errore()));
+}
+
+void TestDesktopReplay::placeAndSplitAreRememberedBetweenSessions() {
+    // The inquiry's window opens where it was when it closed, and the periods come back
+    // with the share of the result area the user gave them.
+    const QString risultato =
+        QStringLiteral("subtype SB1\ncriterion CR01\nset budget 2026 1\nrun\nperiods on\n");
+    const QRect posto(30, 40, 900, 620);
+    {
+        test::DesktopSession prima(QStringLiteral("chiavi"));
+        QVERIFY(prima.valido);
+        gui::Replay replay(*prima.finestra, prima.messaggi);
+        QVERIFY2(replay.esegui(QStringLiteral("open\n"), QStringLiteral("a.txt")),
+                 qPrintable(replay.errore()));
+        prima.finestra->cornici().first()->setGeometry(posto);
+        QVERIFY2(
+            replay.esegui(risultato + QStringLiteral("split 40\nclose\n"), QStringLiteral("b.txt")),
+            qPrintable(replay.errore()));
+    }
+    test::DesktopSession seconda(QStringLiteral("chiavi"));
+    QVERIFY(seconda.valido);
+    gui::Replay replay(*seconda.finestra, seconda.messaggi);
+    QVERIFY2(replay.esegui(QStringLiteral("open\n") + risultato, QStringLiteral("c.txt")),
+             qPrintable(replay.errore()));
+    QCOMPARE(seconda.finestra->cornici().first()->geometry(), posto);
+    const QList<int> split = seconda.w<QSplitter>("ZEL_SPLIT")->sizes();
+    const double quota = 100.0 * split.value(0) / (split.value(0) + split.value(1));
+    QVERIFY2(std::abs(quota - 40.0) < 2.0, qPrintable(QString::number(quota)));
 }
 
 void TestDesktopReplay::screenshotsOfTheMainStates() {

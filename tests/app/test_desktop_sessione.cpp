@@ -6,6 +6,7 @@
 #include "views/delegato_importi.h"
 #include "views/grafico_periodi.h"
 #include "views/griglia_periodi.h"
+#include "views/modello_griglia.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -101,6 +102,7 @@ private slots:
     void initTestCase() { test::cartellePrivate(m_cartella); }
     void fieldsRefuseAndKeepTheFocus_data();
     void fieldsRefuseAndKeepTheFocus();
+    void onlyTheUsersMovesValidate();
     void wholeInquiryFromTheKeyboardAndTheMouse();
 
 private:
@@ -130,6 +132,26 @@ void TestDesktopSessione::fieldsRefuseAndKeepTheFocus() {
 
     QCOMPARE(sessione.fuoco() == sessione.editor("TXT_SOTTOTIPO"), !accettato);
     QCOMPARE(sessione.w<QLabel>("TXT_SOTTOTIPO_DES")->text(), descrizione);
+}
+
+void TestDesktopSessione::onlyTheUsersMovesValidate() {
+    // The form moving the focus validates nothing, so that a refusal never bounces between
+    // two empty fields; the user's Tab out of the empty criterion is refused and keeps the
+    // user there, not in the subtype left before.
+    test::DesktopSession sessione(QStringLiteral("totali"));
+    QVERIFY(sessione.valido);
+    QVERIFY(sessione.finestra->apriModulo(0) != nullptr);
+    test::attendi();
+    QCOMPARE(sessione.fuoco(), sessione.editor("TXT_SOTTOTIPO"));
+
+    sessione.editor("TXT_CRITERIO")->setFocus(Qt::OtherFocusReason);
+    test::attendi();
+    QCOMPARE(sessione.fuoco(), sessione.editor("TXT_CRITERIO"));
+
+    QTest::keyClick(sessione.editor("TXT_CRITERIO"), Qt::Key_Tab);
+    test::attendi();
+    QCOMPARE(sessione.fuoco(), sessione.editor("TXT_CRITERIO"));
+    QVERIFY(sessione.mostrati.isEmpty());
 }
 
 void TestDesktopSessione::wholeInquiryFromTheKeyboardAndTheMouse() {
@@ -310,6 +332,18 @@ void TestDesktopSessione::wholeInquiryFromTheKeyboardAndTheMouse() {
     QCOMPARE(senzaConti, conConti - 6); // the fixture's six accounts
     QVERIFY(!sessione.w<QToolButton>("BUT_NODO_CONTI_VISIBILE")->isChecked());
     QCOMPARE(righe.rowCount(), 3); // R1 is no account: it stays chosen
+
+    // After the run the difference of the second set goes from both grids with its box.
+    const int deltaFo = periodi->modello()->columnOf(QStringLiteral("DELTA_IMP2"));
+    QVERIFY(!periodi->tabella()->isColumnHidden(deltaFo));
+    griglia->setCurrentIndex(griglia->model()->index(1, 4));
+    QTest::keyClick(griglia, Qt::Key_Space);
+    test::attendi();
+    QVERIFY(periodi->tabella()->isColumnHidden(deltaFo));
+    for (int column = 0; column < modello.columnCount(); ++column) {
+        if (campo(modello, column) == QLatin1String("DELTA_IMP2"))
+            QVERIFY(albero->isColumnHidden(column));
+    }
 
     // Another company is refused while the inquiry is open, and allowed once it closed.
     QVERIFY(!sessione.finestra->cambiaDitta(sessione.company.connectionString(), 1));

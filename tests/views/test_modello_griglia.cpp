@@ -1,0 +1,133 @@
+#include "form/grid_model.h"
+#include "form/variant_metatype.h"
+#include "views/delegato_lista.h"
+#include "views/modello_griglia.h"
+
+#include <QComboBox>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace bdg;
+
+namespace {
+
+// A comparison list of two sets: budget 2026, and forecast 1 2026 with its difference.
+struct Griglia {
+    Griglia() {
+        auto righe = std::make_shared<Recordset>();
+        righe->appendField(QStringLiteral("CFR_SEQUENZA"), FieldType::Integer);
+        righe->appendField(QStringLiteral("CFR_TIPODETT"), FieldType::VarWChar, 15);
+        righe->appendField(QStringLiteral("CFR_ANNO"), FieldType::Integer);
+        righe->appendField(QStringLiteral("CFR_DELTA"), FieldType::VarWChar, 1);
+        righe->Open();
+        for (const auto& [sequenza, tipo, delta] :
+             {std::tuple{1, "0", "0"}, std::tuple{2, "3", "1"}}) {
+            righe->AddNew();
+            righe->setValue(u"CFR_SEQUENZA", Variant(sequenza));
+            righe->setValue(u"CFR_TIPODETT", Variant(QString::fromLatin1(tipo)));
+            righe->setValue(u"CFR_ANNO", Variant(2026));
+            righe->setValue(u"CFR_DELTA", Variant(QString::fromLatin1(delta)));
+            righe->Update();
+        }
+        grid.addColumn(QStringLiteral("CFR_SEQUENZA"), QStringLiteral("Seq"), 1, 600);
+        grid.addListColumn(QStringLiteral("CFR_TIPODETT"), 1,
+                           {{{Variant(0), Variant(1), Variant(3)},
+                             {Variant("Budget"), Variant("Consuntivo"), Variant("Forecast 1")}}},
+                           QStringLiteral("TipoDettaglio"), 1100, true);
+        grid.addListColumn(QStringLiteral("CFR_ANNO"), 1, {{{Variant(2026)}, {Variant(2026)}}},
+                           QStringLiteral("Anno"), 1100, true);
+        grid.addCheckColumn(QStringLiteral("CFR_DELTA"), QStringLiteral("Delta"),
+                            QStringLiteral("1"), QStringLiteral("0"), 1000, true);
+        grid.setColumnEditable(QStringLiteral("CFR_TIPODETT"), true);
+        grid.setColumnEditable(QStringLiteral("CFR_ANNO"), true);
+        grid.endSetUp();
+        grid.setDataSource(righe);
+    }
+
+    GridModel grid{QStringLiteral("QGRID_CONFRONTO")};
+    ModelloGriglia modello{grid};
+};
+
+} // namespace
+
+class TestModelloGriglia : public QObject {
+    Q_OBJECT
+
+private slots:
+    void listCellsShowTextsAndTakeCodes_data();
+    void listCellsShowTextsAndTakeCodes();
+    void checkBoxIsClickedOnlyWhenItChanges();
+    void plainColumnTakesNoEdit();
+};
+
+void TestModelloGriglia::listCellsShowTextsAndTakeCodes_data() {
+    QTest::addColumn<int>("colonna");
+    QTest::addColumn<QString>("digitato");
+    QTest::addColumn<QString>("codice");
+    QTest::addColumn<QString>("mostrato");
+    QTest::newRow("a text of the list") << 1 << "Forecast 1"
+                                        << "3"
+                                        << "Forecast 1";
+    QTest::newRow("a text in other case") << 1 << "consuntivo"
+                                          << "1"
+                                          << "Consuntivo";
+    QTest::newRow("a code of the list") << 1 << "0"
+                                        << "0"
+                                        << "Budget";
+    QTest::newRow("a year the list lacks") << 2 << "2024"
+                                           << "2024"
+                                           << "2024";
+}
+
+void TestModelloGriglia::listCellsShowTextsAndTakeCodes() {
+    // A list cell shows the text of its code; what the user types in its drop-down reaches
+    // the grid as a code: the list's when the text is one of its own, else as typed.
+    QFETCH(int, colonna);
+    QFETCH(QString, digitato);
+    QFETCH(QString, codice);
+    QFETCH(QString, mostrato);
+    Griglia griglia;
+    QCOMPARE(griglia.modello.index(1, 1).data().toString(), QStringLiteral("Forecast 1"));
+    DelegatoLista delegato;
+    QWidget padre;
+    const QModelIndex cella = griglia.modello.index(0, colonna);
+    QWidget* editor = delegato.createEditor(&padre, QStyleOptionViewItem(), cella);
+    auto* lista = qobject_cast<QComboBox*>(editor);
+    QVERIFY(lista != nullptr && lista->isEditable());
+    delegato.setEditorData(editor, cella);
+    lista->setEditText(digitato);
+
+    delegato.setModelData(editor, &griglia.modello, cella);
+
+    QCOMPARE(griglia.grid.value(0, griglia.modello.field(colonna)).toString(), codice);
+    QCOMPARE(griglia.modello.index(0, colonna).data().toString(), mostrato);
+}
+
+void TestModelloGriglia::checkBoxIsClickedOnlyWhenItChanges() {
+    // Ticking a box clicks the grid's check box once; ticking it again as it stands does
+    // not click it a second time (the form would show or hide a column twice).
+    Griglia griglia;
+    QSignalSpy clic(&griglia.grid, &GridModel::selectionBoxClicked);
+    const QModelIndex delta = griglia.modello.index(0, 3);
+    QCOMPARE(delta.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+    QVERIFY(griglia.modello.flags(delta) & Qt::ItemIsUserCheckable);
+
+    QVERIFY(griglia.modello.setData(delta, Qt::Checked, Qt::CheckStateRole));
+    QVERIFY(griglia.modello.setData(delta, Qt::Checked, Qt::CheckStateRole));
+
+    QCOMPARE(clic.size(), 1);
+    QCOMPARE(griglia.grid.value(0, u"CFR_DELTA").toString(), QStringLiteral("1"));
+    QCOMPARE(griglia.modello.index(0, 3).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+}
+
+void TestModelloGriglia::plainColumnTakesNoEdit() {
+    // The sequence is the form's to number: the cell is not editable and refuses a value.
+    Griglia griglia;
+    const QModelIndex sequenza = griglia.modello.index(1, 0);
+    QVERIFY(!(griglia.modello.flags(sequenza) & Qt::ItemIsEditable));
+    QVERIFY(!griglia.modello.setData(sequenza, QStringLiteral("7"), Qt::EditRole));
+    QCOMPARE(griglia.grid.value(1, u"CFR_SEQUENZA").toString(), QStringLiteral("2"));
+}
+
+QTEST_MAIN(TestModelloGriglia)
+#include "test_modello_griglia.moc"

@@ -1,5 +1,6 @@
 #include "module/clsbu_bdgintric.h"
 
+#include "export/export_to_office.h"
 #include "form/frmbu_bdgintric.h"
 #include "host/contract/message_service.h"
 #include "host/host_global.h"
@@ -122,7 +123,10 @@ void CLSBU_BDGINTRIC::BeforeChangeDitta(bool& Cancel) {
     });
 }
 
-void CLSBU_BDGINTRIC::BeforeExportToOffice(bool& /*Cancel*/, OfficeExport* /*Pcls_ExpToOffice*/) {}
+void CLSBU_BDGINTRIC::BeforeExportToOffice(bool& Cancel, OfficeExport* Pcls_ExpToOffice) {
+    ignoraErrori(
+        [&] { ActiveNavigator_BeforeExportToOffice(m_form.get(), Cancel, Pcls_ExpToOffice); });
+}
 
 void CLSBU_BDGINTRIC::BeforeOpenViewTable(bool& /*Cancel*/, Variant& /*Pvar_FieldBookmark*/,
                                           Variant& /*Pvar_SqlStatement*/,

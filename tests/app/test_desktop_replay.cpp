@@ -22,6 +22,7 @@ private slots:
     void scriptStopsAtTheFirstActionThatFails_data();
     void scriptStopsAtTheFirstActionThatFails();
     void placeAndSplitAreRememberedBetweenSessions();
+    void officeExportWritesTheWorkbookOfTheResult();
     void screenshotsOfTheMainStates();
     void hostReplaysWithoutADisplayAndNamesTheFailingLine();
 
@@ -71,6 +72,9 @@ void TestDesktopReplay::scriptStopsAtTheFirstActionThatFails_data() {
         << "s.txt:6: 'select ZZZ': the tree shows no node 'ZZZ'";
     QTest::newRow("a kind the subtype does not offer") << inizio + "set forecast7 2026 1\n"
                                                        << "s.txt:4: 'set forecast7 2026 1': column";
+    QTest::newRow("an export before the run")
+        << inizio + "export risultato.xlsx\n"
+        << "s.txt:4: 'export risultato.xlsx': nothing to export";
     QTest::newRow("a label that shows something else")
         << inizio + "check TXT_SOTTOTIPO_DES Mensile\n"
         << "s.txt:4: 'check TXT_SOTTOTIPO_DES Mensile': TXT_SOTTOTIPO_DES shows '";
@@ -118,6 +122,24 @@ void TestDesktopReplay::placeAndSplitAreRememberedBetweenSessions() {
     const QList<int> split = seconda.w<QSplitter>("ZEL_SPLIT")->sizes();
     const double quota = 100.0 * split.value(0) / (split.value(0) + split.value(1));
     QVERIFY2(std::abs(quota - 40.0) < 2.0, qPrintable(QString::number(quota)));
+}
+
+void TestDesktopReplay::officeExportWritesTheWorkbookOfTheResult() {
+    // The host's office export asks the inquiry in front for its blocks and writes them as
+    // a workbook (an .xlsx file is a zip archive).
+    test::DesktopSession sessione(QStringLiteral("chiavi"));
+    QVERIFY(sessione.valido);
+    QTemporaryDir cartella;
+    const QString file = cartella.filePath(QStringLiteral("risultato.xlsx"));
+    gui::Replay replay(*sessione.finestra, sessione.messaggi);
+    QVERIFY2(replay.esegui(QStringLiteral("open\nsubtype SB1\ncriterion CR01\n"
+                                          "set budget 2026 1\nrun\nexport \"%1\"\n")
+                               .arg(file),
+                           QStringLiteral("e.txt")),
+             qPrintable(replay.errore()));
+    QFile cartellaDiLavoro(file);
+    QVERIFY(cartellaDiLavoro.open(QIODevice::ReadOnly));
+    QCOMPARE(cartellaDiLavoro.read(4), QByteArray("PK\x03\x04", 4));
 }
 
 void TestDesktopReplay::screenshotsOfTheMainStates() {

@@ -5,6 +5,8 @@
 #include "app/gui/icona_applicazione.h"
 #include "app/gui/messaggi_desktop.h"
 #include "company/ditta_aperta.h"
+#include "export/esportazione_office.h"
+#include "export/file_xlsx.h"
 #include "host/contract/modulo.h"
 #include "host/host_log.h"
 
@@ -12,13 +14,16 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDockWidget>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
@@ -110,6 +115,9 @@ void FinestraPrincipale::creaMenu() {
     QAction* registro = findChild<QDockWidget*>(QStringLiteral("Registro"))->toggleViewAction();
     registro->setText(QStringLiteral("&Registro"));
     registro->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    strumenti->addAction(QStringLiteral("&Esporta in Office…"),
+                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), this,
+                         &FinestraPrincipale::esportaDaMenu);
     strumenti->addAction(registro);
     strumenti->addAction(QStringLiteral("Apri il &file di registro"), this, [] {
         QDesktopServices::openUrl(QUrl::fromLocalFile(HostLog::defaultLogFilePath()));
@@ -281,6 +289,55 @@ QList<CorniceMdi*> FinestraPrincipale::cornici() const {
             result << aperto->cornice.data();
     }
     return result;
+}
+
+FinestraPrincipale::EsitoEsportazione FinestraPrincipale::esportaInOffice(const QString& file,
+                                                                          QString& motivo) {
+    EsportazioneOffice esportazione;
+    if (m_navigatore.raiseBeforeExportToOffice(&esportazione))
+        return EsitoEsportazione::Rifiutata;
+    if (esportazione.blocchi().isEmpty())
+        return EsitoEsportazione::NienteDaEsportare;
+    try {
+        esportazione.scriviXlsx(file);
+    } catch (const ErroreXlsx& errore) {
+        motivo = errore.motivo();
+        return EsitoEsportazione::ErroreFile;
+    }
+    registra(QStringLiteral("Esportazione in %1").arg(file));
+    return EsitoEsportazione::Scritta;
+}
+
+void FinestraPrincipale::esportaDaMenu() {
+    if (cornici().isEmpty()) {
+        m_messaggi.ShowMessage(QStringLiteral("Nessuna interrogazione aperta da esportare."),
+                               MessageStyle::Information, TitoloApplicazione);
+        return;
+    }
+    const QString cartella = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString file = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Esporta in Office"),
+        QDir(cartella).filePath(QStringLiteral("Budget per criterio.xlsx")),
+        QStringLiteral("Cartella di lavoro (*.xlsx)"));
+    if (file.isEmpty())
+        return;
+    QString motivo;
+    switch (esportaInOffice(file, motivo)) {
+    case EsitoEsportazione::Scritta:
+        QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+        break;
+    case EsitoEsportazione::NienteDaEsportare:
+        m_messaggi.ShowMessage(
+            QStringLiteral("Nessun risultato da esportare: elaborare prima l'interrogazione."),
+            MessageStyle::Information, TitoloApplicazione);
+        break;
+    case EsitoEsportazione::Rifiutata:
+        break;
+    case EsitoEsportazione::ErroreFile:
+        m_messaggi.ShowMessage(QStringLiteral("Impossibile scrivere %1:\n%2").arg(file, motivo),
+                               MessageStyle::Critical, TitoloApplicazione);
+        break;
+    }
 }
 
 void FinestraPrincipale::DataTransfer(const Variant& Data) {

@@ -57,6 +57,13 @@ public:
     /// The frames of the forms open now.
     QList<CorniceMdi*> cornici() const;
 
+    /// How an office export ended.
+    enum class EsitoEsportazione { Scritta, NienteDaEsportare, Rifiutata, ErroreFile };
+    /// Asks the modules for their blocks (the navigator's BeforeExportToOffice; only the
+    /// active module answers) and writes them as a workbook at `file`, replaced only when
+    /// complete; `motivo` receives the file error.
+    EsitoEsportazione esportaInOffice(const QString& file, QString& motivo);
+
     DittaAperta* ditta() const { return m_ditta.get(); }
     ModelloScript& modelloScript() { return m_script; }
     BasicNavigator& navigatore() { return m_navigatore; }
@@ -72,6 +79,9 @@ public:
 
 public slots:
     void cambiaDittaDaDialogo();
+    /// The menu's export: the file chosen in a dialog, then opened with the desktop's
+    /// application for it.
+    void esportaDaMenu();
     void informazioni();
 
 protected:

@@ -212,15 +212,7 @@ void Replay::registraAzioni() {
                   fallisci(
                       QStringLiteral("the last message is '%1'").arg(m_messaggi.ultimoTesto()));
           }}},
-        {QStringLiteral("export"),
-         {1,
-          [this](const QStringList& a) {
-              QString errore;
-              if (!m_esporta)
-                  fallisci(QStringLiteral("this host has no office export"));
-              if (!m_esporta(a.at(0), errore))
-                  fallisci(errore);
-          }}},
+        {QStringLiteral("export"), {1, [this](const QStringList& a) { esporta(a.at(0)); }}},
         {QStringLiteral("screenshot"),
          {1,
           [this](const QStringList& a) {
@@ -500,6 +492,22 @@ void Replay::trascinaSplit(int percentuale) {
     mouse(QEvent::MouseButtonPress, inizio, Qt::LeftButton);
     mouse(QEvent::MouseMove, fine, Qt::LeftButton);
     mouse(QEvent::MouseButtonRelease, fine, Qt::NoButton);
+}
+
+// The host's office export of the inquiry in front, written as a workbook.
+void Replay::esporta(const QString& file) {
+    using Esito = FinestraPrincipale::EsitoEsportazione;
+    QString motivo;
+    switch (m_host.esportaInOffice(file, motivo)) {
+    case Esito::Scritta:
+        return;
+    case Esito::NienteDaEsportare:
+        fallisci(QStringLiteral("nothing to export: no result in front (missing 'run'?)"));
+    case Esito::Rifiutata:
+        fallisci(QStringLiteral("the inquiry refused the export"));
+    case Esito::ErroreFile:
+        fallisci(QStringLiteral("cannot write workbook '%1': %2").arg(file, motivo));
+    }
 }
 
 void Replay::chiudi() {

@@ -28,12 +28,8 @@ class MessaggiDesktop;
 /// PERCENT; change-company [DB [COMPANY]]; close.
 class Replay {
 public:
-    /// Writes the office export of the inquiry in front to a file; false with `errore`.
-    using Esportazione = std::function<bool(const QString& file, QString& errore)>;
-
     Replay(FinestraPrincipale& host, MessaggiDesktop& messaggi);
 
-    void setEsportazione(Esportazione esportazione) { m_esporta = std::move(esportazione); }
     /// Runs the script `testo` read from `nomeFile`; false at the first line that fails.
     bool esegui(const QString& testo, const QString& nomeFile);
     /// "FILE:LINE: 'the line': what went wrong", after a failure.
@@ -60,11 +56,11 @@ private:
     void seleziona(const QString& codice);
     void trascinaSplit(int percentuale);
     void controlla(const QString& controllo, const QString& atteso);
+    void esporta(const QString& file);
     void chiudi();
 
     FinestraPrincipale& m_host;
     MessaggiDesktop& m_messaggi;
-    Esportazione m_esporta;
     std::map<QString, std::pair<int, Azione>> m_azioni; ///< verb -> least arguments, action
     QString m_errore;
 };

@@ -2,13 +2,14 @@
 #include "app/cli/cli_options.h"
 #include "app/cli/commands.h"
 #include "app/cli/company_session.h"
-#include "app/cli/output_target.h"
 #include "app/cli/progress_bar.h"
 #include "app/cli/verb_runner.h"
+#include "company/demo_database.h"
 #include "export/clsbu_bdgintric_excel.h"
 #include "export/esportazione_office.h"
 #include "export/export_to_office.h"
 #include "export/file_xlsx.h"
+#include "export/output_target.h"
 #include "export/risultato.h"
 #include "export/scrittore_csv.h"
 #include "export/scrittore_json.h"
@@ -285,6 +286,22 @@ int runRun(const QStringList& arguments) {
     });
 }
 
+// Writing the result over the company database, or one of its journals, would destroy the
+// company: refused before anything is opened.
+void refuseDatabaseOutput(const RunOptions& options) {
+    const auto file = OutputTarget::companyDatabaseFile(
+        options.output, options.db.isEmpty() ? defaultDemoDatabase() : options.db);
+    if (!file)
+        return;
+    throw Refused(QStringLiteral("--output '%1' is the company database '%2'%3; choose another "
+                                 "file")
+                      .arg(options.output, file->database,
+                           file->journal.isEmpty()
+                               ? QString()
+                               : QStringLiteral(" (its %1 file)").arg(file->journal))
+                      .toStdString());
+}
+
 [[maybe_unused]] const bool registered = [] {
     registerCommand({QStringLiteral("run"),
                      QStringLiteral("run the inquiry and print or write its result"), runRun});
@@ -295,8 +312,7 @@ int runRun(const QStringList& arguments) {
 
 int runInquiry(const RunOptions& options, QTextStream& out, QTextStream& err) {
     try {
-        OutputTarget::refuseDatabase(options.output,
-                                     options.db.isEmpty() ? defaultDemoDatabase() : options.db);
+        refuseDatabaseOutput(options);
         return withSession(options.db, options.company, err,
                            [&](CompanySession& session) { return inquiry(session, options, out); });
     } catch (const Refused& refusal) {

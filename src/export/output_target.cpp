@@ -1,6 +1,5 @@
-#include "app/cli/output_target.h"
+#include "export/output_target.h"
 
-#include "app/cli/company_session.h"
 #include "data/connection.h"
 
 #include <QDir>
@@ -20,7 +19,7 @@
 #include <filesystem>
 #include <system_error>
 
-namespace bdg::cli {
+namespace bdg {
 
 namespace {
 
@@ -103,21 +102,18 @@ void copyInto(const QString& source, const QString& target) {
 
 OutputTarget::OutputTarget(QString path) : m_path(std::move(path)) {}
 
-void OutputTarget::refuseDatabase(const QString& path, const QString& connectionString) {
+std::optional<OutputTarget::DatabaseFile>
+OutputTarget::companyDatabaseFile(const QString& path, const QString& connectionString) {
     if (path.isEmpty() || Connection::engineOf(connectionString) != Connection::Engine::SQLite)
-        return;
+        return std::nullopt;
     QString database = connectionString.trimmed();
     if (database.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive))
         database = database.mid(7);
     for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
         if (sameFile(path, database + QLatin1String(suffix)))
-            throw Refused(
-                QStringLiteral("--output '%1' is the company database '%2'%3; choose "
-                               "another file")
-                    .arg(path, database,
-                         *suffix ? QStringLiteral(" (its %1 file)").arg(suffix + 1) : QString())
-                    .toStdString());
+            return DatabaseFile{database, *suffix ? QString::fromLatin1(suffix + 1) : QString()};
     }
+    return std::nullopt;
 }
 
 bool OutputTarget::isDirect() const {
@@ -184,4 +180,4 @@ void OutputTarget::writeFile(const std::function<void(const QString& path)>& wri
     scratch.setAutoRemove(false);
 }
 
-} // namespace bdg::cli
+} // namespace bdg

@@ -3,12 +3,14 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QTextStream;
 
-namespace bdg::cli {
+namespace bdg {
 
-/// The file a run writes its result to (`--output`).
+/// A file the program writes a result to (the command line's `--output`, the desktop's
+/// office export).
 ///
 /// A regular file, or a name that does not exist yet, is written whole or not at all: the
 /// result goes to a temporary file with a unique name in the target's folder, which
@@ -20,10 +22,17 @@ class OutputTarget {
 public:
     explicit OutputTarget(QString path);
 
-    /// Refused (status 2) when `path` is the SQLite company database named by
-    /// `connectionString`, or one of its journal files, through any path, symbolic or hard
-    /// link: writing there would destroy the company.
-    static void refuseDatabase(const QString& path, const QString& connectionString);
+    /// The company database file a path reaches: the database and, for one of its journal
+    /// files, the journal's kind ("wal"; empty for the database itself).
+    struct DatabaseFile {
+        QString database;
+        QString journal;
+    };
+    /// Set when `path` is the SQLite company database named by `connectionString`, or one
+    /// of its journal files, through any path, symbolic or hard link: writing there would
+    /// destroy the company.
+    static std::optional<DatabaseFile> companyDatabaseFile(const QString& path,
+                                                           const QString& connectionString);
 
     /// Writes what `write` puts on the stream.
     void writeText(const std::function<void(QTextStream& stream)>& write) const;
@@ -37,4 +46,4 @@ private:
     QString m_path;
 };
 
-} // namespace bdg::cli
+} // namespace bdg

@@ -1,5 +1,6 @@
 #include "module/clsbu_bdgintric.h"
 
+#include "company/company_data_check.h"
 #include "export/export_to_office.h"
 #include "form/frmbu_bdgintric.h"
 #include "host/contract/message_service.h"
@@ -96,7 +97,11 @@ Variant CLSBU_BDGINTRIC::ShowForm() {
             vista->show();
         }
         m_form->Form_Activate();
-        if (!m_form->isLoaded() || frame == nullptr)
+        if (!m_form->isLoaded())
+            return;
+        // The form reads the company through a connection of its own.
+        CompanyDataCheck::install(m_form->connection());
+        if (frame == nullptr)
             return;
         m_form->ZEL_MDICONTAINER_Posiziona();
         frame->posiziona(m_form->posizioneMdi, m_form->windowState());

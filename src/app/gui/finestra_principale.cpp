@@ -7,6 +7,7 @@
 #include "company/ditta_aperta.h"
 #include "export/esportazione_office.h"
 #include "export/file_xlsx.h"
+#include "export/output_target.h"
 #include "host/contract/modulo.h"
 #include "host/host_log.h"
 
@@ -293,15 +294,23 @@ QList<CorniceMdi*> FinestraPrincipale::cornici() const {
 
 FinestraPrincipale::EsitoEsportazione FinestraPrincipale::esportaInOffice(const QString& file,
                                                                           QString& motivo) {
+    if (m_ditta && OutputTarget::companyDatabaseFile(file, m_ditta->stringaConnessione())) {
+        motivo = QStringLiteral("è il database della ditta aperta; scegliere un altro file");
+        return EsitoEsportazione::ErroreFile;
+    }
     EsportazioneOffice esportazione;
     if (m_navigatore.raiseBeforeExportToOffice(&esportazione))
         return EsitoEsportazione::Rifiutata;
     if (esportazione.blocchi().isEmpty())
         return EsitoEsportazione::NienteDaEsportare;
     try {
-        esportazione.scriviXlsx(file);
+        OutputTarget(file).writeFile(
+            [&](const QString& provvisorio) { esportazione.scriviXlsx(provvisorio); });
     } catch (const ErroreXlsx& errore) {
         motivo = errore.motivo();
+        return EsitoEsportazione::ErroreFile;
+    } catch (const DatabaseError& errore) {
+        motivo = QString::fromUtf8(errore.what());
         return EsitoEsportazione::ErroreFile;
     }
     registra(QStringLiteral("Esportazione in %1").arg(file));
@@ -324,7 +333,9 @@ void FinestraPrincipale::esportaDaMenu() {
     QString motivo;
     switch (esportaInOffice(file, motivo)) {
     case EsitoEsportazione::Scritta:
-        QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
+            m_messaggi.ShowMessage(QStringLiteral("Esportazione scritta in %1.").arg(file),
+                                   MessageStyle::Information, TitoloApplicazione);
         break;
     case EsitoEsportazione::NienteDaEsportare:
         m_messaggi.ShowMessage(

@@ -60,8 +60,9 @@ public:
     /// How an office export ended.
     enum class EsitoEsportazione { Scritta, NienteDaEsportare, Rifiutata, ErroreFile };
     /// Asks the modules for their blocks (the navigator's BeforeExportToOffice; only the
-    /// active module answers) and writes them as a workbook at `file`, replaced only when
-    /// complete; `motivo` receives the file error.
+    /// active module answers) and writes them as a workbook at `file` as the command line
+    /// writes its outputs (OutputTarget: a file is replaced only when complete, the company
+    /// database never); `motivo` receives why the file was not written.
     EsitoEsportazione esportaInOffice(const QString& file, QString& motivo);
 
     DittaAperta* ditta() const { return m_ditta.get(); }

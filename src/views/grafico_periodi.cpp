@@ -22,6 +22,9 @@ QString etichettaBreve(const QString& periodo) {
     return prima.left(3);
 }
 
+// Up to six periods (quarters, four-month periods) keep their labels level.
+constexpr int EtichetteOrizzontali = 6;
+
 const QList<QColor>& colori() {
     static const QList<QColor> palette = {QColor(0x1e, 0x88, 0xe5), QColor(0xfb, 0x8c, 0x00),
                                           QColor(0x43, 0xa0, 0x47), QColor(0x8e, 0x24, 0xaa),
@@ -88,6 +91,9 @@ void GraficoPeriodi::ridisegna() {
     QFont piccolo = asseX->labelsFont();
     piccolo.setPointSizeF(piccolo.pointSizeF() * 0.85);
     asseX->setLabelsFont(piccolo);
+    // Twelve months side by side leave no room for a word each: upright, none is cut short.
+    if (righe > EtichetteOrizzontali)
+        asseX->setLabelsAngle(-90);
     grafico->addAxis(asseX, Qt::AlignBottom);
     serie->attachAxis(asseX);
     auto* asseY = new QValueAxis;

@@ -174,6 +174,15 @@ void TestDesktopReplay::officeExportWritesTheWorkbookOfTheResult() {
         }
     }
     QCOMPARE(righe, int(attesi.size()));
+
+    // The company database is never the workbook: refused, and left as it was.
+    const QString database = sessione.company.connectionString();
+    QString motivo;
+    QCOMPARE(sessione.finestra->esportaInOffice(database, motivo),
+             gui::FinestraPrincipale::EsitoEsportazione::ErroreFile);
+    QFile intatto(database);
+    QVERIFY(intatto.open(QIODevice::ReadOnly));
+    QCOMPARE(intatto.read(16), QByteArray("SQLite format 3\0", 16));
 }
 
 void TestDesktopReplay::screenshotsOfTheMainStates() {

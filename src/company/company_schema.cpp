@@ -599,6 +599,12 @@ void CompanySchema::create(Connection& connection) {
         throw SchemaError(QStringLiteral("cannot create company database '%1': %2")
                               .arg(label, db.lastError().text())
                               .toStdString());
+    analyze(connection);
+}
+
+void CompanySchema::analyze(Connection& connection) {
+    if (connection.engine() != Connection::Engine::Odbc)
+        connection.ExecuteNonQuery(QStringLiteral("ANALYZE"));
 }
 
 void CompanySchema::check(Connection& connection) {

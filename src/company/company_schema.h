@@ -98,6 +98,10 @@ public:
     /// version row and the message catalogue; all or nothing (one transaction). SchemaError
     /// naming the database when a statement fails.
     static void create(Connection& connection);
+    /// Brings the table statistics up to date after rows were written, so that the amount
+    /// statements are planned on what the tables now hold: ANALYZE on SQLite and
+    /// PostgreSQL; SQL Server keeps its statistics by itself.
+    static void analyze(Connection& connection);
     /// Refuses a database that is not a company database, has another schema version or
     /// lacks one of the tables; then installs CompanyDataCheck on the connection, so that
     /// from here on a value its column cannot hold is refused before it is read.

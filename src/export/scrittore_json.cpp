@@ -2,66 +2,134 @@
 
 #include "export/risultato.h"
 
-#include <QJsonArray>
-#include <QJsonObject>
+#include <QTextStream>
 
 namespace bdg {
 namespace {
 
-QJsonValue valore(const FieldDef& field, const Variant& value) {
-    if (value.isNullOrEmpty())
-        return QJsonValue(QJsonValue::Null);
+// A JSON string: quotes, backslashes and control characters escaped, everything else as it
+// is (the stream writes UTF-8).
+void scriviTesto(QTextStream& out, QStringView testo) {
+    out << '"';
+    qsizetype inizio = 0;
+    for (qsizetype at = 0; at < testo.size(); ++at) {
+        const char16_t c = testo[at].unicode();
+        if (c >= 0x20 && c != u'"' && c != u'\\')
+            continue;
+        out << testo.mid(inizio, at - inizio);
+        inizio = at + 1;
+        switch (c) {
+        case u'"':
+            out << "\\\"";
+            break;
+        case u'\\':
+            out << "\\\\";
+            break;
+        case u'\n':
+            out << "\\n";
+            break;
+        case u'\r':
+            out << "\\r";
+            break;
+        case u'\t':
+            out << "\\t";
+            break;
+        default:
+            out << QStringLiteral("\\u%1").arg(int(c), 4, 16, QLatin1Char('0'));
+        }
+    }
+    out << testo.mid(inizio) << '"';
+}
+
+void scriviValore(QTextStream& out, const FieldDef& field, const Variant& value) {
+    if (value.isNullOrEmpty()) {
+        out << "null";
+        return;
+    }
     if (field.type == FieldType::Integer || field.type == FieldType::BigInt) {
-        const auto numero = value.toInt64();
-        if (numero)
-            return QJsonValue(qint64(*numero));
+        if (const auto numero = value.toInt64()) {
+            out << qint64(*numero);
+            return;
+        }
     }
-    if (field.type == FieldType::Boolean)
-        return QJsonValue(value.toBool().value_or(false));
-    return QJsonValue(testoEsatto(field, value));
+    if (field.type == FieldType::Boolean) {
+        out << (value.toBool().value_or(false) ? "true" : "false");
+        return;
+    }
+    scriviTesto(out, testoEsatto(field, value));
 }
 
-QJsonArray righe(Recordset& rst) {
-    QJsonArray array;
+// The key of a member and its colon.
+void scriviChiave(QTextStream& out, QStringView nome) {
+    scriviTesto(out, nome);
+    out << ": ";
+}
+
+// One row an object on a line of its own; the rows follow the table's sort.
+void scriviRighe(QTextStream& out, Recordset& rst) {
+    out << '[';
+    const char* separatore = "\n        ";
     for (rst.MoveFirst(); !rst.Eof(); rst.MoveNext()) {
-        QJsonObject riga;
-        for (int campo = 0; campo < rst.fieldCount(); ++campo)
-            riga.insert(rst.field(campo).name, valore(rst.field(campo), rst.value(campo)));
-        array.append(riga);
+        out << separatore << '{';
+        for (int campo = 0; campo < rst.fieldCount(); ++campo) {
+            if (campo > 0)
+                out << ", ";
+            const FieldDef& field = rst.field(campo);
+            scriviChiave(out, field.name);
+            scriviValore(out, field, rst.value(campo));
+        }
+        out << '}';
+        separatore = ",\n        ";
     }
-    return array;
+    out << "\n    ]";
 }
 
-QJsonArray didascalie(const Risultato& risultato) {
-    QJsonArray array;
-    QJsonObject insieme;
+void scriviParametri(QTextStream& out, const Risultato& risultato) {
+    out << '{';
+    const char* separatore = "";
+    for (const auto& [nome, testo] : risultato.parametri()) {
+        out << separatore;
+        scriviChiave(out, nome);
+        scriviTesto(out, testo);
+        separatore = ", ";
+    }
+    out << '}';
+}
+
+// One object per comparison set: its rank and the captions of its columns.
+void scriviDidascalie(QTextStream& out, const Risultato& risultato) {
+    out << '[';
+    bool aperto = false;
     for (const ColonnaRisultato& colonna : risultato.colonne()) {
         if (colonna.tipo == ColonnaRisultato::Tipo::Importo) {
-            if (!insieme.isEmpty())
-                array.append(insieme);
-            insieme = QJsonObject{{QStringLiteral("insieme"), colonna.insieme}};
+            out << (aperto ? "}, {" : "{") << "\"insieme\": " << colonna.insieme;
+            aperto = true;
         }
-        insieme.insert(colonna.campo, colonna.didascalia);
+        out << ", ";
+        scriviChiave(out, colonna.campo);
+        scriviTesto(out, colonna.didascalia);
     }
-    if (!insieme.isEmpty())
-        array.append(insieme);
-    return array;
+    out << (aperto ? "}]" : "]");
 }
 
 } // namespace
 
-QJsonDocument ScrittoreJson::document(Risultato& risultato) const {
-    QJsonObject parametri;
-    for (const auto& [nome, testo] : risultato.parametri())
-        parametri.insert(nome, testo);
-    QJsonObject radice{{QStringLiteral("parametri"), parametri},
-                       {QStringLiteral("didascalie"), didascalie(risultato)},
-                       {QStringLiteral("formato_importi"), risultato.formatoImporti()},
-                       {QStringLiteral("formato_percentuali"), risultato.formatoPercentuali()},
-                       {QStringLiteral("criterio"), righe(risultato.criterio())}};
-    if (m_periodi && risultato.hasPeriodi())
-        radice.insert(QStringLiteral("periodi"), righe(risultato.periodi()));
-    return QJsonDocument(radice);
+void ScrittoreJson::write(Risultato& risultato, QTextStream& out) const {
+    out << "{\n    \"parametri\": ";
+    scriviParametri(out, risultato);
+    out << ",\n    \"didascalie\": ";
+    scriviDidascalie(out, risultato);
+    out << ",\n    \"formato_importi\": ";
+    scriviTesto(out, risultato.formatoImporti());
+    out << ",\n    \"formato_percentuali\": ";
+    scriviTesto(out, risultato.formatoPercentuali());
+    out << ",\n    \"criterio\": ";
+    scriviRighe(out, risultato.criterio());
+    if (m_periodi && risultato.hasPeriodi()) {
+        out << ",\n    \"periodi\": ";
+        scriviRighe(out, risultato.periodi());
+    }
+    out << "\n}\n";
 }
 
 } // namespace bdg

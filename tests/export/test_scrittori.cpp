@@ -4,9 +4,12 @@
 #include "risultato_prova.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
 #include <QTextStream>
+
+#include <tuple>
 
 using namespace bdg;
 
@@ -18,6 +21,19 @@ QString csvOf(Risultato& risultato) {
     ScrittoreCsv().write(risultato, out);
     out.flush();
     return testo;
+}
+
+// The written text read back by Qt's own parser; a text that is not JSON gives an empty object.
+QJsonObject jsonOf(Risultato& risultato, bool periodi = false) {
+    QString testo;
+    QTextStream out(&testo);
+    ScrittoreJson(periodi).write(risultato, out);
+    out.flush();
+    QJsonParseError errore;
+    const QJsonDocument documento = QJsonDocument::fromJson(testo.toUtf8(), &errore);
+    if (errore.error != QJsonParseError::NoError)
+        qWarning("not JSON: %s", qPrintable(errore.errorString()));
+    return documento.object();
 }
 
 } // namespace
@@ -59,7 +75,7 @@ private slots:
         FormState state;
         test::statoDiProva(state);
         Risultato risultato(state, {{QStringLiteral("sottotipo"), QStringLiteral("TRIM")}});
-        const QJsonObject radice = ScrittoreJson().document(risultato).object();
+        const QJsonObject radice = jsonOf(risultato);
         QCOMPARE(radice.value("parametri").toObject().value("sottotipo").toString(),
                  QStringLiteral("TRIM"));
         const QJsonArray righe = radice.value("criterio").toArray();
@@ -75,12 +91,67 @@ private slots:
         QVERIFY(!radice.contains("periodi"));
     }
 
+    void jsonEscapesWhatADescriptionMayHold_data() {
+        QTest::addColumn<QString>("descrizione");
+        QTest::newRow("quotes and backslash") << QStringLiteral("Costi \"fissi\" \\ variabili");
+        QTest::newRow("line breaks and tab") << QStringLiteral("Riga 1\r\nRiga 2\tfine");
+        QTest::newRow("control character") << QStringLiteral("Prima") + QChar(0x01) + "dopo";
+        QTest::newRow("accents and euro") << QStringLiteral("Attività in €");
+    }
+    void jsonEscapesWhatADescriptionMayHold() {
+        // A description with characters that JSON must escape reads back unchanged.
+        QFETCH(QString, descrizione);
+        FormState state;
+        test::statoDiProva(state);
+        Recordset righe = state.RstCriterio->Clone();
+        righe.setFilter(QStringLiteral("KEY_VOCE = 1"));
+        righe.setValue(u"VOCEDES", Variant(descrizione));
+        righe.Update();
+        Risultato risultato(state, {{QStringLiteral("db"), descrizione}});
+        const QJsonObject radice = jsonOf(risultato);
+        QCOMPARE(radice.value("criterio").toArray().at(1).toObject().value("VOCEDES").toString(),
+                 descrizione);
+        QCOMPARE(radice.value("parametri").toObject().value("db").toString(), descrizione);
+    }
+
+    void jsonWithPeriodsListsEveryNodePeriodRowInKeyOrder() {
+        // The node-by-period table follows the criterion table, in KEY_VOCE, PERIODO order.
+        FormState state;
+        test::statoDiProva(state);
+        state.RstCriterioPeriodi = std::make_shared<Recordset>();
+        Recordset& periodi = *state.RstCriterioPeriodi;
+        periodi.appendField(QStringLiteral("KEY_VOCE"), FieldType::Integer);
+        periodi.appendField(QStringLiteral("PERIODO"), FieldType::Integer);
+        test::campoDecimale(periodi, QStringLiteral("IMP1"), 2);
+        periodi.Open();
+        // Added out of order: the writer sorts them.
+        const std::tuple<int, int, const char*> righeScritte[] = {
+            {501, 2, "7.50"}, {1, 2, "-1.25"}, {501, 1, "2.00"}, {1, 1, nullptr}};
+        for (const auto& [chiave, periodo, importo] : righeScritte) {
+            periodi.AddNew();
+            periodi.setValue(0, chiave);
+            periodi.setValue(1, periodo);
+            periodi.setValue(2, test::importo(importo));
+            periodi.Update();
+        }
+        Risultato risultato(state, {});
+        const QJsonArray righe = jsonOf(risultato, true).value("periodi").toArray();
+        QStringList lette;
+        for (const QJsonValue& riga : righe) {
+            const QJsonObject campi = riga.toObject();
+            lette << QStringLiteral("%1/%2=%3")
+                         .arg(campi.value("KEY_VOCE").toInteger())
+                         .arg(campi.value("PERIODO").toInteger())
+                         .arg(campi.value("IMP1").isNull() ? "null" : campi.value("IMP1").toString());
+        }
+        QCOMPARE(lette, QStringList({"1/1=null", "1/2=-1.25", "501/1=2.00", "501/2=7.50"}));
+    }
+
     void jsonCarriesTheCaptionsPerSet() {
         FormState state;
         test::statoDiProva(state);
         Risultato risultato(state, {});
-        const QJsonArray didascalie =
-            ScrittoreJson().document(risultato).object().value("didascalie").toArray();
+        const QJsonArray didascalie = jsonOf(risultato).value("didascalie").toArray();
         QCOMPARE(didascalie.size(), 2);
         QCOMPARE(didascalie.at(0).toObject(), (QJsonObject{{"insieme", 1}, {"IMP1", "Bdg 2026"}}));
         QCOMPARE(didascalie.at(1).toObject(), (QJsonObject{{"insieme", 2},

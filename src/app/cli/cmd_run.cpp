@@ -164,7 +164,7 @@ QString title(const FormState& state) {
 void writeText(Risultato& risultato, const FormState& state, const RunOptions& options,
                QTextStream& out) {
     if (options.format == Formato::Json) {
-        out << ScrittoreJson(options.periods).document(risultato).toJson(QJsonDocument::Indented);
+        ScrittoreJson(options.periods).write(risultato, out);
         return;
     }
     if (options.format == Formato::Csv) {

@@ -7,8 +7,15 @@
 // on the clock. The monthly subtype MENS with the criterion CE01 and four comparison sets of
 // 2026 (budget, two forecasts, actuals, site 1) over 12 periods.
 //
-// Usage: bench_elabora [--rows N] [--keep] [--pg CONNSTRING]
+// On SQLite the two amount statements are also timed alone, once with the exact ROUND and SUM
+// the connection installs and once with SQLite's own, and the rest of the query time is the
+// reading of their rows into recordsets. A company built by the run is analysed as every load
+// is, and the run right after its load is the one reported, marked as such.
+//
+// Usage: bench_elabora [--rows N] [--repeat N] [--keep] [--pg CONNSTRING]
 //   --rows N        budget amounts of the large company (default 1000000)
+//   --repeat N      runs per size after the first (default 2); each time is the shortest of
+//                   them, as other work on the machine only ever adds to a time
 //   --keep          keep the company databases for the next run, which then reuses them
 //   --pg CONNSTRING also run on PostgreSQL: a keyword connection string to a database on
 //                   whose server we may create the databases "bdgintric_bench_<scale>_<items>"
@@ -16,12 +23,16 @@
 // The SQLite files live in the temporary folder under bdgintric-bench/, one per size.
 #include "company/demo_budget.h"
 #include "company/demo_company.h"
+#include "company/schema_account_functions.h"
 #include "compare/column_arrays.h"
 #include "compare/rst_confronto.h"
 #include "data/connection.h"
 #include "data/recordset.h"
+#include "data/sql_dialect.h"
+#include "data/sqlite_functions.h"
 #include "engine/elabora.h"
 #include "engine/importi_query.h"
+#include "engine/sql_importi_per_conto_periodo.h"
 #include "host/associated_companies.h"
 #include "host/budget_object.h"
 #include "host/form_state.h"
@@ -36,6 +47,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <sqlite3.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -61,6 +75,7 @@ DemoOptions demoOptions(int scale) {
 struct Options {
     std::int64_t rows = 1000000;
     bool keep = false;
+    int repeat = 2;
     QString pg;
 };
 
@@ -69,7 +84,15 @@ struct Size {
     std::int64_t rows = 0;
 };
 
+// The two amount statements run alone on SQLite, processor seconds.
+struct Statements {
+    double exact = 0;   // with the exact ROUND and SUM
+    double builtIn = 0; // with SQLite's own
+};
+
 struct Figures {
+    bool afterLoading = false;
+    std::optional<Statements> statements;
     std::int64_t rows = 0;
     double querySeconds = 0;
     double otherSeconds = 0;
@@ -83,7 +106,7 @@ struct Figures {
 
 [[noreturn]] void usage(const char* what) {
     throw std::invalid_argument(std::string(what) +
-                                "\nusage: bench_elabora [--rows N] [--keep] [--pg CONNSTRING]");
+                                "\nusage: bench_elabora [--rows N] [--repeat N] [--keep] [--pg CONNSTRING]");
 }
 
 Options parseOptions(const QStringList& args) {
@@ -101,6 +124,11 @@ Options parseOptions(const QStringList& args) {
             options.rows = args[++i].toLongLong(&ok);
             if (!ok || options.rows < 1)
                 usage("--rows needs a positive number");
+        } else if (arg == QLatin1String("--repeat")) {
+            bool ok = false;
+            options.repeat = args[++i].toInt(&ok);
+            if (!ok || options.repeat < 0)
+                usage("--repeat needs a number");
         } else if (arg == QLatin1String("--pg")) {
             options.pg = args[++i];
         } else {
@@ -165,8 +193,9 @@ void buildDemo(Connection& connection, const Size& size) {
 
 // A file from an earlier run is reused when its amounts are all there; a new one is built
 // under another name and renamed when complete, so an interrupted build is never reused.
-QString sqliteCompany(const Size& size) {
+QString sqliteCompany(const Size& size, bool& built) {
     const QString path = sqlitePath(size);
+    built = false;
     if (QFile::exists(path)) {
         Connection connection;
         connection.Open(path);
@@ -175,6 +204,7 @@ QString sqliteCompany(const Size& size) {
         connection.Close();
         QFile::remove(path);
     }
+    built = true;
     const QString partial = path + QStringLiteral(".part");
     QFile::remove(partial);
     {
@@ -203,11 +233,12 @@ bool pgDatabaseExists(Connection& server, const QString& name) {
     return found && found->RecordCount() > 0;
 }
 
-QString pgCompany(const QString& serverString, const Size& size) {
+QString pgCompany(const QString& serverString, const Size& size, bool& built) {
     const QString name = pgDatabaseName(size);
     const QString target = withDatabase(serverString, name);
     Connection server;
     server.Open(serverString);
+    built = false;
     if (pgDatabaseExists(server, name)) {
         {
             Connection connection;
@@ -217,6 +248,7 @@ QString pgCompany(const QString& serverString, const Size& size) {
         }
         server.ExecuteNonQuery(QStringLiteral("DROP DATABASE ") + name);
     }
+    built = true;
     server.ExecuteNonQuery(QStringLiteral("CREATE DATABASE ") + name);
     Connection connection;
     connection.Open(target);
@@ -346,7 +378,52 @@ std::uint64_t fingerprint(const RecordsetPtr& table, const QString& sort, std::u
     return hash;
 }
 
-Figures runOnce(const QString& connectionString, std::int64_t rows) {
+double processorSeconds() {
+    return double(std::clock()) / double(CLOCKS_PER_SEC);
+}
+
+// Steps through every row of one statement on a connection of its own, without reading the
+// rows into a recordset: the database's work alone.
+double statementSeconds(const QString& path, const QString& sql, bool exactFunctions) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(db);
+        throw std::runtime_error("cannot open " + path.toStdString());
+    }
+    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> closer(db, sqlite3_close);
+    if (!AccountFunctions::registerOn(db) ||
+        (exactFunctions && !registerExactDecimalFunctions(db)))
+        throw std::runtime_error("cannot register the functions on " + path.toStdString());
+    const QByteArray text = SqlDialect::translate(sql, SqlDialect::Target::SQLite).toUtf8();
+    const char* tail = text.constData();
+    const double start = processorSeconds();
+    while (tail != nullptr && *tail != 0) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, tail, -1, &statement, &tail) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(db));
+        int status = SQLITE_ROW;
+        while (statement != nullptr && (status = sqlite3_step(statement)) == SQLITE_ROW) {
+        }
+        sqlite3_finalize(statement);
+        if (status != SQLITE_DONE)
+            throw std::runtime_error(sqlite3_errmsg(db));
+    }
+    return processorSeconds() - start;
+}
+
+Statements timeStatements(const QString& path, FormState& state) {
+    const ImportiSqlInput input = importiSqlInput(state, *state.RstConfronto);
+    Statements times;
+    for (const QString& sql :
+         {BuildSqlImportiPerConto(input), BuildSqlImportiPerContoPeriodo(input)}) {
+        times.exact += statementSeconds(path, sql, true);
+        times.builtIn += statementSeconds(path, sql, false);
+    }
+    return times;
+}
+
+Figures runOnce(const QString& connectionString, std::int64_t rows, bool afterLoading) {
     Inquiry inquiry(connectionString);
     FormState state;
     inquiry.prepare(state);
@@ -364,6 +441,9 @@ Figures runOnce(const QString& connectionString, std::int64_t rows) {
         throw std::runtime_error(text.toStdString());
     }
     Figures figures;
+    figures.afterLoading = afterLoading;
+    if (Connection::engineOf(connectionString) == Connection::Engine::SQLite)
+        figures.statements = timeStatements(connectionString, state);
     figures.rows = rows;
     figures.querySeconds = double(ImportiQueryTimer::elapsedNanoseconds()) / 1e9;
     figures.otherSeconds = double(total - ImportiQueryTimer::elapsedNanoseconds()) / 1e9;
@@ -391,6 +471,16 @@ void print(const char* engine, const Size& size, const Figures& figures) {
     std::printf("  else / queries:     %8.1f %%  %8.1f %%\n",
                 100.0 * figures.otherSeconds / figures.querySeconds,
                 100.0 * figures.otherCpuSeconds / figures.queryCpuSeconds);
+    std::printf(figures.afterLoading ? "  (the run right after the company was loaded and "
+                                       "analysed)\n"
+                                     : "  (shortest times of the runs)\n");
+    if (const auto& statements = figures.statements) {
+        std::printf("  query split, processor: statements with exact ROUND/SUM %.3f s, with "
+                    "built-in %.3f s (x%.2f); reading rows into recordsets %.3f s\n",
+                    statements->exact, statements->builtIn,
+                    statements->exact / statements->builtIn,
+                    figures.queryCpuSeconds - statements->exact);
+    }
     std::fflush(stdout);
 }
 
@@ -409,13 +499,43 @@ void printGrowth(const char* engine, const Figures& large, const Figures& small)
     std::fflush(stdout);
 }
 
+// The shortest of each time over the runs: a busy machine only ever adds to a time.
+Figures shortest(Figures best, const Figures& other) {
+    if (other.fingerprint != best.fingerprint)
+        throw std::runtime_error("two runs on the same company gave different results");
+    best.querySeconds = std::min(best.querySeconds, other.querySeconds);
+    best.otherSeconds = std::min(best.otherSeconds, other.otherSeconds);
+    best.queryCpuSeconds = std::min(best.queryCpuSeconds, other.queryCpuSeconds);
+    best.otherCpuSeconds = std::min(best.otherCpuSeconds, other.otherCpuSeconds);
+    if (best.statements && other.statements) {
+        best.statements->exact = std::min(best.statements->exact, other.statements->exact);
+        best.statements->builtIn = std::min(best.statements->builtIn, other.statements->builtIn);
+    }
+    best.afterLoading = false;
+    return best;
+}
+
+// A run right after the company was built is shown on its own, then the shortest times of
+// every run.
+Figures measure(const char* engine, const QString& target, const Size& size, bool built,
+                int repeat) {
+    Figures best = runOnce(target, size.rows, built);
+    if (built)
+        print(engine, size, best);
+    for (int run = 0; run < repeat; ++run)
+        best = shortest(best, runOnce(target, size.rows, false));
+    best.afterLoading = false;
+    if (!built || repeat > 0)
+        print(engine, size, best);
+    return best;
+}
+
 void benchSqlite(const Options& options, const Size& large, const Size& small) {
-    const QString largePath = sqliteCompany(large);
-    const Figures largeRun = runOnce(largePath, large.rows);
-    print("SQLite", large, largeRun);
-    const QString smallPath = sqliteCompany(small);
-    const Figures smallRun = runOnce(smallPath, small.rows);
-    print("SQLite", small, smallRun);
+    bool built = false;
+    const QString largePath = sqliteCompany(large, built);
+    const Figures largeRun = measure("SQLite", largePath, large, built, options.repeat);
+    const QString smallPath = sqliteCompany(small, built);
+    const Figures smallRun = measure("SQLite", smallPath, small, built, options.repeat);
     printGrowth("SQLite", largeRun, smallRun);
     if (options.keep)
         return;
@@ -424,10 +544,11 @@ void benchSqlite(const Options& options, const Size& large, const Size& small) {
 }
 
 void benchPostgres(const Options& options, const Size& large, const Size& small) {
-    const Figures largeRun = runOnce(pgCompany(options.pg, large), large.rows);
-    print("PostgreSQL", large, largeRun);
-    const Figures smallRun = runOnce(pgCompany(options.pg, small), small.rows);
-    print("PostgreSQL", small, smallRun);
+    bool built = false;
+    const QString largeTarget = pgCompany(options.pg, large, built);
+    const Figures largeRun = measure("PostgreSQL", largeTarget, large, built, options.repeat);
+    const QString smallTarget = pgCompany(options.pg, small, built);
+    const Figures smallRun = measure("PostgreSQL", smallTarget, small, built, options.repeat);
     printGrowth("PostgreSQL", largeRun, smallRun);
     if (options.keep)
         return;

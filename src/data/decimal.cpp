@@ -526,7 +526,10 @@ bool Decimal::fits(int precision, int scale) const {
     if (scale < 0 || scale > precision)
         return false;
     const Decimal rounded = scale < m_scale ? rescaled(scale) : *this;
-    return rounded.integerDigits() <= precision - scale;
+    // At most precision - scale integer digits: |mantissa| below 10^(those + its scale), which
+    // every value meets once that exceeds the 38 digits a mantissa has.
+    const int limit = precision - scale + rounded.m_scale;
+    return limit > MaxDigits || magnitude(rounded.m_mantissa) < Pow10[std::size_t(limit)];
 }
 
 Decimal Decimal::rescaled(int scale, Rounding rounding) const {

@@ -76,7 +76,7 @@ public:
         skipBlanks(); // the roll-ups write " TIPORECORD = 'C' "
         terms.push_back(term());
         while (skipBlanks()) {
-            const QString word = name();
+            const QStringView word = name();
             if (word.compare(u"AND", Qt::CaseInsensitive) != 0) {
                 fail(QStringLiteral("atteso AND al posto di \"%1\"").arg(rest()));
             }
@@ -90,7 +90,7 @@ public:
 
 private:
     FilterTerm term() {
-        const QString fieldName = name();
+        const QStringView fieldName = name();
         if (fieldName.isEmpty()) {
             fail(QStringLiteral("atteso un nome di campo al posto di \"%1\"").arg(rest()));
         }
@@ -105,17 +105,18 @@ private:
         return FilterTerm{*field, op, typed(*field, written)};
     }
 
-    QString name() {
+    // A view into the filter text: the name is only looked up, never kept.
+    QStringView name() {
         const qsizetype start = m_pos;
         if (m_pos < m_text.size() && isNameStart(m_text[m_pos])) {
             while (m_pos < m_text.size() && isNamePart(m_text[m_pos])) {
                 ++m_pos;
             }
         }
-        return m_text.mid(start, m_pos - start);
+        return QStringView(m_text).mid(start, m_pos - start);
     }
 
-    CompareOp comparison(const QString& fieldName) {
+    CompareOp comparison(QStringView fieldName) {
         const qsizetype start = m_pos;
         while (m_pos < m_text.size() && isOperatorChar(m_text[m_pos])) {
             ++m_pos;
@@ -131,7 +132,7 @@ private:
         return *op;
     }
 
-    Literal literal(const QString& fieldName) {
+    Literal literal(QStringView fieldName) {
         if (m_pos >= m_text.size()) {
             fail(QStringLiteral("manca il valore per il campo \"%1\"").arg(fieldName));
         }
@@ -143,6 +144,13 @@ private:
 
     QString quoted() {
         const qsizetype start = m_pos++;
+        // Most texts hold no quote of their own: taken whole up to the closing quote.
+        const qsizetype closing = m_text.indexOf(QLatin1Char('\''), m_pos);
+        if (closing >= 0 && (closing + 1 >= m_text.size() || m_text[closing + 1] != u'\'')) {
+            const QString value = m_text.mid(m_pos, closing - m_pos);
+            m_pos = closing + 1;
+            return value;
+        }
         QString value;
         while (m_pos < m_text.size()) {
             const QChar ch = m_text[m_pos++];
@@ -198,10 +206,10 @@ private:
     /// for text fields become their text form.
     Variant typed(int field, const Literal& written) {
         const FieldDef& def = m_table.field(field);
-        const auto number = Decimal::fromString(written.text);
         if (!isNumericType(def.type) && written.quoted) {
             return Variant(written.text);
         }
+        const auto number = Decimal::fromString(written.text);
         if (!isNumericType(def.type) && number) {
             return Variant(number->toString());
         }
@@ -259,7 +267,7 @@ bool satisfies(int order, CompareOp op) {
 
 RecordsetFilter RecordsetFilter::parse(const QString& text, const RecordsetTable& table) {
     RecordsetFilter filter;
-    const QString trimmed = text.trimmed();
+    const QStringView trimmed = QStringView(text).trimmed();
     if (trimmed.isEmpty() || trimmed == u"0") {
         return filter;
     }

@@ -2,7 +2,13 @@
 
 #include <QChar>
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <type_traits>
 
 namespace bdg {
 
@@ -119,6 +125,23 @@ void RecordsetTable::appendField(FieldDef def) {
 }
 
 std::optional<int> RecordsetTable::fieldIndex(QStringView name) const {
+    // A name met before at the same place is the same field if it still reads the same: the
+    // compare guards against a text freed and another one written there.
+    RecentName& recent =
+        m_recentNames[(std::uintptr_t(name.data()) / sizeof(QChar) + std::size_t(name.size())) %
+                      RecentNames];
+    if (recent.data == name.data() && recent.size == name.size() && recent.field >= 0 &&
+        name == QStringView(m_fields[std::size_t(recent.field)].name)) {
+        return recent.field;
+    }
+    const std::optional<int> field = lookUpField(name);
+    if (field && name == QStringView(m_fields[std::size_t(*field)].name)) {
+        recent = RecentName{name.data(), name.size(), *field};
+    }
+    return field;
+}
+
+std::optional<int> RecordsetTable::lookUpField(QStringView name) const {
     // The procedures name fields as they were defined, once or more per row: an exact match
     // costs a length test and a compare, where the case-blind hash upper-cases every letter.
     // The last letter goes first, as the per-set fields (IMP1, IMP2, ...) differ only there.
@@ -170,9 +193,75 @@ Variant RecordsetTable::coerce(int field, const Variant& value) const {
     return value;
 }
 
+namespace {
+
+static_assert(std::is_nothrow_move_constructible_v<Variant>);
+
+constexpr std::size_t FirstBlockRows = 16;
+constexpr std::size_t HugePageBytes = std::size_t(2) << 20;
+
+// Blocks of a huge page or more are aligned to one and marked for huge pages; the system
+// may still give small pages, which only costs the faults it would have cost anyway.
+Variant* allocateValues(std::size_t count, bool& huge) {
+    const std::size_t bytes = count * sizeof(Variant);
+    huge = bytes >= HugePageBytes;
+    if (!huge)
+        return static_cast<Variant*>(::operator new(bytes));
+    const std::size_t rounded = (bytes + HugePageBytes - 1) / HugePageBytes * HugePageBytes;
+    void* memory = std::aligned_alloc(HugePageBytes, rounded);
+    if (memory == nullptr)
+        throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    madvise(memory, rounded, MADV_HUGEPAGE);
+#endif
+    return static_cast<Variant*>(memory);
+}
+
+void releaseValues(Variant* values, bool huge) {
+    if (huge)
+        std::free(values);
+    else
+        ::operator delete(values);
+}
+
+} // namespace
+
+RecordsetTable::~RecordsetTable() {
+    for (Variant* row : m_rowValues) {
+        std::destroy_n(row, m_fields.size());
+    }
+    for (const Block& block : m_blocks) {
+        releaseValues(block.values, block.huge);
+    }
+}
+
+Variant* RecordsetTable::newRowSlot() {
+    const std::size_t width = std::max<std::size_t>(m_fields.size(), 1);
+    if (m_blocks.empty() || m_rowsInLastBlock == m_blocks.back().rows) {
+        const std::size_t largest = std::max<std::size_t>(1, HugePageBytes / (width * sizeof(Variant)));
+        const std::size_t rows =
+            m_blocks.empty() ? FirstBlockRows : std::min(m_blocks.back().rows * 2, largest);
+        Block block;
+        block.rows = std::max(rows, std::size_t(1));
+        block.values = allocateValues(block.rows * width, block.huge);
+        m_blocks.push_back(block);
+        m_rowsInLastBlock = 0;
+    }
+    return m_blocks.back().values + width * m_rowsInLastBlock++;
+}
+
 RowId RecordsetTable::appendRow(std::vector<Variant> values) {
     const RowId row = rowCount();
-    m_rows.push_back(Row{std::move(values), false});
+    Variant* slot = newRowSlot();
+    m_deleted.push_back(0);
+    try {
+        m_rowValues.push_back(slot);
+    } catch (...) {
+        m_deleted.pop_back();
+        throw;
+    }
+    // Moving values cannot fail: the row is complete once it is listed.
+    std::uninitialized_move_n(values.begin(), m_fields.size(), slot);
     ++m_liveCount;
     ++m_changeCount;
     for (int field = 0; field < fieldCount(); ++field) {
@@ -188,7 +277,7 @@ RowId RecordsetTable::appendRow(std::vector<Variant> values) {
 }
 
 void RecordsetTable::setValue(RowId row, int field, Variant value) {
-    Variant& slot = m_rows[std::size_t(row)].values[std::size_t(field)];
+    Variant& slot = m_rowValues[std::size_t(row)][field];
     ++m_changeCount;
     if (Index* index = indexOf(field)) {
         const auto oldKey = indexKey(slot);
@@ -206,8 +295,7 @@ void RecordsetTable::setValue(RowId row, int field, Variant value) {
 }
 
 void RecordsetTable::deleteRow(RowId row) {
-    Row& target = m_rows[std::size_t(row)];
-    if (target.deleted) {
+    if (isDeleted(row)) {
         return;
     }
     for (int field = 0; field < fieldCount(); ++field) {
@@ -215,11 +303,11 @@ void RecordsetTable::deleteRow(RowId row) {
         if (!index) {
             continue;
         }
-        if (auto key = indexKey(target.values[std::size_t(field)])) {
+        if (auto key = indexKey(value(row, field))) {
             removeFrom(*index, *key, row);
         }
     }
-    target.deleted = true;
+    m_deleted[std::size_t(row)] = 1;
     --m_liveCount;
     ++m_deleteCount;
     ++m_changeCount;

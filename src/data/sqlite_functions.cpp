@@ -20,15 +20,30 @@ namespace {
 // shortest round-trip text gives the same digits back.
 constexpr int ExactDoubleDigits = 15;
 
+double doubleOfText(const Decimal& value) {
+    const QByteArray text = value.toString().toLatin1();
+    double number = 0;
+    std::from_chars(text.constData(), text.constData() + text.size(), number);
+    return number;
+}
+
+// Powers of ten that a double holds exactly.
+constexpr double ExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
 void resultDecimal(sqlite3_context* context, const Decimal& value) {
     const Decimal normalized = value.normalized();
-    const QByteArray text = normalized.toString().toLatin1();
     if (normalized.digits() <= ExactDoubleDigits) {
-        double number = 0;
-        std::from_chars(text.constData(), text.constData() + text.size(), number);
-        sqlite3_result_double(context, number);
+        // Mantissa and power of ten are both exact doubles, and one division rounds
+        // correctly: the same double as reading the decimal text, without the text.
+        const auto mantissa = double(std::int64_t(normalized.mantissa()));
+        sqlite3_result_double(context, normalized.scale() < int(std::size(ExactPowersOfTen))
+                                           ? mantissa / ExactPowersOfTen[normalized.scale()]
+                                           : doubleOfText(normalized));
         return;
     }
+    const QByteArray text = normalized.toString().toLatin1();
     // SQLITE_TRANSIENT spelled without its C-style cast: SQLite copies the text.
     const auto transient = reinterpret_cast<sqlite3_destructor_type>(std::intptr_t(-1));
     sqlite3_result_text(context, text.constData(), int(text.size()), transient);
@@ -142,10 +157,15 @@ void exactSumFinal(sqlite3_context* context) {
 Decimal decimalFromDouble(double value) {
     if (!std::isfinite(value))
         throw DecimalError("not a finite number: " + std::to_string(value));
+    // Every amount of a statement passes here: the digits are read in place, without a
+    // string on the heap.
     char buffer[400];
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-    return Decimal::parse(QString::fromLatin1(buffer, result.ptr - buffer));
+    char16_t wide[sizeof buffer];
+    const auto length = result.ptr - buffer;
+    std::copy(buffer, result.ptr, wide);
+    return Decimal::parse(QStringView(wide, length));
 }
 
 std::optional<Decimal> sqliteValueToDecimal(sqlite3_value* value) {

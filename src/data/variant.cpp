@@ -5,6 +5,11 @@
 #include <limits>
 
 namespace bdg {
+
+// Tables hold one Variant per field and row: the largest alternatives (a text, a decimal)
+// take 24 bytes, the type tag the rest.
+static_assert(sizeof(Variant) <= 32);
+
 namespace {
 
 // Texts are padded with blanks by fixed-width columns; compare and NVL ignore them.
@@ -79,10 +84,6 @@ Variant Variant::null() {
     Variant value;
     value.m_value = NullTag{};
     return value;
-}
-
-Variant::Type Variant::type() const {
-    return static_cast<Type>(m_value.index());
 }
 
 bool Variant::isNumeric() const {
@@ -188,6 +189,14 @@ std::optional<bool> Variant::toBool() const {
     return !number->isZero();
 }
 
+std::optional<std::int64_t> Variant::wholeNumber() const {
+    if (const auto* value = std::get_if<std::int64_t>(&m_value))
+        return *value;
+    if (const auto* value = std::get_if<std::int32_t>(&m_value))
+        return *value;
+    return std::nullopt;
+}
+
 int Variant::compare(const Variant& other) const {
     const Type leftType = type();
     const Type rightType = other.type();
@@ -208,6 +217,8 @@ int Variant::compare(const Variant& other) const {
     if (leftType == Type::Int32 && rightType == Type::Int32)
         return fromOrdering(std::get<std::int32_t>(m_value) <=>
                             std::get<std::int32_t>(other.m_value));
+    if (const auto left = wholeNumber(), right = other.wholeNumber(); left && right)
+        return fromOrdering(*left <=> *right); // 64-bit keys, and keys against 32-bit literals
     if (leftType == Type::Decimal && rightType == Type::Decimal)
         return fromOrdering(std::get<Decimal>(m_value) <=> std::get<Decimal>(other.m_value));
     if (leftType == Type::Double && rightType == Type::Double)

@@ -36,7 +36,8 @@ public:
     Variant(const QString& value) : m_value(value) {}
     Variant(const char* value) : m_value(QString::fromUtf8(value)) {}
 
-    Type type() const;
+    /// The alternatives are declared in the order of Type, so the index is the type.
+    Type type() const { return static_cast<Type>(m_value.index()); }
     bool isEmpty() const { return type() == Type::Empty; }
     bool isNull() const { return type() == Type::Null; }
     /// Empty or Null.
@@ -73,6 +74,8 @@ public:
 
 private:
     QString toText(QChar decimalPoint) const;
+    /// The value of an Int32 or Int64, nothing for every other type.
+    std::optional<std::int64_t> wholeNumber() const;
 
     struct NullTag {
         bool operator==(const NullTag&) const = default;

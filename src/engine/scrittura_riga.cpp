@@ -18,6 +18,8 @@ void NuovaRiga::salva() {
 }
 
 void ModificaRiga::scrivi(Recordset& recordset) const {
+    if (m_valori.empty())
+        return; // nothing to write leaves the row as it is, saved or not
     std::vector<Variant> prima;
     prima.reserve(m_valori.size());
     try {

@@ -266,8 +266,9 @@ void CalcolaDifferenzeRiga(Recordset& recordset, const BudgetObject& budget, int
                            NomiCampiConfronto& names) {
     const Variant missing = Variant::null();
     ModificaRiga modifica;
+    // Each set's amount is the next set's reference: read once.
+    Variant reference = nrConfronti >= 2 ? NVL(recordset.value(names.imp(1)), missing) : missing;
     for (int set = 2; set <= nrConfronti; ++set) {
-        const Variant reference = NVL(recordset.value(names.imp(set - 1)), missing);
         const Variant value = NVL(recordset.value(names.imp(set)), missing);
         // The budget object's answers depend on the two amounts alone: each operation is
         // asked once and its answer serves both the test and the value.
@@ -280,6 +281,7 @@ void CalcolaDifferenzeRiga(Recordset& recordset, const BudgetObject& budget, int
         if (IsImportoValorizzato(deltaPerc)) {
             modifica.imposta(names.deltaPerc(set), NVL(deltaPerc, Variant(0)));
         }
+        reference = value;
     }
     modifica.scrivi(recordset);
 }

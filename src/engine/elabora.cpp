@@ -154,6 +154,8 @@ private:
     std::optional<PianoChiavi> m_piano;
     bool m_numerazioneAnnotata = false;
     NatureConti m_nature;
+    // The per-set field names, built once for every row of the run.
+    mutable NomiCampiConfronto m_nomi;
 };
 
 bool Elaborazione::preparaConfronti() {
@@ -179,11 +181,11 @@ bool Elaborazione::definisciTabelle() {
 
 void Elaborazione::impostaImportiNull(Recordset& rst) const {
     for (int set = 1; set <= m_state.NrConfronti; ++set) {
-        rst.setValue(FieldImp(set), Variant::null());
+        rst.setValue(m_nomi.imp(set), Variant::null());
         if (set == 1)
             continue;
-        rst.setValue(FieldDeltaImp(set), Variant::null());
-        rst.setValue(FieldDeltaPerc(set), Variant::null());
+        rst.setValue(m_nomi.deltaImp(set), Variant::null());
+        rst.setValue(m_nomi.deltaPerc(set), Variant::null());
     }
 }
 
@@ -306,7 +308,7 @@ bool Elaborazione::haImporti(const Recordset& importi) const {
     if (!m_state.ChkNascondiNull)
         return true;
     for (int set = 1; set <= m_state.NrConfronti; ++set) {
-        if (!importi.value(FieldImp(set)).isNull())
+        if (!importi.value(m_nomi.imp(set)).isNull())
             return true;
     }
     return false;
@@ -318,7 +320,7 @@ bool Elaborazione::contieneImporti(const Recordset& importi) const {
     Recordset righe = importi.Clone();
     for (righe.MoveFirst(); !righe.Eof(); righe.MoveNext()) {
         for (int set = 1; set <= m_state.NrConfronti; ++set) {
-            if (!righe.value(FieldImp(set)).isNullOrEmpty())
+            if (!righe.value(m_nomi.imp(set)).isNullOrEmpty())
                 return true;
         }
     }
@@ -344,7 +346,7 @@ void Elaborazione::aggiungiConto(const Recordset& importi, int indice, std::int6
     rst.setValue(QStringLiteral("CRI_LIVELLO"), Variant::null());
     impostaImportiNull(rst);
     for (int set = 1; set <= m_state.NrConfronti; ++set)
-        rst.setValue(FieldImp(set), importi.value(FieldImp(set)));
+        rst.setValue(m_nomi.imp(set), importi.value(m_nomi.imp(set)));
     riga.salva();
     m_chiavi.registra(key);
     m_nature.imposta(key, importi.value(QStringLiteral("NATURA")));

@@ -449,6 +449,12 @@ void TestDecimal::fitsAColumnOnceRounded_data() {
     QTest::newRow("rounding stays") << "-999.994" << 5 << 2 << true;
     QTest::newRow("more places than the value") << "-12" << 4 << 2 << true;
     QTest::newRow("integer column") << "100" << 2 << 0 << false;
+    QTest::newRow("below one, no integer digit") << "0.999" << 3 << 3 << true;
+    QTest::newRow("rounds up to one, one digit too many") << "0.9996" << 3 << 3 << false;
+    QTest::newRow("thirteen integer digits of fifteen") << "-9999999999999.99" << 15 << 2 << true;
+    QTest::newRow("fourteen integer digits of fifteen") << "10000000000000.00" << 15 << 2 << false;
+    QTest::newRow("more decimals than the column") << "1.234567891" << 5 << 4 << true;
+    QTest::newRow("thirty-eight digits") << QString(38, QLatin1Char('9')) << 38 << 0 << true;
 }
 
 void TestDecimal::fitsAColumnOnceRounded() {

@@ -106,6 +106,8 @@ class TestRecordsetFields : public QObject {
 
 private slots:
     void fieldsAreFoundByNameIgnoringCase();
+    void aNameRewrittenInPlaceFindsItsNewField();
+    void manyRowsKeepTheirValuesAndBookmarks();
     void definitionIsFixedOnceOpen();
     void valueIsStoredInItsFieldType_data();
     void valueIsStoredInItsFieldType();
@@ -133,6 +135,57 @@ void TestRecordsetFields::fieldsAreFoundByNameIgnoringCase() {
     }
     QVERIFY_THROWS_EXCEPTION(RecordsetError, table->field(3));
     QVERIFY_THROWS_EXCEPTION(RecordsetError, table->value(-1));
+}
+
+void TestRecordsetFields::aNameRewrittenInPlaceFindsItsNewField() {
+    // A name text changed where it lies (same characters' place, same length) names the field
+    // it now spells, not the one it spelled when it was last looked up.
+    Recordset table;
+    table.appendField(QStringLiteral("IMP1"), FieldType::Integer);
+    table.appendField(QStringLiteral("IMP2"), FieldType::Integer);
+    table.Open();
+    QString name = QStringLiteral("IMP1");
+    name.detach();
+    const QChar* place = name.constData();
+    QCOMPARE(table.fieldIndex(name), std::optional<int>(0));
+    name[3] = QLatin1Char('2');
+    QCOMPARE(name.constData(), place);
+    QCOMPARE(table.fieldIndex(name), std::optional<int>(1));
+    name[3] = QLatin1Char('3');
+    QCOMPARE(table.fieldIndex(name), std::nullopt);
+}
+
+void TestRecordsetFields::manyRowsKeepTheirValuesAndBookmarks() {
+    // Rows well past the first blocks of storage read back what was written, also after
+    // deletes and through bookmarks taken early.
+    Recordset table;
+    table.appendField(QStringLiteral("KEY_VOCE"), FieldType::BigInt, 0, false);
+    table.appendField(QStringLiteral("VOCE"), FieldType::VarWChar);
+    table.Open();
+    constexpr std::int64_t rows = 150000; // about 10 MB of values: several 2 MiB blocks
+    Bookmark first = 0;
+    for (std::int64_t key = 0; key < rows; ++key) {
+        table.AddNew();
+        table.setValue(0, Variant(key * 1000));
+        table.setValue(1, Variant(QString::number(key)));
+        table.Update();
+        if (key == 0)
+            first = table.bookmark();
+        if (key % 3 == 0)
+            table.Delete();
+    }
+    QCOMPARE(table.RecordCount(), int(rows - rows / 3));
+    std::int64_t expected = 1;
+    for (table.MoveFirst(); !table.Eof(); table.MoveNext()) {
+        QCOMPARE(*table.value(0).toInt64(), expected * 1000);
+        QCOMPARE(table.value(1).toString(), QString::number(expected));
+        expected += expected % 3 == 2 ? 2 : 1;
+    }
+    QCOMPARE(expected, rows + 1);
+    QVERIFY_THROWS_EXCEPTION(RecordsetError, table.setBookmark(first));
+    table.setFilter(QStringLiteral("KEY_VOCE = 149998000"));
+    QCOMPARE(table.RecordCount(), 1);
+    QCOMPARE(table.value(1).toString(), QStringLiteral("149998"));
 }
 
 void TestRecordsetFields::definitionIsFixedOnceOpen() {

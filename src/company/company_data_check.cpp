@@ -35,10 +35,17 @@ QString faultCondition(const ColumnDef& column, Connection::Engine engine) {
     if (!isNumber(column.kind))
         return QString();
     QStringList parts;
-    if (sqlite)
-        parts << (column.kind == ColumnKind::Integer
-                      ? QStringLiteral("typeof(%1) NOT IN ('integer', 'null')").arg(name)
-                      : QStringLiteral("typeof(%1) NOT IN ('integer', 'real', 'null')").arg(name));
+    // On SQLite a whole-number column keeps a real only when it has a fraction or lies beyond
+    // 64 bits, and a text or blob only when it reads as no number: each differs from its own
+    // cast to an integer (a text or blob is never equal to a number), except the real -2^63,
+    // which the cast gives back and which is asked for its type alone. This costs about half
+    // of asking every value for its type.
+    if (sqlite && column.kind == ColumnKind::Integer)
+        parts << QStringLiteral("%1 IS NOT CAST(%1 AS INTEGER) OR %1 = -9223372036854775808 AND "
+                                "typeof(%1) = 'real'")
+                     .arg(name);
+    // A text or blob sorts after every number, so the range below refuses it as it refuses an
+    // infinity: amounts and rates need no test of their type.
     if (column.kind != ColumnKind::Integer)
         parts << QStringLiteral("NOT (%1 > -1e%2 AND %1 < 1e%2)")
                      .arg(name, QString::number(integerDigits(column.kind)));

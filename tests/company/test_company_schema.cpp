@@ -374,6 +374,14 @@ void TestCompanySchema::valuesTheirColumnCannotMeanAreRefused_data() {
             << subtype + "HS04_GESTIONESEDE is 'abc', not a whole number";
         engineRow(e, "text nature") << "UPDATE BU65_TESBUDGET SET BU65_INDNATCONTO = 'x'" << headers
                                     << header + "BU65_INDNATCONTO is 'x', not a whole number";
+        engineRow(e, "fraction of a year")
+            << "UPDATE BU65_TESBUDGET SET BU65_ANNO = 2026.5" << headers
+            << header + "BU65_ANNO is 2026.5, not a whole number";
+        engineRow(e, "year as the real -2^63")
+            << "UPDATE BU65_TESBUDGET SET BU65_ANNO = -9223372036854775808.0" << headers
+            << header + "BU65_ANNO is -9.2233720368547758078e+18, not a whole number";
+        engineRow(e, "infinite amount") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = 1e999"
+                                        << amounts << detail + "Inf, not a number";
         engineRow(e, "decimal comma") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = '1,5'" << amounts
                                       << detail + "'1,5', not a number";
         engineRow(e, "empty amount") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = ''" << amounts

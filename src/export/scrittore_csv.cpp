@@ -9,9 +9,8 @@ namespace bdg {
 namespace {
 
 bool daQuotare(const QString& testo) {
-    return std::any_of(testo.begin(), testo.end(), [](QChar c) {
-        return c == u',' || c == u'"' || c == u'\r' || c == u'\n';
-    });
+    return std::any_of(testo.begin(), testo.end(),
+                       [](QChar c) { return c == u',' || c == u'"' || c == u'\r' || c == u'\n'; });
 }
 
 // A plain cell goes to the stream as it is, without a copy.

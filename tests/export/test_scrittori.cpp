@@ -142,7 +142,8 @@ private slots:
             lette << QStringLiteral("%1/%2=%3")
                          .arg(campi.value("KEY_VOCE").toInteger())
                          .arg(campi.value("PERIODO").toInteger())
-                         .arg(campi.value("IMP1").isNull() ? "null" : campi.value("IMP1").toString());
+                         .arg(campi.value("IMP1").isNull() ? "null"
+                                                           : campi.value("IMP1").toString());
         }
         QCOMPARE(lette, QStringList({"1/1=null", "1/2=-1.25", "501/1=2.00", "501/2=7.50"}));
     }

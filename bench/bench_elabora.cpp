@@ -105,8 +105,9 @@ struct Figures {
 };
 
 [[noreturn]] void usage(const char* what) {
-    throw std::invalid_argument(std::string(what) +
-                                "\nusage: bench_elabora [--rows N] [--repeat N] [--keep] [--pg CONNSTRING]");
+    throw std::invalid_argument(
+        std::string(what) +
+        "\nusage: bench_elabora [--rows N] [--repeat N] [--keep] [--pg CONNSTRING]");
 }
 
 Options parseOptions(const QStringList& args) {
@@ -392,8 +393,7 @@ double statementSeconds(const QString& path, const QString& sql, bool exactFunct
         throw std::runtime_error("cannot open " + path.toStdString());
     }
     const std::unique_ptr<sqlite3, int (*)(sqlite3*)> closer(db, sqlite3_close);
-    if (!AccountFunctions::registerOn(db) ||
-        (exactFunctions && !registerExactDecimalFunctions(db)))
+    if (!AccountFunctions::registerOn(db) || (exactFunctions && !registerExactDecimalFunctions(db)))
         throw std::runtime_error("cannot register the functions on " + path.toStdString());
     const QByteArray text = SqlDialect::translate(sql, SqlDialect::Target::SQLite).toUtf8();
     const char* tail = text.constData();
@@ -477,8 +477,7 @@ void print(const char* engine, const Size& size, const Figures& figures) {
     if (const auto& statements = figures.statements) {
         std::printf("  query split, processor: statements with exact ROUND/SUM %.3f s, with "
                     "built-in %.3f s (x%.2f); reading rows into recordsets %.3f s\n",
-                    statements->exact, statements->builtIn,
-                    statements->exact / statements->builtIn,
+                    statements->exact, statements->builtIn, statements->exact / statements->builtIn,
                     figures.queryCpuSeconds - statements->exact);
     }
     std::fflush(stdout);

@@ -25,8 +25,8 @@
 #include <QFile>
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <random>
 #include <stdexcept>
 #include <vector>

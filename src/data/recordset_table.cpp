@@ -238,7 +238,8 @@ RecordsetTable::~RecordsetTable() {
 Variant* RecordsetTable::newRowSlot() {
     const std::size_t width = std::max<std::size_t>(m_fields.size(), 1);
     if (m_blocks.empty() || m_rowsInLastBlock == m_blocks.back().rows) {
-        const std::size_t largest = std::max<std::size_t>(1, HugePageBytes / (width * sizeof(Variant)));
+        const std::size_t largest =
+            std::max<std::size_t>(1, HugePageBytes / (width * sizeof(Variant)));
         const std::size_t rows =
             m_blocks.empty() ? FirstBlockRows : std::min(m_blocks.back().rows * 2, largest);
         Block block;

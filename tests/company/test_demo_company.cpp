@@ -194,7 +194,8 @@ private slots:
         const QString tables = "('bu65_tesbudget', 'bu66_detbudget')";
         const QString sql =
             engine == QLatin1String(test::SQLiteEngine)
-                ? "SELECT COUNT(DISTINCT LOWER(tbl)) FROM sqlite_stat1 WHERE LOWER(tbl) IN " + tables
+                ? "SELECT COUNT(DISTINCT LOWER(tbl)) FROM sqlite_stat1 WHERE LOWER(tbl) IN " +
+                      tables
                 : "SELECT COUNT(*) FROM pg_stat_user_tables WHERE LOWER(relname) IN " + tables +
                       " AND (last_analyze IS NOT NULL OR last_autoanalyze IS NOT NULL)";
         QCOMPARE(scalar(db, sql), qint64(2));

@@ -81,8 +81,7 @@ void TestVariant::ordersMissingThenNumbersThenTexts_data() {
         << Variant(std::numeric_limits<std::int32_t>::min())
         << int64(std::numeric_limits<std::int64_t>::min()) << 1;
     QTest::newRow("64-bit keys") << int64(1500000000001) << int64(1500000000002) << -1;
-    QTest::newRow("64-bit key and 32-bit literal") << int64(3000000000) << Variant(2000000000)
-                                                   << 1;
+    QTest::newRow("64-bit key and 32-bit literal") << int64(3000000000) << Variant(2000000000) << 1;
     QTest::newRow("64-bit and 32-bit equal") << int64(-7) << Variant(-7) << 0;
     QTest::newRow("true is minus one") << Variant(true) << Variant(0) << -1;
     QTest::newRow("true equals -1") << Variant(true) << dec("-1.0") << 0;

@@ -24,22 +24,10 @@ const int CurrentYear = QDate::currentDate().year();
 /// Groups: in 2026 "NORD" is companies 1 (main), 2 and 5, "SUD" is 8 (main), 9 and 6 (with
 /// indicator 2, a member that is not main either); in 2027 company 2 alone is "NORD"'s main
 /// company. Company 7 belongs to no group.
-void createGroups(Connection& connection) {
-    CompanySchema::create(connection);
-    const QList<std::tuple<QString, int, int, int>> rows = {
-        {"NORD", 2026, 1, 0}, {"NORD", 2026, 5, 1}, {"NORD", 2026, 2, 1}, {"SUD", 2026, 8, 0},
-        {"SUD", 2026, 9, 1},  {"SUD", 2026, 6, 2},  {"NORD", 2027, 2, 0},
-    };
-    for (const auto& [group, year, company, indicator] : rows) {
-        connection.ExecuteNonQuery(
-            QStringLiteral("INSERT INTO HS05_AZIENDECOLL (HS05_GRUPPO, HS05_ANNO, "
-                           "HS05_DITTA_HS01, HS05_INDPRINCIPALE) VALUES ('%1', %2, %3, %4)")
-                .arg(group)
-                .arg(year)
-                .arg(company)
-                .arg(indicator));
-    }
-}
+const QStringList GroupRows = {
+    "INSERT INTO HS05_AZIENDECOLL (HS05_GRUPPO, HS05_ANNO, HS05_DITTA_HS01, HS05_INDPRINCIPALE) "
+    "VALUES ('NORD', 2026, 1, 0), ('NORD', 2026, 5, 1), ('NORD', 2026, 2, 1), "
+    "('SUD', 2026, 8, 0), ('SUD', 2026, 9, 1), ('SUD', 2026, 6, 2), ('NORD', 2027, 2, 0)"};
 
 /// An associated-companies object that answers what a test says and remembers the year it
 /// was asked about.
@@ -96,15 +84,8 @@ struct Form {
 };
 
 /// A fresh database on one engine holding the groups above.
-struct Groups {
-    explicit Groups(const QString& engine) : database(engine) {
-        if (!database.isValid())
-            return;
-        connection.Open(database.connectionString());
-        createGroups(connection);
-    }
-    test::TestDatabase database;
-    Connection connection;
+struct Groups : test::CompanyDatabase {
+    explicit Groups(const QString& engine) : CompanyDatabase(engine, GroupRows) {}
 };
 
 } // namespace

@@ -1,5 +1,3 @@
-#include "company/company_schema.h"
-#include "data/connection.h"
 #include "host/host_global.h"
 #include "host/host_log.h"
 #include "host/message_service.h"
@@ -17,39 +15,26 @@ namespace {
 /// 2026-01-01 (daily, multiplying), 1.20 from 2026-03-01 (daily) and 1.25 (monthly average) on the
 /// same day, 1.30 from 2026-06-15 (dividing). USD against CHF: 0.90 from 2026-02-01, which a EUR
 /// company must never see.
-void createHost(Connection& connection) {
-    CompanySchema::create(connection);
-    const QStringList rows = {
-        "INSERT INTO HS01_DITTE (HS01_CODICE, HS01_RAGSOC, HS01_VALUTA_HS02, HS01_GESTIONESEDI, "
-        "HS01_LINGUA) VALUES (1, 'Rossi S.p.A.', 'EUR', 2, NULL), (2, 'Smith Ltd', NULL, 0, "
-        "'ENG')",
-        "INSERT INTO HS02_VALUTE (HS02_CODICE, HS02_DESCR, HS02_NRDECIMALI, HS02_MASCHERA) "
-        "VALUES ('EUR', 'Euro', 2, '#,##0.00'), ('XXX', NULL, NULL, NULL)",
-        "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, HS03_TIPOCAMBIO, "
-        "HS03_CAMBIO, HS03_INDCERTOINCERTO) VALUES ('USD', 'EUR', '2026-01-01', 1, 1.10, 0), "
-        "('USD', 'EUR', '2026-03-01', 2, 1.25, 0), ('USD', 'EUR', '2026-03-01', 1, 1.20, 0), "
-        "('USD', 'EUR', '2026-06-15', 1, 1.30, 1), ('USD', 'CHF', '2026-02-01', 1, 0.90, 0)",
-        "INSERT INTO HS06_MESSAGGI (HS06_NUMERO, HS06_LINGUA, HS06_TESTO) VALUES (99901, 'ITA', "
-        "'Periodo %1 di %2'), (99901, 'ENG', 'Period %1 of %2'), (99902, 'ITA', 'Solo in "
-        "italiano')",
-    };
-    for (const QString& row : rows)
-        connection.ExecuteNonQuery(row);
-}
+const QStringList HostRows = {
+    "INSERT INTO HS01_DITTE (HS01_CODICE, HS01_RAGSOC, HS01_VALUTA_HS02, HS01_GESTIONESEDI, "
+    "HS01_LINGUA) VALUES (1, 'Rossi S.p.A.', 'EUR', 2, NULL), (2, 'Smith Ltd', NULL, 0, "
+    "'ENG')",
+    "INSERT INTO HS02_VALUTE (HS02_CODICE, HS02_DESCR, HS02_NRDECIMALI, HS02_MASCHERA) "
+    "VALUES ('EUR', 'Euro', 2, '#,##0.00'), ('XXX', NULL, NULL, NULL)",
+    "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, HS03_TIPOCAMBIO, "
+    "HS03_CAMBIO, HS03_INDCERTOINCERTO) VALUES ('USD', 'EUR', '2026-01-01', 1, 1.10, 0), "
+    "('USD', 'EUR', '2026-03-01', 2, 1.25, 0), ('USD', 'EUR', '2026-03-01', 1, 1.20, 0), "
+    "('USD', 'EUR', '2026-06-15', 1, 1.30, 1), ('USD', 'CHF', '2026-02-01', 1, 0.90, 0)",
+    "INSERT INTO HS06_MESSAGGI (HS06_NUMERO, HS06_LINGUA, HS06_TESTO) VALUES (99901, 'ITA', "
+    "'Periodo %1 di %2'), (99901, 'ENG', 'Period %1 of %2'), (99902, 'ITA', 'Solo in "
+    "italiano')",
+};
 
-struct Host {
-    test::TestDatabase database;
-    Connection connection;
+struct Host : test::CompanyDatabase {
+    explicit Host(const QString& engine) : CompanyDatabase(engine, HostRows) {}
     RecordingMessageService messages;
-    std::unique_ptr<HostGlobal> global;
-
-    explicit Host(const QString& engine) : database(engine) {
-        if (!database.isValid())
-            return;
-        connection.Open(database.connectionString());
-        createHost(connection);
-        global = std::make_unique<HostGlobal>(&messages, &connection, database.connectionString());
-    }
+    std::unique_ptr<HostGlobal> global =
+        std::make_unique<HostGlobal>(&messages, &connection, database.connectionString());
 };
 
 } // namespace

@@ -11,57 +11,11 @@ class TestSottotipo : public QObject {
     Q_OBJECT
 
 private slots:
-    void refusals_data();
-    void refusals();
     void acceptedSubtypeFillsState_data();
     void acceptedSubtypeFillsState();
     void multiActivityFollowsMainCompany_data();
     void multiActivityFollowsMainCompany();
-    void codesAreDataNeverSql_data();
-    void codesAreDataNeverSql();
 };
-
-void TestSottotipo::refusals_data() {
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<int>("ditta");
-    QTest::addColumn<QString>("codice");
-    QTest::addColumn<int>("numero"); // 0: refused without a message
-    for (const QString& engine : test::engines()) {
-        const auto row = [&](const char* name) { return &test::newEngineRow(engine, name); };
-        *row("empty code keeps the focus silently") << 1 << "   " << 0;
-        *row("unknown code is not decoded") << 1 << "NESSUNO" << 0;
-        *row("chart kind 0") << 1 << "KPDC0" << 61949;
-        *row("chart kind 4 before its missing chart code") << 1 << "KPDC4" << 61949;
-        *row("no chart code") << 1 << "NOPDC" << 61950;
-        *row("sites in a company without sites") << 1 << "SEDI" << 61948;
-        *row("kept by the main company, asked by a member") << 1 << "MULTI2" << 61833;
-    }
-}
-
-void TestSottotipo::refusals() {
-    QFETCH(QString, engine);
-    QFETCH(int, ditta);
-    QFETCH(QString, codice);
-    QFETCH(int, numero);
-    test::ParamsCompany company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
-    FormState state = company.state(ditta);
-
-    const EsitoParametro esito = TXT_SOTTOTIPO_Validate(state, Variant(codice));
-
-    QVERIFY(esito.has_value());
-    QCOMPARE(esito->controllo, QStringLiteral("TXT_SOTTOTIPO"));
-    QCOMPARE(esito->numero, numero);
-    QCOMPARE(esito->mostrato, numero != 0);
-    const auto shown = company.messages.plainMessages();
-    QCOMPARE(shown.size(), numero != 0 ? 1 : 0);
-    if (numero == 0)
-        return;
-    QCOMPARE(shown.first().text, shipped(numero));
-    QCOMPARE(esito->testo, shipped(numero));
-    QCOMPARE(shown.first().style, 64);
-    QCOMPARE(shown.first().title, QStringLiteral("Interrogazione budget"));
-}
 
 void TestSottotipo::acceptedSubtypeFillsState_data() {
     QTest::addColumn<QString>("engine");
@@ -171,32 +125,6 @@ void TestSottotipo::multiActivityFollowsMainCompany() {
     QCOMPARE(state.IsMultiAttivita, multi);
     QCOMPARE(controlli.CHK_CONSOLIDO_MULTIATT_Enabled, multi);
     QCOMPARE(controlli.CHK_CONSOLIDO_MULTIATT, 0);
-}
-
-void TestSottotipo::codesAreDataNeverSql_data() {
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<QString>("codice");
-    for (const QString& engine : test::engines()) {
-        QTest::newRow(qPrintable(engine + " quote")) << engine << "MENS' OR '1'='1";
-        QTest::newRow(qPrintable(engine + " statement"))
-            << engine << "MENS'; DELETE FROM HS04_SOTTOTIPI; --";
-        QTest::newRow(qPrintable(engine + " comment")) << engine << "MENS'--";
-    }
-}
-
-void TestSottotipo::codesAreDataNeverSql() {
-    QFETCH(QString, engine);
-    QFETCH(QString, codice);
-    test::ParamsCompany company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
-    FormState state = company.state(1);
-
-    const EsitoParametro esito = TXT_SOTTOTIPO_Validate(state, Variant(codice));
-
-    QVERIFY(esito.has_value());
-    QVERIFY(!esito->mostrato);
-    QVERIFY(company.messages.errors().isEmpty());
-    QCOMPARE(ElencoSottotipi(company.connection, 5).size(), 11);
 }
 
 QTEST_GUILESS_MAIN(TestSottotipo)

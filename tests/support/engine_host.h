@@ -1,8 +1,11 @@
 #pragma once
 
 #include "data/decimal.h"
+#include "data/recordset.h"
 #include "data/variant.h"
+#include "engine/rst_criterio.h"
 #include "host/budget_object.h"
+#include "host/form_state.h"
 #include "host/host_global.h"
 #include "host/host_log.h"
 #include "host/message_service.h"
@@ -51,13 +54,59 @@ private:
 };
 
 /// The host services an engine procedure needs, without a database: recorded messages, a
-/// log in a temporary folder and a budget object for the differences.
+/// log in a temporary folder and a budget object for the differences; and a run's state with
+/// `sets` comparison sets (sequences 1, 2, ...) and an empty criterion table.
 struct EngineHost {
     RepairingMessageService messages;
     HostGlobal global{&messages, nullptr, QString()};
     QTemporaryDir logDir;
     HostLog log{&global, logDir.filePath(QStringLiteral("bdgintric.log"))};
     BudgetObject budget;
+    FormState state;
+
+    explicit EngineHost(int sets) {
+        state.NrConfronti = std::int16_t(sets);
+        state.Gcls_Global = &global;
+        state.Gcls_Log = &log;
+        state.ObjBudget = &budget;
+        state.Caption = QStringLiteral("Budget riclassificato");
+        state.RstConfronto = std::make_shared<Recordset>();
+        state.RstConfronto->appendField(QStringLiteral("CFR_SEQUENZA"), FieldType::Integer);
+        state.RstConfronto->Open();
+        for (int set = 1; set <= sets; ++set) {
+            state.RstConfronto->AddNew();
+            state.RstConfronto->setValue(u"CFR_SEQUENZA", Variant(set));
+            state.RstConfronto->Update();
+        }
+        state.RstCriterio = BdgIntRic_DefinisciRstCriterio(state);
+    }
+
+    /// A node of the criterion table, its description its code unless given.
+    void node(int key, const Variant& keyPadre, const QString& voce, const Variant& vocePadre,
+              int tipo, const QString& record, const Variant& livello,
+              const QStringList& importi = {}, const Variant& descrizione = Variant()) {
+        Recordset& rs = *state.RstCriterio;
+        rs.AddNew();
+        rs.setValue(u"KEY_VOCE", Variant(key));
+        rs.setValue(u"KEY_VOCEPADRE", keyPadre);
+        rs.setValue(u"VOCE", Variant(voce));
+        rs.setValue(u"VOCEPADRE", vocePadre);
+        rs.setValue(u"VOCEDES", descrizione.isEmpty() ? Variant(voce) : descrizione);
+        rs.setValue(u"TIPOVOCE", Variant(tipo));
+        rs.setValue(u"TIPORECORD", Variant(record));
+        rs.setValue(u"CRI_LIVELLO", livello);
+        for (int set = 1; set <= importi.size(); ++set)
+            rs.setValue(FieldImp(set), amount(importi.at(set - 1)));
+        rs.Update();
+    }
+
+    /// The texts of the trapped errors, one a line; empty when the procedures ran clean.
+    QString errorTexts() const {
+        QStringList texts;
+        for (const RecordedMessage& error : messages.errors())
+            texts << error.procedureName + QStringLiteral(": ") + error.text;
+        return texts.join(QLatin1Char('\n'));
+    }
 };
 
 } // namespace bdg::test

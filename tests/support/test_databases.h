@@ -19,6 +19,9 @@
 // Declare the TestDatabase before the connections that use it, so that they are closed
 // before the database is dropped.
 
+#include "company/company_schema.h"
+#include "data/connection.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -237,6 +240,22 @@ private:
     QString m_connectionString;
     QString m_postgresName;
     std::unique_ptr<QTemporaryDir> m_folder;
+};
+
+/// A fresh company database on one engine, open, with the company's tables and `rows` run in
+/// order; check `database.isValid()` before use.
+struct CompanyDatabase {
+    explicit CompanyDatabase(const QString& engine, const QStringList& rows = {})
+        : database(engine) {
+        if (!database.isValid())
+            return;
+        connection.Open(database.connectionString());
+        CompanySchema::create(connection);
+        for (const QString& row : rows)
+            connection.ExecuteNonQuery(row);
+    }
+    TestDatabase database;
+    Connection connection;
 };
 
 } // namespace bdg::test

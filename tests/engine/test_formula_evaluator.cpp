@@ -17,64 +17,31 @@
 using namespace bdg;
 using test::amount;
 using test::text;
-using namespace std::chrono_literals;
 
 namespace {
 
 const QString Caption = QStringLiteral("Budget riclassificato");
 
-/// A criterion table with the root CRIT, the items A, B, C (values per set), and formula
-/// items added by the test; no log, so a trapped error is answered with abort.
+/// A criterion table with the root CRIT and the items and formula items a test adds, keys
+/// in the order added.
 struct Run : test::EngineHost {
-    FormState state;
     int nextKey = 1;
 
-    explicit Run(int sets) {
-        state.NrConfronti = std::int16_t(sets);
-        state.Gcls_Global = &global;
-        state.Gcls_Log = &log;
-        state.ObjBudget = &budget;
-        state.Caption = Caption;
-        state.RstConfronto = std::make_shared<Recordset>();
-        state.RstConfronto->appendField(QStringLiteral("CFR_SEQUENZA"), FieldType::Integer);
-        state.RstConfronto->Open();
-        for (int set = 1; set <= sets; ++set) {
-            state.RstConfronto->AddNew();
-            state.RstConfronto->setValue(u"CFR_SEQUENZA", Variant(set));
-            state.RstConfronto->Update();
-        }
-        state.RstCriterio = BdgIntRic_DefinisciRstCriterio(state);
-        add("CRIT", 4, Variant("CRIT - Criterio"), {});
+    explicit Run(int sets) : EngineHost(sets) {
+        node(0, Variant::null(), "CRIT", Variant::null(), 4, "K", Variant(0), {},
+             Variant("CRIT - Criterio"));
     }
 
     void add(const QString& voce, int tipo, const Variant& descrizione,
              const QStringList& importi) {
-        Recordset& rs = *state.RstCriterio;
-        rs.AddNew();
-        rs.setValue(u"KEY_VOCE", Variant(tipo == 4 ? 0 : nextKey++));
-        rs.setValue(u"VOCE", Variant(voce));
-        rs.setValue(u"VOCEDES", descrizione);
-        rs.setValue(u"TIPOVOCE", Variant(tipo));
-        rs.setValue(u"TIPORECORD", Variant(tipo == 4 ? "K" : "V"));
-        for (int set = 1; set <= importi.size(); ++set) {
-            rs.setValue(FieldImp(set), amount(importi.at(set - 1)));
-        }
-        rs.Update();
+        node(nextKey++, Variant::null(), voce, Variant::null(), tipo, "V", Variant::null(), importi,
+             descrizione);
     }
 
     QString imp(const QString& voce, int set = 1) {
         Recordset view = state.RstCriterio->Clone();
         view.setFilter(QStringLiteral("VOCE = '%1'").arg(voce));
         return text(view.value(FieldImp(set)));
-    }
-
-    /// The texts of the trapped errors, one a line; empty when the procedures ran clean.
-    QString errorTexts() const {
-        QStringList texts;
-        for (const RecordedMessage& error : messages.errors()) {
-            texts << error.procedureName + QStringLiteral(": ") + error.text;
-        }
-        return texts.join(QLatin1Char('\n'));
     }
 };
 
@@ -95,7 +62,6 @@ private slots:
     void formulasStartFromTheSameState();
     void formulaPastItsTimeIsWrong_data();
     void formulaPastItsTimeIsWrong();
-    void loopingFormulaIsInterruptedAndTheEngineGoesOn();
     void loopingFormulaItemIsReportedOncePerSet();
     void formulaAddsToWhatTheItemHolds();
     void formulaValuesAreNotAvailableToOtherFormulas();
@@ -332,15 +298,9 @@ void TestFormulaEvaluator::languageGivesJavaScriptsFigures_data() {
                                << "wrong";
     QTest::newRow("nullish") << "1 ?? 2"
                              << "wrong";
-    QTest::newRow("a huge array") << "new Array(400000000).fill(0).length"
-                                  << "wrong";
     QTest::newRow("200 parentheses")
         << QString(199, QLatin1Char('(')) + QStringLiteral("7") + QString(199, QLatin1Char(')'))
         << "7";
-    QTest::newRow("100,000 parentheses")
-        << QString(100000, QLatin1Char('(')) + QStringLiteral("7") +
-               QString(100000, QLatin1Char(')'))
-        << "wrong";
 }
 
 void TestFormulaEvaluator::languageGivesJavaScriptsFigures() {
@@ -391,16 +351,6 @@ void TestFormulaEvaluator::formulaPastItsTimeIsWrong() {
                             std::chrono::milliseconds(runLimit)};
     const FormulaEvaluator::Result result = engine.evaluate(QStringLiteral("1 + 1"));
     QCOMPARE(int(result.kind), int(FormulaEvaluator::Result::Kind::Failure));
-}
-
-void TestFormulaEvaluator::loopingFormulaIsInterruptedAndTheEngineGoesOn() {
-    // An endless loop ends as a wrong formula, and the same engine evaluates the next one.
-    FormulaEvaluator engine(200ms);
-    const FormulaEvaluator::Result looping = engine.evaluate(QStringLiteral("while(true){}"));
-    QCOMPARE(int(looping.kind), int(FormulaEvaluator::Result::Kind::Failure));
-    const FormulaEvaluator::Result next = engine.evaluate(QStringLiteral("1+1"));
-    QCOMPARE(int(next.kind), int(FormulaEvaluator::Result::Kind::Value));
-    QCOMPARE(next.value.normalized().toString(), QStringLiteral("2"));
 }
 
 void TestFormulaEvaluator::loopingFormulaItemIsReportedOncePerSet() {

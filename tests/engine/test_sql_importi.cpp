@@ -1,6 +1,7 @@
 // The two amount batches are compared whole with texts written out line by line from the
 // statements they must send, line ends included: a blank too many or a missing CR changes
-// what the database tools read, so nothing short of the whole text is checked.
+// what the database tools read, so nothing short of the whole text is checked. The CEE
+// schedule, sites and budget structures run on both engines in the fixture companies.
 
 #include "data/sql_literal.h"
 #include "engine/sql_importi_per_conto.h"
@@ -132,98 +133,6 @@ const QStringList kContoGeneralLedger = {
     "",
     " OUTER APPLY FNCG_CG24_CONTO(CTE_BU50.BU50_PDC, CTE_BU50.BU50_CONTO, 1, 'ITA ') AS "
     "CG24_TABPDC ",
-};
-
-// Per account, chart kind 2, sites kept: actuals 2025/1 at site 3, then a set whose
-// detail type, progressive and site are Null; amounts divided by 1.5.
-const QStringList kContoCeeWithSites = {
-    "; WITH CTE_BU50 AS ",
-    "  ( ",
-    "     SELECT  DISTINCT  BU50_CODICE_BU19, "
-    " BU50_CODICE_CG21 AS BU50_PDC , BU50_CODICE_CG23 AS BU50_CONTO ",
-    "     FROM    BU50_CORRPDCVOCI    WITH(NOLOCK) ",
-    "     WHERE   BU50_CODICE_BU51 = 'CR01'",
-    "     AND     BU50_CODICE_CG21 = '01'",
-    "  ) ",
-    ", CTE_CONTI AS ",
-    "  ( ",
-    "     SELECT  DISTINCT  BU50_PDC , BU50_CONTO FROM CTE_BU50 ",
-    "  ) ",
-    ", CTE_1 AS ",
-    "  ( ",
-    "     SELECT "
-    "            BU65_CODICE_CG21 AS PDC , BU65_CODICE_CG23 AS CONTO  ",
-    "         ,   BU65_INDNATCONTO  ",
-    "         ,   SUM(ROUND(BU66_IMPORTO"
-    " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
-    " / 1.5"
-    " , 2)) AS IMPORTO ",
-    "     FROM    BU66_DETBUDGET WITH (NOLOCK)    ",
-    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
-    "     INNER JOIN CTE_CONTI ON ",
-    "             BU65_CODICE_CG21 = CTE_CONTI.BU50_PDC   ",
-    "     AND     BU65_CODICE_CG23 = CTE_CONTI.BU50_CONTO ",
-    "     WHERE   BU65_INDTIPO_BU01 = 5",
-    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
-    "     AND     BU65_DITTA_CG18 = 1",
-    "     AND     BU65_ANNO = 2025",
-    "     AND     BU65_PROGESER = 1",
-    "     AND     BU65_CODICE_CG31 = 3",
-    "     AND     BU66_TIPO = 1",
-    "     AND     BU66_PERIODO BETWEEN 1 AND 12",
-    "     GROUP BY BU65_CODICE_CG21, BU65_CODICE_CG23 "
-    " , BU65_INDNATCONTO ",
-    "  ) ",
-    ", CTE_2 AS ",
-    "  ( ",
-    "     SELECT "
-    "            BU65_CODICE_CG21 AS PDC , BU65_CODICE_CG23 AS CONTO  ",
-    "         ,   BU65_INDNATCONTO  ",
-    "         ,   SUM(ROUND(BU66_IMPORTO"
-    " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
-    " / 1.5"
-    " , 2)) AS IMPORTO ",
-    "     FROM    BU66_DETBUDGET WITH (NOLOCK)    ",
-    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
-    "     INNER JOIN CTE_CONTI ON ",
-    "             BU65_CODICE_CG21 = CTE_CONTI.BU50_PDC   ",
-    "     AND     BU65_CODICE_CG23 = CTE_CONTI.BU50_CONTO ",
-    "     WHERE   BU65_INDTIPO_BU01 = 5",
-    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
-    "     AND     BU65_DITTA_CG18 = 1",
-    "     AND     BU65_ANNO = 2026",
-    "     AND     BU65_PROGESER = 0",
-    "     AND     BU65_CODICE_CG31 = 0",
-    "     AND     BU66_TIPO = 0",
-    "     AND     BU66_PERIODO BETWEEN 1 AND 12",
-    "     GROUP BY BU65_CODICE_CG21, BU65_CODICE_CG23 "
-    " , BU65_INDNATCONTO ",
-    "  ) ",
-    ", CTE_NATURE AS ",
-    "  ( ",
-    "     SELECT  PDC , CONTO , BU65_INDNATCONTO FROM CTE_1 ",
-    "     UNION ",
-    "     SELECT  PDC , CONTO , BU65_INDNATCONTO FROM CTE_2 ",
-    "  ) ",
-    " SELECT  CTE_BU50.BU50_CODICE_BU19 AS VOCE , ",
-    "         CTE_BU50.BU50_PDC AS PDC, CTE_BU50.BU50_CONTO AS CONTO , ",
-    "         CG23_DESCR                      AS CONTO_DES , ",
-    " CTE_1.IMPORTO AS IMP1",
-    " ,  CTE_2.IMPORTO AS IMP2",
-    " ,  CTE_NATURE.BU65_INDNATCONTO AS NATURA",
-    "",
-    " FROM    CTE_BU50 ",
-    " --# LeftOuterJoin da CTE_BU50 alle CTE_N ",
-    " LEFT OUTER JOIN CTE_NATURE ON  CTE_BU50.BU50_PDC = CTE_NATURE.PDC AND "
-    " CTE_BU50.BU50_CONTO = CTE_NATURE.CONTO ",
-    " LEFT OUTER JOIN CTE_1 ON  CTE_NATURE.PDC = CTE_1.PDC AND  CTE_NATURE.CONTO = CTE_1.CONTO "
-    "AND COALESCE(CTE_NATURE.BU65_INDNATCONTO, -1) = COALESCE(CTE_1.BU65_INDNATCONTO, -1) ",
-    " LEFT OUTER JOIN CTE_2 ON  CTE_NATURE.PDC = CTE_2.PDC AND  CTE_NATURE.CONTO = CTE_2.CONTO "
-    "AND COALESCE(CTE_NATURE.BU65_INDNATCONTO, -1) = COALESCE(CTE_2.BU65_INDNATCONTO, -1) ",
-    "",
-    " LEFT OUTER JOIN CG23_RICLBILCEE WITH (NOLOCK) ",
-    " ON   CTE_BU50.BU50_PDC = CG23_CODICE_CG21 ",
-    " AND  CTE_BU50.BU50_CONTO = CG23_CODICE ",
 };
 
 // Per account, chart kind 3, forecast 1 (code 3) of 2026/1, no decimals, times 2.
@@ -372,199 +281,6 @@ const QStringList kPeriodoGeneralLedger = {
     " ORDER BY VOCE, PDC, CONTO, PERIODO, NATURA ",
 };
 
-// Per account and period, chart kind 2, sites kept, the same two sets as per account.
-const QStringList kPeriodoCeeWithSites = {
-    " --# BdgIntRic_GetRstImportiPerContoPeriodo ",
-    "; WITH CTE_BUDGET AS ",
-    "  ( ",
-    "     SELECT DISTINCT   ",
-    "             BU50_CODICE_BU19, ",
-    "             BU50_CODICE_CG21 AS BU50_PDC , BU50_CODICE_CG23  AS BU50_CONTO , ",
-    "             BU65_INDNATCONTO AS NATURA , ",
-    "             BU66_PERIODO ",
-    "     FROM    BU66_DETBUDGET WITH (NOLOCK) ",
-    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
-    "     INNER JOIN BU50_CORRPDCVOCI ON  ",
-    "             BU50_CORRPDCVOCI.BU50_CODICE_CG21 = BU65_TESBUDGET.BU65_CODICE_CG21 ",
-    "     AND     BU50_CORRPDCVOCI.BU50_CODICE_CG23 = BU65_TESBUDGET.BU65_CODICE_CG23 ",
-    "     WHERE   BU50_CODICE_BU51 = 'CR01'",
-    "     AND     BU50_CODICE_CG21 = '01'",
-    "     AND     BU65_INDTIPO_BU01 = 5",
-    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
-    "     AND     BU66_PERIODO BETWEEN 1 AND 12",
-    "  ) ",
-    ", CTE_1 AS ",
-    "  ( ",
-    "     SELECT  CTE_BUDGET.BU50_CODICE_BU19 AS VOCE  ",
-    "      ,       BU65_CODICE_CG21 AS PDC , BU65_CODICE_CG23 AS CONTO  ",
-    "        ,    CTE_BUDGET.NATURA AS NATURA ",
-    "        ,    BU66_DETBUDGET.BU66_PERIODO AS PERIODO ",
-    "        ,  SUM(ROUND(BU66_IMPORTO "
-    " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
-    " / 1.5"
-    " , 2)) AS IMPORTO ",
-    "     FROM    BU66_DETBUDGET WITH (NOLOCK) ",
-    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
-    "     INNER JOIN CTE_BUDGET ON ",
-    "             BU65_CODICE_CG21 = CTE_BUDGET.BU50_PDC    ",
-    "     AND     BU65_CODICE_CG23 = CTE_BUDGET.BU50_CONTO  ",
-    "     AND     BU66_DETBUDGET.BU66_PERIODO = CTE_BUDGET.BU66_PERIODO ",
-    "     AND     COALESCE(BU65_TESBUDGET.BU65_INDNATCONTO, -1) = COALESCE(CTE_BUDGET.NATURA, -1) ",
-    "     WHERE   BU65_INDTIPO_BU01 = 5",
-    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
-    "     AND     BU65_DITTA_CG18 = 1",
-    "     AND     BU65_ANNO = 2025",
-    "     AND     BU65_PROGESER = 1",
-    "     AND     BU65_CODICE_CG31 = 3",
-    "     AND     BU66_TIPO = 1",
-    "     GROUP BY CTE_BUDGET.BU50_CODICE_BU19, ",
-    "     BU65_CODICE_CG21, BU65_CODICE_CG23 , BU66_DETBUDGET.BU66_PERIODO ",
-    "     , CTE_BUDGET.NATURA ",
-    "  ) ",
-    ", CTE_2 AS ",
-    "  ( ",
-    "     SELECT  CTE_BUDGET.BU50_CODICE_BU19 AS VOCE  ",
-    "      ,       BU65_CODICE_CG21 AS PDC , BU65_CODICE_CG23 AS CONTO  ",
-    "        ,    CTE_BUDGET.NATURA AS NATURA ",
-    "        ,    BU66_DETBUDGET.BU66_PERIODO AS PERIODO ",
-    "        ,  SUM(ROUND(BU66_IMPORTO "
-    " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
-    " / 1.5"
-    " , 2)) AS IMPORTO ",
-    "     FROM    BU66_DETBUDGET WITH (NOLOCK) ",
-    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
-    "     INNER JOIN CTE_BUDGET ON ",
-    "             BU65_CODICE_CG21 = CTE_BUDGET.BU50_PDC    ",
-    "     AND     BU65_CODICE_CG23 = CTE_BUDGET.BU50_CONTO  ",
-    "     AND     BU66_DETBUDGET.BU66_PERIODO = CTE_BUDGET.BU66_PERIODO ",
-    "     AND     COALESCE(BU65_TESBUDGET.BU65_INDNATCONTO, -1) = COALESCE(CTE_BUDGET.NATURA, -1) ",
-    "     WHERE   BU65_INDTIPO_BU01 = 5",
-    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
-    "     AND     BU65_DITTA_CG18 = 1",
-    "     AND     BU65_ANNO = 2026",
-    "     AND     BU65_PROGESER = 0",
-    "     AND     BU65_CODICE_CG31 = 0",
-    "     AND     BU66_TIPO = 0",
-    "     GROUP BY CTE_BUDGET.BU50_CODICE_BU19, ",
-    "     BU65_CODICE_CG21, BU65_CODICE_CG23 , BU66_DETBUDGET.BU66_PERIODO ",
-    "     , CTE_BUDGET.NATURA ",
-    "  ) ",
-    " --# Select Finale Su CTE_BUDGET ",
-    " SELECT DISTINCT ",
-    "         CTE_BUDGET.BU50_CODICE_BU19 AS VOCE, ",
-    "         CTE_BUDGET.BU50_PDC AS PDC, CTE_BUDGET.BU50_CONTO AS CONTO ,",
-    "         CTE_BUDGET.BU66_PERIODO AS PERIODO, ",
-    " --# Descrizione Conto ",
-    "         CG23_DESCR                      AS CONTO_DES , ",
-    " CTE_1.IMPORTO AS IMP1",
-    " ,  CTE_2.IMPORTO AS IMP2",
-    " ,  NULL AS DELTA_IMP2",
-    " ,  NULL AS DELTA_PERC2",
-    " ,  CTE_BUDGET.NATURA AS NATURA",
-    "",
-    " FROM    CTE_BUDGET ",
-    " --# LeftOuterJoin da CTE_BUDGET alle CTE_N ",
-    " LEFT OUTER JOIN CTE_1 ON "
-    " CTE_BUDGET.BU50_PDC = CTE_1.PDC AND "
-    " CTE_BUDGET.BU50_CONTO = CTE_1.CONTO AND"
-    " CTE_BUDGET.BU66_PERIODO = CTE_1.PERIODO AND"
-    " CTE_BUDGET.BU50_CODICE_BU19 = CTE_1.VOCE AND "
-    "COALESCE(CTE_BUDGET.NATURA, -1) = COALESCE(CTE_1.NATURA, -1) ",
-    " LEFT OUTER JOIN CTE_2 ON "
-    " CTE_BUDGET.BU50_PDC = CTE_2.PDC AND "
-    " CTE_BUDGET.BU50_CONTO = CTE_2.CONTO AND"
-    " CTE_BUDGET.BU66_PERIODO = CTE_2.PERIODO AND"
-    " CTE_BUDGET.BU50_CODICE_BU19 = CTE_2.VOCE AND "
-    "COALESCE(CTE_BUDGET.NATURA, -1) = COALESCE(CTE_2.NATURA, -1) ",
-    "",
-    " --# LeftOuterJoin Descrizioni ",
-    " LEFT OUTER JOIN CG23_RICLBILCEE WITH (NOLOCK) ",
-    " ON   CTE_BUDGET.BU50_PDC = CG23_CODICE_CG21 ",
-    " AND  CTE_BUDGET.BU50_CONTO = CG23_CODICE ",
-    " ORDER BY VOCE, PDC, CONTO, PERIODO, NATURA ",
-};
-
-// Per account and period, chart kind 3, forecast 1: read as its own detail type only.
-const QStringList kPeriodoReclassifiedForecast = {
-    " --# BdgIntRic_GetRstImportiPerContoPeriodo ",
-    "; WITH CTE_BUDGET AS ",
-    "  ( ",
-    "     SELECT DISTINCT   ",
-    "             BU50_CODICE_BU19, ",
-    "             BU50_CODICE_PC01 AS BU50_PDC , BU50_CONTO_PC03  AS BU50_CONTO , ",
-    "             BU65_INDNATCONTO AS NATURA , ",
-    "             BU66_PERIODO ",
-    "     FROM    BU66_DETBUDGET WITH (NOLOCK) ",
-    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
-    "     INNER JOIN BU50_CORRPDCVOCI ON  ",
-    "             BU50_CORRPDCVOCI.BU50_CODICE_PC01 = BU65_TESBUDGET.BU65_CODICE_PC01 ",
-    "     AND     BU50_CORRPDCVOCI.BU50_CONTO_PC03 = BU65_TESBUDGET.BU65_CONTO_PC03 ",
-    "     WHERE   BU50_CODICE_BU51 = 'CR01'",
-    "     AND     BU50_CODICE_PC01 = '01'",
-    "     AND     BU65_INDTIPO_BU01 = 5",
-    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
-    "     AND     BU66_PERIODO BETWEEN 1 AND 12",
-    "  ) ",
-    ", CTE_1 AS ",
-    "  ( ",
-    "     SELECT  CTE_BUDGET.BU50_CODICE_BU19 AS VOCE  ",
-    "      ,       BU65_CODICE_PC01 AS PDC , BU65_CONTO_PC03  AS CONTO  ",
-    "        ,    CTE_BUDGET.NATURA AS NATURA ",
-    "        ,    BU66_DETBUDGET.BU66_PERIODO AS PERIODO ",
-    "        ,  SUM(ROUND(BU66_IMPORTO "
-    " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
-    " * 2"
-    " , 0)) AS IMPORTO ",
-    "     FROM    BU66_DETBUDGET WITH (NOLOCK) ",
-    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
-    "     INNER JOIN CTE_BUDGET ON ",
-    "             BU65_CODICE_PC01 = CTE_BUDGET.BU50_PDC   ",
-    "     AND     BU65_CONTO_PC03 = CTE_BUDGET.BU50_CONTO  ",
-    "     AND     BU66_DETBUDGET.BU66_PERIODO = CTE_BUDGET.BU66_PERIODO ",
-    "     AND     COALESCE(BU65_TESBUDGET.BU65_INDNATCONTO, -1) = COALESCE(CTE_BUDGET.NATURA, -1) ",
-    "     WHERE   BU65_INDTIPO_BU01 = 5",
-    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
-    "     AND     BU65_DITTA_CG18 = 1",
-    "     AND     BU65_ANNO = 2026",
-    "     AND     BU65_PROGESER = 1",
-    "     AND     BU66_TIPO = 3",
-    "     GROUP BY CTE_BUDGET.BU50_CODICE_BU19, ",
-    "     BU65_CODICE_PC01, BU65_CONTO_PC03 , BU66_DETBUDGET.BU66_PERIODO ",
-    "     , CTE_BUDGET.NATURA ",
-    "  ) ",
-    " --# Select Finale Su CTE_BUDGET ",
-    " SELECT DISTINCT ",
-    "         CTE_BUDGET.BU50_CODICE_BU19 AS VOCE, ",
-    "         CTE_BUDGET.BU50_PDC AS PDC, CTE_BUDGET.BU50_CONTO AS CONTO ,",
-    "         CTE_BUDGET.BU66_PERIODO AS PERIODO, ",
-    " --# Descrizione Conto ",
-    "         PC03_ANAGPDC_RICL.PC03_DESCR    AS CONTO_DES , ",
-    " CTE_1.IMPORTO AS IMP1",
-    " ,  CTE_BUDGET.NATURA AS NATURA",
-    "",
-    " FROM    CTE_BUDGET ",
-    " --# LeftOuterJoin da CTE_BUDGET alle CTE_N ",
-    " LEFT OUTER JOIN CTE_1 ON "
-    " CTE_BUDGET.BU50_PDC = CTE_1.PDC AND "
-    " CTE_BUDGET.BU50_CONTO = CTE_1.CONTO AND"
-    " CTE_BUDGET.BU66_PERIODO = CTE_1.PERIODO AND"
-    " CTE_BUDGET.BU50_CODICE_BU19 = CTE_1.VOCE AND "
-    "COALESCE(CTE_BUDGET.NATURA, -1) = COALESCE(CTE_1.NATURA, -1) ",
-    "",
-    " --# LeftOuterJoin Descrizioni ",
-    " OUTER APPLY FNPC03_ANAGPDC_COGE(CTE_BUDGET.BU50_PDC, CTE_BUDGET.BU50_CONTO, 1 , Null) AS "
-    "PC03_ANAGPDC_RICL ",
-    " ORDER BY VOCE, PDC, CONTO, PERIODO, NATURA ",
-};
-
-ImportiSqlInput ceeWithSites() {
-    ImportiSqlInput input = baseInput(2);
-    input.IsGestioneSede = true;
-    input.FattoreCambio = " / 1.5";
-    input.sets = {set("1", 2025, 1, 3), set(Variant::null(), 2026, Variant::null())};
-    return input;
-}
-
 ImportiSqlInput reclassifiedForecast() {
     ImportiSqlInput input = baseInput(3);
     input.NrDecimali = 0;
@@ -610,8 +326,6 @@ void TestSqlImporti::perContoTextIsExact_data() {
     QTest::addColumn<QStringList>("expected");
 
     QTest::newRow("general ledger, one budget set") << baseInput(1) << kContoGeneralLedger;
-    QTest::newRow("CEE schedule, sites, Null values, dividing rate")
-        << ceeWithSites() << kContoCeeWithSites;
     QTest::newRow("reclassified chart, forecast replaced by actuals, multiplying rate")
         << reclassifiedForecast() << kContoReclassifiedForecast;
     QTest::newRow("budget structure: constant chart code, structure accounts")
@@ -658,26 +372,6 @@ void TestSqlImporti::perContoPeriodoTextIsExact_data() {
     QTest::addColumn<QStringList>("expected");
 
     QTest::newRow("general ledger, one budget set") << baseInput(1) << kPeriodoGeneralLedger;
-    QTest::newRow("CEE schedule, sites, Null values, difference columns from set 2")
-        << ceeWithSites() << kPeriodoCeeWithSites;
-    QTest::newRow("reclassified chart, forecast read as its own type")
-        << reclassifiedForecast() << kPeriodoReclassifiedForecast;
-    QStringList structure =
-        replaced(kPeriodoCeeWithSites,
-                 "             BU50_CODICE_CG21 AS BU50_PDC , BU50_CODICE_CG23  AS BU50_CONTO , ",
-                 {"             '01' AS BU50_PDC , BU50_CONTO_BU61 AS BU50_CONTO , "});
-    structure = replaced(structure,
-                         "             BU50_CORRPDCVOCI.BU50_CODICE_CG21 = "
-                         "BU65_TESBUDGET.BU65_CODICE_CG21 ",
-                         {"             BU50_CONTO_BU61 = BU65_TESBUDGET.BU65_CONTO_CG23 "});
-    structure = replaced(structure,
-                         "     AND     BU50_CORRPDCVOCI.BU50_CODICE_CG23 = "
-                         "BU65_TESBUDGET.BU65_CODICE_CG23 ",
-                         {});
-    structure = replaced(structure, "     AND     BU50_CODICE_CG21 = '01'",
-                         {"     AND     BU50_CODICE_BU60 = 'ST1'"});
-    QTest::newRow("budget structure: quoted chart code, structure account join")
-        << withStructure(ceeWithSites()) << structure;
     QTest::newRow("consolidation: group companies on one line, no site filter")
         << consolidating(baseInput(1), "1, 2, 5")
         << replaced(kPeriodoGeneralLedger, "     AND     BU65_DITTA_CG18 = 1",

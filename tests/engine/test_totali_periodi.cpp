@@ -32,24 +32,10 @@ namespace {
  * Amounts per account and period come from a hand-made result of the period batch.
  */
 struct Run : test::EngineHost {
-    FormState state;
     RecordsetPtr importi;
 
-    Run() {
-        state.NrConfronti = 2;
+    Run() : EngineHost(2) {
         state.NrPeriodi = 3;
-        state.Gcls_Global = &global;
-        state.Gcls_Log = &log;
-        state.ObjBudget = &budget;
-        state.RstConfronto = std::make_shared<Recordset>();
-        state.RstConfronto->appendField(QStringLiteral("CFR_SEQUENZA"), FieldType::Integer);
-        state.RstConfronto->Open();
-        for (int set = 1; set <= 2; ++set) {
-            state.RstConfronto->AddNew();
-            state.RstConfronto->setValue(u"CFR_SEQUENZA", Variant(set));
-            state.RstConfronto->Update();
-        }
-        state.RstCriterio = BdgIntRic_DefinisciRstCriterio(state);
         state.RstCriterioPeriodi = BdgIntRic_DefinisciRstCriterioPeriodi(state);
         node(0, Variant::null(), "CRIT", Variant::null(), 4, "K", Variant(0));
         node(1, Variant(0), "P", Variant("0"), 0, "V", Variant(1));
@@ -68,21 +54,6 @@ struct Run : test::EngineHost {
         AppendCampiConfronto(*importi, 2, Variant(2));
         importi->appendField(QStringLiteral("NATURA"), FieldType::Integer);
         importi->Open();
-    }
-
-    void node(int key, const Variant& keyPadre, const QString& voce, const Variant& vocePadre,
-              int tipo, const QString& record, const Variant& livello) {
-        Recordset& rs = *state.RstCriterio;
-        rs.AddNew();
-        rs.setValue(u"KEY_VOCE", Variant(key));
-        rs.setValue(u"KEY_VOCEPADRE", keyPadre);
-        rs.setValue(u"VOCE", Variant(voce));
-        rs.setValue(u"VOCEPADRE", vocePadre);
-        rs.setValue(u"VOCEDES", Variant(voce));
-        rs.setValue(u"TIPOVOCE", Variant(tipo));
-        rs.setValue(u"TIPORECORD", Variant(record));
-        rs.setValue(u"CRI_LIVELLO", livello);
-        rs.Update();
     }
 
     // A row of the period batch; the item is the account's own unless given.
@@ -114,15 +85,6 @@ struct Run : test::EngineHost {
             return QStringLiteral("found %1 rows").arg(view.RecordCount());
         }
         return text(view.value(field));
-    }
-
-    /// The texts of the trapped errors, one a line; empty when the procedures ran clean.
-    QString errorTexts() const {
-        QStringList texts;
-        for (const RecordedMessage& error : messages.errors()) {
-            texts << error.procedureName + QStringLiteral(": ") + error.text;
-        }
-        return texts.join(QLatin1Char('\n'));
     }
 };
 

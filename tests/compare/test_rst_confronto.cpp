@@ -59,8 +59,6 @@ class TestRstConfronto : public QObject {
     Q_OBJECT
 
 private slots:
-    void fieldsAreDefinedInOrderWithTheirSizes_data();
-    void fieldsAreDefinedInOrderWithTheirSizes();
     void completenessNeedsTypeYearProgressiveAndSiteWhenKept_data();
     void completenessNeedsTypeYearProgressiveAndSiteWhenKept();
     void addTakesTheHighestSequencePlusOne();
@@ -69,46 +67,6 @@ private slots:
     void moveSwapsOnlyWithTheNeighbouringSequence();
     void deleteEmptiesTheList();
 };
-
-void TestRstConfronto::fieldsAreDefinedInOrderWithTheirSizes_data() {
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("type");
-    QTest::addColumn<int>("size");
-    QTest::addColumn<int>("precision");
-
-    const int decimal = static_cast<int>(FieldType::Decimal);
-    const int text = static_cast<int>(FieldType::VarWChar);
-    QTest::newRow("sequence") << 0 << "CFR_SEQUENZA" << decimal << 0 << 10;
-    QTest::newRow("detail type") << 1 << "CFR_TIPODETT" << text << 15 << 0;
-    QTest::newRow("company") << 2 << "CFR_DITTA" << decimal << 0 << 5;
-    QTest::newRow("year") << 3 << "CFR_ANNO" << decimal << 0 << 4;
-    QTest::newRow("progressive") << 4 << "CFR_PROGESER" << decimal << 0 << 2;
-    QTest::newRow("site") << 5 << "CFR_SEDE" << decimal << 0 << 5;
-    QTest::newRow("delta") << 6 << "CFR_DELTA" << decimal << 0 << 1;
-    QTest::newRow("delta percent") << 7 << "CFR_DELTA_PERC" << decimal << 0 << 1;
-}
-
-void TestRstConfronto::fieldsAreDefinedInOrderWithTheirSizes() {
-    // Scenario: a new list has the eight nullable fields, in order, with scale 0.
-    QFETCH(int, index);
-    QFETCH(QString, name);
-    QFETCH(int, type);
-    QFETCH(int, size);
-    QFETCH(int, precision);
-    FormState state;
-    QVERIFY(DefinisciRstConfronto(state));
-    QVERIFY(state.RstConfronto->isOpen());
-    QCOMPARE(state.RstConfronto->fieldCount(), 8);
-    QCOMPARE(state.RstConfronto->RecordCount(), 0);
-    const FieldDef& field = state.RstConfronto->field(index);
-    QCOMPARE(field.name, name);
-    QCOMPARE(static_cast<int>(field.type), type);
-    QCOMPARE(field.definedSize, size);
-    QCOMPARE(field.precision, precision);
-    QCOMPARE(field.scale, 0);
-    QVERIFY(field.nullable);
-}
 
 void TestRstConfronto::completenessNeedsTypeYearProgressiveAndSiteWhenKept_data() {
     QTest::addColumn<QVariantList>("second"); // tipo, anno, progeser, sede of the second row

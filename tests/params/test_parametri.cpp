@@ -71,133 +71,63 @@ void TestParametri::checksInOrder_data() {
     QTest::addColumn<int>("verifica"); // 0: accepted
     QTest::addColumn<QString>("controllo");
 
-    QTest::newRow("all given") << "MENS"
-                               << "CR1"
-                               << "1"
-                               << "12" << 0 << false << "-" << 1 << ""
-                               << ""
-                               << "" << 0 << "";
-    QTest::newRow("no subtype") << "  "
-                                << "CR1"
-                                << "0"
-                                << "" << 0 << false << "-" << 0 << ""
-                                << ""
-                                << "" << 1 << "TXT_SOTTOTIPO";
-    QTest::newRow("no criterion") << "MENS"
-                                  << ""
-                                  << ""
-                                  << "" << 0 << false << "-" << 0 << ""
-                                  << ""
-                                  << "" << 2 << "TXT_CRITERIO";
-    QTest::newRow("no from-period") << "MENS"
-                                    << "CR1"
-                                    << " "
-                                    << "" << 0 << false << "-" << 1 << ""
-                                    << ""
-                                    << "" << 3 << "TXT_PERIODO_DA";
-    QTest::newRow("no to-period") << "MENS"
-                                  << "CR1"
-                                  << "1"
-                                  << "" << 0 << false << "-" << 1 << ""
-                                  << ""
-                                  << "" << 4 << "TXT_PERIODO_A";
-    QTest::newRow("0 to 12") << "MENS"
-                             << "CR1"
-                             << "0"
-                             << "12" << 0 << false << "-" << 1 << ""
-                             << ""
-                             << "" << 5 << "TXT_PERIODO_DA";
-    QTest::newRow("0 to 13 stops at the first") << "MENS"
-                                                << "CR1"
-                                                << "0"
-                                                << "13" << 0 << false << "-" << 1 << ""
-                                                << ""
-                                                << "" << 5 << "TXT_PERIODO_DA";
-    QTest::newRow("1 to 13") << "MENS"
-                             << "CR1"
-                             << "1"
-                             << "13" << 0 << false << "-" << 1 << ""
-                             << ""
-                             << "" << 6 << "TXT_PERIODO_A";
-    QTest::newRow("5 to 3") << "MENS"
-                            << "CR1"
-                            << "5"
-                            << "3" << 0 << false << "-" << 1 << ""
-                            << ""
-                            << "" << 7 << "TXT_PERIODO_DA";
-    QTest::newRow("quarterly 1 to 5") << "TRIM"
-                                      << "CR1"
-                                      << "1"
-                                      << "5" << 2 << false << "-" << 1 << ""
-                                      << ""
-                                      << "" << 8 << "TXT_PERIODO_A";
-    QTest::newRow("quarterly 1 to 4") << "TRIM"
-                                      << "CR1"
-                                      << "1"
-                                      << "4" << 2 << false << "-" << 1 << ""
-                                      << ""
-                                      << "" << 0 << "";
-    QTest::newRow("yearly 1 to 2") << "ANNO"
-                                   << "CR1"
-                                   << "1"
-                                   << "2" << 5 << false << "-" << 1 << ""
-                                   << ""
-                                   << "" << 8 << "TXT_PERIODO_A";
-    QTest::newRow("periodicity without limit 1 to 12") << "PER9"
-                                                       << "CR1"
-                                                       << "1"
-                                                       << "12" << 9 << false << "-" << 1 << ""
-                                                       << ""
-                                                       << "" << 0 << "";
-    QTest::newRow("multi-activity without the check box") << "MULTI1"
-                                                          << "CR1"
-                                                          << "1"
-                                                          << "12" << 0 << true << "-" << 1 << ""
-                                                          << ""
-                                                          << "" << 9 << "CHK_CONSOLIDO_MULTIATT";
-    QTest::newRow("multi-activity with the box unchecked") << "MULTI1"
-                                                           << "CR1"
-                                                           << "1"
-                                                           << "12" << 0 << true << "0" << 1 << ""
-                                                           << ""
-                                                           << "" << 0 << "";
-    QTest::newRow("incomplete set") << "MENS"
-                                    << "CR1"
-                                    << "1"
-                                    << "12" << 0 << false << "-" << 2 << "USD"
-                                    << ""
-                                    << "" << 10 << "QGRID_CONFRONTO";
-    QTest::newRow("currency without date although the rate is given")
-        << "MENS"
-        << "CR1"
-        << "1"
-        << "12" << 0 << false << "-" << 1 << "USD"
-        << ""
-        << "1,25" << 11 << "TXT_DATACAMBIO";
-    QTest::newRow("management currency without date") << "MENS"
-                                                      << "CR1"
-                                                      << "1"
-                                                      << "12" << 0 << false << "-" << 1 << "EUR"
-                                                      << ""
-                                                      << "" << 11 << "TXT_DATACAMBIO";
-    QTest::newRow("currency without rate") << "MENS"
-                                           << "CR1"
-                                           << "1"
-                                           << "12" << 0 << false << "-" << 1 << "USD"
-                                           << "15/06/2026"
-                                           << " " << 12 << "TXT_CAMBIO";
-    QTest::newRow("currency with date and rate") << "MENS"
-                                                 << "CR1"
-                                                 << "1"
-                                                 << "12" << 0 << false << "-" << 1 << "USD"
-                                                 << "15/06/2026"
-                                                 << "1,25" << 0 << "";
-    QTest::newRow("empty list after the period checks") << "MENS"
-                                                        << "CR1"
-                                                        << "1"
-                                                        << "12" << 0 << false << "-" << 0 << "USD"
-                                                        << ""
-                                                        << "" << 13 << "QGRID_CONFRONTO";
+    struct Caso {
+        const char* nome;
+        const char *sottotipo, *criterio, *da, *a;
+        int periodicita;
+        bool multi;
+        const char* consolido;
+        int righe;
+        const char *valuta, *data, *cambio;
+        int verifica;
+        const char* controllo;
+    };
+    const Caso casi[] = {
+        {"all given", "MENS", "CR1", "1", "12", 0, false, "-", Completa, "", "", "", 0, ""},
+        {"no subtype", "  ", "CR1", "0", "", 0, false, "-", Nessuna, "", "", "", 1,
+         "TXT_SOTTOTIPO"},
+        {"no criterion", "MENS", "", "", "", 0, false, "-", Nessuna, "", "", "", 2, "TXT_CRITERIO"},
+        {"no from-period", "MENS", "CR1", " ", "", 0, false, "-", Completa, "", "", "", 3,
+         "TXT_PERIODO_DA"},
+        {"no to-period", "MENS", "CR1", "1", "", 0, false, "-", Completa, "", "", "", 4,
+         "TXT_PERIODO_A"},
+        {"0 to 12", "MENS", "CR1", "0", "12", 0, false, "-", Completa, "", "", "", 5,
+         "TXT_PERIODO_DA"},
+        {"0 to 13 stops at the first", "MENS", "CR1", "0", "13", 0, false, "-", Completa, "", "",
+         "", 5, "TXT_PERIODO_DA"},
+        {"1 to 13", "MENS", "CR1", "1", "13", 0, false, "-", Completa, "", "", "", 6,
+         "TXT_PERIODO_A"},
+        {"5 to 3", "MENS", "CR1", "5", "3", 0, false, "-", Completa, "", "", "", 7,
+         "TXT_PERIODO_DA"},
+        {"quarterly 1 to 5", "TRIM", "CR1", "1", "5", 2, false, "-", Completa, "", "", "", 8,
+         "TXT_PERIODO_A"},
+        {"quarterly 1 to 4", "TRIM", "CR1", "1", "4", 2, false, "-", Completa, "", "", "", 0, ""},
+        {"yearly 1 to 2", "ANNO", "CR1", "1", "2", 5, false, "-", Completa, "", "", "", 8,
+         "TXT_PERIODO_A"},
+        {"periodicity without limit 1 to 12", "PER9", "CR1", "1", "12", 9, false, "-", Completa, "",
+         "", "", 0, ""},
+        {"multi-activity without the check box", "MULTI1", "CR1", "1", "12", 0, true, "-", Completa,
+         "", "", "", 9, "CHK_CONSOLIDO_MULTIATT"},
+        {"multi-activity with the box unchecked", "MULTI1", "CR1", "1", "12", 0, true, "0",
+         Completa, "", "", "", 0, ""},
+        {"incomplete set", "MENS", "CR1", "1", "12", 0, false, "-", Incompleta, "USD", "", "", 10,
+         "QGRID_CONFRONTO"},
+        {"currency without date although the rate is given", "MENS", "CR1", "1", "12", 0, false,
+         "-", Completa, "USD", "", "1,25", 11, "TXT_DATACAMBIO"},
+        {"management currency without date", "MENS", "CR1", "1", "12", 0, false, "-", Completa,
+         "EUR", "", "", 11, "TXT_DATACAMBIO"},
+        {"currency without rate", "MENS", "CR1", "1", "12", 0, false, "-", Completa, "USD",
+         "15/06/2026", " ", 12, "TXT_CAMBIO"},
+        {"currency with date and rate", "MENS", "CR1", "1", "12", 0, false, "-", Completa, "USD",
+         "15/06/2026", "1,25", 0, ""},
+        {"empty list after the period checks", "MENS", "CR1", "1", "12", 0, false, "-", Nessuna,
+         "USD", "", "", 13, "QGRID_CONFRONTO"},
+    };
+    for (const Caso& c : casi)
+        QTest::newRow(c.nome) << QString(c.sottotipo) << QString(c.criterio) << QString(c.da)
+                              << QString(c.a) << c.periodicita << c.multi << QString(c.consolido)
+                              << c.righe << QString(c.valuta) << QString(c.data)
+                              << QString(c.cambio) << c.verifica << QString(c.controllo);
 }
 
 void TestParametri::checksInOrder() {

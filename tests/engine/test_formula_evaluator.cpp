@@ -96,75 +96,34 @@ void TestFormulaEvaluator::formulaItemValue_data() {
     QTest::addColumn<QString>("message"); // empty: no message
 
     // B is 30 and C is 0 in every case.
-    QTest::newRow("colon") << "Margine:[A]-[B]"
-                           << "100"
-                           << "70"
-                           << "";
-    QTest::newRow("no colon") << "[A]+[B]"
-                              << "100"
-                              << "130"
-                              << "";
-    QTest::newRow("code case ignored") << "X:[a]*2"
-                                       << "100"
-                                       << "200"
-                                       << "";
-    QTest::newRow("Null amount is 0") << "X:[A]+1"
-                                      << "Null"
-                                      << "1"
-                                      << "";
-    QTest::newRow("negative amount") << "X:[B]-[A]"
-                                     << "-5"
-                                     << "35"
-                                     << "";
-    QTest::newRow("Italian decimals") << "X:[A]*2"
-                                      << "1234.56"
-                                      << "2469.12"
-                                      << "";
-    QTest::newRow("words without colon") << "Margine [A]-[B]"
-                                         << "100"
-                                         << "Null"
-                                         << "Formula Margine [A]-[B] non corretta: \r\n"
-                                            "Margine (100)-(30)";
-    QTest::newRow("unknown code") << "X:[A]+[ZZ]"
-                                  << "1234.56"
-                                  << "Null"
-                                  << "Formula X:[A]+[ZZ] non corretta: \r\n(1234.56)+[ZZ]";
-    QTest::newRow("root code is not available")
-        << "X:[CRIT]+[A]"
-        << "1"
-        << "Null"
-        << "Formula X:[CRIT]+[A] non corretta: \r\n[CRIT]+(1)";
-    QTest::newRow("comma between arguments")
-        << "X:Math.max([A],[B])"
-        << "1"
-        << "Null"
-        << "Formula X:Math.max([A],[B]) non corretta: \r\nMath.max((1).(30))";
-    QTest::newRow("not a number") << "X:'abc'"
-                                  << "1"
-                                  << "Null"
-                                  << "Formula X:'abc' non corretta: \r\n'abc'";
-    QTest::newRow("division by zero") << "X:[A]/[C]"
-                                      << "5"
-                                      << "Null"
-                                      << "";
-    QTest::newRow("zero by zero") << "X:[C]/[C]"
-                                  << "5"
-                                  << "Null"
-                                  << "";
-    QTest::newRow("too large for an amount") << "X:1e300*[A]"
-                                             << "5"
-                                             << "Null"
-                                             << "";
-    // 5e15 has 16 integer digits; the amount field holds 15 at 0 decimals.
-    QTest::newRow("beyond the amount's digits") << "X:[A]*1e15"
-                                                << "5"
-                                                << "Null"
-                                                << "";
-    QTest::newRow("redefining a function")
-        << "X:Math.abs = 0"
-        << "5"
-        << "Null"
-        << "Formula X:Math.abs = 0 non corretta: \r\nMath.abs = 0";
+    const char* const rows[][5] = {
+        {"colon", "Margine:[A]-[B]", "100", "70", ""},
+        {"no colon", "[A]+[B]", "100", "130", ""},
+        {"code case ignored", "X:[a]*2", "100", "200", ""},
+        {"Null amount is 0", "X:[A]+1", "Null", "1", ""},
+        {"negative amount", "X:[B]-[A]", "-5", "35", ""},
+        {"Italian decimals", "X:[A]*2", "1234.56", "2469.12", ""},
+        {"words without colon", "Margine [A]-[B]", "100", "Null",
+         "Formula Margine [A]-[B] non corretta: \r\n"
+         "Margine (100)-(30)"},
+        {"unknown code", "X:[A]+[ZZ]", "1234.56", "Null",
+         "Formula X:[A]+[ZZ] non corretta: \r\n(1234.56)+[ZZ]"},
+        {"root code is not available", "X:[CRIT]+[A]", "1", "Null",
+         "Formula X:[CRIT]+[A] non corretta: \r\n[CRIT]+(1)"},
+        {"comma between arguments", "X:Math.max([A],[B])", "1", "Null",
+         "Formula X:Math.max([A],[B]) non corretta: \r\nMath.max((1).(30))"},
+        {"not a number", "X:'abc'", "1", "Null", "Formula X:'abc' non corretta: \r\n'abc'"},
+        {"division by zero", "X:[A]/[C]", "5", "Null", ""},
+        {"zero by zero", "X:[C]/[C]", "5", "Null", ""},
+        {"too large for an amount", "X:1e300*[A]", "5", "Null", ""},
+        // 5e15 has 16 integer digits; the amount field holds 15 at 0 decimals.
+        {"beyond the amount's digits", "X:[A]*1e15", "5", "Null", ""},
+        {"redefining a function", "X:Math.abs = 0", "5", "Null",
+         "Formula X:Math.abs = 0 non corretta: \r\nMath.abs = 0"},
+    };
+    for (const auto& row : rows)
+        QTest::newRow(row[0]) << QString::fromUtf8(row[1]) << QString::fromUtf8(row[2])
+                              << QString::fromUtf8(row[3]) << QString::fromUtf8(row[4]);
 }
 
 void TestFormulaEvaluator::formulaItemValue() {
@@ -196,23 +155,18 @@ void TestFormulaEvaluator::formulaItemValue() {
 void TestFormulaEvaluator::resultRoundsHalfToEven_data() {
     QTest::addColumn<QString>("expression");
     QTest::addColumn<QString>("expected");
-
-    QTest::newRow("0.125 to even 0.12") << "1/8"
-                                        << "0.12";
-    QTest::newRow("0.375 to even 0.38") << "3/8"
-                                        << "0.38";
-    QTest::newRow("1.005 as typed, to even") << "1.005"
-                                             << "1";
-    QTest::newRow("2.675 as typed, to even") << "2.675"
-                                             << "2.68";
-    QTest::newRow("-0.125") << "-1/8"
-                            << "-0.12";
-    QTest::newRow("0.1 + 0.2") << "0.1+0.2"
-                               << "0.3";
-    QTest::newRow("below a cent") << "1e-30"
-                                  << "0";
-    QTest::newRow("integer") << "6*7"
-                             << "42";
+    const char* const rows[][3] = {
+        {"0.125 to even 0.12", "1/8", "0.12"},
+        {"0.375 to even 0.38", "3/8", "0.38"},
+        {"1.005 as typed, to even", "1.005", "1"},
+        {"2.675 as typed, to even", "2.675", "2.68"},
+        {"-0.125", "-1/8", "-0.12"},
+        {"0.1 + 0.2", "0.1+0.2", "0.3"},
+        {"below a cent", "1e-30", "0"},
+        {"integer", "6*7", "42"},
+    };
+    for (const auto& row : rows)
+        QTest::newRow(row[0]) << QString::fromUtf8(row[1]) << QString::fromUtf8(row[2]);
 }
 
 void TestFormulaEvaluator::resultRoundsHalfToEven() {
@@ -228,76 +182,45 @@ void TestFormulaEvaluator::resultRoundsHalfToEven() {
 void TestFormulaEvaluator::languageGivesJavaScriptsFigures_data() {
     QTest::addColumn<QString>("expression");
     QTest::addColumn<QString>("expected"); // the amount, "overflow" or "wrong"
-
     // Worked out by the rules of JavaScript's arithmetic.
-    QTest::newRow("power is right-associative") << "2 ** 3 ** 2"
-                                                << "512";
-    QTest::newRow("negative base in parentheses") << "(-2) ** 2"
-                                                  << "4";
-    QTest::newRow("unary minus before **") << "-2 ** 2"
-                                           << "wrong";
-    QTest::newRow("remainder takes the dividend's sign") << "-7 % 3 + 7 % -3 * 10"
-                                                         << "9";
-    QTest::newRow("halves round up in Math.round") << "Math.round(-2.5) * 10 + Math.round(2.5)"
-                                                   << "-17";
-    QTest::newRow("just below a half") << "Math.round(0.49999999999999994)"
-                                       << "0";
-    QTest::newRow("several arguments") << "Math.max(1, 2, 3) - Math.min(4, 5)"
-                                       << "-1";
-    QTest::newRow("max of nothing") << "Math.max()"
-                                    << "overflow";
-    QTest::newRow("1 to the Infinity") << "Math.pow(1, Infinity)"
-                                       << "overflow";
-    QTest::newRow("anything to the 0") << "NaN ** 0"
-                                       << "1";
-    QTest::newRow("hexadecimal, binary, octal") << "0x1F + 0b101 + 0o17"
-                                                << "51";
-    QTest::newRow("truth values count as 1 and 0") << "true + true + !0 - !1"
-                                                   << "3";
-    QTest::newRow("loose and strict equality") << "(1 == true) + (1 === true) * 10"
-                                               << "1";
-    QTest::newRow("or gives an operand") << "0 || 7"
-                                         << "7";
-    QTest::newRow("and gives an operand") << "3 && 0"
-                                          << "0";
-    QTest::newRow("choice") << "2 > 1 ? 5 : 6"
-                            << "5";
-    QTest::newRow("NaN is false") << "NaN ? 1 : 2"
-                                  << "2";
-    QTest::newRow("comments and line breaks") << "/* nota */ 1 + // resto\n 2"
-                                              << "3";
-    QTest::newRow("pi") << "Math.PI * 100"
-                        << "314.16";
-    QTest::newRow("3.455 to even") << "Math.abs(-3.455)"
-                                   << "3.46";
-    QTest::newRow("sign and truncation") << "Math.sign(-0.5) * Math.trunc(7.9)"
-                                         << "-7";
-    QTest::newRow("32-bit functions") << "Math.clz32(1) + Math.imul(3, -4)"
-                                      << "19";
-    QTest::newRow("beyond doubles") << "1e999"
-                                    << "overflow";
-    QTest::newRow("a comparison is no amount") << "1 < 2"
-                                               << "wrong";
-    QTest::newRow("random") << "Math.random()"
-                            << "wrong";
-    QTest::newRow("unknown name") << "x + 1"
-                                  << "wrong";
-    QTest::newRow("text") << "'abc'"
-                          << "wrong";
-    QTest::newRow("leading zero") << "010"
-                                  << "wrong";
-    QTest::newRow("digit separator") << "1_000"
-                                     << "wrong";
-    QTest::newRow("number into a name") << "3in"
-                                        << "wrong";
-    QTest::newRow("function not called") << "Math.abs"
-                                         << "wrong";
-    QTest::newRow("incomplete") << "1 +"
-                                << "wrong";
-    QTest::newRow("decrement") << "--1"
-                               << "wrong";
-    QTest::newRow("nullish") << "1 ?? 2"
-                             << "wrong";
+    const char* const rows[][3] = {
+        {"power is right-associative", "2 ** 3 ** 2", "512"},
+        {"negative base in parentheses", "(-2) ** 2", "4"},
+        {"unary minus before **", "-2 ** 2", "wrong"},
+        {"remainder takes the dividend's sign", "-7 % 3 + 7 % -3 * 10", "9"},
+        {"halves round up in Math.round", "Math.round(-2.5) * 10 + Math.round(2.5)", "-17"},
+        {"just below a half", "Math.round(0.49999999999999994)", "0"},
+        {"several arguments", "Math.max(1, 2, 3) - Math.min(4, 5)", "-1"},
+        {"max of nothing", "Math.max()", "overflow"},
+        {"1 to the Infinity", "Math.pow(1, Infinity)", "overflow"},
+        {"anything to the 0", "NaN ** 0", "1"},
+        {"hexadecimal, binary, octal", "0x1F + 0b101 + 0o17", "51"},
+        {"truth values count as 1 and 0", "true + true + !0 - !1", "3"},
+        {"loose and strict equality", "(1 == true) + (1 === true) * 10", "1"},
+        {"or gives an operand", "0 || 7", "7"},
+        {"and gives an operand", "3 && 0", "0"},
+        {"choice", "2 > 1 ? 5 : 6", "5"},
+        {"NaN is false", "NaN ? 1 : 2", "2"},
+        {"comments and line breaks", "/* nota */ 1 + // resto\n 2", "3"},
+        {"pi", "Math.PI * 100", "314.16"},
+        {"3.455 to even", "Math.abs(-3.455)", "3.46"},
+        {"sign and truncation", "Math.sign(-0.5) * Math.trunc(7.9)", "-7"},
+        {"32-bit functions", "Math.clz32(1) + Math.imul(3, -4)", "19"},
+        {"beyond doubles", "1e999", "overflow"},
+        {"a comparison is no amount", "1 < 2", "wrong"},
+        {"random", "Math.random()", "wrong"},
+        {"unknown name", "x + 1", "wrong"},
+        {"text", "'abc'", "wrong"},
+        {"leading zero", "010", "wrong"},
+        {"digit separator", "1_000", "wrong"},
+        {"number into a name", "3in", "wrong"},
+        {"function not called", "Math.abs", "wrong"},
+        {"incomplete", "1 +", "wrong"},
+        {"decrement", "--1", "wrong"},
+        {"nullish", "1 ?? 2", "wrong"},
+    };
+    for (const auto& row : rows)
+        QTest::newRow(row[0]) << QString::fromUtf8(row[1]) << QString::fromUtf8(row[2]);
     QTest::newRow("200 parentheses")
         << QString(199, QLatin1Char('(')) + QStringLiteral("7") + QString(199, QLatin1Char(')'))
         << "7";

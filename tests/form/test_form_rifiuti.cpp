@@ -2,6 +2,7 @@
 
 #include "params/params_company.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace bdg;
@@ -42,83 +43,66 @@ void TestFormRifiuti::refusalShowsItsMessageAndKeepsTheFocus_data() {
     QTest::addColumn<QString>("focus");  // empty: not the refusal's to choose
     QTest::addColumn<int>("aziende");    // questions to the main-company service; -1 any
 
-    const QString sottotipo = QStringLiteral("TXT_SOTTOTIPO");
-    const QString criterio = QStringLiteral("TXT_CRITERIO");
-    const QString griglia = QStringLiteral("QGRID_CONFRONTO");
-    const QStringList mens{"sottotipo:MENS", "criterio:CR1"};
-    const QStringList pronti = mens + QStringList{"set:0:2026:1"};
-    const QString attenzione = QStringLiteral("Attenzione");
-
-    QTest::newRow("empty subtype")
-        << 1 << QStringList{"sottotipo:"} << "" << 0 << "" << sottotipo << 0;
-    QTest::newRow("unknown subtype")
-        << 1 << QStringList{"sottotipo:NO"} << "" << 0 << "" << sottotipo << 0;
-    QTest::newRow("chart kind 0") << 1 << QStringList{"sottotipo:KPDC0"} << "#61949" << 64 << ""
-                                  << sottotipo << 0;
-    QTest::newRow("chart kind 4 before its missing chart")
-        << 1 << QStringList{"sottotipo:KPDC4"} << "#61949" << 64 << "" << sottotipo << 0;
-    QTest::newRow("no chart") << 1 << QStringList{"sottotipo:NOPDC"} << "#61950" << 64 << ""
-                              << sottotipo << 0;
-    QTest::newRow("sites in a company without")
-        << 1 << QStringList{"sottotipo:SEDI"} << "#61948" << 64 << "" << sottotipo << 0;
-    QTest::newRow("kept by the main company only")
-        << 1 << QStringList{"sottotipo:MULTI2"} << "#61833" << 64 << "" << sottotipo << 1;
-
-    QTest::newRow("empty criterion")
-        << 1 << QStringList{"sottotipo:MENS", "criterio:"} << "" << 0 << "" << criterio << -1;
-    QTest::newRow("unknown criterion")
-        << 1 << QStringList{"sottotipo:MENS", "criterio:CRX"} << "" << 0 << "" << criterio << -1;
-    QTest::newRow("criterion without structure")
-        << 1 << QStringList{"sottotipo:MENS", "criterio:CR2"} << "#61951" << 64 << "" << criterio
-        << -1;
-    QTest::newRow("criterion of another chart")
-        << 1 << QStringList{"sottotipo:MENS", "criterio:CR3"}
-        << "Criterio CR3 non correlato al pdc G1 del budget " << 16 << "" << criterio << -1;
-    QTest::newRow("criterion outside the budget structure")
-        << 1 << QStringList{"sottotipo:QUAD", "criterio:CR1"}
-        << "Criterio CR1 non correlato alla struttura S1 del budget " << 16 << "" << criterio << -1;
-
-    QTest::newRow("empty list") << 1 << (mens + QStringList{"BUT_ELABORA"}) << "#9636" << 64 << ""
-                                << griglia << -1;
-    QTest::newRow("no from-period")
-        << 1 << (pronti + QStringList{"da:", "BUT_ELABORA"}) << "#9636" << 64 << ""
-        << "TXT_PERIODO_DA" << -1;
-    QTest::newRow("period 0") << 1 << (pronti + QStringList{"da:0", "BUT_ELABORA"}) << "#9636" << 64
-                              << ""
-                              << "TXT_PERIODO_DA" << -1;
-    QTest::newRow("period 13") << 1 << (pronti + QStringList{"a:13", "BUT_ELABORA"}) << "#9636"
-                               << 64 << ""
-                               << "TXT_PERIODO_A" << -1;
-    QTest::newRow("5 to 3") << 1 << (pronti + QStringList{"da:5", "a:3", "BUT_ELABORA"}) << "#9636"
-                            << 64 << ""
-                            << "TXT_PERIODO_DA" << -1;
-    QTest::newRow("quarterly 1 to 5")
-        << 1 << QStringList{"sottotipo:TRIM", "criterio:CR1", "set:0:2026:1", "a:5", "BUT_ELABORA"}
-        << "#9636" << 64 << ""
-        << "TXT_PERIODO_A" << -1;
-    QTest::newRow("set without its year") << 1 << (mens + QStringList{"set:0::1", "BUT_ELABORA"})
-                                          << "#9636" << 64 << "" << griglia << -1;
-    QTest::newRow("currency without its date")
-        << 1 << (pronti + QStringList{"valuta:USD", "data:", "BUT_ELABORA"}) << "#9636" << 64 << ""
-        << "TXT_DATACAMBIO" << -1;
-    QTest::newRow("currency without a usable rate")
-        << 1 << (pronti + QStringList{"valuta:JPY", "BUT_ELABORA"}) << "#9636" << 64 << ""
-        << "TXT_CAMBIO" << -1;
-
-    QTest::newRow("saving an empty list")
-        << 1 << (mens + QStringList{"BUT_BU68_SALVA"}) << "Il Profilo non contiene records!" << 48
-        << attenzione << "" << -1;
-    QTest::newRow("saving without a name")
-        << 1 << (pronti + QStringList{"BUT_BU68_SALVA"}) << "Indicare un nome profilo!" << 48
-        << attenzione << "" << -1;
-    QTest::newRow("profile with sites, subtype without")
-        << 1 << (mens + QStringList{"profilo:CON_SEDI"})
-        << "Il budget non gestisce le sedi, il profilo/confronto selezionato si!" << 48 << ""
-        << "TXT_PROFILO" << -1;
-    QTest::newRow("profile without sites, subtype with")
-        << 2 << QStringList{"sottotipo:SEDI", "criterio:CR1", "profilo:SENZA_SEDI"}
-        << "Il budget gestisce le sedi, il profilo/confronto selezionato no ! " << 48 << ""
-        << "TXT_PROFILO" << -1;
+    // Steps separated by blanks; M: subtype MENS and criterion CR1, P: M and a complete set.
+    struct Caso {
+        const char* nome;
+        int ditta;
+        const char *passi, *messaggio;
+        int stile;
+        const char *titolo, *focus;
+        int aziende;
+    };
+    const Caso casi[] = {
+        {"empty subtype", 1, "sottotipo:", "", 0, "", "TXT_SOTTOTIPO", 0},
+        {"unknown subtype", 1, "sottotipo:NO", "", 0, "", "TXT_SOTTOTIPO", 0},
+        {"chart kind 0", 1, "sottotipo:KPDC0", "#61949", 64, "", "TXT_SOTTOTIPO", 0},
+        {"chart kind 4 before its missing chart", 1, "sottotipo:KPDC4", "#61949", 64, "",
+         "TXT_SOTTOTIPO", 0},
+        {"no chart", 1, "sottotipo:NOPDC", "#61950", 64, "", "TXT_SOTTOTIPO", 0},
+        {"sites in a company without", 1, "sottotipo:SEDI", "#61948", 64, "", "TXT_SOTTOTIPO", 0},
+        {"kept by the main company only", 1, "sottotipo:MULTI2", "#61833", 64, "", "TXT_SOTTOTIPO",
+         1},
+        {"empty criterion", 1, "sottotipo:MENS criterio:", "", 0, "", "TXT_CRITERIO", -1},
+        {"unknown criterion", 1, "sottotipo:MENS criterio:CRX", "", 0, "", "TXT_CRITERIO", -1},
+        {"criterion without structure", 1, "sottotipo:MENS criterio:CR2", "#61951", 64, "",
+         "TXT_CRITERIO", -1},
+        {"criterion of another chart", 1, "sottotipo:MENS criterio:CR3",
+         "Criterio CR3 non correlato al pdc G1 del budget ", 16, "", "TXT_CRITERIO", -1},
+        {"criterion outside the budget structure", 1, "sottotipo:QUAD criterio:CR1",
+         "Criterio CR1 non correlato alla struttura S1 del budget ", 16, "", "TXT_CRITERIO", -1},
+        {"empty list", 1, "M BUT_ELABORA", "#9636", 64, "", "QGRID_CONFRONTO", -1},
+        {"no from-period", 1, "P da: BUT_ELABORA", "#9636", 64, "", "TXT_PERIODO_DA", -1},
+        {"period 0", 1, "P da:0 BUT_ELABORA", "#9636", 64, "", "TXT_PERIODO_DA", -1},
+        {"period 13", 1, "P a:13 BUT_ELABORA", "#9636", 64, "", "TXT_PERIODO_A", -1},
+        {"5 to 3", 1, "P da:5 a:3 BUT_ELABORA", "#9636", 64, "", "TXT_PERIODO_DA", -1},
+        {"quarterly 1 to 5", 1, "sottotipo:TRIM criterio:CR1 set:0:2026:1 a:5 BUT_ELABORA", "#9636",
+         64, "", "TXT_PERIODO_A", -1},
+        {"set without its year", 1, "M set:0::1 BUT_ELABORA", "#9636", 64, "", "QGRID_CONFRONTO",
+         -1},
+        {"currency without its date", 1, "P valuta:USD data: BUT_ELABORA", "#9636", 64, "",
+         "TXT_DATACAMBIO", -1},
+        {"currency without a usable rate", 1, "P valuta:JPY BUT_ELABORA", "#9636", 64, "",
+         "TXT_CAMBIO", -1},
+        {"saving an empty list", 1, "M BUT_BU68_SALVA", "Il Profilo non contiene records!", 48,
+         "Attenzione", "", -1},
+        {"saving without a name", 1, "P BUT_BU68_SALVA", "Indicare un nome profilo!", 48,
+         "Attenzione", "", -1},
+        {"profile with sites, subtype without", 1, "M profilo:CON_SEDI",
+         "Il budget non gestisce le sedi, il profilo/confronto selezionato si!", 48, "",
+         "TXT_PROFILO", -1},
+        {"profile without sites, subtype with", 2, "sottotipo:SEDI criterio:CR1 profilo:SENZA_SEDI",
+         "Il budget gestisce le sedi, il profilo/confronto selezionato no ! ", 48, "",
+         "TXT_PROFILO", -1},
+    };
+    for (const Caso& c : casi) {
+        QString passi = QString::fromUtf8(c.passi);
+        passi.replace(QRegularExpression(QStringLiteral("^M ")),
+                      QStringLiteral("sottotipo:MENS criterio:CR1 "));
+        passi.replace(QRegularExpression(QStringLiteral("^P ")),
+                      QStringLiteral("sottotipo:MENS criterio:CR1 set:0:2026:1 "));
+        QTest::newRow(c.nome) << c.ditta << passi.split(QLatin1Char(' ')) << c.messaggio << c.stile
+                              << c.titolo << c.focus << c.aziende;
+    }
 }
 
 void TestFormRifiuti::refusalShowsItsMessageAndKeepsTheFocus() {

@@ -22,6 +22,7 @@ private slots:
     void selectionWithoutAmountsIsACriterionWithoutFigures_data();
     void selectionWithoutAmountsIsACriterionWithoutFigures();
     void retriedAccountRowFindsItsKeyFreeAndIgnoreClosesTheGap();
+    void sixteenLevelsAreElaborated();
     void itemWith600AccountsWidensTheAccountFactor_data();
     void itemWith600AccountsWidensTheAccountFactor();
 
@@ -43,10 +44,10 @@ const QStringList SenzaChiavi = {
     "BU20_CODPADRE_BU19, BU20_POSIZIONE FROM BU20_PRIMA",
 };
 
-// A chain of 17 items under T3, the top item: D17 is on level 17, D18 below it.
-QStringList oltreIlLimite() {
+// A chain of items under T3, the top item: D2 on level 2 down to D`deepest`.
+QStringList catena(int deepest) {
     QStringList changes;
-    for (int level = 2; level <= 18; ++level) {
+    for (int level = 2; level <= deepest; ++level) {
         const QString code = QStringLiteral("D%1").arg(level);
         const QString parent =
             level == 2 ? QStringLiteral("T3") : QStringLiteral("D%1").arg(level - 1);
@@ -163,7 +164,7 @@ void TestElaboraFixtures::structureThatIsNotATreeStopsTheRunNamingTheItems_data(
          "una voce senza codice (padre T3, posizione 2)"},
         {"under two parents", SenzaChiavi + QStringList{inserisci("'C1'", "T3", 1)},
          "la voce C1 compare 2 volte nel criterio (sotto A2, T3)"},
-        {"18 levels: the first too deep named, no more", oltreIlLimite(),
+        {"18 levels: the first too deep named, no more", catena(18),
          "le voci D17 sono al livello 17, oltre i 16 livelli che l'elaborazione gestisce."},
     };
     for (const QString& engine : test::engines()) {
@@ -238,6 +239,17 @@ void TestElaboraFixtures::retriedAccountRowFindsItsKeyFreeAndIgnoreClosesTheGap(
     QCOMPARE(conti.value(u"KEY_VOCE").toInt64(), std::optional<std::int64_t>(1501));
     conti.setFilter("VOCE = 'T3'");
     QCOMPARE(conti.value(u"IMP1").toString(), QStringLiteral("23.45"));
+}
+
+void TestElaboraFixtures::sixteenLevelsAreElaborated() {
+    // The deepest criterion the run takes: D16, on level 16, is a node of the result.
+    test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
+    FormState state;
+    QVERIFY2(chiavi(company, state, catena(16)), qPrintable(company.errorText()));
+    QCOMPARE(int(BdgIntRic_Elabora(state)), int(EsitoElaborazione::Completata));
+    Recordset rows = state.RstCriterio->Clone();
+    rows.setFilter("VOCE = 'D16'");
+    QCOMPARE(rows.value(u"CRI_LIVELLO").toInt32(), std::optional<std::int32_t>(16));
 }
 
 void TestElaboraFixtures::itemWith600AccountsWidensTheAccountFactor_data() {

@@ -129,6 +129,7 @@ void TestFormScript::wholeSessionOnTheTotalsCompany() {
     QCOMPARE(formule, test::parseParams(*sql).messaggi);
     QVERIFY(form.isStatoRisultato());
     QVERIFY(!form.TXT_SOTTOTIPO.enabled() && !form.BUT_ELABORA.enabled());
+    QVERIFY(!form.TXT_VALUTA.enabled() && !form.TXT_PERIODO_DA.enabled());
     QVERIFY(!form.BUT_QGRID_PIU.enabled() && form.BUT_NODO_CONTI_VISIBILE.enabled());
     QVERIFY(!form.QGRID_CONFRONTO.column(u"CFR_ANNO")->editable);
 

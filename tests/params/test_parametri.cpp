@@ -99,6 +99,7 @@ void TestParametri::checksInOrder_data() {
          "TXT_PERIODO_A"},
         {"5 to 3", "MENS", "CR1", "5", "3", 0, false, "-", Completa, "", "", "", 7,
          "TXT_PERIODO_DA"},
+        {"one period, 4 to 4", "MENS", "CR1", "4", "4", 0, false, "-", Completa, "", "", "", 0, ""},
         {"quarterly 1 to 5", "TRIM", "CR1", "1", "5", 2, false, "-", Completa, "", "", "", 8,
          "TXT_PERIODO_A"},
         {"quarterly 1 to 4", "TRIM", "CR1", "1", "4", 2, false, "-", Completa, "", "", "", 0, ""},

@@ -53,6 +53,10 @@ private slots:
             << (ok + QStringList{"--currency", "USD", "--rate", "99999999999"}) << 2
             << "--rate: converted at 99999999999 the amounts have more digits than an amount "
                "holds";
+        // Progressive 99 is allowed; the company has no figures for it: no data, status 3.
+        QTest::newRow("progressive 99, no figures")
+            << QStringList{"--subtype", "SB1", "--criterion", "CR02", "--set", "budget:2026:99"}
+            << 3 << "Criterio non valorizzato";
         QTest::newRow("progressive beyond two digits")
             << QStringList{"--set", "budget:2026:999999999:1"} << 2
             << "--set 'budget:2026:999999999:1': the progressive is 0 to 99, not 999999999";
@@ -88,7 +92,8 @@ private slots:
         QVERIFY(QFile::link(m_db, home.filePath("link.sqlite")));
         const QByteArray before = readAll(m_db);
         for (const QString& target :
-             {m_db, home.filePath("link.sqlite"), m_db + QStringLiteral("-journal")}) {
+             {m_db, home.filePath("link.sqlite"), m_db + QStringLiteral("-journal"),
+              m_db + QStringLiteral("-wal")}) {
             const test::CliResult result =
                 test::runCli({"run", "--db", m_db, "--subtype", "SB1", "--criterion", "CR02",
                               "--set", "budget:2026:1", "--format", "csv", "--output", target},

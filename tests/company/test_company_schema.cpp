@@ -145,10 +145,6 @@ QTestData& engineRow(const QString& engine, const char* name) {
 
 } // namespace
 
-#define OPEN_COMPANY(name, ...)                                                                    \
-    Company name(__VA_ARGS__);                                                                     \
-    QVERIFY2(name.database.isValid(), qPrintable(name.database.errorText()))
-
 class TestCompanySchema : public QObject {
     Q_OBJECT
 
@@ -201,7 +197,7 @@ void TestCompanySchema::descriptionsInTheOuterApplyForm() {
     QFETCH(int, company);
     QFETCH(QString, language);
     QFETCH(QString, expected);
-    OPEN_COMPANY(db, engine, true, true);
+    OPEN_TEST_DATABASE(Company, db, engine, true, true);
     bdg::RecordsetPtr rows = db.connection.Execute(descriptionQuery(kind, company, language));
     QCOMPARE(byAccount(*rows, QStringLiteral("CONTO_DES")), expected);
 }
@@ -235,7 +231,7 @@ void TestCompanySchema::foreignOrOtherVersionIsRefused() {
     QFETCH(bool, create);
     QFETCH(QString, statement);
     QFETCH(QString, failure);
-    OPEN_COMPANY(db, engine, create);
+    OPEN_TEST_DATABASE(Company, db, engine, create);
     if (!statement.isEmpty())
         db.connection.ExecuteNonQuery(statement);
     const QString expected = failure.isEmpty() ? failure : failure.arg(labelOf(db.database));
@@ -309,7 +305,7 @@ void TestCompanySchema::valuesTheirColumnCannotMeanAreRefused() {
     QFETCH(QString, statement);
     QFETCH(QString, read);
     QFETCH(QString, fault);
-    OPEN_COMPANY(db, engine, true);
+    OPEN_TEST_DATABASE(Company, db, engine, true);
     for (const char* row :
          {"INSERT INTO HS02_VALUTE (HS02_CODICE, HS02_DESCR, HS02_NRDECIMALI) VALUES ('EUR', "
           "'Euro', 2)",
@@ -348,7 +344,7 @@ void TestCompanySchema::creationOverExistingTablesIsRefused() {
     // Creating over tables already there is refused, adds nothing and keeps what was there.
     QFETCH(QString, engine);
     QFETCH(bool, companyFirst);
-    OPEN_COMPANY(db, engine, companyFirst);
+    OPEN_TEST_DATABASE(Company, db, engine, companyFirst);
     db.connection.ExecuteNonQuery(
         companyFirst ? "INSERT INTO HS01_DITTE (HS01_CODICE, HS01_RAGSOC) VALUES (1, 'Rossi Srl')"
                      : "CREATE TABLE HS03_CAMBI (ALTRO INTEGER NOT NULL)");
@@ -365,7 +361,7 @@ void TestCompanySchema::creationOverExistingTablesIsRefused() {
 void TestCompanySchema::catalogueIsWrittenWithTheSchema() {
     // The new database holds the Italian text of every message the inquiry uses.
     QFETCH(QString, engine);
-    OPEN_COMPANY(db, engine, true);
+    OPEN_TEST_DATABASE(Company, db, engine, true);
     QStringList numbers;
     for (int number : usedMessageNumbers())
         numbers << QString::number(number);

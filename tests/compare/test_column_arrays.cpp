@@ -126,8 +126,7 @@ void TestColumnArrays::kindsOfFiguresAreBudgetActualsAndForecasts() {
     QFETCH(int, forecasts);
     QFETCH(QStringList, codes);
     QFETCH(QStringList, labels);
-    Company company(QString::fromLatin1(test::SQLiteEngine));
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(Company, company, QString::fromLatin1(test::SQLiteEngine));
     FormState state = company.state(1);
     state.NrForecast = forecasts;
     QVERIFY(PopolaArray(state));
@@ -207,8 +206,7 @@ void TestColumnArrays::valueListsComeFromYearsAndSites_data() {
 void TestColumnArrays::valueListsComeFromYearsAndSites() {
     // Scenario: company 1 has four financial years (2025 twice) and sites 3 and 1.
     QFETCH(QString, engine);
-    Company company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(Company, company, engine);
     FormState state = company.state(1);
     QVERIFY(PopolaArrayPer_QGRID_CONFRONTO(state));
     const QStringList years = {"2026", "2025", "2025", "2024"};
@@ -227,8 +225,7 @@ void TestColumnArrays::companyWithoutYearsOrSitesGetsDefaults_data() {
 void TestColumnArrays::companyWithoutYearsOrSitesGetsDefaults() {
     // Scenario: company 9 has nothing: this year, progressive 0 and site 0 are offered.
     QFETCH(QString, engine);
-    Company company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(Company, company, engine);
     FormState state = company.state(9);
     QVERIFY(PopolaArrayPer_QGRID_CONFRONTO(state));
     const QString year = QString::number(QDate::currentDate().year());
@@ -246,8 +243,7 @@ void TestColumnArrays::multiActivityOffersTheSitesOfTheGroup() {
     // Scenario: company 1 leads this year's group of 1 and 2: sites 1, 3 and 7, site 3
     // once although both companies have it.
     QFETCH(QString, engine);
-    Company company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(Company, company, engine);
     FormState state = company.state(1);
     state.IsMultiAttivita = true;
     QVERIFY(PopolaArrayPer_QGRID_CONFRONTO(state));

@@ -122,8 +122,7 @@ private slots:
 
 void TestProfili::roundTripKeepsSequencesAndFlags() {
     QFETCH(QString, engine);
-    Company company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(Company, company, engine);
     FormState state = company.state(false);
     addSet(state, 1, "0", 2026, 1, {}, 1, 0);
     addSet(state, 2, "1", 2025, 1, {}, 0, 1);
@@ -148,8 +147,7 @@ void TestProfili::roundTripKeepsSequencesAndFlags() {
 
 void TestProfili::roundTripWithSites() {
     QFETCH(QString, engine);
-    Company company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(Company, company, engine);
     FormState state = company.state(true);
     addSet(state, 1, "0", 2026, 1, 3, 1, 1);
     addSet(state, 2, "1", 2026, 1); // no site on a subtype with sites: not stored
@@ -204,8 +202,7 @@ void TestProfili::refusedSaves() {
     QFETCH(QString, insieme);
     QFETCH(QString, nome);
     QFETCH(QString, messaggio);
-    Company company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(Company, company, engine);
     FormState state = company.state(false);
     if (!insieme.isEmpty())
         addSet(state, 1, "0", 2026, 1, insieme == QLatin1String("sede") ? Variant(5) : Variant());
@@ -242,8 +239,7 @@ void TestProfili::siteMismatchRefusesTheProfile() {
     QFETCH(QString, engine);
     QFETCH(bool, salvatoConSedi);
     QFETCH(QString, messaggio);
-    Company company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(Company, company, engine);
     FormState state = company.state(salvatoConSedi);
     addSet(state, 1, "0", 2026, 1, salvatoConSedi ? Variant(2) : Variant());
     QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("P")).has_value());
@@ -264,8 +260,7 @@ void TestProfili::siteMismatchRefusesTheProfile() {
 
 void TestProfili::failedSaveLeavesThePreviousProfile() {
     QFETCH(QString, engine);
-    Company company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(Company, company, engine);
     QVERIFY(refuseYear1999(company));
     FormState state = company.state(false);
     addSet(state, 1, "0", 2026, 1, {}, 1, 1);
@@ -288,8 +283,7 @@ void TestProfili::failedSaveLeavesThePreviousProfile() {
 
 void TestProfili::savingAgainReplacesAndNamesAreDataNeverSql() {
     QFETCH(QString, engine);
-    Company company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(Company, company, engine);
     // Saving again under a name replaces its sets: one copy stays.
     FormState state = company.state(false);
     addSet(state, 1, "0", 2026, 1);
@@ -312,8 +306,7 @@ void TestProfili::savingAgainReplacesAndNamesAreDataNeverSql() {
 
 void TestProfili::deleteRemovesProfileAndList() {
     QFETCH(QString, engine);
-    Company company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(Company, company, engine);
     FormState state = company.state(false);
     addSet(state, 1, "0", 2026, 1);
     QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Base")).has_value());

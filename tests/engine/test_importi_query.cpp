@@ -134,8 +134,7 @@ void TestImportiQuery::perAccountReadsEverySetWithSignsRoundingAndActuals_data()
 void TestImportiQuery::perAccountReadsEverySetWithSignsRoundingAndActuals() {
     // Scenario: the worked company above, per account.
     QFETCH(QString, engine);
-    Company company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(Company, company, engine);
     FormState state = company.state();
     const int executions = ImportiQueryTimer::executions();
     const RecordsetPtr result = BdgIntRic_GetRstImportiPerConto(state, *state.RstConfronto);
@@ -161,8 +160,7 @@ void TestImportiQuery::perPeriodReadsEverySetOrderedWithoutReplacingForecasts_da
 void TestImportiQuery::perPeriodReadsEverySetOrderedWithoutReplacingForecasts() {
     // Scenario: the worked company above, per account and period.
     QFETCH(QString, engine);
-    Company company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(Company, company, engine);
     FormState state = company.state();
     const RecordsetPtr result = BdgIntRic_GetRstImportiPerContoPeriodo(state, *state.RstConfronto);
     QVERIFY2(result, qPrintable(company.log.lastErrorText()));
@@ -189,8 +187,7 @@ void TestImportiQuery::noRowGivesNullWithoutAMessage_data() {
 void TestImportiQuery::noRowGivesNullWithoutAMessage() {
     // Scenario: a criterion without mappings: both queries answer null, nobody is asked.
     QFETCH(QString, engine);
-    Company company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(Company, company, engine);
     FormState state = company.state();
     state.CodCriterio = "NONE";
     QVERIFY(!BdgIntRic_GetRstImportiPerConto(state, *state.RstConfronto));
@@ -209,8 +206,7 @@ void TestImportiQuery::badValueIsReportedUnderTheProcedureName() {
     // Scenario: a first period that is not a number; the user aborts; nothing is run.
     QFETCH(bool, perPeriod);
     QFETCH(QString, procedure);
-    Company company(QString::fromLatin1(test::SQLiteEngine));
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(Company, company, QString::fromLatin1(test::SQLiteEngine));
     FormState state = company.state();
     state.PeriodoDa = "gennaio";
     company.messages.queueAnswer(MessageAnswer::Abort);

@@ -143,8 +143,7 @@ void TestAssociatedCompanies::mainCompanyAndItsList() {
     QFETCH(bool, isMain);
     QFETCH(QString, list);
 
-    Groups groups(engine);
-    QVERIFY2(groups.database.isValid(), qPrintable(groups.database.errorText()));
+    OPEN_TEST_DATABASE(Groups, groups, engine);
     Form form(&groups.connection, company);
 
     QCOMPARE(GetIsAziendaCorrentePrincipalePerAnno(form.state, year), isMain);
@@ -250,8 +249,7 @@ void TestAssociatedCompanies::runTimeErrorsGoThroughTheErrorConvention() {
 void TestAssociatedCompanies::objectReportsMembershipAndGroup() {
     // The object itself: membership, indicator, group, list; a bad year is a load error.
     QFETCH(QString, engine);
-    Groups groups(engine);
-    QVERIFY2(groups.database.isValid(), qPrintable(groups.database.errorText()));
+    OPEN_TEST_DATABASE(Groups, groups, engine);
     Connection& connection = groups.connection;
     const QString database = groups.database.connectionString();
     AssociatedCompanies aziende;

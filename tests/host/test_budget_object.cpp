@@ -242,8 +242,7 @@ void TestBudgetObject::fiscalPeriodsStartWithTheFinancialYear() {
     QFETCH(int, progressive);
     QFETCH(QString, text);
 
-    Company db(engine);
-    QVERIFY2(db.database.isValid(), qPrintable(db.database.errorText()));
+    OPEN_TEST_DATABASE(Company, db, engine);
     const BudgetObject budget(&db.connection, db.database.connectionString(), 5, company);
     QCOMPARE(budget.DescrizionePeriodo(company, periodicity, BudgetObject::PeriodoFiscale,
                                        std::int16_t(period), Variant(year), Variant(progressive)),
@@ -254,8 +253,7 @@ void TestBudgetObject::subtypePropertiesComeFromTheSubtypeTable() {
     // Each property is read from the subtype's own row of its budget kind; an unknown
     // subtype is a fault the form's error handler reports.
     QFETCH(QString, engine);
-    Company company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(Company, company, engine);
     const BudgetObject budget(&company.connection, company.database.connectionString(), 5, 1);
     QCOMPARE(propertiesOf(budget, 5, "ANN"),
              QStringLiteral("sede=1 fiscale=1 periodicita=2 forecast=3 multi=2 tipo=3 pdc=PDC1 "
@@ -288,8 +286,7 @@ void TestBudgetObject::forecastCountStaysWithinItsLabels() {
     // The number of forecasts sizes the kinds offered for a set: beyond 99 it is refused.
     QFETCH(int, stored);
     QFETCH(bool, accepted);
-    Company company(QString::fromLatin1(test::SQLiteEngine));
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(Company, company, QString::fromLatin1(test::SQLiteEngine));
     company.connection.ExecuteNonQuery(
         QStringLiteral("UPDATE HS04_SOTTOTIPI SET HS04_NRFORECAST = %1 WHERE HS04_CODICE = 'MIN'")
             .arg(stored));

@@ -62,8 +62,7 @@ private slots:
 void TestHostServices::companyContextComesFromTheCompanyTable() {
     // The company's settings as the form reads them at start-up.
     QFETCH(QString, engine);
-    Host host(engine);
-    QVERIFY2(host.database.isValid(), qPrintable(host.database.errorText()));
+    OPEN_TEST_DATABASE(Host, host, engine);
     HostGlobal& global = *host.global;
     QVERIFY(!global.isDittaAperta());
     global.ApriDitta(1);
@@ -83,8 +82,7 @@ void TestHostServices::companyContextComesFromTheCompanyTable() {
 void TestHostServices::currencyDataMayBeNull() {
     // Description, decimals and mask as stored; Nulls stay Null; an unknown code is no data.
     QFETCH(QString, engine);
-    Host host(engine);
-    QVERIFY2(host.database.isValid(), qPrintable(host.database.errorText()));
+    OPEN_TEST_DATABASE(Host, host, engine);
     const std::optional<CurrencyData> euro = host.global->DatiValuta(QStringLiteral("EUR "));
     QVERIFY(euro.has_value());
     QCOMPARE(euro->Descrizione.toString(), QStringLiteral("Euro"));
@@ -113,8 +111,7 @@ void TestHostServices::currencyDecimalsStayWithinWhatAmountsKeep() {
     // The decimals of a currency size masks and amount fields: beyond five they are refused.
     QFETCH(int, stored);
     QFETCH(bool, accepted);
-    Host host(QString::fromLatin1(test::SQLiteEngine));
-    QVERIFY2(host.database.isValid(), qPrintable(host.database.errorText()));
+    OPEN_TEST_DATABASE(Host, host, QString::fromLatin1(test::SQLiteEngine));
     host.connection.ExecuteNonQuery(
         QStringLiteral("UPDATE HS02_VALUTE SET HS02_NRDECIMALI = %1 WHERE HS02_CODICE = 'EUR'")
             .arg(stored));
@@ -176,8 +173,7 @@ void TestHostServices::latestRateOnOrBeforeTheDate() {
     QFETCH(int, kind);
     QFETCH(bool, dividing);
     QFETCH(QDate, rateDate);
-    Host host(engine);
-    QVERIFY2(host.database.isValid(), qPrintable(host.database.errorText()));
+    OPEN_TEST_DATABASE(Host, host, engine);
     host.global->ApriDitta(1);
     const RecordsetPtr rows = host.global->GetCambio(currency, date);
     QCOMPARE(rows->RecordCount(), 1);
@@ -232,8 +228,7 @@ void TestHostServices::messageTextsFollowTheCompanyLanguage() {
     QFETCH(int, number);
     QFETCH(QStringList, params);
     QFETCH(QString, text);
-    Host host(engine);
-    QVERIFY2(host.database.isValid(), qPrintable(host.database.errorText()));
+    OPEN_TEST_DATABASE(Host, host, engine);
     host.global->ApriDitta(company);
     QCOMPARE(host.global->GetMessageText(number, params), text);
 }
@@ -241,8 +236,7 @@ void TestHostServices::messageTextsFollowTheCompanyLanguage() {
 void TestHostServices::numberedMessageIsShownWithItsText() {
     // A numbered message reaches the message service as text, with its style and title.
     QFETCH(QString, engine);
-    Host host(engine);
-    QVERIFY2(host.database.isValid(), qPrintable(host.database.errorText()));
+    OPEN_TEST_DATABASE(Host, host, engine);
     host.global->ApriDitta(1);
     host.global->ShowMessageNumber(99902, 64, QStringLiteral("Budget per criterio"));
     QCOMPARE(host.messages.messages().size(), 1);

@@ -84,8 +84,7 @@ void TestCriterio::validity() {
     QFETCH(QString, struttura);
     QFETCH(int, numero);
     QFETCH(QString, testo);
-    test::ParamsCompany company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(test::ParamsCompany, company, engine);
     FormState state = company.state(1);
     state.IndTipoPdc = tipoPdc;
     state.CodPdc = pdc;
@@ -116,8 +115,7 @@ void TestCriterio::acceptedCriterionStartsAnEmptyList_data() {
 
 void TestCriterio::acceptedCriterionStartsAnEmptyList() {
     QFETCH(QString, engine);
-    test::ParamsCompany company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(test::ParamsCompany, company, engine);
     FormState state = company.state(1);
     QVERIFY(!TXT_SOTTOTIPO_Validate(state, Variant("MENS")).has_value());
 
@@ -165,8 +163,7 @@ void TestCriterio::lookupLists() {
     QFETCH(QString, engine);
     QFETCH(int, modo);
     QFETCH(QStringList, attesi);
-    test::ParamsCompany company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(test::ParamsCompany, company, engine);
     FormState state = company.state(1);
     state.IndTipoPdc = 1;
     state.CodPdc = QStringLiteral("G1");

@@ -67,8 +67,7 @@ void TestSottotipo::acceptedSubtypeFillsState() {
     QFETCH(bool, sedi);
     QFETCH(QString, etichettaPdc);
     QFETCH(QString, etichettaPeriodicita);
-    test::ParamsCompany company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(test::ParamsCompany, company, engine);
     FormState state = company.state(ditta);
     state.CodStrutturaBU60 = QStringLiteral("VECCHIA");
 
@@ -115,8 +114,7 @@ void TestSottotipo::multiActivityFollowsMainCompany() {
     QFETCH(int, ditta);
     QFETCH(QString, codice);
     QFETCH(bool, multi);
-    test::ParamsCompany company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(test::ParamsCompany, company, engine);
     FormState state = company.state(ditta);
 
     ControlliSottotipo controlli;

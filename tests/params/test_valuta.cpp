@@ -65,8 +65,7 @@ void TestValuta::rateAndQuotation() {
     QFETCH(bool, abilitati);
     QFETCH(QString, cambio);
     QFETCH(bool, divisore);
-    test::ParamsCompany company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(test::ParamsCompany, company, engine);
     FormState state = company.state(1);
     state.IsCambioDivisore = true; // what a previous currency left
 
@@ -116,8 +115,7 @@ void TestValuta::takingACurrencySetsTodaysDate_data() {
 
 void TestValuta::takingACurrencySetsTodaysDate() {
     QFETCH(QString, engine);
-    test::ParamsCompany company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(test::ParamsCompany, company, engine);
     FormState state = company.state(1);
 
     CampiCambio campi;
@@ -141,8 +139,7 @@ void TestValuta::lookups_data() {
 
 void TestValuta::lookups() {
     QFETCH(QString, engine);
-    test::ParamsCompany company(engine);
-    QVERIFY2(company.database.isValid(), qPrintable(company.database.errorText()));
+    OPEN_TEST_DATABASE(test::ParamsCompany, company, engine);
     FormState state = company.state(1);
 
     QStringList codici;

@@ -259,3 +259,9 @@ struct CompanyDatabase {
 };
 
 } // namespace bdg::test
+
+/// Declares `name`, a `Type` holding a test `database`, built from the further arguments,
+/// and fails the test unless that database could be created.
+#define OPEN_TEST_DATABASE(Type, name, ...)                                                        \
+    Type name(__VA_ARGS__);                                                                        \
+    QVERIFY2(name.database.isValid(), qPrintable(name.database.errorText()))

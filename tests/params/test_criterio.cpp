@@ -68,11 +68,6 @@ void TestCriterio::validity_data() {
         *row("with a structure only its mappings count")
             << "CR1" << 1 << "G1"
             << "S1" << 0 << "Criterio CR1 non correlato alla struttura S1 del budget ";
-        *row("quoted code is a code without structure") << "CR1' OR '1'='1" << 1 << "G1"
-                                                        << "" << 61951 << "";
-        *row("statement in the code is a code without structure")
-            << "CR1'; DELETE FROM BU51_CRITERIELAB; --" << 1 << "G1"
-            << "" << 61951 << "";
     });
 }
 

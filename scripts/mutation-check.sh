@@ -218,9 +218,9 @@ fault workbook-percentage-keeps-six-decimals src/export/clsbu_bdgintric_excel.cp
     'isCampoPercentuale(definizione.name) ? DecimaliPercentuale : definizione.scale' \
     'definizione.scale' \
     'export_test_clsbu_bdgintric_excel'
-fault negative-amount-as-positive src/export/formato_numero.cpp \
+fault negative-amount-as-positive src/data/formato_numero.cpp \
     $'if (negativo)\n        testo.prepend' $'if (false)\n        testo.prepend' \
-    'export_test_formato_numero'
+    'data_test_formato_numero'
 fault csv-quote-not-doubled src/export/scrittore_csv.cpp \
     "QStringLiteral(\"\\\"\\\"\")" "QStringLiteral(\"\\\"\")" \
     'export_test_scrittori'
@@ -231,8 +231,20 @@ fault office-indent-one-dash-short src/export/export_to_office.cpp \
     "QLatin1Char('-'), TrattiPerLivello)" "QLatin1Char('-'), TrattiPerLivello - 1)" \
     'export_test_export_to_office'
 
+# src/views
+fault view-negative-shown-positive src/views/formato_celle.cpp \
+    'formato(maschera).format(*numero)' 'formato(maschera).format(numero->abs())' \
+    'views_test_formato_celle'
+fault view-negative-not-highlighted src/views/delegato_importi.cpp \
+    "if (option->text.startsWith(QLatin1Char('-')))" 'if (false)' \
+    'views_test_formato_celle|app_test_desktop_sessione'
+fault view-check-box-clicked-unchanged src/views/modello_griglia.cpp \
+    'return checked == now || m_grid.clickCheckBox(column.field);' \
+    'return m_grid.clickCheckBox(column.field);' \
+    'views_test_modello_griglia'
+
 # src/app/cli
-fault output-over-wal-allowed src/app/cli/output_target.cpp \
+fault output-over-wal-allowed src/export/output_target.cpp \
     '{"", "-journal", "-wal", "-shm"}' '{"", "-journal", "-shm"}' \
     'app_test_cli_refusals|faults_test_faults'
 fault set-code-two-accepted src/app/cli/cli_options.cpp \
@@ -253,6 +265,7 @@ fault no-data-exit-as-success src/app/cli/cmd_run.cpp \
 # Substitution: `substitute FILE OLD NEW` replaces the one occurrence of OLD; `count` says
 # how many there are.
 occurrences() {
+    [[ -f $1 ]] || { echo "no"; return; }
     "$python" -c 'import sys; print(open(sys.argv[1], encoding="utf-8").read().count(sys.argv[2]))' \
         "$1" "$2"
 }
@@ -277,7 +290,7 @@ layer_of() {
     local path=${1#src/}
     case $path in
     app/cli/*) echo app ;;
-    app/gui/* | module/*) echo views ;;
+    app/gui/* | module/*) echo app ;;
     *) echo "${path%%/*}" ;;
     esac
 }

@@ -69,8 +69,6 @@ private slots:
     void databaseErrorsOfTheConnectionAreLogged();
     void trapTakesItsServicesFromTheFormState();
     void consoleAnswersAbortAndPrintsTheError();
-    void defaultAnswerIsThePreselectedButton_data();
-    void defaultAnswerIsThePreselectedButton();
 
 private:
     QTemporaryDir m_folder;
@@ -222,24 +220,6 @@ void TestErrorTrap::consoleAnswersAbortAndPrintsTheError() {
     QVERIFY2(printed.contains(QStringLiteral("BdgIntRic_Elabora")), qPrintable(printed));
     QVERIFY2(printed.contains(QStringLiteral("disco pieno")), qPrintable(printed));
     QVERIFY2(printed.contains(QStringLiteral("Budget: Nessun dato")), qPrintable(printed));
-}
-
-void TestErrorTrap::defaultAnswerIsThePreselectedButton_data() {
-    QTest::addColumn<int>("style");
-    QTest::addColumn<int>("answer");
-    QTest::newRow("ok only") << 0 << 1;
-    QTest::newRow("abort/retry/ignore") << 2 << 3;
-    QTest::newRow("error dialog: retry preselected") << 4370 << 4;
-    QTest::newRow("yes/no, second button") << (4 + 256) << 7;
-    QTest::newRow("yes/no/cancel, third button") << (3 + 512) << 2;
-    QTest::newRow("ok/cancel") << 1 << 1;
-}
-
-void TestErrorTrap::defaultAnswerIsThePreselectedButton() {
-    // A message nobody answers takes its preselected button.
-    QFETCH(int, style);
-    QFETCH(int, answer);
-    QCOMPARE(defaultAnswer(style), answer);
 }
 
 QTEST_GUILESS_MAIN(TestErrorTrap)

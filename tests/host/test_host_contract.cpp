@@ -57,6 +57,8 @@ void TestHostContract::messageStylesOfferTheirButtons_data() {
     QTest::newRow("yes, no, cancel, no preselected") << (3 + 256) << QList<int>{6, 7, 2} << 7;
     QTest::newRow("the profile question") << 36 << QList<int>{6, 7} << 6;
     QTest::newRow("retry, cancel") << 5 << QList<int>{4, 2} << 4;
+    QTest::newRow("abort, retry, ignore") << 2 << QList<int>{3, 4, 5} << 3;
+    QTest::newRow("yes, no, cancel, third preselected") << (3 + 512) << QList<int>{6, 7, 2} << 2;
 }
 
 void TestHostContract::messageStylesOfferTheirButtons() {

@@ -1,6 +1,7 @@
 // The T-SQL the module writes, translated for SQLite and PostgreSQL; whole statements run on
 // both engines in the engine, profile and fixture tests.
 #include "data/sql_dialect.h"
+#include "support/text_rows.h"
 
 #include <QTest>
 
@@ -101,9 +102,7 @@ void TestSqlDialect::constructIsTranslated_data() {
         {"division by a decimal rate", "ROUND(BU66_IMPORTO / 1.5 , 2)", "", ""},
         {"multiplication untouched", "ROUND(BU66_IMPORTO * 2 , 2)", "", ""},
     };
-    for (const auto& row : rows)
-        QTest::newRow(row[0]) << QString::fromUtf8(row[1]) << QString::fromUtf8(row[2])
-                              << QString::fromUtf8(row[3]);
+    bdg::test::addTextRows(rows);
 }
 
 void TestSqlDialect::constructIsTranslated() {

@@ -8,6 +8,7 @@
 #include "host/host_log.h"
 #include "host/message_service.h"
 #include "support/engine_host.h"
+#include "support/text_rows.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -121,9 +122,7 @@ void TestFormulaEvaluator::formulaItemValue_data() {
         {"redefining a function", "X:Math.abs = 0", "5", "Null",
          "Formula X:Math.abs = 0 non corretta: \r\nMath.abs = 0"},
     };
-    for (const auto& row : rows)
-        QTest::newRow(row[0]) << QString::fromUtf8(row[1]) << QString::fromUtf8(row[2])
-                              << QString::fromUtf8(row[3]) << QString::fromUtf8(row[4]);
+    test::addTextRows(rows);
 }
 
 void TestFormulaEvaluator::formulaItemValue() {
@@ -165,8 +164,7 @@ void TestFormulaEvaluator::resultRoundsHalfToEven_data() {
         {"below a cent", "1e-30", "0"},
         {"integer", "6*7", "42"},
     };
-    for (const auto& row : rows)
-        QTest::newRow(row[0]) << QString::fromUtf8(row[1]) << QString::fromUtf8(row[2]);
+    test::addTextRows(rows);
 }
 
 void TestFormulaEvaluator::resultRoundsHalfToEven() {
@@ -219,8 +217,7 @@ void TestFormulaEvaluator::languageGivesJavaScriptsFigures_data() {
         {"decrement", "--1", "wrong"},
         {"nullish", "1 ?? 2", "wrong"},
     };
-    for (const auto& row : rows)
-        QTest::newRow(row[0]) << QString::fromUtf8(row[1]) << QString::fromUtf8(row[2]);
+    test::addTextRows(rows);
     QTest::newRow("200 parentheses")
         << QString(199, QLatin1Char('(')) + QStringLiteral("7") + QString(199, QLatin1Char(')'))
         << "7";

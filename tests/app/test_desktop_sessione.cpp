@@ -259,6 +259,10 @@ void TestDesktopSessione::wholeInquiryFromTheKeyboardAndTheMouse() {
     QCOMPARE(intestazioni,
              (QStringList{"Voce/Conto", "Descrizione", "Bdg 2026", "Fo1 2026", "D Fo12026",
                           "% Fo12026", "Con 2026", "D Con2026", "% Con2026"}));
+    // The painted options too: a negative amount in the colour of a loss, no other.
+    struct Opzioni : DelegatoImporti {
+        using DelegatoImporti::initStyleOption;
+    } opzioni;
     int nodi = 0;
     std::function<void(const QModelIndex&)> visita = [&](const QModelIndex& padre) {
         for (int riga = 0; riga < modello.rowCount(padre); ++riga) {
@@ -272,6 +276,10 @@ void TestDesktopSessione::wholeInquiryFromTheKeyboardAndTheMouse() {
                 const QString field = campo(modello, column);
                 QCOMPARE(delegato->testoMostrato(nodo.siblingAtColumn(column)),
                          comeMostrato(field, criterio.at(key).value(field)));
+                QStyleOptionViewItem stile;
+                opzioni.initStyleOption(&stile, nodo.siblingAtColumn(column));
+                QCOMPARE(stile.palette.color(QPalette::Text) == DelegatoImporti::coloreNegativo(),
+                         stile.text.startsWith(QLatin1Char('-')));
             }
             visita(nodo);
         }

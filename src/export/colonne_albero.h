@@ -19,6 +19,10 @@ inline constexpr int Numero = 11;
 /// Twips per character when a column's width becomes a text size.
 inline constexpr int TwipsPerCarattere = 15;
 
+/// Decimals of an export's percentage ratio fields, and of amounts without a mask.
+inline constexpr int ScalaPercentuale = 4;
+inline constexpr int DecimaliPredefiniti = 2;
+
 /// True for the percentage-difference fields ("DELTA_PERC2").
 bool isCampoPercentuale(const QString& campo);
 

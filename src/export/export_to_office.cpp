@@ -30,8 +30,6 @@ constexpr int PeriodoTotale = 99;
 constexpr int TipoVoceCriterio = 4;
 constexpr int LunghezzaPeriodo = 50;
 constexpr int TrattiPerLivello = 5;
-constexpr int DecimaliPredefiniti = 2;
-constexpr int ScalaPercentuale = 4;
 
 bool stessoCampo(const QString& campo, const QString& nome) {
     return campo.compare(nome, Qt::CaseInsensitive) == 0;

@@ -46,8 +46,7 @@ struct DesktopSession {
         if (fill) {
             valido = company.build(fill);
         } else {
-            const auto sql = readTextFile(fixturePath(fixture, QStringLiteral(".sql")));
-            valido = sql && company.build(*sql);
+            valido = company.buildFixture(fixture);
         }
         messaggi.setAutomatico(true);
         QObject::connect(&messaggi, &gui::MessaggiDesktop::mostrato,

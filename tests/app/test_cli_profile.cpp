@@ -15,9 +15,8 @@ public:
 private slots:
     void initTestCase() {
         QVERIFY2(QFile::exists(test::bdgintricPath()), "build the bdgintric target first");
-        const auto sql = test::readTextFile(test::fixturePath("totali", ".sql"));
-        QVERIFY(sql);
-        QVERIFY2(m_company.build(*sql), qPrintable(m_company.errorText()));
+        QVERIFY2(m_company.buildFixture(QStringLiteral("totali")),
+                 qPrintable(m_company.errorText()));
         m_db = m_company.connection().connectionString();
     }
 

@@ -18,9 +18,8 @@ public:
 private slots:
     void initTestCase() {
         QVERIFY2(QFile::exists(test::bdgintricPath()), "build the bdgintric target first");
-        const auto sql = test::readTextFile(test::fixturePath("totali", ".sql"));
-        QVERIFY(sql);
-        QVERIFY2(m_company.build(*sql), qPrintable(m_company.errorText()));
+        QVERIFY2(m_company.buildFixture(QStringLiteral("totali")),
+                 qPrintable(m_company.errorText()));
         m_company.connection().ExecuteNonQuery(
             "INSERT INTO HS02_VALUTE (HS02_CODICE, HS02_DESCR, HS02_NRDECIMALI) VALUES ('USD', "
             "'Dollaro', 2)");

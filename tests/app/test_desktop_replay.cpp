@@ -220,8 +220,7 @@ void TestDesktopReplay::hostReplaysWithoutADisplayAndNamesTheFailingLine() {
     // The desktop program itself, started with --replay and no display: the offscreen
     // platform, the fixture company from --db, a non-zero status naming the line.
     test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
-    const auto sql = test::readTextFile(test::fixturePath(QStringLiteral("chiavi"), ".sql"));
-    QVERIFY(sql && company.build(*sql));
+    QVERIFY2(company.buildFixture(QStringLiteral("chiavi")), qPrintable(company.errorText()));
     QTemporaryDir cartella;
     QFile script(cartella.filePath(QStringLiteral("sessione.txt")));
     QVERIFY(script.open(QIODevice::WriteOnly));

@@ -58,8 +58,7 @@ private slots:
         // One run of budget, forecast 1 with its difference (its percentage hidden) and
         // actuals with both, accounts without amounts shown; exported after each click.
         test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
-        const auto sql = test::readTextFile(test::fixturePath("totali", ".sql"));
-        QVERIFY(sql && company.build(*sql));
+        QVERIFY2(company.buildFixture(QStringLiteral("totali")), qPrintable(company.errorText()));
         test::FormSession session(company.global());
         session->Form_Activate();
         QVERIFY2(
@@ -160,8 +159,7 @@ private slots:
 
     void masterShowsTheConvertedCurrencyAndItsRate() {
         test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
-        const auto sql = test::readTextFile(test::fixturePath("valuta", ".sql"));
-        QVERIFY(sql && company.build(*sql));
+        QVERIFY2(company.buildFixture(QStringLiteral("valuta")), qPrintable(company.errorText()));
         company.connection().ExecuteNonQuery(
             "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, "
             "HS03_TIPOCAMBIO, HS03_CAMBIO, HS03_INDCERTOINCERTO) "
@@ -186,8 +184,7 @@ private slots:
         // Account 100 stands twice under its item, once per nature: each row lists its own
         // two periods, not both rows' periods.
         test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
-        const auto sql = test::readTextFile(test::fixturePath("nature", ".sql"));
-        QVERIFY(sql && company.build(*sql));
+        QVERIFY2(company.buildFixture(QStringLiteral("nature")), qPrintable(company.errorText()));
         test::FormSession session(company.global());
         session->Form_Activate();
         QVERIFY2(session.run({"sottotipo:SB5", "criterio:CR05", "set:0:2026:1", "set:0:2025:1",

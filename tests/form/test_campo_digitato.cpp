@@ -32,8 +32,7 @@ void TestCampoDigitato::typedCurrencyIsTakenAsAPickedOne() {
     QFETCH(bool, cambio);
     QFETCH(QString, data);
     test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
-    const auto sql = test::readTextFile(test::fixturePath("valuta", ".sql"));
-    QVERIFY(sql && company.build(*sql));
+    QVERIFY2(company.buildFixture(QStringLiteral("valuta")), qPrintable(company.errorText()));
     company.connection().ExecuteNonQuery(
         "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, HS03_TIPOCAMBIO, "
         "HS03_CAMBIO, HS03_INDCERTOINCERTO) VALUES ('USD', 'EUR', '2026-06-01', 1, 1.4, 1)");

@@ -217,8 +217,7 @@ void TestFormScript::currencyTakenFromTheLookupDividesByTheHostsRate() {
     // amounts divided by 1.5 per detail row.
     QFETCH(QString, engine);
     test::FixtureCompany company(engine);
-    const auto sql = test::readTextFile(test::fixturePath("valuta", ".sql"));
-    QVERIFY(sql && company.build(*sql));
+    QVERIFY2(company.buildFixture(QStringLiteral("valuta")), qPrintable(company.errorText()));
     company.connection().ExecuteNonQuery(
         "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, HS03_TIPOCAMBIO, "
         "HS03_CAMBIO, HS03_INDCERTOINCERTO) VALUES ('USD', 'EUR', '2026-06-01', 1, 1.4, 1)");
@@ -261,8 +260,7 @@ void TestFormScript::profileFieldAsksSavesAndReloads() {
     QFETCH(int, insiemi);
     QFETCH(int, memorizzati);
     test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
-    const auto sql = test::readTextFile(test::fixturePath("chiavi", ".sql"));
-    QVERIFY(sql && company.build(*sql));
+    QVERIFY2(company.buildFixture(QStringLiteral("chiavi")), qPrintable(company.errorText()));
     test::FormSession session(company.global());
     session->Form_Activate();
     if (risposta != 0)
@@ -290,8 +288,7 @@ void TestFormScript::runLeftAfterAnErrorShowsNoFigures() {
     // criterion has no amounts and shows nothing: not the first run's figures.
     QFETCH(QString, engine);
     test::FixtureCompany company(engine);
-    const auto sql = test::readTextFile(test::fixturePath("chiavi", ".sql"));
-    QVERIFY(sql && company.build(*sql));
+    QVERIFY2(company.buildFixture(QStringLiteral("chiavi")), qPrintable(company.errorText()));
     test::FormSession session(company.global());
     session->Form_Activate();
     QVERIFY2(session.run({"sottotipo:SB1", "criterio:CR01", "set:0:2026:1", "BUT_ELABORA"}),

@@ -247,6 +247,12 @@ public:
         });
     }
 
+    /// Builds the fixture company `name` from its .sql file.
+    bool buildFixture(const QString& name) {
+        const auto sql = readTextFile(fixturePath(name, QStringLiteral(".sql")));
+        return sql ? build(*sql) : fail(QStringLiteral("fixture %1 has no .sql file").arg(name));
+    }
+
     /// Fills the fresh database with `fill` and sets up the host objects on it.
     bool build(const std::function<void(Connection&)>& fill) {
         if (!m_database.isValid())

@@ -36,7 +36,7 @@ void DelegatoImporti::initStyleOption(QStyleOptionViewItem* option,
     option->text = testoCella(index.data(TreeGridModel::RawValueRole).value<Variant>(), maschera);
     option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
     // On the selected row the highlight's own text colour reads best; the sign remains.
-    if (option->text.startsWith(QLatin1Char('-')))
+    if (option->text.startsWith(QLatin1Char('-')) && !(option->state & QStyle::State_Selected))
         option->palette.setColor(QPalette::Text, coloreNegativo());
 }
 

@@ -148,6 +148,7 @@ void VistaInterrogazione::collegaRisultato() {
     ui.ZEL_SPLIT->setChildrenCollapsible(true);
     ui.ZEL_SPLIT->setStretchFactor(0, 1);
     ui.ZEL_SPLIT->setStretchFactor(1, 0);
+    ui.SPLIT_GRAFICO->setChildrenCollapsible(true);
     ui.SPLIT_GRAFICO->setStretchFactor(0, 3);
     ui.SPLIT_GRAFICO->setStretchFactor(1, 2);
     connect(&form.ZEL_SPLIT, &SplitModel::applied, this, &VistaInterrogazione::applicaSplit);
@@ -244,14 +245,20 @@ void VistaInterrogazione::applicaSplit() {
     aggiornaInterruttori();
 }
 
-// Until the user places it, the chart takes what the periods grid leaves.
+// Until the user places it, the chart takes what the periods grid leaves. A chart narrower
+// than GraficoLeggibile shows neither its labels nor its bars: the grid then takes the
+// whole width and the chart waits, folded at the right edge, for a wider window.
 void VistaInterrogazione::sistemaGrafico() {
+    constexpr int GraficoLeggibile = 360;
     QSplitter* split = d->ui.SPLIT_GRAFICO;
     if (d->graficoSistemato || split->width() <= 0)
         return;
     const int totale = split->width() - split->handleWidth();
     const int griglia = std::min(d->ui.QGRID_PERIODI->larghezzaContenuto(), totale * 3 / 4);
-    split->setSizes({griglia, totale - griglia});
+    if (totale - griglia < GraficoLeggibile)
+        split->setSizes({totale, 0});
+    else
+        split->setSizes({griglia, totale - griglia});
 }
 
 void VistaInterrogazione::splitSpostato() {
@@ -269,6 +276,7 @@ void VistaInterrogazione::splitSpostato() {
 
 void VistaInterrogazione::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    sistemaGrafico();
     d->form.Ridimensiona(twipsDaPixel(width(), this), twipsDaPixel(height(), this));
 }
 

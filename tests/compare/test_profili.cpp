@@ -106,8 +106,6 @@ class TestProfili : public QObject {
 private slots:
     void roundTripKeepsSequencesAndFlags_data() { test::addEngineRows(); }
     void roundTripKeepsSequencesAndFlags();
-    void roundTripWithSites_data() { test::addEngineRows(); }
-    void roundTripWithSites();
     void refusedSaves_data();
     void refusedSaves();
     void siteMismatchRefusesTheProfile_data();
@@ -142,23 +140,17 @@ void TestProfili::roundTripKeepsSequencesAndFlags() {
     QVERIFY(!cancel);
     QCOMPARE(rows(loaded),
              (QStringList{"1 0 2026 1 - 7 1 0", "2 1 2025 1 - 7 0 1", "4 3 2026 2 - 7 0 0"}));
+
+    // With sites kept, a set without its site is the incomplete one.
+    FormState sedi = company.state(true);
+    addSet(sedi, 1, "0", 2026, 1, 3, 1, 1);
+    addSet(sedi, 2, "1", 2026, 1);
+    addSet(sedi, 3, "1", 2025, 2, 1);
+    QVERIFY(!BUT_BU68_SALVA_ButtonClick(sedi, Variant("Sedi")).has_value());
+    FormState conSedi = company.state(true);
+    QVERIFY(!PopolaRstConfrontoDaBU68(conSedi, Variant("Sedi"), cancel).has_value());
+    QCOMPARE(rows(conSedi), (QStringList{"1 0 2026 1 3 7 1 1", "3 1 2025 2 1 7 0 0"}));
     QVERIFY(company.messages.messages().isEmpty());
-}
-
-void TestProfili::roundTripWithSites() {
-    QFETCH(QString, engine);
-    OPEN_TEST_DATABASE(Company, company, engine);
-    FormState state = company.state(true);
-    addSet(state, 1, "0", 2026, 1, 3, 1, 1);
-    addSet(state, 2, "1", 2026, 1); // no site on a subtype with sites: not stored
-    addSet(state, 3, "1", 2025, 2, 1);
-
-    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Sedi")).has_value());
-
-    FormState loaded = company.state(true);
-    bool cancel = false;
-    QVERIFY(!PopolaRstConfrontoDaBU68(loaded, Variant("Sedi"), cancel).has_value());
-    QCOMPARE(rows(loaded), (QStringList{"1 0 2026 1 3 7 1 1", "3 1 2025 2 1 7 0 0"}));
 }
 
 void TestProfili::refusedSaves_data() {

@@ -41,10 +41,6 @@ void TestValuta::rateAndQuotation_data() {
                                                 << "" << false << "" << false;
         *row("empty date is today") << "USD"
                                     << "" << true << "1.1" << true;
-        *row("rate of an earlier date") << "USD"
-                                        << "15/03/2026" << true << "1.25" << true;
-        *row("the rate's own day") << "USD"
-                                   << "2026-06-01" << true << "1.1" << true;
         *row("a day number is this month's") << "USD"
                                              << "10" << true << "1.1" << true;
         *row("before any rate") << "USD"

@@ -79,8 +79,6 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
-        QTest::newRow("empty list") << QStringList{"profile", "save", "Vuoto", "--subtype", "SB1"}
-                                    << 2 << "Il Profilo non contiene records!";
         QTest::newRow("no name") << QStringList{"profile", "save"} << 2
                                  << "profile save needs a NAME";
         QTest::newRow("unknown action")
@@ -93,14 +91,6 @@ private slots:
         QTest::newRow("deleting an unknown profile")
             << QStringList{"profile", "delete", "Mai salvato"} << 2
             << "no stored profile 'Mai salvato'";
-        QTest::newRow("name with a line break")
-            << QStringList{"profile", "save",  "Riga\nnuova",  "--subtype",
-                           "SB1",     "--set", "budget:2026:1"}
-            << 2 << "caratteri non ammessi";
-        QTest::newRow("name of 61 characters")
-            << QStringList{"profile", "save",  QString(61, 'n'), "--subtype",
-                           "SB1",     "--set", "budget:2026:1"}
-            << 2 << "supera i 60 caratteri";
     }
     void profileRefusals() {
         QFETCH(QStringList, arguments);

@@ -115,25 +115,15 @@ private slots:
         QVERIFY2(result.out.isEmpty(), qPrintable(result.out));
     }
 
-    void companyWithoutAUsableCurrencyIsRefusedAtStart_data() {
-        QTest::addColumn<QString>("valuta");
-        QTest::addColumn<int>("messaggio");
-        QTest::newRow("no management currency") << "NULL" << 76205;
-    }
     void companyWithoutAUsableCurrencyIsRefusedAtStart() {
-        // As the form, every command refuses to open such a company: the host's message,
-        // then status 4.
-        QFETCH(QString, valuta);
-        QFETCH(int, messaggio);
+        // As the form, every command refuses to open a company without a management
+        // currency: the host's message, then status 4.
         test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
-        QVERIFY(company.build([&](Connection& connection) {
+        QVERIFY(company.build([](Connection& connection) {
             CompanySchema::create(connection);
-            connection.ExecuteNonQuery("INSERT INTO HS02_VALUTE (HS02_CODICE, HS02_DESCR) "
-                                       "VALUES ('XDE', 'Senza decimali')");
             connection.ExecuteNonQuery(QStringLiteral("INSERT INTO HS01_DITTE (HS01_CODICE, "
                                                       "HS01_RAGSOC, HS01_VALUTA_HS02) VALUES "
-                                                      "(1, 'Alfa', %1)")
-                                           .arg(valuta));
+                                                      "(1, 'Alfa', NULL)"));
         }));
         QTemporaryDir home;
         const test::CliResult result =
@@ -141,7 +131,7 @@ private slots:
                           "SB1", "--criterion", "CR02", "--set", "budget:2026:1"},
                          home.path());
         QCOMPARE(result.status, 4);
-        QVERIFY2(result.err.contains(MessageCatalogue::text(messaggio).value()),
+        QVERIFY2(result.err.contains(MessageCatalogue::text(Msg::ValutaGestioneMancante).value()),
                  qPrintable(result.err));
         QVERIFY(result.out.isEmpty());
     }

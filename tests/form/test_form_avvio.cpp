@@ -100,7 +100,6 @@ void TestFormAvvio::managementCurrencyDecidesStartAndFormats() {
     QVERIFY(session->isActivated());
     QCOMPARE(int(session->state().NrDecimali), decimali);
     QCOMPARE(session->state().FormatoImporti, formato);
-    QCOMPARE(session->state().FormatoPercentuali, QStringLiteral("#,###,##0.00%"));
     QCOMPARE(session->state().CodValutaGestione.toString(), valuta.remove('\'').trimmed());
 }
 
@@ -128,8 +127,6 @@ void TestFormAvvio::startedFormIsInItsSelectionState() {
     QCOMPARE(form.CHK_NASCONDI_NULL.value().toString(), QStringLiteral("1"));
     QCOMPARE(form.TXT_SOTTOTIPO.menuEntries().size(), 1);
     QCOMPARE(form.TXT_CRITERIO.menuEntries().size(), 3);
-    QCOMPARE(form.TXT_CRITERIO.menuEntries().at(2).didascalia,
-             QStringLiteral("Criteri correlati al budget"));
     // The periods pane starts collapsed under the tree.
     QCOMPARE(form.ZEL_SPLIT.lowerPaneSize, 0);
     QCOMPARE(form.ZEL_SPLIT.proportion, 100.0f);

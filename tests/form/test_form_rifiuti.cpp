@@ -39,9 +39,8 @@ void TestFormRifiuti::refusalShowsItsMessageAndKeepsTheFocus_data() {
     QTest::addColumn<QStringList>("passi");
     QTest::addColumn<QString>("messaggio"); // "#n": catalogue message n; empty: none
     QTest::addColumn<int>("stile");
-    QTest::addColumn<QString>("titolo"); // empty: the form's caption
-    QTest::addColumn<QString>("focus");  // empty: not the refusal's to choose
-    QTest::addColumn<int>("aziende");    // questions to the main-company service; -1 any
+    QTest::addColumn<QString>("focus"); // empty: not the refusal's to choose
+    QTest::addColumn<int>("aziende");   // questions to the main-company service; -1 any
 
     // Steps separated by blanks; M: subtype MENS and criterion CR1, P: M and a complete set.
     struct Caso {
@@ -49,50 +48,30 @@ void TestFormRifiuti::refusalShowsItsMessageAndKeepsTheFocus_data() {
         int ditta;
         const char *passi, *messaggio;
         int stile;
-        const char *titolo, *focus;
+        const char* focus;
         int aziende;
     };
     const Caso casi[] = {
-        {"empty subtype", 1, "sottotipo:", "", 0, "", "TXT_SOTTOTIPO", 0},
-        {"unknown subtype", 1, "sottotipo:NO", "", 0, "", "TXT_SOTTOTIPO", 0},
-        {"chart kind 0", 1, "sottotipo:KPDC0", "#61949", 64, "", "TXT_SOTTOTIPO", 0},
-        {"chart kind 4 before its missing chart", 1, "sottotipo:KPDC4", "#61949", 64, "",
+        {"empty subtype", 1, "sottotipo:", "", 0, "TXT_SOTTOTIPO", 0},
+        {"unknown subtype", 1, "sottotipo:NO", "", 0, "TXT_SOTTOTIPO", 0},
+        {"chart kind 0", 1, "sottotipo:KPDC0", "#61949", 64, "TXT_SOTTOTIPO", 0},
+        {"chart kind 4 before its missing chart", 1, "sottotipo:KPDC4", "#61949", 64,
          "TXT_SOTTOTIPO", 0},
-        {"no chart", 1, "sottotipo:NOPDC", "#61950", 64, "", "TXT_SOTTOTIPO", 0},
-        {"sites in a company without", 1, "sottotipo:SEDI", "#61948", 64, "", "TXT_SOTTOTIPO", 0},
-        {"kept by the main company only", 1, "sottotipo:MULTI2", "#61833", 64, "", "TXT_SOTTOTIPO",
-         1},
-        {"empty criterion", 1, "sottotipo:MENS criterio:", "", 0, "", "TXT_CRITERIO", -1},
-        {"unknown criterion", 1, "sottotipo:MENS criterio:CRX", "", 0, "", "TXT_CRITERIO", -1},
-        {"criterion without structure", 1, "sottotipo:MENS criterio:CR2", "#61951", 64, "",
-         "TXT_CRITERIO", -1},
-        {"criterion of another chart", 1, "sottotipo:MENS criterio:CR3",
-         "Criterio CR3 non correlato al pdc G1 del budget ", 16, "", "TXT_CRITERIO", -1},
-        {"criterion outside the budget structure", 1, "sottotipo:QUAD criterio:CR1",
-         "Criterio CR1 non correlato alla struttura S1 del budget ", 16, "", "TXT_CRITERIO", -1},
-        {"empty list", 1, "M BUT_ELABORA", "#9636", 64, "", "QGRID_CONFRONTO", -1},
-        {"no from-period", 1, "P da: BUT_ELABORA", "#9636", 64, "", "TXT_PERIODO_DA", -1},
-        {"period 0", 1, "P da:0 BUT_ELABORA", "#9636", 64, "", "TXT_PERIODO_DA", -1},
-        {"period 13", 1, "P a:13 BUT_ELABORA", "#9636", 64, "", "TXT_PERIODO_A", -1},
-        {"5 to 3", 1, "P da:5 a:3 BUT_ELABORA", "#9636", 64, "", "TXT_PERIODO_DA", -1},
-        {"quarterly 1 to 5", 1, "sottotipo:TRIM criterio:CR1 set:0:2026:1 a:5 BUT_ELABORA", "#9636",
-         64, "", "TXT_PERIODO_A", -1},
-        {"set without its year", 1, "M set:0::1 BUT_ELABORA", "#9636", 64, "", "QGRID_CONFRONTO",
+        {"no chart", 1, "sottotipo:NOPDC", "#61950", 64, "TXT_SOTTOTIPO", 0},
+        {"sites in a company without", 1, "sottotipo:SEDI", "#61948", 64, "TXT_SOTTOTIPO", 0},
+        {"kept by the main company only", 1, "sottotipo:MULTI2", "#61833", 64, "TXT_SOTTOTIPO", 1},
+        {"empty criterion", 1, "sottotipo:MENS criterio:", "", 0, "TXT_CRITERIO", -1},
+        {"unknown criterion", 1, "sottotipo:MENS criterio:CRX", "", 0, "TXT_CRITERIO", -1},
+        {"empty list", 1, "M BUT_ELABORA", "#9636", 64, "QGRID_CONFRONTO", -1},
+        {"no from-period", 1, "P da: BUT_ELABORA", "#9636", 64, "TXT_PERIODO_DA", -1},
+        {"currency without a usable rate", 1, "P valuta:JPY BUT_ELABORA", "#9636", 64, "TXT_CAMBIO",
          -1},
-        {"currency without its date", 1, "P valuta:USD data: BUT_ELABORA", "#9636", 64, "",
-         "TXT_DATACAMBIO", -1},
-        {"currency without a usable rate", 1, "P valuta:JPY BUT_ELABORA", "#9636", 64, "",
-         "TXT_CAMBIO", -1},
-        {"saving an empty list", 1, "M BUT_BU68_SALVA", "Il Profilo non contiene records!", 48,
-         "Attenzione", "", -1},
-        {"saving without a name", 1, "P BUT_BU68_SALVA", "Indicare un nome profilo!", 48,
-         "Attenzione", "", -1},
         {"profile with sites, subtype without", 1, "M profilo:CON_SEDI",
-         "Il budget non gestisce le sedi, il profilo/confronto selezionato si!", 48, "",
-         "TXT_PROFILO", -1},
+         "Il budget non gestisce le sedi, il profilo/confronto selezionato si!", 48, "TXT_PROFILO",
+         -1},
         {"profile without sites, subtype with", 2, "sottotipo:SEDI criterio:CR1 profilo:SENZA_SEDI",
-         "Il budget gestisce le sedi, il profilo/confronto selezionato no ! ", 48, "",
-         "TXT_PROFILO", -1},
+         "Il budget gestisce le sedi, il profilo/confronto selezionato no ! ", 48, "TXT_PROFILO",
+         -1},
     };
     for (const Caso& c : casi) {
         QString passi = QString::fromUtf8(c.passi);
@@ -101,7 +80,7 @@ void TestFormRifiuti::refusalShowsItsMessageAndKeepsTheFocus_data() {
         passi.replace(QRegularExpression(QStringLiteral("^P ")),
                       QStringLiteral("sottotipo:MENS criterio:CR1 set:0:2026:1 "));
         QTest::newRow(c.nome) << c.ditta << passi.split(QLatin1Char(' ')) << c.messaggio << c.stile
-                              << c.titolo << c.focus << c.aziende;
+                              << c.focus << c.aziende;
     }
 }
 
@@ -110,7 +89,6 @@ void TestFormRifiuti::refusalShowsItsMessageAndKeepsTheFocus() {
     QFETCH(QStringList, passi);
     QFETCH(QString, messaggio);
     QFETCH(int, stile);
-    QFETCH(QString, titolo);
     QFETCH(QString, focus);
     QFETCH(int, aziende);
     m_company->global.ApriDitta(ditta);
@@ -136,7 +114,7 @@ void TestFormRifiuti::refusalShowsItsMessageAndKeepsTheFocus() {
             messaggio.startsWith('#') ? shipped(messaggio.mid(1).toInt()) : messaggio;
         QCOMPARE(shown.first().text, testo);
         QCOMPARE(shown.first().style, stile);
-        QCOMPARE(shown.first().title, titolo.isEmpty() ? session->caption() : titolo);
+        QCOMPARE(shown.first().title, session->caption());
     }
     if (!focus.isEmpty())
         QCOMPARE(session->focus(), focus);

@@ -64,6 +64,8 @@ void TestFormRifiuti::refusalShowsItsMessageAndKeepsTheFocus_data() {
         {"unknown criterion", 1, "sottotipo:MENS criterio:CRX", "", 0, "TXT_CRITERIO", -1},
         {"empty list", 1, "M BUT_ELABORA", "#9636", 64, "QGRID_CONFRONTO", -1},
         {"no from-period", 1, "P da: BUT_ELABORA", "#9636", 64, "TXT_PERIODO_DA", -1},
+        {"quarterly 1 to 5", 1, "sottotipo:TRIM criterio:CR1 set:0:2026:1 a:5 BUT_ELABORA", "#9636",
+         64, "TXT_PERIODO_A", -1},
         {"currency without a usable rate", 1, "P valuta:JPY BUT_ELABORA", "#9636", 64, "TXT_CAMBIO",
          -1},
         {"profile with sites, subtype without", 1, "M profilo:CON_SEDI",

@@ -1,7 +1,7 @@
 // The two amount batches are compared whole with texts written out line by line from the
 // statements they must send, line ends included: a blank too many or a missing CR changes
-// what the database tools read, so nothing short of the whole text is checked. The CEE
-// schedule, sites and budget structures run on both engines in the fixture companies.
+// what the database tools read, so nothing short of the whole text is checked. The other
+// charts, forecasts, sites and budget structures run on both engines in the fixture companies.
 
 #include "data/sql_literal.h"
 #include "engine/sql_importi_per_conto.h"
@@ -135,80 +135,6 @@ const QStringList kContoGeneralLedger = {
     "CG24_TABPDC ",
 };
 
-// Per account, chart kind 3, forecast 1 (code 3) of 2026/1, no decimals, times 2.
-const QStringList kContoReclassifiedForecast = {
-    "; WITH CTE_BU50 AS ",
-    "  ( ",
-    "     SELECT  DISTINCT  BU50_CODICE_BU19, "
-    " BU50_CODICE_PC01 AS BU50_PDC , BU50_CONTO_PC03 AS BU50_CONTO ",
-    "     FROM    BU50_CORRPDCVOCI    WITH(NOLOCK) ",
-    "     WHERE   BU50_CODICE_BU51 = 'CR01'",
-    "     AND     BU50_CODICE_PC01 = '01'",
-    "  ) ",
-    ", CTE_CONTI AS ",
-    "  ( ",
-    "     SELECT  DISTINCT  BU50_PDC , BU50_CONTO FROM CTE_BU50 ",
-    "  ) ",
-    ", CTE_1 AS ",
-    "  ( ",
-    "     SELECT "
-    "            BU65_CODICE_PC01 AS PDC , BU65_CONTO_PC03  AS CONTO  ",
-    "         ,   BU65_INDNATCONTO  ",
-    "             --# Se Set di Confronto è di TipoDettaglio Forecast Join con relativo "
-    "Consuntivo ",
-    "         ,   SUM(CASE WHEN BU66_CONS.BU66_IMPORTO IS NULL ",
-    "                 THEN    ROUND(BU66_FORECAST.BU66_IMPORTO "
-    " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
-    " * 2"
-    " , 0)",
-    "                 ELSE    ROUND(BU66_CONS.BU66_IMPORTO     "
-    " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
-    " * 2"
-    " , 0)",
-    "                 END) AS IMPORTO ",
-    "     FROM    BU66_DETBUDGET AS BU66_FORECAST WITH (NOLOCK) ",
-    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
-    "     INNER JOIN CTE_CONTI ON ",
-    "             BU65_CODICE_PC01 = CTE_CONTI.BU50_PDC   ",
-    "     AND     BU65_CONTO_PC03 = CTE_CONTI.BU50_CONTO  ",
-    "     --# Se Set di Confronto è di TipoDettaglio Forecast Join con relativo Consuntivo ",
-    "     LEFT OUTER JOIN BU66_DETBUDGET AS BU66_CONS WITH (NOLOCK) ",
-    "     ON      BU66_CONS.BU66_ID_BU65 = BU66_FORECAST.BU66_ID_BU65 ",
-    "     AND     BU66_CONS.BU66_PERIODO = BU66_FORECAST.BU66_PERIODO ",
-    "     AND     BU66_CONS.BU66_TIPO = 1 ",
-    "     --# ",
-    "     WHERE   BU65_INDTIPO_BU01 = 5",
-    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
-    "     AND     BU65_DITTA_CG18 = 1",
-    "     AND     BU65_ANNO = 2026",
-    "     AND     BU65_PROGESER = 1",
-    "     --# Se Set di Confronto è di TipoDettaglio Forecast Join con relativo Consuntivo ",
-    "     AND     BU66_FORECAST.BU66_TIPO = 3",
-    "     AND     BU66_FORECAST.BU66_PERIODO BETWEEN 1 AND 12",
-    "     GROUP BY BU65_CODICE_PC01, BU65_CONTO_PC03 "
-    " , BU65_INDNATCONTO ",
-    "  ) ",
-    ", CTE_NATURE AS ",
-    "  ( ",
-    "     SELECT  PDC , CONTO , BU65_INDNATCONTO FROM CTE_1 ",
-    "  ) ",
-    " SELECT  CTE_BU50.BU50_CODICE_BU19 AS VOCE , ",
-    "         CTE_BU50.BU50_PDC AS PDC, CTE_BU50.BU50_CONTO AS CONTO , ",
-    "         PC03_ANAGPDC_RICL.PC03_DESCR    AS CONTO_DES , ",
-    " CTE_1.IMPORTO AS IMP1",
-    " ,  CTE_NATURE.BU65_INDNATCONTO AS NATURA",
-    "",
-    " FROM    CTE_BU50 ",
-    " --# LeftOuterJoin da CTE_BU50 alle CTE_N ",
-    " LEFT OUTER JOIN CTE_NATURE ON  CTE_BU50.BU50_PDC = CTE_NATURE.PDC AND "
-    " CTE_BU50.BU50_CONTO = CTE_NATURE.CONTO ",
-    " LEFT OUTER JOIN CTE_1 ON  CTE_NATURE.PDC = CTE_1.PDC AND  CTE_NATURE.CONTO = CTE_1.CONTO "
-    "AND COALESCE(CTE_NATURE.BU65_INDNATCONTO, -1) = COALESCE(CTE_1.BU65_INDNATCONTO, -1) ",
-    "",
-    " OUTER APPLY FNPC03_ANAGPDC_COGE(CTE_BU50.BU50_PDC, CTE_BU50.BU50_CONTO, 1 , Null) AS "
-    "PC03_ANAGPDC_RICL ",
-};
-
 // Per account and period, chart kind 1, one budget set.
 const QStringList kPeriodoGeneralLedger = {
     " --# BdgIntRic_GetRstImportiPerContoPeriodo ",
@@ -281,14 +207,6 @@ const QStringList kPeriodoGeneralLedger = {
     " ORDER BY VOCE, PDC, CONTO, PERIODO, NATURA ",
 };
 
-ImportiSqlInput reclassifiedForecast() {
-    ImportiSqlInput input = baseInput(3);
-    input.NrDecimali = 0;
-    input.FattoreCambio = " * 2";
-    input.sets = {set("3", 2026, 1)};
-    return input;
-}
-
 ImportiSqlInput withStructure(ImportiSqlInput input) {
     input.CodStrutturaBU60 = "ST1";
     return input;
@@ -313,12 +231,8 @@ private slots:
     void perContoTextIsExact();
     void perContoPeriodoTextIsExact_data();
     void perContoPeriodoTextIsExact();
-    void valuesThatAreNotNumbersAreRefused_data();
-    void valuesThatAreNotNumbersAreRefused();
-    void runsThatCannotGiveAStatementAreRefused_data();
-    void runsThatCannotGiveAStatementAreRefused();
-    void mainCompanyServiceIsAskedForEverySet_data();
-    void mainCompanyServiceIsAskedForEverySet();
+    void inputThatCannotGiveAStatementIsRefused_data();
+    void inputThatCannotGiveAStatementIsRefused();
 };
 
 void TestSqlImporti::perContoTextIsExact_data() {
@@ -326,8 +240,6 @@ void TestSqlImporti::perContoTextIsExact_data() {
     QTest::addColumn<QStringList>("expected");
 
     QTest::newRow("general ledger, one budget set") << baseInput(1) << kContoGeneralLedger;
-    QTest::newRow("reclassified chart, forecast replaced by actuals, multiplying rate")
-        << reclassifiedForecast() << kContoReclassifiedForecast;
     QTest::newRow("budget structure: constant chart code, structure accounts")
         << withStructure(baseInput(1))
         << replaced(
@@ -376,19 +288,6 @@ void TestSqlImporti::perContoPeriodoTextIsExact_data() {
         << consolidating(baseInput(1), "1, 2, 5")
         << replaced(kPeriodoGeneralLedger, "     AND     BU65_DITTA_CG18 = 1",
                     {"     AND     BU65_DITTA_CG18 IN ( 1, 2, 5 ) "});
-    QTest::newRow("quotes inside codes are doubled, the chart code quoted too")
-        << withQuotes()
-        << replaced(replaced(replaced(replaced(kPeriodoGeneralLedger,
-                                               "     WHERE   BU50_CODICE_BU51 = 'CR01'",
-                                               {"     WHERE   BU50_CODICE_BU51 = 'CR''1'"}),
-                                      "     AND     BU50_GRUPPO_CG10 = '01'",
-                                      {"     AND     BU50_GRUPPO_CG10 = '0''1'"}),
-                             "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
-                             {"     AND     BU65_SOTTOTIPO_BU01 = 'S''B'"}),
-                    " OUTER APPLY FNCG_CG24_CONTO(CTE_BUDGET.BU50_PDC, CTE_BUDGET.BU50_CONTO, 1, "
-                    "'ITA ') AS CG24_TABPDC ",
-                    {" OUTER APPLY FNCG_CG24_CONTO(CTE_BUDGET.BU50_PDC, CTE_BUDGET.BU50_CONTO, "
-                     "1, 'IT''') AS CG24_TABPDC "});
 }
 
 void TestSqlImporti::perContoPeriodoTextIsExact() {
@@ -398,7 +297,7 @@ void TestSqlImporti::perContoPeriodoTextIsExact() {
     QCOMPARE(BuildSqlImportiPerContoPeriodo(input), crlf(expected));
 }
 
-void TestSqlImporti::valuesThatAreNotNumbersAreRefused_data() {
+void TestSqlImporti::inputThatCannotGiveAStatementIsRefused_data() {
     QTest::addColumn<ImportiSqlInput>("input");
 
     ImportiSqlInput year = baseInput(1);
@@ -426,19 +325,6 @@ void TestSqlImporti::valuesThatAreNotNumbersAreRefused_data() {
     ImportiSqlInput operation = baseInput(1);
     operation.FattoreCambio = " + 1.5";
     QTest::newRow("rate operation") << operation;
-}
-
-void TestSqlImporti::valuesThatAreNotNumbersAreRefused() {
-    // Scenario: a value that goes into the text as a number but is not one stops both
-    // batches before any text leaves the builder.
-    QFETCH(ImportiSqlInput, input);
-    QVERIFY_THROWS_EXCEPTION(SqlValueError, BuildSqlImportiPerConto(input));
-    QVERIFY_THROWS_EXCEPTION(SqlValueError, BuildSqlImportiPerContoPeriodo(input));
-}
-
-void TestSqlImporti::runsThatCannotGiveAStatementAreRefused_data() {
-    QTest::addColumn<ImportiSqlInput>("input");
-
     QTest::newRow("chart kind 0") << baseInput(0);
     QTest::newRow("chart kind 4") << baseInput(4);
     ImportiSqlInput noSets = baseInput(1);
@@ -446,43 +332,12 @@ void TestSqlImporti::runsThatCannotGiveAStatementAreRefused_data() {
     QTest::newRow("no comparison set") << noSets;
 }
 
-void TestSqlImporti::runsThatCannotGiveAStatementAreRefused() {
-    // Scenario: what would only give a broken statement is refused with a reason.
+void TestSqlImporti::inputThatCannotGiveAStatementIsRefused() {
+    // Scenario: a value that goes into the text as a number but is not one, or a chart kind
+    // or set list that would only give a broken statement, stops both batches with a reason.
     QFETCH(ImportiSqlInput, input);
     QVERIFY_THROWS_EXCEPTION(SqlValueError, BuildSqlImportiPerConto(input));
     QVERIFY_THROWS_EXCEPTION(SqlValueError, BuildSqlImportiPerContoPeriodo(input));
-}
-
-void TestSqlImporti::mainCompanyServiceIsAskedForEverySet_data() {
-    QTest::addColumn<bool>("consolido");
-    QTest::addColumn<QStringList>("asked");
-
-    // Sets of 2026 (a group year), of a Null year, of 2025 (no group).
-    QTest::newRow("consolidation off: once per set, Null year as 0")
-        << false << QStringList{"2026", "0", "2025"};
-    QTest::newRow("consolidation on: again for the list of 2026 only")
-        << true << QStringList{"2026", "2026", "0", "2025"};
-}
-
-void TestSqlImporti::mainCompanyServiceIsAskedForEverySet() {
-    // Scenario: the service is asked for each set whatever the switches say, and for the
-    // company list only when that set is consolidated.
-    QFETCH(bool, consolido);
-    QFETCH(QStringList, asked);
-    QStringList calls;
-    ImportiSqlInput input = baseInput(1);
-    input.IsConsolidoMultiAtt = consolido;
-    input.IsMultiAttivita = true;
-    input.sets = {set("0", 2026, 1), set("0", Variant::null(), 1), set("0", 2025, 1)};
-    input.IsAziendaPrincipale = [&calls](const Variant& anno) {
-        calls << anno.toString();
-        return anno.toString() == QLatin1String("2026") ? Variant("1, 2") : Variant::null();
-    };
-    BuildSqlImportiPerConto(input);
-    QCOMPARE(calls, asked);
-    calls.clear();
-    BuildSqlImportiPerContoPeriodo(input);
-    QCOMPARE(calls, asked);
 }
 
 QTEST_GUILESS_MAIN(TestSqlImporti)

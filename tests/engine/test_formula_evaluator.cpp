@@ -52,8 +52,6 @@ class TestFormulaEvaluator : public QObject {
     Q_OBJECT
 
 private slots:
-    void formulaOfADescription_data();
-    void formulaOfADescription();
     void formulaItemValue_data();
     void formulaItemValue();
     void resultRoundsHalfToEven_data();
@@ -69,27 +67,6 @@ private slots:
     void missingDescriptionIsAnErrorOfTheProcedure();
 };
 
-void TestFormulaEvaluator::formulaOfADescription_data() {
-    QTest::addColumn<QString>("descrizione");
-    QTest::addColumn<QString>("formula");
-
-    QTest::newRow("colon") << "Margine:[A10]-[A20]"
-                           << "[A10]-[A20]";
-    QTest::newRow("blank after colon") << "Totale: [A] + [B]"
-                                       << " [A] + [B]";
-    QTest::newRow("first colon only") << "a:b:c"
-                                      << "b:c";
-    QTest::newRow("no colon") << "[A]*2"
-                              << "[A]*2";
-}
-
-void TestFormulaEvaluator::formulaOfADescription() {
-    // The formula is what follows the first colon, the whole text without one.
-    QFETCH(QString, descrizione);
-    QFETCH(QString, formula);
-    QCOMPARE(FormulaDaDescrizione(descrizione), formula);
-}
-
 void TestFormulaEvaluator::formulaItemValue_data() {
     QTest::addColumn<QString>("descrizione");
     QTest::addColumn<QString>("a");
@@ -100,6 +77,7 @@ void TestFormulaEvaluator::formulaItemValue_data() {
     const char* const rows[][5] = {
         {"colon", "Margine:[A]-[B]", "100", "70", ""},
         {"no colon", "[A]+[B]", "100", "130", ""},
+        {"first colon only, blanks after it", "X: [A] > 50 ? 1 : 2", "100", "1", ""},
         {"code case ignored", "X:[a]*2", "100", "200", ""},
         {"Null amount is 0", "X:[A]+1", "Null", "1", ""},
         {"negative amount", "X:[B]-[A]", "-5", "35", ""},

@@ -8,6 +8,7 @@
 #include "host/host_log.h"
 #include "host/message_service.h"
 #include "support/engine_host.h"
+#include "support/text_rows.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -57,6 +58,15 @@ struct Run : test::EngineHost {
     }
 
     QString imp(const QString& voce, int set = 1) { return text(value(voce, FieldImp(set))); }
+
+    // The amounts of "VOCE.FIELD" specs, in order; a spec without a field reads IMP1.
+    QStringList values(const QString& specs) {
+        QStringList found;
+        for (const QString& spec : specs.split(' ', Qt::SkipEmptyParts))
+            found << text(value(spec.section('.', 0, 0),
+                                spec.contains('.') ? spec.section('.', 1) : FieldImp(1)));
+        return found;
+    }
 };
 
 } // namespace
@@ -82,21 +92,14 @@ void TestTotaliCriterio::accountAmountsKeepNullApartFromZero_data() {
     QTest::addColumn<QString>("second");
     QTest::addColumn<QString>("item");
 
-    QTest::newRow("both Null") << "Null"
-                               << "Null"
-                               << "Null";
-    QTest::newRow("zero counts") << "0"
-                                 << "Null"
-                                 << "0";
-    QTest::newRow("Null skipped") << "Null"
-                                  << "12.5"
-                                  << "12.5";
-    QTest::newRow("signs as they come") << "-3.5"
-                                        << "1.25"
-                                        << "-2.25";
-    QTest::newRow("zero plus negative") << "0"
-                                        << "-0.01"
-                                        << "-0.01";
+    const char* const rows[][4] = {
+        {"both Null", "Null", "Null", "Null"},
+        {"zero counts", "0", "Null", "0"},
+        {"Null skipped", "Null", "12.5", "12.5"},
+        {"signs as they come", "-3.5", "1.25", "-2.25"},
+        {"zero plus negative", "0", "-0.01", "-0.01"},
+    };
+    test::addTextRows(rows);
 }
 
 void TestTotaliCriterio::accountAmountsKeepNullApartFromZero() {
@@ -135,16 +138,9 @@ void TestTotaliCriterio::amountsRollUpDeepestLevelFirstAndRootStaysNull() {
     run.calcola(Variant(2));
     QCOMPARE(run.errorTexts(), QString());
 
-    QCOMPARE(run.imp("A1"), QStringLiteral("100"));
-    QCOMPARE(run.imp("A2"), QStringLiteral("0"));
-    QCOMPARE(run.imp("A"), QStringLiteral("100"));
-    QCOMPARE(run.imp("B"), QStringLiteral("30"));
-    QCOMPARE(run.imp("CRIT"), QStringLiteral("Null"));
-    QCOMPARE(run.imp("A1", 2), QStringLiteral("3"));
-    QCOMPARE(run.imp("A2", 2), QStringLiteral("Null"));
-    QCOMPARE(run.imp("A", 2), QStringLiteral("3"));
-    QCOMPARE(run.imp("B", 2), QStringLiteral("Null"));
-    QCOMPARE(run.imp("CRIT", 2), QStringLiteral("Null"));
+    QCOMPARE(run.values("A1 A2 A B CRIT"), QStringList({"100", "0", "100", "30", "Null"}));
+    QCOMPARE(run.values("A1.IMP2 A2.IMP2 A.IMP2 B.IMP2 CRIT.IMP2"),
+             QStringList({"3", "Null", "3", "Null", "Null"}));
 }
 
 void TestTotaliCriterio::intermediateTotalAddsPrecedingSiblingsOnly() {
@@ -165,12 +161,7 @@ void TestTotaliCriterio::intermediateTotalAddsPrecedingSiblingsOnly() {
     run.add({101501, Variant(203), "CF", Variant("F"), 5, "C", Variant::null(), {"4"}});
     run.calcola(Variant(2));
 
-    QCOMPARE(run.imp("T0"), QStringLiteral("Null"));
-    QCOMPARE(run.imp("X"), QStringLiteral("10"));
-    QCOMPARE(run.imp("T1"), QStringLiteral("21"));
-    QCOMPARE(run.imp("T2"), QStringLiteral("21"));
-    QCOMPARE(run.imp("P"), QStringLiteral("17"));
-    QCOMPARE(run.imp("F"), QStringLiteral("24"));
+    QCOMPARE(run.values("T0 X T1 T2 P F"), QStringList({"Null", "10", "21", "21", "17", "24"}));
     QVERIFY(run.messages.messages().isEmpty());
 }
 
@@ -190,13 +181,9 @@ void TestTotaliCriterio::differencesCompareEachSetWithTheOneToItsLeft() {
         view.Update();
     }
     run.calcola(Variant(1));
-    QCOMPARE(text(run.value("A", "DELTA_IMP2")), QStringLiteral("-15"));
-    QCOMPARE(text(run.value("A", "DELTA_PERC2")), QStringLiteral("-0.2"));
-    QCOMPARE(text(run.value("A", "DELTA_IMP3")), QStringLiteral("-80"));
-    QCOMPARE(text(run.value("A", "DELTA_PERC3")), QStringLiteral("-1"));
-    QCOMPARE(text(run.value("N", "DELTA_IMP2")), QStringLiteral("Null"));
-    QCOMPARE(text(run.value("N", "DELTA_PERC3")), QStringLiteral("Null"));
-    QCOMPARE(text(run.value("CRIT", "DELTA_IMP2")), QStringLiteral("Null"));
+    QCOMPARE(run.values("A.DELTA_IMP2 A.DELTA_PERC2 A.DELTA_IMP3 A.DELTA_PERC3 N.DELTA_IMP2 "
+                        "N.DELTA_PERC3 CRIT.DELTA_IMP2"),
+             QStringList({"-15", "-0.2", "-80", "-1", "Null", "Null", "Null"}));
 }
 
 void TestTotaliCriterio::withoutItemsFormulasAndDifferencesStillRun() {
@@ -205,8 +192,7 @@ void TestTotaliCriterio::withoutItemsFormulasAndDifferencesStillRun() {
     Run run(2);
     run.add({0, Variant::null(), "CRIT", Variant::null(), 4, "K", Variant(0), {"10", "15"}});
     run.calcola(Variant());
-    QCOMPARE(text(run.value("CRIT", "DELTA_IMP2")), QStringLiteral("5"));
-    QCOMPARE(text(run.value("CRIT", "DELTA_PERC2")), QStringLiteral("0.5"));
+    QCOMPARE(run.values("CRIT.DELTA_IMP2 CRIT.DELTA_PERC2"), QStringList({"5", "0.5"}));
     QCOMPARE(run.state.ProcedureAbbandonate, 0);
 }
 
@@ -236,22 +222,23 @@ void TestTotaliCriterio::filterTextDoublesQuotes() {
 void TestTotaliCriterio::retryRunsTheFailedRowAfreshAndIgnoreSkipsIt_data() {
     QTest::addColumn<bool>("differenze");
     QTest::addColumn<int>("answer");
-    QTest::addColumn<QStringList>("expected"); // "VOCE.FIELD=amount"
+    QTest::addColumn<QString>("fields");
+    QTest::addColumn<QStringList>("expected");
 
     // Sums: CB's second amount does not fit P's field once CA's is there (15 digits); the
     // user lowers it to 3 and retries: P gets CB's first amount once, 3 + 2 = 5, and 1 + 3.
     // Ignored, P keeps CA's amounts alone.
     const int retry = MessageAnswer::Retry;
     const int ignore = MessageAnswer::Ignore;
-    QTest::newRow("sums, retry") << false << retry << QStringList{"P.IMP1=5", "P.IMP2=4"};
-    QTest::newRow("sums, ignore") << false << ignore << QStringList{"P.IMP1=3", "P.IMP2=1"};
+    QTest::newRow("sums, retry") << false << retry << "P.IMP1 P.IMP2" << QStringList{"5", "4"};
+    QTest::newRow("sums, ignore") << false << ignore << "P.IMP1 P.IMP2" << QStringList{"3", "1"};
     // Differences: Q's third set against its second does not fit; the user sets the second
     // to -5 and the third to 1 and retries: -5 - 0 = -5 once, 1 - (-5) = 6, 6 / 5 = 1.2.
     // Ignored, the row keeps no difference at all.
-    QTest::newRow("differences, retry")
-        << true << retry << QStringList{"Q.DELTA_IMP2=-5", "Q.DELTA_IMP3=6", "Q.DELTA_PERC3=1.2"};
+    const QString deltas = "Q.DELTA_IMP2 Q.DELTA_IMP3 Q.DELTA_PERC3";
+    QTest::newRow("differences, retry") << true << retry << deltas << QStringList{"-5", "6", "1.2"};
     QTest::newRow("differences, ignore")
-        << true << ignore << QStringList{"Q.DELTA_IMP2=Null", "Q.DELTA_IMP3=Null"};
+        << true << ignore << deltas << QStringList{"Null", "Null", "Null"};
 }
 
 void TestTotaliCriterio::retryRunsTheFailedRowAfreshAndIgnoreSkipsIt() {
@@ -259,6 +246,7 @@ void TestTotaliCriterio::retryRunsTheFailedRowAfreshAndIgnoreSkipsIt() {
     // row again from its state before the failure, an ignore leaves it untouched.
     QFETCH(bool, differenze);
     QFETCH(int, answer);
+    QFETCH(QString, fields);
     QFETCH(QStringList, expected);
     Run run(differenze ? 3 : 2);
     run.root();
@@ -282,11 +270,7 @@ void TestTotaliCriterio::retryRunsTheFailedRowAfreshAndIgnoreSkipsIt() {
     run.messages.queueAnswer(answer);
     run.calcola(Variant(1));
     QCOMPARE(run.messages.errors().size(), 1);
-    for (const QString& pair : expected) {
-        const QString voce = pair.section('.', 0, 0);
-        const QString field = pair.section('.', 1).section('=', 0, 0);
-        QCOMPARE(text(run.value(voce, field)), pair.section('=', 1));
-    }
+    QCOMPARE(run.values(fields), expected);
 }
 
 QTEST_GUILESS_MAIN(TestTotaliCriterio)

@@ -9,6 +9,7 @@
 #include "host/host_log.h"
 #include "host/message_service.h"
 #include "support/engine_host.h"
+#include "support/text_rows.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -94,7 +95,6 @@ class TestTotaliPeriodi : public QObject {
     Q_OBJECT
 
 private slots:
-    void everyNodeGetsOneRowPerPeriod();
     void periodTotalsNeverCrossPeriods_data();
     void periodTotalsNeverCrossPeriods();
     void periodDifferencesCompareNeighbouringSets();
@@ -105,65 +105,34 @@ private slots:
     void zeroPeriodsGiveNoRows();
 };
 
-void TestTotaliPeriodi::everyNodeGetsOneRowPerPeriod() {
-    // 9 nodes and 3 periods: 27 rows, periods 1..3 in order within each node, the root's
-    // Null parent key copied as 0.
-    Run run;
-    BdgIntRic_PopolaRstCriterioPeriodiDaRstCriterio(run.state);
-    Recordset& rs = *run.state.RstCriterioPeriodi;
-    rs.clearFilter();
-    QCOMPARE(rs.RecordCount(), 27);
-    rs.MoveFirst();
-    QCOMPARE(rs.value(u"VOCE").toString().trimmed(), QStringLiteral("CRIT"));
-    QCOMPARE(rs.value(u"KEY_VOCEPADRE").toInt32(), std::optional<std::int32_t>(0));
-    QCOMPARE(rs.value(u"PERIODO").toInt32(), std::optional<std::int32_t>(1));
-    rs.MoveNext();
-    QCOMPARE(rs.value(u"PERIODO").toInt32(), std::optional<std::int32_t>(2));
-    rs.MoveNext();
-    QCOMPARE(rs.value(u"PERIODO").toInt32(), std::optional<std::int32_t>(3));
-    rs.MoveNext();
-    QCOMPARE(rs.value(u"VOCE").toString().trimmed(), QStringLiteral("P"));
-    QVERIFY(rs.value(u"CRI_LIVELLO").toInt32() == 1);
-    QVERIFY(rs.value(u"IMP1").isNull());
-}
-
 void TestTotaliPeriodi::periodTotalsNeverCrossPeriods_data() {
     QTest::addColumn<QString>("voce");
-    QTest::addColumn<int>("periodo");
+    QTest::addColumn<QString>("periodo");
     QTest::addColumn<QString>("imp1");
     QTest::addColumn<QString>("imp2");
 
     // Posted: CX p1 10/1, CX p3 5/Null, CY p1 -4/Null, CZ p1 2/2, CZ p3 0/Null.
-    QTest::newRow("X p1") << "X" << 1 << "6"
-                          << "1";
-    QTest::newRow("X p2 has no child amount") << "X" << 2 << "Null"
-                                              << "Null";
-    QTest::newRow("X p3") << "X" << 3 << "5"
-                          << "Null";
-    QTest::newRow("Y p1") << "Y" << 1 << "2"
-                          << "2";
-    QTest::newRow("Y p3 zero counts") << "Y" << 3 << "0"
-                                      << "Null";
-    QTest::newRow("P p1") << "P" << 1 << "8"
-                          << "3";
-    QTest::newRow("P p2") << "P" << 2 << "Null"
-                          << "Null";
-    QTest::newRow("P p3") << "P" << 3 << "5"
-                          << "Null";
-    QTest::newRow("T p1 only X of p1") << "T" << 1 << "6"
-                                       << "1";
-    QTest::newRow("T p3 only X of p3") << "T" << 3 << "5"
-                                       << "Null";
-    QTest::newRow("formula p1 stays Null") << "F" << 1 << "Null"
-                                           << "Null";
-    QTest::newRow("root p1 stays Null") << "CRIT" << 1 << "Null"
-                                        << "Null";
+    const char* const rows[][5] = {
+        {"X p1", "X", "1", "6", "1"},
+        {"X p2 has no child amount", "X", "2", "Null", "Null"},
+        {"X p3", "X", "3", "5", "Null"},
+        {"Y p1", "Y", "1", "2", "2"},
+        {"Y p3 zero counts", "Y", "3", "0", "Null"},
+        {"P p1", "P", "1", "8", "3"},
+        {"P p2", "P", "2", "Null", "Null"},
+        {"P p3", "P", "3", "5", "Null"},
+        {"T p1 only X of p1", "T", "1", "6", "1"},
+        {"T p3 only X of p3", "T", "3", "5", "Null"},
+        {"formula p1 stays Null", "F", "1", "Null", "Null"},
+        {"root p1 stays Null", "CRIT", "1", "Null", "Null"},
+    };
+    test::addTextRows(rows);
 }
 
 void TestTotaliPeriodi::periodTotalsNeverCrossPeriods() {
     // Each item's period row holds the sum of its children in that period only.
     QFETCH(QString, voce);
-    QFETCH(int, periodo);
+    QFETCH(QString, periodo);
     QFETCH(QString, imp1);
     QFETCH(QString, imp2);
     Run run;
@@ -174,8 +143,8 @@ void TestTotaliPeriodi::periodTotalsNeverCrossPeriods() {
     run.importo("CZ", 3, "0", "Null");
     run.calcola();
     QCOMPARE(run.errorTexts(), QString());
-    QCOMPARE(run.value(voce, periodo, "IMP1"), imp1);
-    QCOMPARE(run.value(voce, periodo, "IMP2"), imp2);
+    QCOMPARE(run.value(voce, periodo.toInt(), "IMP1"), imp1);
+    QCOMPARE(run.value(voce, periodo.toInt(), "IMP2"), imp2);
     QCOMPARE(run.state.RstCriterioPeriodi->filter(), QString());
 }
 

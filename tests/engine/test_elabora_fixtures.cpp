@@ -257,42 +257,21 @@ void TestElaboraFixtures::itemWith600AccountsWidensTheAccountFactor_data() {
 }
 
 void TestElaboraFixtures::itemWith600AccountsWidensTheAccountFactor() {
-    // The chiavi company with accounts C0001 .. C0600 of amounts 1 .. 600 added to T3 (key
-    // 3), after its 100 and 110: 602 accounts make the account factor 1000, the first
-    // multiple of 500 above them. T3's accounts get 3001 .. 3602, A1's 300 21001;
+    // The chiavi company with the 600 accounts of chiavi_600.sql added to T3 (key 3), after
+    // its 100 and 110: 602 accounts make the account factor 1000, the first multiple of 500
+    // above them. T3's accounts get 3001 .. 3602, A1's 300 21001;
     // T3 = 123.45 + 600 x 601 / 2 = 180423.45.
     QFETCH(QString, engine);
-    QStringList conti, mappe, testate, importi;
-    for (int number = 1; number <= 600; ++number) {
-        const QString conto = QStringLiteral("'C%1'").arg(number, 4, 10, QLatin1Char('0'));
-        conti << QStringLiteral("(1, '01', %1, 'Conto')").arg(conto);
-        mappe << QStringLiteral("(%1, 'CR01', 'T3', '01', %2)").arg(100 + number).arg(conto);
-        testate << QStringLiteral("(%1, 5, 'SB1', 1, 2026, 1, 0, 1, '01', %2)")
-                       .arg(100 + number)
-                       .arg(conto);
-        importi << QStringLiteral("(%1, 0, 1, %2)").arg(100 + number).arg(number);
-    }
+    const auto added = test::readTextFile(test::fixturePath("chiavi_600", ".sql"));
+    QVERIFY(added);
     test::FixtureCompany company(engine);
     FormState state;
-    QVERIFY2(chiavi(company, state,
-                    {"INSERT INTO CG24_PIANOCONTI (CG24_DITTA_CG18, CG24_GRUPPO_CG10, CG24_CONTO, "
-                     "CG24_DESCR) VALUES " +
-                         conti.join(','),
-                     "INSERT INTO BU50_CORRPDCVOCI (BU50_ID, BU50_CODICE_BU51, BU50_CODICE_BU19, "
-                     "BU50_GRUPPO_CG10, BU50_CONTO_CG24) VALUES " +
-                         mappe.join(','),
-                     "INSERT INTO BU65_TESBUDGET (BU65_ID, BU65_INDTIPO_BU01, BU65_SOTTOTIPO_BU01, "
-                     "BU65_DITTA_CG18, BU65_ANNO, BU65_PROGESER, BU65_CODICE_CG31, "
-                     "BU65_INDNATCONTO, BU65_GRUPPO_CG10, BU65_CONTO_CG24) VALUES " +
-                         testate.join(','),
-                     "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, "
-                     "BU66_IMPORTO) VALUES " +
-                         importi.join(',')}),
+    QVERIFY2(chiavi(company, state, test::scriptStatements(*added)),
              qPrintable(company.errorText()));
     QCOMPARE(int(BdgIntRic_Elabora(state)), int(EsitoElaborazione::Completata));
     Recordset rows = state.RstCriterio->Clone();
     for (const auto& [voce, key] :
-         {std::pair{"100", 3001}, {"C0001", 3003}, {"C0600", 3602}, {"300", 21001}}) {
+         {std::pair{"100", 3001}, {"C1001", 3003}, {"C1600", 3602}, {"300", 21001}}) {
         rows.setFilter(QStringLiteral("VOCE = '%1'").arg(QLatin1String(voce)));
         QCOMPARE(rows.value(u"KEY_VOCE").toInt64(), std::optional<std::int64_t>(key));
     }

@@ -1,18 +1,5 @@
-// The two amount queries run on a small company whose every amount is worked out below:
-//
-//   header 1: 01/100, 2026/1, nature 1   budget p1 10.125, p2 20.125; forecast 1 p1 50, p2 60;
-//                                        actuals p1 11
-//   header 2: 01/200, 2026/1, nature 2   budget p1 5
-//   header 3: 01/100, 2025/1, nature 1   budget p1 1000 (another year), p3 7 (outside 1..2)
-//
-// Criterion CR01 maps 01/100 to item V1 and 01/200, 01/300 to item V2. Sets: budget 2026/1,
-// then forecast 1 (code 3) 2026/1; periods 1 to 2; two decimals.
-//
-// Per account: V1/100 budget round(10.125) + round(20.125) = 10.13 + 20.13 = 30.26 (rounded
-// before the sum, not 30.25); forecast p1 replaced by actuals 11, p2 60: 71. V2/200 budget
-// -5 (nature 2), forecast none. V2/300 nothing in either set.
-// Per period: forecasts are not replaced: V1/100 p1 10.13 and 50, p2 20.13 and 60; V2/200 p1
-// -5 and nothing; 300 has no detail rows at all and no row.
+// The two amount queries on the small company of tests/fixtures/importi.sql, whose every
+// amount is worked out in its comment.
 
 #include "engine/importi_query.h"
 #include "host/budget_object.h"
@@ -20,6 +7,7 @@
 #include "host/host_global.h"
 #include "host/host_log.h"
 #include "host/message_service.h"
+#include "support/fixture_runner.h"
 #include "support/test_databases.h"
 
 #include <QTemporaryDir>
@@ -29,25 +17,15 @@ using namespace bdg;
 
 namespace {
 
-const QStringList CompanyRows = {
-    "INSERT INTO HS04_SOTTOTIPI (HS04_INDTIPO_BU01, HS04_CODICE, HS04_TIPOPDC, HS04_CODICEPDC) "
-    "VALUES (5, 'SB1', 1, '01')",
-    "INSERT INTO CG24_PIANOCONTI (CG24_DITTA_CG18, CG24_GRUPPO_CG10, CG24_CONTO, CG24_DESCR) "
-    "VALUES (1, '01', '100', 'Ricavi'), (1, '01', '200', 'Costi')",
-    "INSERT INTO BU50_CORRPDCVOCI (BU50_ID, BU50_CODICE_BU51, BU50_CODICE_BU19, "
-    "BU50_GRUPPO_CG10, BU50_CONTO_CG24) VALUES (1, 'CR01', 'V1', '01', '100'), "
-    "(2, 'CR01', 'V2', '01', '200'), (3, 'CR01', 'V2', '01', '300')",
-    "INSERT INTO BU65_TESBUDGET (BU65_ID, BU65_INDTIPO_BU01, BU65_SOTTOTIPO_BU01, "
-    "BU65_DITTA_CG18, BU65_ANNO, BU65_PROGESER, BU65_INDNATCONTO, BU65_GRUPPO_CG10, "
-    "BU65_CONTO_CG24) VALUES (1, 5, 'SB1', 1, 2026, 1, 1, '01', '100'), "
-    "(2, 5, 'SB1', 1, 2026, 1, 2, '01', '200'), (3, 5, 'SB1', 1, 2025, 1, 1, '01', '100')",
-    "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) VALUES "
-    "(1, 0, 1, 10.125), (1, 0, 2, 20.125), (1, 3, 1, 50), (1, 3, 2, 60), (1, 1, 1, 11), "
-    "(2, 0, 1, 5), (3, 0, 1, 1000), (3, 0, 3, 7)",
-};
+// The company's rows, read once.
+const QStringList& companyRows() {
+    static const QStringList rows =
+        test::scriptStatements(test::readTextFile(test::fixturePath("importi", ".sql")).value());
+    return rows;
+}
 
 struct Company : test::CompanyDatabase {
-    explicit Company(const QString& engine) : CompanyDatabase(engine, CompanyRows) {}
+    explicit Company(const QString& engine) : CompanyDatabase(engine, companyRows()) {}
 
     FormState state() {
         FormState result;

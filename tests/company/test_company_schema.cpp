@@ -3,7 +3,9 @@
 #include "company/company_schema.h"
 #include "data/connection.h"
 #include "host/message_catalogue.h"
+#include "support/fixture_runner.h"
 #include "support/test_databases.h"
+#include "support/text_rows.h"
 
 #include <QMap>
 #include <QRegularExpression>
@@ -30,26 +32,10 @@ QString lines(const QStringList& parts) {
     return parts.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
 
-// Two companies' ledger and reclassified accounts, one English translation of each kind,
-// and a criterion mapping two known accounts and one unknown account of each chart.
+// The accounts of tests/fixtures/descrizioni.sql: two companies, translations, a criterion.
 void insertAccounts(Connection& connection) {
-    for (const QString& statement : QStringList{
-             "INSERT INTO CG24_PIANOCONTI (CG24_DITTA_CG18, CG24_GRUPPO_CG10, CG24_CONTO, "
-             "CG24_DESCR) VALUES (1, 'G1', 'A1', 'Ricavi vendite'), (1, 'G1', 'A2', 'Costi del "
-             "personale'), (2, 'G1', 'A1', 'Ricavi ditta due'), (1, 'G2', 'A1', 'Altro gruppo')",
-             "INSERT INTO CG25_CONTILINGUA (CG25_DITTA_CG18, CG25_GRUPPO_CG10, CG25_CONTO_CG24, "
-             "CG25_LINGUA, CG25_DESCR) VALUES (1, 'G1', 'A2', 'ENG', 'Staff costs')",
-             "INSERT INTO PC03_ANAGPDC (PC03_DITTA_CG18, PC03_CODICE_PC01, PC03_CONTO, PC03_DESCR) "
-             "VALUES (1, 'P1', 'R1', 'Margine lordo'), (1, 'P1', 'R2', 'Oneri finanziari'), "
-             "(2, 'P1', 'R2', 'Oneri ditta due')",
-             "INSERT INTO PC04_ANAGPDCLINGUA (PC04_DITTA_CG18, PC04_CODICE_PC01, PC04_CONTO_PC03, "
-             "PC04_LINGUA, PC04_DESCR) VALUES (1, 'P1', 'R1', 'ENG', 'Gross margin')",
-             "INSERT INTO BU50_CORRPDCVOCI (BU50_ID, BU50_CODICE_BU51, BU50_CODICE_BU19, "
-             "BU50_GRUPPO_CG10, BU50_CONTO_CG24) VALUES (1, 'CR1', 'V1', 'G1', 'A1'), "
-             "(2, 'CR1', 'V1', 'G1', 'A2'), (3, 'CR1', 'V2', 'G1', 'A9')",
-             "INSERT INTO BU50_CORRPDCVOCI (BU50_ID, BU50_CODICE_BU51, BU50_CODICE_BU19, "
-             "BU50_CODICE_PC01, BU50_CONTO_PC03) VALUES (4, 'CR2', 'V1', 'P1', 'R1'), "
-             "(5, 'CR2', 'V1', 'P1', 'R2'), (6, 'CR2', 'V2', 'P1', 'R9')"})
+    const auto sql = bdg::test::readTextFile(bdg::test::fixturePath("descrizioni", ".sql"));
+    for (const QString& statement : bdg::test::scriptStatements(sql.value()))
         connection.ExecuteNonQuery(statement);
 }
 
@@ -409,18 +395,16 @@ void TestCompanySchema::scriptsCreateEveryTable() {
 void TestCompanySchema::databaseLabelHidesPasswords_data() {
     QTest::addColumn<QString>("connectionString");
     QTest::addColumn<QString>("label");
-    QTest::newRow("file") << "/data/rossi.sqlite"
-                          << "/data/rossi.sqlite";
-    QTest::newRow("sqlite prefix") << "sqlite:/data/rossi.sqlite"
-                                   << "/data/rossi.sqlite";
-    QTest::newRow("keywords") << "host=db port=5432 dbname=rossi user=u password=segreta"
-                              << "rossi";
-    QTest::newRow("quoted keywords") << "host=db dbname='ditta rossi' password='a b'"
-                                     << "ditta rossi";
-    QTest::newRow("url") << "postgresql://u:segreta@db:5432/rossi?sslmode=disable"
-                         << "rossi";
-    QTest::newRow("odbc") << "Driver={ODBC Driver 18};Server=db;UID=u;PWD=segreta;Database=x"
-                          << "Driver={ODBC Driver 18};Server=db;UID=u;PWD=***;Database=x";
+    const char* const rows[][3] = {
+        {"file", "/data/rossi.sqlite", "/data/rossi.sqlite"},
+        {"sqlite prefix", "sqlite:/data/rossi.sqlite", "/data/rossi.sqlite"},
+        {"keywords", "host=db port=5432 dbname=rossi user=u password=segreta", "rossi"},
+        {"quoted keywords", "host=db dbname='ditta rossi' password='a b'", "ditta rossi"},
+        {"url", "postgresql://u:segreta@db:5432/rossi?sslmode=disable", "rossi"},
+        {"odbc", "Driver={ODBC Driver 18};Server=db;UID=u;PWD=segreta;Database=x",
+         "Driver={ODBC Driver 18};Server=db;UID=u;PWD=***;Database=x"},
+    };
+    bdg::test::addTextRows(rows);
 }
 
 void TestCompanySchema::databaseLabelHidesPasswords() {

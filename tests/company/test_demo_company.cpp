@@ -1,20 +1,17 @@
 // The demo company: size, determinism and the consistency the inquiry relies on. Counts follow
 // from the scale-1 chart: 139 profit-and-loss accounts (45 on the budget structure), 15
 // balance-sheet accounts, 21 CEE lines, 28 reclassified accounts, 47 + 15 criterion items.
+// The criteria's trees and formulas are exercised by the demo runs of the command line.
 #include "company/demo_company.h"
 #include "company/demo_content.h"
 #include "data/connection.h"
 #include "support/test_databases.h"
 
-#include <QHash>
-#include <QRegularExpression>
-#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 
-#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -58,11 +55,6 @@ QStringList countLines(Connection& connection) {
     for (const auto& [table, rows] : DemoCompany::rowCounts(connection))
         lines << table + ':' + QString::number(rows);
     return lines;
-}
-
-// The key multiplier the inquiry uses for a level with `count` items.
-int multiplier(int count) {
-    return count >= 200 ? 200 : (count / 10 + 1) * 10;
 }
 
 } // namespace
@@ -259,119 +251,31 @@ private slots:
         QCOMPARE(scalar(connection(engine), orphans), qint64(0));
     }
 
-    void criterionTreeIsWellFormed_data() {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<QString>("criterion");
-        QTest::addColumn<int>("levels");
-        for (const QString& engine : test::engines()) {
-            QTest::newRow(qPrintable(engine + ":CE01")) << engine << "CE01" << 4;
-            QTest::newRow(qPrintable(engine + ":ST01")) << engine << "ST01" << 2;
-        }
-    }
-
-    void criterionTreeIsWellFormed() {
-        // Every parent exists, positions run 1.. among siblings and stay below
-        // the level's key multiplier, and walking up from any item reaches a top item.
-        QFETCH(QString, engine);
-        QFETCH(QString, criterion);
-        QFETCH(int, levels);
-        QSqlQuery query =
-            run(connection(engine), "SELECT BU20_CODICE_BU19, BU20_CODPADRE_BU19, BU20_POSIZIONE "
-                                    "FROM BU20_STRUTTURACRIT WHERE BU20_CODICE_BU51 = '" +
-                                        criterion + "'");
-        QHash<QString, QString> parents;
-        QHash<QString, QList<int>> positions;
-        QHash<QString, int> position;
-        while (query.next()) {
-            parents.insert(query.value(0).toString(), query.value(1).toString());
-            positions[query.value(1).toString()] << query.value(2).toInt();
-            position.insert(query.value(0).toString(), query.value(2).toInt());
-        }
-        QVERIFY(!parents.isEmpty());
-        QHash<QString, int> level;
-        QHash<int, int> perLevel;
-        for (auto item = parents.cbegin(); item != parents.cend(); ++item) {
-            int depth = 1;
-            for (QString up = item.value(); !up.isEmpty(); up = parents.value(up)) {
-                QVERIFY2(parents.contains(up), qPrintable("missing parent " + up));
-                QVERIFY2(++depth <= 10, qPrintable("loop above " + item.key()));
-            }
-            level.insert(item.key(), depth);
-            ++perLevel[depth];
-        }
-        QCOMPARE(perLevel.size(), levels);
-        for (auto siblings = positions.begin(); siblings != positions.end(); ++siblings) {
-            std::sort(siblings->begin(), siblings->end());
-            for (int index = 0; index < siblings->size(); ++index)
-                QCOMPARE(siblings->at(index), index + 1);
-        }
-        for (auto item = position.cbegin(); item != position.cend(); ++item) {
-            const int depth = level.value(item.key());
-            if (depth > 1)
-                QVERIFY(item.value() < multiplier(perLevel.value(depth)));
-        }
-    }
-
-    void formulasReferenceValues_data() { test::addEngineRows(); }
-
-    void formulasReferenceValues() {
-        // Each formula item holds "caption:formula" and every [CODE] it reads is
-        // a non-formula item of the same criterion; CE01 has 4 formulas, ST01 2.
-        QFETCH(QString, engine);
-        QSqlQuery query = run(connection(engine),
-                              "SELECT BU20_CODICE_BU51, BU19_CODICE, BU19_DESCR, "
-                              "BU19_INDTIPOVOCE FROM BU20_STRUTTURACRIT JOIN BU19_VOCICRITELAB "
-                              "ON BU20_CODICE_BU19 = BU19_CODICE");
-        QHash<QString, int> types; // "criterion/code" -> type
-        QList<QPair<QString, QString>> formulas;
-        while (query.next()) {
-            const QString criterion = query.value(0).toString();
-            types.insert(criterion + '/' + query.value(1).toString(), query.value(3).toInt());
-            if (query.value(3).toInt() == 3)
-                formulas.append({criterion, query.value(2).toString()});
-        }
-        QCOMPARE(formulas.size(), 6);
-        static const QRegularExpression reference(QStringLiteral("\\[([^\\]]+)\\]"));
-        for (const auto& [criterion, description] : formulas) {
-            QVERIFY2(description.contains(':'), qPrintable(description));
-            const QString formula = description.section(':', 1);
-            auto matches = reference.globalMatch(formula);
-            QVERIFY2(matches.hasNext(), qPrintable(description));
-            while (matches.hasNext()) {
-                const QString key = criterion + '/' + matches.next().captured(1);
-                QVERIFY2(types.contains(key), qPrintable(key));
-                QVERIFY2(types.value(key) != 3, qPrintable(key));
-            }
-        }
-    }
-
     void sizes_data() {
         QTest::addColumn<int>("scale");
-        QTest::addColumn<int>("accounts");
         QTest::addColumn<int>("items");
         QTest::addColumn<int>("levels");
         QTest::addColumn<int>("expectedAccounts"); // -1: refused
         QTest::addColumn<int>("expectedItems");
-        QTest::newRow("demo") << 1 << 0 << 0 << 4 << 139 << 47;
-        QTest::newRow("three levels") << 1 << 0 << 0 << 3 << 139 << 43;
-        QTest::newRow("scale 2") << 2 << 0 << 0 << 4 << 278 << 57;
-        QTest::newRow("benchmark") << 37 << 0 << 0 << 4 << 5143 << 400;
-        QTest::newRow("scale 0") << 0 << 0 << 0 << 4 << -1 << 0;
-        QTest::newRow("five levels") << 1 << 0 << 0 << 5 << -1 << 0;
-        QTest::newRow("fewer items than the base") << 1 << 0 << 40 << 4 << -1 << 0;
-        QTest::newRow("too many items") << 1 << 0 << 1001 << 4 << -1 << 0;
+        QTest::newRow("demo") << 1 << 0 << 4 << 139 << 47;
+        QTest::newRow("three levels") << 1 << 0 << 3 << 139 << 43;
+        QTest::newRow("scale 2") << 2 << 0 << 4 << 278 << 57;
+        QTest::newRow("benchmark") << 37 << 0 << 4 << 5143 << 400;
+        QTest::newRow("scale 0") << 0 << 0 << 4 << -1 << 0;
+        QTest::newRow("five levels") << 1 << 0 << 5 << -1 << 0;
+        QTest::newRow("fewer items than the base") << 1 << 40 << 4 << -1 << 0;
+        QTest::newRow("too many items") << 1 << 1001 << 4 << -1 << 0;
     }
 
     void sizes() {
         // Sizes are derived from the scale, and impossible sizes are refused
         // with DemoSizeError before anything is built.
         QFETCH(int, scale);
-        QFETCH(int, accounts);
         QFETCH(int, items);
         QFETCH(int, levels);
         QFETCH(int, expectedAccounts);
         QFETCH(int, expectedItems);
-        const DemoOptions options{scale, accounts, items, levels};
+        const DemoOptions options{scale, 0, items, levels};
         if (expectedAccounts < 0) {
             QVERIFY_THROWS_EXCEPTION(DemoSizeError, options.resolved());
             return;
@@ -379,35 +283,6 @@ private slots:
         const DemoOptions resolved = options.resolved();
         QCOMPARE(resolved.accounts, expectedAccounts);
         QCOMPARE(resolved.items, expectedItems);
-    }
-
-    void benchmarkCriterionHas400ItemsInFourLevels() {
-        // At scale 37 the criterion has 400 items in 4 levels and every account is mapped.
-        const DemoContent content(DemoOptions{37, 0, 0, 4});
-        int items = 0;
-        int deepest = 0;
-        for (const DemoItem& item : content.items()) {
-            if (item.criterion == QLatin1String(DemoContent::CriterionProfitLoss)) {
-                ++items;
-                deepest = std::max(deepest, item.level);
-            }
-        }
-        QCOMPARE(items, 400);
-        QCOMPARE(deepest, 4);
-        int ledger = 0;
-        for (const DemoMapping& mapping : content.mappings())
-            ledger += mapping.criterion == QLatin1String("CE01") && mapping.chartKind == 1;
-        QCOMPARE(ledger, 5143);
-    }
-
-    void itemWithMoreThan499AccountsIsBuilt() {
-        // 100 times the scale-1 accounts puts more than 1,000 on one item: the run numbers
-        // such a criterion with a wider account factor, so the demo builds it.
-        const DemoContent content(DemoOptions{1, 13900, 47, 4});
-        QHash<QString, int> perItem;
-        for (const DemoMapping& mapping : content.mappings())
-            perItem[mapping.criterion + '/' + mapping.item] += mapping.chartKind == 1;
-        QVERIFY(*std::max_element(perItem.cbegin(), perItem.cend()) > 1000);
     }
 };
 

@@ -4,8 +4,6 @@
 #include <QTest>
 
 #include <algorithm>
-#include <cstdio>
-#include <functional>
 #include <map>
 #include <memory>
 
@@ -47,52 +45,41 @@ const QStringList Targets = {QStringLiteral("BU68_BDGINTRIC"), QStringLiteral("H
                              QStringLiteral("HS04_SOTTOTIPI"),
                              QStringLiteral("BU20_STRUTTURACRIT")};
 
-/// How a payload is passed: the arguments around it and the status it must end with.
-struct Way {
-    const char* name;
-    std::function<QStringList(const QString& db, const QString& payload)> arguments;
-};
-
 QStringList run(const QString& db, const QStringList& options) {
     return QStringList{"run", "--db", db} + options;
 }
 
 const QStringList Ok{"--subtype", "SB1", "--criterion", "CR02", "--set", "budget:2026:1"};
 
-const std::vector<Way>& ways() {
-    static const std::vector<Way> list = {
-        {"--subtype",
-         [](const QString& db, const QString& p) {
-             return run(db, {"--subtype", p, "--criterion", "CR02", "--set", "budget:2026:1"});
-         }},
-        {"--criterion",
-         [](const QString& db, const QString& p) {
-             return run(db, {"--subtype", "SB1", "--criterion", p, "--set", "budget:2026:1"});
-         }},
-        {"--profile",
-         [](const QString& db, const QString& p) {
-             return run(db, {"--subtype", "SB1", "--criterion", "CR02", "--profile", p});
-         }},
-        {"--currency",
-         [](const QString& db, const QString& p) {
-             return run(db, Ok + QStringList{"--currency", p});
-         }},
-        {"--rate-date",
-         [](const QString& db, const QString& p) {
-             return run(db, Ok + QStringList{"--currency", "USD", "--rate-date", p});
-         }},
-        {"lookup --subtype",
-         [](const QString& db, const QString& p) {
-             return QStringList{"lookup", "criteria", "--db", db, "--subtype", p};
-         }},
-        {"profile show",
-         [](const QString& db, const QString& p) {
-             return QStringList{"profile", "show", "--db", db, "--", p};
-         }},
-        {"profile delete", [](const QString& db, const QString& p) {
-             return QStringList{"profile", "delete", "--db", db, "--", p};
-         }}};
-    return list;
+/// How a payload is passed: the arguments around it, "@db" and "@" standing for the
+/// database and the payload. Every way must end as an unknown code.
+const QList<QStringList> Ways = {
+    QStringList{"run", "--db", "@db", "--subtype", "@", "--criterion", "CR02", "--set",
+                "budget:2026:1"},
+    QStringList{"run", "--db", "@db", "--subtype", "SB1", "--criterion", "@", "--set",
+                "budget:2026:1"},
+    QStringList{"run", "--db", "@db", "--subtype", "SB1", "--criterion", "CR02", "--profile", "@"},
+    QStringList{"run", "--db", "@db"} + Ok + QStringList{"--currency", "@"},
+    QStringList{"run", "--db", "@db"} + Ok + QStringList{"--currency", "USD", "--rate-date", "@"},
+    QStringList{"lookup", "criteria", "--db", "@db", "--subtype", "@"},
+    QStringList{"profile", "show", "--db", "@db", "--", "@"},
+    QStringList{"profile", "delete", "--db", "@db", "--", "@"},
+};
+
+// The way's name in the test rows: the option taking the payload, or the command.
+QString wayName(const QStringList& arguments) {
+    return arguments[0] == QLatin1String("run") ? arguments[arguments.indexOf("@") - 1]
+                                                : arguments.mid(0, 2).join(' ');
+}
+
+QStringList filledIn(QStringList arguments, const QString& db, const QString& payload) {
+    for (QString& argument : arguments) {
+        if (argument == QLatin1String("@db"))
+            argument = db;
+        else if (argument == QLatin1String("@"))
+            argument = payload;
+    }
+    return arguments;
 }
 
 QStringList saveArguments(const QString& db, const QString& name) {
@@ -165,20 +152,16 @@ private slots:
         }
     }
 
-    void cleanupTestCase() {
-        std::fprintf(stderr, "hostile input: %d payload runs, %d formula texts\n", m_payloadRuns,
-                     m_formulaRuns);
-    }
-
     void payloadThroughAnOptionIsJustAnUnknownCode_data() {
         QTest::addColumn<QString>("variant");
         QTest::addColumn<int>("way");
         QTest::addColumn<QString>("payload");
         for (const auto& [variant, company] : m_companies) {
-            for (int way = 0; way < int(ways().size()); ++way) {
+            for (int way = 0; way < Ways.size(); ++way) {
                 for (int index = 0; index < Payloads.size(); ++index)
-                    QTest::newRow(qPrintable(
-                        QStringLiteral("%1 %2 #%3").arg(variant, ways()[way].name).arg(index + 1)))
+                    QTest::newRow(qPrintable(QStringLiteral("%1 %2 #%3")
+                                                 .arg(variant, wayName(Ways[way]))
+                                                 .arg(index + 1)))
                         << variant << way << Payloads[index];
             }
         }
@@ -190,8 +173,7 @@ private slots:
         QFETCH(int, way);
         QFETCH(QString, payload);
         test::FixtureCompany& company = *m_companies.at(variant);
-        const test::CliResult result = cli(ways()[way].arguments(dbOf(company), payload));
-        ++m_payloadRuns;
+        const test::CliResult result = cli(filledIn(Ways[way], dbOf(company), payload));
         QVERIFY2(result.status == 2, qPrintable(result.err));
         QVERIFY(result.out.isEmpty());
         QCOMPARE(counts(company), m_counts.at(variant));
@@ -215,7 +197,6 @@ private slots:
         test::FixtureCompany& company = *m_companies.at(variant);
         const QString db = dbOf(company);
         const test::CliResult saved = cli(saveArguments(db, payload));
-        m_payloadRuns += 1;
         if (!storable(payload)) {
             QVERIFY2(saved.status == 2, qPrintable(saved.err));
         } else {
@@ -224,7 +205,6 @@ private slots:
             QCOMPARE(shown.out.section('\n', 1, 1).section('\t', 0, 3),
                      QStringLiteral("1\t0\t2026\t1"));
             QCOMPARE(cli({"profile", "delete", "--db", db, "--", payload}).status, 0);
-            m_payloadRuns += 2;
         }
         QCOMPARE(counts(company), m_counts.at(variant));
     }
@@ -234,10 +214,6 @@ private slots:
         QTest::addColumn<QString>("breaking");
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QString>("message");
-        const QString detail = "BU66_DETBUDGET row BU66_ID_BU65 = 1, BU66_TIPO = 0, "
-                               "BU66_PERIODO = 1: BU66_IMPORTO is ";
-        const QString amount = "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = %1 WHERE BU66_ID_BU65 = "
-                               "1 AND BU66_TIPO = 0 AND BU66_PERIODO = 1";
         for (const QString& e : test::engines()) {
             const auto row = [&](const char* name) -> QTestData& {
                 return QTest::newRow(qPrintable(e + QLatin1Char(' ') + QLatin1String(name))) << e;
@@ -246,16 +222,14 @@ private slots:
                 << "DROP TABLE BU68_BDGINTRIC"
                 << QStringList{"--subtype", "SB1", "--criterion", "CR02", "--profile", "Base"}
                 << "lacks BU68_BDGINTRIC";
-            if (e == QLatin1String(test::PostgresEngine)) {
-                row("NaN amount") << amount.arg("'NaN'") << Ok << detail + "'NaN', not a number";
-                continue;
-            }
-            row("decimal comma") << amount.arg("'1,5'") << Ok << detail + "'1,5', not a number";
-            row("profile name beyond its column")
-                << "UPDATE BU68_BDGINTRIC SET BU68_NOME = '" + QString(61, QLatin1Char('n')) + "'"
-                << QStringList{"--subtype", "SB1", "--criterion", "CR02", "--profile", "Base"}
-                << "BU68_NOME is 'nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn...', longer than the 60 "
-                   "characters of the column";
+            // SQLite keeps what the column cannot hold; the company check refuses it.
+            if (e == QLatin1String(test::SQLiteEngine))
+                row("profile name beyond its column")
+                    << "UPDATE BU68_BDGINTRIC SET BU68_NOME = '" + QString(61, QLatin1Char('n')) +
+                           "'"
+                    << QStringList{"--subtype", "SB1", "--criterion", "CR02", "--profile", "Base"}
+                    << "BU68_NOME is 'nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn...', longer than the 60 "
+                       "characters of the column";
         }
     }
 
@@ -307,7 +281,6 @@ private slots:
         company.connection().ExecuteNonQuery(
             "UPDATE BU19_VOCICRITELAB SET BU19_DESCR = 'Incidenza:[M]/[R]*100' WHERE "
             "BU19_CODICE = 'P'");
-        ++m_formulaRuns;
         QVERIFY2(result.status == 0, qPrintable(result.err));
         const QString message = QStringLiteral("Formula ") + description.left(60);
         QCOMPARE(result.err.contains(message), wrong);
@@ -342,8 +315,6 @@ private:
     std::map<QString, std::unique_ptr<test::FixtureCompany>> m_companies;
     std::map<QString, std::map<QString, int>> m_counts;
     QTemporaryDir m_home;
-    int m_payloadRuns = 0;
-    int m_formulaRuns = 0;
 };
 
 QTEST_GUILESS_MAIN(TestHostileInput)

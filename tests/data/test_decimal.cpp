@@ -39,422 +39,399 @@ class TestDecimal : public QObject {
     Q_OBJECT
 
 private slots:
-    void parsesDatabaseAndTypedText_data();
-    void parsesDatabaseAndTypedText();
-    void refusesWhatIsNotAPlainNumber_data();
-    void refusesWhatIsNotAPlainNumber();
-    void keepsThirtyEightDigitsAndRoundsLongerFractions_data();
-    void keepsThirtyEightDigitsAndRoundsLongerFractions();
-    void writesTextWithItsScale_data();
-    void writesTextWithItsScale();
-    void roundsAtHalfInEveryMode_data();
-    void roundsAtHalfInEveryMode();
-    void rescalingAddsZerosOrRounds();
-    void addsAndSubtractsAcrossScales_data();
-    void addsAndSubtractsAcrossScales();
-    void multipliesKeepingThirtyEightDigits_data();
-    void multipliesKeepingThirtyEightDigits();
-    void dividesToTheStatedScale_data();
-    void dividesToTheStatedScale();
-    void refusesOverflowAndZeroDivisorNamingTheOperands_data();
-    void refusesOverflowAndZeroDivisorNamingTheOperands();
-    void comparesByValueWhateverTheScale_data();
-    void comparesByValueWhateverTheScale();
-    void convertsDoublesAsTheyWereTyped_data();
-    void convertsDoublesAsTheyWereTyped();
-    void keepsTheShortestTextOfADouble_data();
-    void keepsTheShortestTextOfADouble();
-    void convertsToDoubleAndInteger();
-    void fitsAColumnOnceRounded_data();
-    void fitsAColumnOnceRounded();
-};
-
-void TestDecimal::parsesDatabaseAndTypedText_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<qint64>("mantissa");
-    QTest::addColumn<int>("scale");
-    QTest::newRow("database numeric") << "-1234.5000" << qint64(-12345000) << 4;
-    QTest::newRow("italian comma") << "1234,5" << qint64(12345) << 1;
-    QTest::newRow("plus sign") << "+0.25" << qint64(25) << 2;
-    QTest::newRow("tab and line break") << "\t-3.14\n" << qint64(-314) << 2;
-    QTest::newRow("leading zeros") << "007" << qint64(7) << 0;
-    QTest::newRow("negative zero") << "-0" << qint64(0) << 0;
-    QTest::newRow("zero with places") << "0,000" << qint64(0) << 3;
-    QTest::newRow("no integer digit") << ".5" << qint64(5) << 1;
-    QTest::newRow("no fraction digit") << "5." << qint64(5) << 0;
-}
-
-void TestDecimal::parsesDatabaseAndTypedText() {
-    // A value read from a database or typed by a user keeps its digits and its scale.
-    QFETCH(QString, text);
-    QFETCH(qint64, mantissa);
-    QFETCH(int, scale);
-    const std::optional<Decimal> value = Decimal::fromString(text);
-    QVERIFY(value.has_value());
-    QCOMPARE(qint64(value->mantissa()), mantissa);
-    QCOMPARE(value->scale(), scale);
-}
-
-void TestDecimal::refusesWhatIsNotAPlainNumber_data() {
-    QTest::addColumn<QString>("text");
-    for (const char* text : {"", "   ", "abc", "1.2.3", "1,2.3", "1,234.5", "1e3", "+", "-", ".",
-                             "1 000", "12,5x", "- 5", "--1", "+-1", "0x10", "1-"})
-        QTest::addRow("'%s'", text) << QString::fromUtf8(text);
-    QTest::newRow("arabic-indic digit") << QStringLiteral("\u0661");
-    QTest::newRow("fullwidth digit") << QStringLiteral("\uff11");
-}
-
-void TestDecimal::refusesWhatIsNotAPlainNumber() {
-    // Grouping, exponents and stray characters are refused with an error naming the text.
-    QFETCH(QString, text);
-    QVERIFY(!Decimal::fromString(text).has_value());
-    try {
-        Decimal::parse(text);
-        QFAIL("no error raised");
-    } catch (const DecimalError& error) {
-        QVERIFY2(QString::fromUtf8(error.what()).contains("'" + text + "'"), error.what());
+    void parsesDatabaseAndTypedText_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("mantissa");
+        QTest::addColumn<int>("scale");
+        QTest::newRow("database numeric") << "-1234.5000" << qint64(-12345000) << 4;
+        QTest::newRow("italian comma") << "1234,5" << qint64(12345) << 1;
+        QTest::newRow("plus sign") << "+0.25" << qint64(25) << 2;
+        QTest::newRow("tab and line break") << "\t-3.14\n" << qint64(-314) << 2;
+        QTest::newRow("leading zeros") << "007" << qint64(7) << 0;
+        QTest::newRow("negative zero") << "-0" << qint64(0) << 0;
+        QTest::newRow("zero with places") << "0,000" << qint64(0) << 3;
+        QTest::newRow("no integer digit") << ".5" << qint64(5) << 1;
+        QTest::newRow("no fraction digit") << "5." << qint64(5) << 0;
     }
-}
 
-void TestDecimal::keepsThirtyEightDigitsAndRoundsLongerFractions_data() {
-    stringColumns({"text", "expected"});
-    textRow("38 digits", {ThirtyEightNines, ThirtyEightNines});
-    textRow("38 negative digits", {"-" + ThirtyEightNines, "-" + ThirtyEightNines});
-    textRow("39 digits", {ThirtyEightNines + "9", ""});
-    textRow("39 digits ending in zero", {ThirtyEightNines + "0", ""});
-    textRow("31st place rounds up",
-            {"0.1234567890123456789012345678905", "0.123456789012345678901234567891"});
-    textRow("31st place rounds down",
-            {"-0.1234567890123456789012345678904999", "-0.123456789012345678901234567890"});
-    // 30 integer digits leave room for 8 places only.
-    textRow("places given up for integer digits", {"123456789012345678901234567890.123456785",
-                                                   "123456789012345678901234567890.12345679"});
-    // Rounding 38 nines and a half carries into a 39th digit: one place is given up.
-    textRow("carry into a 39th digit",
-            {"9999999999999999999999999999999999999.95", "10000000000000000000000000000000000000"});
-}
+    void parsesDatabaseAndTypedText() {
+        // A value read from a database or typed by a user keeps its digits and its scale.
+        QFETCH(QString, text);
+        QFETCH(qint64, mantissa);
+        QFETCH(int, scale);
+        const std::optional<Decimal> value = Decimal::fromString(text);
+        QVERIFY(value.has_value());
+        QCOMPARE(qint64(value->mantissa()), mantissa);
+        QCOMPARE(value->scale(), scale);
+    }
 
-void TestDecimal::keepsThirtyEightDigitsAndRoundsLongerFractions() {
-    // 38 integer digits fit, 39 do not (empty expected); beyond 30 places digits are rounded.
-    QFETCH(QString, text);
-    QFETCH(QString, expected);
-    if (expected.isEmpty()) {
+    void refusesWhatIsNotAPlainNumber_data() {
+        QTest::addColumn<QString>("text");
+        for (const char* text : {"", "   ", "abc", "1.2.3", "1,2.3", "1,234.5", "1e3", "+", "-",
+                                 ".", "1 000", "12,5x", "- 5", "--1", "+-1", "0x10", "1-"})
+            QTest::addRow("'%s'", text) << QString::fromUtf8(text);
+        QTest::newRow("arabic-indic digit") << QStringLiteral("\u0661");
+        QTest::newRow("fullwidth digit") << QStringLiteral("\uff11");
+    }
+
+    void refusesWhatIsNotAPlainNumber() {
+        // Grouping, exponents and stray characters are refused with an error naming the text.
+        QFETCH(QString, text);
         QVERIFY(!Decimal::fromString(text).has_value());
-        return;
+        try {
+            Decimal::parse(text);
+            QFAIL("no error raised");
+        } catch (const DecimalError& error) {
+            QVERIFY2(QString::fromUtf8(error.what()).contains("'" + text + "'"), error.what());
+        }
     }
-    QCOMPARE(dec(text).toString(), expected);
-}
 
-void TestDecimal::writesTextWithItsScale_data() {
-    QTest::addColumn<qint64>("mantissa");
-    QTest::addColumn<int>("scale");
-    QTest::addColumn<QString>("invariant");
-    QTest::newRow("amount") << qint64(123450) << 2 << "1234.50";
-    QTest::newRow("zero with places") << qint64(0) << 3 << "0.000";
-    QTest::newRow("negative below one") << qint64(-5) << 2 << "-0.05";
-    QTest::newRow("smallest") << qint64(-1) << 30 << "-" + Finest;
-    QTest::newRow("int64 max") << std::numeric_limits<qint64>::max() << 10
-                               << "922337203.6854775807";
-    QTest::newRow("no grouping") << qint64(-123456789) << 0 << "-123456789";
-}
+    void keepsThirtyEightDigitsAndRoundsLongerFractions_data() {
+        stringColumns({"text", "expected"});
+        textRow("38 digits", {ThirtyEightNines, ThirtyEightNines});
+        textRow("38 negative digits", {"-" + ThirtyEightNines, "-" + ThirtyEightNines});
+        textRow("39 digits", {ThirtyEightNines + "9", ""});
+        textRow("39 digits ending in zero", {ThirtyEightNines + "0", ""});
+        textRow("31st place rounds up",
+                {"0.1234567890123456789012345678905", "0.123456789012345678901234567891"});
+        textRow("31st place rounds down",
+                {"-0.1234567890123456789012345678904999", "-0.123456789012345678901234567890"});
+        // 30 integer digits leave room for 8 places only.
+        textRow("places given up for integer digits", {"123456789012345678901234567890.123456785",
+                                                       "123456789012345678901234567890.12345679"});
+        // Rounding 38 nines and a half carries into a 39th digit: one place is given up.
+        textRow("carry into a 39th digit", {"9999999999999999999999999999999999999.95",
+                                            "10000000000000000000000000000000000000"});
+    }
 
-void TestDecimal::writesTextWithItsScale() {
-    // The text keeps exactly scale() decimals, never groups thousands, and takes a comma.
-    QFETCH(qint64, mantissa);
-    QFETCH(int, scale);
-    QFETCH(QString, invariant);
-    const Decimal value = Decimal::fromMantissa(mantissa, scale);
-    QCOMPARE(value.toString(), invariant);
-    QCOMPARE(value.toString(QChar(u',')), QString(invariant).replace('.', ','));
-}
+    void keepsThirtyEightDigitsAndRoundsLongerFractions() {
+        // 38 integer digits fit, 39 do not (empty expected); beyond 30 places digits are rounded.
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        if (expected.isEmpty()) {
+            QVERIFY(!Decimal::fromString(text).has_value());
+            return;
+        }
+        QCOMPARE(dec(text).toString(), expected);
+    }
 
-void TestDecimal::roundsAtHalfInEveryMode_data() {
-    stringColumns({"value", "places", "awayFromZero", "toEven", "towardZero"});
-    textRow("2.5", {"2.5", "0", "3", "2", "2"});
-    textRow("-2.5", {"-2.5", "0", "-3", "-2", "-2"});
-    textRow("3.5", {"3.5", "0", "4", "4", "3"});
-    textRow("-3.5", {"-3.5", "0", "-4", "-4", "-3"});
-    textRow("below half", {"2.449", "1", "2.4", "2.4", "2.4"});
-    textRow("half", {"2.45", "1", "2.5", "2.4", "2.4"});
-    textRow("just above half", {"2.4500001", "1", "2.5", "2.5", "2.4"});
-    textRow("negative half cent", {"-0.005", "2", "-0.01", "0.00", "0.00"});
-    textRow("0.125", {"0.125", "2", "0.13", "0.12", "0.12"});
-    textRow("carry into integer", {"9.995", "2", "10.00", "10.00", "9.99"});
-    textRow("fewer places kept", {"1.5", "3", "1.5", "1.5", "1.5"});
-    textRow("hundreds half", {"1250", "-2", "1300", "1200", "1200"});
-    textRow("hundreds odd half", {"1350", "-2", "1400", "1400", "1300"});
-    textRow("negative hundreds", {"-1250.00", "-2", "-1300", "-1200", "-1200"});
-}
+    void writesTextWithItsScale_data() {
+        QTest::addColumn<qint64>("mantissa");
+        QTest::addColumn<int>("scale");
+        QTest::addColumn<QString>("invariant");
+        QTest::newRow("amount") << qint64(123450) << 2 << "1234.50";
+        QTest::newRow("zero with places") << qint64(0) << 3 << "0.000";
+        QTest::newRow("negative below one") << qint64(-5) << 2 << "-0.05";
+        QTest::newRow("smallest") << qint64(-1) << 30 << "-" + Finest;
+        QTest::newRow("int64 max")
+            << std::numeric_limits<qint64>::max() << 10 << "922337203.6854775807";
+        QTest::newRow("no grouping") << qint64(-123456789) << 0 << "-123456789";
+    }
 
-void TestDecimal::roundsAtHalfInEveryMode() {
-    // SQL ROUND goes away from zero at the half, formula results to the even neighbour.
-    QFETCH(QString, value);
-    QFETCH(QString, places);
-    QFETCH(QString, awayFromZero);
-    QFETCH(QString, toEven);
-    QFETCH(QString, towardZero);
-    QCOMPARE(dec(value).round(places.toInt()).toString(), awayFromZero);
-    QCOMPARE(dec(value).round(places.toInt(), Rounding::HalfEven).toString(), toEven);
-    QCOMPARE(dec(value).round(places.toInt(), Rounding::TowardZero).toString(), towardZero);
-}
+    void writesTextWithItsScale() {
+        // The text keeps exactly scale() decimals, never groups thousands, and takes a comma.
+        QFETCH(qint64, mantissa);
+        QFETCH(int, scale);
+        QFETCH(QString, invariant);
+        const Decimal value = Decimal::fromMantissa(mantissa, scale);
+        QCOMPARE(value.toString(), invariant);
+        QCOMPARE(value.toString(QChar(u',')), QString(invariant).replace('.', ','));
+    }
 
-void TestDecimal::rescalingAddsZerosOrRounds() {
-    // A value brought to a column's scale gains zeros or is rounded; too many digits fail.
-    QCOMPARE(dec("1.5").rescaled(3).toString(), QStringLiteral("1.500"));
-    QCOMPARE(dec("-1.555").rescaled(2).toString(), QStringLiteral("-1.56"));
-    QCOMPARE(dec("-1.555").rescaled(2, Rounding::HalfEven).toString(), QStringLiteral("-1.56"));
-    QCOMPARE(dec("200.00").normalized().toString(), QStringLiteral("200"));
-    QVERIFY_THROWS_EXCEPTION(DecimalError, dec(ThirtyEightNines).rescaled(1));
-    QVERIFY_THROWS_EXCEPTION(DecimalError, dec("1").rescaled(Decimal::MaxScale + 1));
-}
+    void roundsAtHalfInEveryMode_data() {
+        stringColumns({"value", "places", "awayFromZero", "toEven", "towardZero"});
+        textRow("2.5", {"2.5", "0", "3", "2", "2"});
+        textRow("-2.5", {"-2.5", "0", "-3", "-2", "-2"});
+        textRow("3.5", {"3.5", "0", "4", "4", "3"});
+        textRow("-3.5", {"-3.5", "0", "-4", "-4", "-3"});
+        textRow("below half", {"2.449", "1", "2.4", "2.4", "2.4"});
+        textRow("half", {"2.45", "1", "2.5", "2.4", "2.4"});
+        textRow("just above half", {"2.4500001", "1", "2.5", "2.5", "2.4"});
+        textRow("negative half cent", {"-0.005", "2", "-0.01", "0.00", "0.00"});
+        textRow("0.125", {"0.125", "2", "0.13", "0.12", "0.12"});
+        textRow("carry into integer", {"9.995", "2", "10.00", "10.00", "9.99"});
+        textRow("fewer places kept", {"1.5", "3", "1.5", "1.5", "1.5"});
+        textRow("hundreds half", {"1250", "-2", "1300", "1200", "1200"});
+        textRow("hundreds odd half", {"1350", "-2", "1400", "1400", "1300"});
+        textRow("negative hundreds", {"-1250.00", "-2", "-1300", "-1200", "-1200"});
+    }
 
-void TestDecimal::addsAndSubtractsAcrossScales_data() {
-    stringColumns({"left", "right", "sum", "difference"});
-    textRow("different scales", {"1.5", "2.25", "3.75", "-0.75"});
-    textRow("tenths", {"0.1", "0.2", "0.3", "-0.1"});
-    textRow("to zero keeps places", {"-1.10", "1.1", "0.00", "-2.20"});
-    textRow("integer and cents", {"1000", "0.01", "1000.01", "999.99"});
-    textRow("largest", {"99999999999999999999999999999999999998", "1", ThirtyEightNines,
-                        "99999999999999999999999999999999999997"});
-    textRow("finest", {Finest, "-0.000000000000000000000000000003",
-                       "-0.000000000000000000000000000002", "0.000000000000000000000000000004"});
-}
+    void roundsAtHalfInEveryMode() {
+        // SQL ROUND goes away from zero at the half, formula results to the even neighbour.
+        QFETCH(QString, value);
+        QFETCH(QString, places);
+        QFETCH(QString, awayFromZero);
+        QFETCH(QString, toEven);
+        QFETCH(QString, towardZero);
+        QCOMPARE(dec(value).round(places.toInt()).toString(), awayFromZero);
+        QCOMPARE(dec(value).round(places.toInt(), Rounding::HalfEven).toString(), toEven);
+        QCOMPARE(dec(value).round(places.toInt(), Rounding::TowardZero).toString(), towardZero);
+    }
 
-void TestDecimal::addsAndSubtractsAcrossScales() {
-    // Sums are exact and carry the larger scale of the two.
-    QFETCH(QString, left);
-    QFETCH(QString, right);
-    QFETCH(QString, sum);
-    QFETCH(QString, difference);
-    QCOMPARE((dec(left) + dec(right)).toString(), sum);
-    QCOMPARE((dec(left) - dec(right)).toString(), difference);
-    Decimal total = dec(left);
-    total += dec(right);
-    total -= dec(right);
-    QCOMPARE(total, dec(left));
-}
+    void rescalingAddsZerosOrRounds() {
+        // A value brought to a column's scale gains zeros or is rounded; too many digits fail.
+        QCOMPARE(dec("1.5").rescaled(3).toString(), QStringLiteral("1.500"));
+        QCOMPARE(dec("-1.555").rescaled(2).toString(), QStringLiteral("-1.56"));
+        QCOMPARE(dec("-1.555").rescaled(2, Rounding::HalfEven).toString(), QStringLiteral("-1.56"));
+        QCOMPARE(dec("200.00").normalized().toString(), QStringLiteral("200"));
+        QVERIFY_THROWS_EXCEPTION(DecimalError, dec(ThirtyEightNines).rescaled(1));
+        QVERIFY_THROWS_EXCEPTION(DecimalError, dec("1").rescaled(Decimal::MaxScale + 1));
+    }
 
-void TestDecimal::multipliesKeepingThirtyEightDigits_data() {
-    stringColumns({"left", "right", "product"});
-    textRow("scales add", {"1.5", "2.25", "3.375"});
-    textRow("signs", {"-0.1", "0.1", "-0.01"});
-    textRow("both negative", {"-12", "-0.5", "6.0"});
-    textRow("zero", {"0.00", "-5.5", "0.000"});
-    textRow("exchange rate", {"1234.56", "1.23456789", "1524.1481342784"});
-    // Exact product 12193263113702179522.3746380111126352690 has 39 digits.
-    textRow("39 digits rounded", {"1234567890.1234567890", "9876543210.987654321",
-                                  "12193263113702179522.374638011112635269"});
-    // 5e-31 needs 31 places: rounded half away from zero to 30.
-    textRow("beyond 30 places", {"0.000000000000005", "0.0000000000000001", Finest});
-    // Exact 49999999999999999999999999999999999999.5 needs 39 digits: the place goes.
-    textRow("beyond 128 bits", {ThirtyEightNines, "0.5", "50000000000000000000000000000000000000"});
-}
+    void addsAndSubtractsAcrossScales_data() {
+        stringColumns({"left", "right", "sum", "difference"});
+        textRow("different scales", {"1.5", "2.25", "3.75", "-0.75"});
+        textRow("tenths", {"0.1", "0.2", "0.3", "-0.1"});
+        textRow("to zero keeps places", {"-1.10", "1.1", "0.00", "-2.20"});
+        textRow("integer and cents", {"1000", "0.01", "1000.01", "999.99"});
+        textRow("largest", {"99999999999999999999999999999999999998", "1", ThirtyEightNines,
+                            "99999999999999999999999999999999999997"});
+        textRow("finest",
+                {Finest, "-0.000000000000000000000000000003", "-0.000000000000000000000000000002",
+                 "0.000000000000000000000000000004"});
+    }
 
-void TestDecimal::multipliesKeepingThirtyEightDigits() {
-    // Products are exact while 38 digits and 30 places hold them, in either order.
-    QFETCH(QString, left);
-    QFETCH(QString, right);
-    QFETCH(QString, product);
-    QCOMPARE((dec(left) * dec(right)).toString(), product);
-    QCOMPARE((dec(right) * dec(left)).toString(), product);
-}
+    void addsAndSubtractsAcrossScales() {
+        // Sums are exact and carry the larger scale of the two.
+        QFETCH(QString, left);
+        QFETCH(QString, right);
+        QFETCH(QString, sum);
+        QFETCH(QString, difference);
+        QCOMPARE((dec(left) + dec(right)).toString(), sum);
+        QCOMPARE((dec(left) - dec(right)).toString(), difference);
+        Decimal total = dec(left);
+        total += dec(right);
+        total -= dec(right);
+        QCOMPARE(total, dec(left));
+    }
 
-void TestDecimal::dividesToTheStatedScale_data() {
-    stringColumns({"dividend", "divisor", "scale", "awayFromZero", "toEven"});
-    textRow("third", {"1", "3", "10", "0.3333333333", "0.3333333333"});
-    textRow("negative two thirds", {"-2", "3", "2", "-0.67", "-0.67"});
-    textRow("eighth", {"1", "8", "2", "0.13", "0.12"});
-    textRow("negative eighth", {"1", "-8", "2", "-0.13", "-0.12"});
-    textRow("two and a half", {"10", "4", "0", "3", "2"});
-    textRow("three and a half", {"-7", "-2", "0", "4", "4"});
-    textRow("percentage", {"150", "1200.00", "4", "0.1250", "0.1250"});
-    textRow("places of the divisor", {"1.000", "0.001", "0", "1000", "1000"});
-    textRow("more places than operands", {"0.5", "0.25", "3", "2.000", "2.000"});
-    textRow("seventh to 30 places", {"1", "7", "30", "0.142857142857142857142857142857",
-                                     "0.142857142857142857142857142857"});
-    textRow("by the finest", {"1", Finest, "0", "1000000000000000000000000000000",
-                              "1000000000000000000000000000000"});
-    // Dividend scaled to about 2^210: the long division path. Exact quotient
-    // 4115226300411522630041152263.16529492...
-    textRow("wide dividend",
-            {"12345678901234567890123456789.5", "3.000000000000000000000000000001", "5",
-             "4115226300411522630041152263.16529", "4115226300411522630041152263.16529"});
-    // Exact quotient 17636684144620811271604938.2700176...
-    textRow("tiny divisor",
-            {"12345678901234567890.123456789012345678", "0.0000007", "5",
-             "17636684144620811271604938.27002", "17636684144620811271604938.27002"});
-    textRow("zero dividend", {"-0.00", "3", "2", "0.00", "0.00"});
-}
+    void multipliesKeepingThirtyEightDigits_data() {
+        stringColumns({"left", "right", "product"});
+        textRow("scales add", {"1.5", "2.25", "3.375"});
+        textRow("signs", {"-0.1", "0.1", "-0.01"});
+        textRow("both negative", {"-12", "-0.5", "6.0"});
+        textRow("zero", {"0.00", "-5.5", "0.000"});
+        textRow("exchange rate", {"1234.56", "1.23456789", "1524.1481342784"});
+        // Exact product 12193263113702179522.3746380111126352690 has 39 digits.
+        textRow("39 digits rounded", {"1234567890.1234567890", "9876543210.987654321",
+                                      "12193263113702179522.374638011112635269"});
+        // 5e-31 needs 31 places: rounded half away from zero to 30.
+        textRow("beyond 30 places", {"0.000000000000005", "0.0000000000000001", Finest});
+        // Exact 49999999999999999999999999999999999999.5 needs 39 digits: the place goes.
+        textRow("beyond 128 bits",
+                {ThirtyEightNines, "0.5", "50000000000000000000000000000000000000"});
+    }
 
-void TestDecimal::dividesToTheStatedScale() {
-    // A quotient is rounded once, at the scale the caller asks for.
-    QFETCH(QString, dividend);
-    QFETCH(QString, divisor);
-    QFETCH(QString, scale);
-    QFETCH(QString, awayFromZero);
-    QFETCH(QString, toEven);
-    const Decimal quotient = dec(dividend).divide(dec(divisor), scale.toInt());
-    QCOMPARE(quotient.toString(), awayFromZero);
-    QCOMPARE(dec(dividend).divide(dec(divisor), scale.toInt(), Rounding::HalfEven).toString(),
-             toEven);
-}
+    void multipliesKeepingThirtyEightDigits() {
+        // Products are exact while 38 digits and 30 places hold them, in either order.
+        QFETCH(QString, left);
+        QFETCH(QString, right);
+        QFETCH(QString, product);
+        QCOMPARE((dec(left) * dec(right)).toString(), product);
+        QCOMPARE((dec(right) * dec(left)).toString(), product);
+    }
 
-void TestDecimal::refusesOverflowAndZeroDivisorNamingTheOperands_data() {
-    stringColumns({"left", "operation", "right", "messagePart"});
-    textRow("sum", {ThirtyEightNines, "+", "1", ThirtyEightNines + " + 1"});
-    textRow("sum after alignment", {ThirtyEightNines, "+", "0.1", ThirtyEightNines + " + 0.1"});
-    textRow("difference", {"-" + ThirtyEightNines, "-", "0.5", "-" + ThirtyEightNines + " - 0.5"});
-    textRow("product", {"100000000000000000000", "*", "-100000000000000000000",
-                        "100000000000000000000 * -100000000000000000000"});
-    textRow("quotient", {"10000000000000000000000000000000000000", "/", "0.1",
-                         "10000000000000000000000000000000000000 / 0.1"});
-    textRow("zero divisor", {"5.25", "/", "0.00", "division by zero: 5.25 / 0.00"});
-}
+    void dividesToTheStatedScale_data() {
+        stringColumns({"dividend", "divisor", "scale", "awayFromZero", "toEven"});
+        textRow("third", {"1", "3", "10", "0.3333333333", "0.3333333333"});
+        textRow("negative two thirds", {"-2", "3", "2", "-0.67", "-0.67"});
+        textRow("eighth", {"1", "8", "2", "0.13", "0.12"});
+        textRow("negative eighth", {"1", "-8", "2", "-0.13", "-0.12"});
+        textRow("two and a half", {"10", "4", "0", "3", "2"});
+        textRow("three and a half", {"-7", "-2", "0", "4", "4"});
+        textRow("percentage", {"150", "1200.00", "4", "0.1250", "0.1250"});
+        textRow("places of the divisor", {"1.000", "0.001", "0", "1000", "1000"});
+        textRow("more places than operands", {"0.5", "0.25", "3", "2.000", "2.000"});
+        textRow("seventh to 30 places", {"1", "7", "30", "0.142857142857142857142857142857",
+                                         "0.142857142857142857142857142857"});
+        textRow("by the finest", {"1", Finest, "0", "1000000000000000000000000000000",
+                                  "1000000000000000000000000000000"});
+        // Dividend scaled to about 2^210: the long division path. Exact quotient
+        // 4115226300411522630041152263.16529492...
+        textRow("wide dividend",
+                {"12345678901234567890123456789.5", "3.000000000000000000000000000001", "5",
+                 "4115226300411522630041152263.16529", "4115226300411522630041152263.16529"});
+        // Exact quotient 17636684144620811271604938.2700176...
+        textRow("tiny divisor",
+                {"12345678901234567890.123456789012345678", "0.0000007", "5",
+                 "17636684144620811271604938.27002", "17636684144620811271604938.27002"});
+        textRow("zero dividend", {"-0.00", "3", "2", "0.00", "0.00"});
+    }
 
-void TestDecimal::refusesOverflowAndZeroDivisorNamingTheOperands() {
-    // A result that cannot be exact is an error that says what was computed with what.
-    QFETCH(QString, left);
-    QFETCH(QString, operation);
-    QFETCH(QString, right);
-    QFETCH(QString, messagePart);
-    try {
-        if (operation == "+")
-            static_cast<void>(dec(left) + dec(right));
-        else if (operation == "-")
-            static_cast<void>(dec(left) - dec(right));
-        else if (operation == "*")
-            static_cast<void>(dec(left) * dec(right));
+    void dividesToTheStatedScale() {
+        // A quotient is rounded once, at the scale the caller asks for.
+        QFETCH(QString, dividend);
+        QFETCH(QString, divisor);
+        QFETCH(QString, scale);
+        QFETCH(QString, awayFromZero);
+        QFETCH(QString, toEven);
+        const Decimal quotient = dec(dividend).divide(dec(divisor), scale.toInt());
+        QCOMPARE(quotient.toString(), awayFromZero);
+        QCOMPARE(dec(dividend).divide(dec(divisor), scale.toInt(), Rounding::HalfEven).toString(),
+                 toEven);
+    }
+
+    void refusesOverflowAndZeroDivisorNamingTheOperands_data() {
+        stringColumns({"left", "operation", "right", "messagePart"});
+        textRow("sum", {ThirtyEightNines, "+", "1", ThirtyEightNines + " + 1"});
+        textRow("sum after alignment", {ThirtyEightNines, "+", "0.1", ThirtyEightNines + " + 0.1"});
+        textRow("difference",
+                {"-" + ThirtyEightNines, "-", "0.5", "-" + ThirtyEightNines + " - 0.5"});
+        textRow("product", {"100000000000000000000", "*", "-100000000000000000000",
+                            "100000000000000000000 * -100000000000000000000"});
+        textRow("quotient", {"10000000000000000000000000000000000000", "/", "0.1",
+                             "10000000000000000000000000000000000000 / 0.1"});
+        textRow("zero divisor", {"5.25", "/", "0.00", "division by zero: 5.25 / 0.00"});
+    }
+
+    void refusesOverflowAndZeroDivisorNamingTheOperands() {
+        // A result that cannot be exact is an error that says what was computed with what.
+        QFETCH(QString, left);
+        QFETCH(QString, operation);
+        QFETCH(QString, right);
+        QFETCH(QString, messagePart);
+        try {
+            if (operation == "+")
+                static_cast<void>(dec(left) + dec(right));
+            else if (operation == "-")
+                static_cast<void>(dec(left) - dec(right));
+            else if (operation == "*")
+                static_cast<void>(dec(left) * dec(right));
+            else
+                static_cast<void>(dec(left).divide(dec(right), 2));
+            QFAIL("no error raised");
+        } catch (const DecimalError& error) {
+            QVERIFY2(QString::fromUtf8(error.what()).contains(messagePart), error.what());
+        }
+    }
+
+    void comparesByValueWhateverTheScale_data() {
+        stringColumns({"left", "right", "order"});
+        textRow("trailing zero", {"1.50", "1.5", "0"});
+        textRow("zeros", {"-0.00", "0", "0"});
+        textRow("one hundredth more", {"1.5", "1.51", "-1"});
+        textRow("signs", {"-1", "0.5", "-1"});
+        textRow("negative magnitudes", {"-1.5", "-1.49", "-1"});
+        textRow("finest difference", {"2", "1.999999999999999999999999999999", "1"});
+        textRow("finest negative", {"-2", "-1.999999999999999999999999999999", "-1"});
+        // Bringing 38 digits to 30 places overflows: the larger magnitude is known anyway.
+        textRow("huge and fine", {ThirtyEightNines, Finest, "1"});
+        textRow("huge negative and fine", {"-" + ThirtyEightNines, "-" + Finest, "-1"});
+    }
+
+    void comparesByValueWhateverTheScale() {
+        // 1.50 and 1.5 are the same amount; order does not depend on how it was written.
+        QFETCH(QString, left);
+        QFETCH(QString, right);
+        QFETCH(QString, order);
+        const int sign = order.toInt();
+        const auto expected = sign < 0   ? std::strong_ordering::less
+                              : sign > 0 ? std::strong_ordering::greater
+                                         : std::strong_ordering::equal;
+        QVERIFY((dec(left) <=> dec(right)) == expected);
+        QVERIFY((dec(right) <=> dec(left)) == (0 <=> expected));
+        QCOMPARE(dec(left) == dec(right), sign == 0);
+    }
+
+    void convertsDoublesAsTheyWereTyped_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("scale");
+        QTest::addColumn<Rounding>("rounding");
+        QTest::addColumn<QString>("expected");
+        const Rounding away = Rounding::HalfAwayFromZero;
+        QTest::newRow("0.1 + 0.2") << 0.1 + 0.2 << 2 << away << "0.30";
+        // 2.675 is 2.67499999... in binary; the person typed 2.675.
+        QTest::newRow("2.675") << 2.675 << 2 << away << "2.68";
+        QTest::newRow("1.005") << 1.005 << 2 << away << "1.01";
+        QTest::newRow("2.665 to even") << 2.665 << 2 << Rounding::HalfEven << "2.66";
+        QTest::newRow("-0.005") << -0.005 << 2 << away << "-0.01";
+        QTest::newRow("-0.005 to even") << -0.005 << 2 << Rounding::HalfEven << "0.00";
+        QTest::newRow("1e20") << 1e20 << 2 << away << "100000000000000000000.00";
+        QTest::newRow("negative zero") << -0.0 << 1 << away << "0.0";
+        QTest::newRow("smallest double") << std::numeric_limits<double>::denorm_min() << 30 << away
+                                         << "0.000000000000000000000000000000";
+        QTest::newRow("more places than digits")
+            << 123456.789 << 5 << Rounding::TowardZero << "123456.78900";
+        QTest::newRow("17 significant digits")
+            << 0.12345678901234566 << 17 << away << "0.12345678901234566";
+        // Nothing a decimal cannot hold slips through as a wrong amount (empty: refused).
+        QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN() << 2 << away << "";
+        QTest::newRow("minus infinity")
+            << -std::numeric_limits<double>::infinity() << 0 << away << "";
+        QTest::newRow("39 digits") << 1e38 << 0 << away << "";
+        QTest::newRow("36 digits and 3 places") << -1e36 << 3 << away << "";
+        QTest::newRow("scale beyond 30") << 1.0 << 31 << away << "";
+    }
+
+    void convertsDoublesAsTheyWereTyped() {
+        // A double from a REAL column or a script is rounded as its shortest text reads.
+        QFETCH(double, value);
+        QFETCH(int, scale);
+        QFETCH(Rounding, rounding);
+        QFETCH(QString, expected);
+        if (expected.isEmpty())
+            QVERIFY_THROWS_EXCEPTION(DecimalError, Decimal::fromDouble(value, scale, rounding));
         else
-            static_cast<void>(dec(left).divide(dec(right), 2));
-        QFAIL("no error raised");
-    } catch (const DecimalError& error) {
-        QVERIFY2(QString::fromUtf8(error.what()).contains(messagePart), error.what());
+            QCOMPARE(Decimal::fromDouble(value, scale, rounding).toString(), expected);
     }
-}
 
-void TestDecimal::comparesByValueWhateverTheScale_data() {
-    stringColumns({"left", "right", "order"});
-    textRow("trailing zero", {"1.50", "1.5", "0"});
-    textRow("zeros", {"-0.00", "0", "0"});
-    textRow("one hundredth more", {"1.5", "1.51", "-1"});
-    textRow("signs", {"-1", "0.5", "-1"});
-    textRow("negative magnitudes", {"-1.5", "-1.49", "-1"});
-    textRow("finest difference", {"2", "1.999999999999999999999999999999", "1"});
-    textRow("finest negative", {"-2", "-1.999999999999999999999999999999", "-1"});
-    // Bringing 38 digits to 30 places overflows: the larger magnitude is known anyway.
-    textRow("huge and fine", {ThirtyEightNines, Finest, "1"});
-    textRow("huge negative and fine", {"-" + ThirtyEightNines, "-" + Finest, "-1"});
-}
+    void keepsTheShortestTextOfADouble_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("0.1 + 0.2") << 0.1 + 0.2 << "0.30000000000000004";
+        QTest::newRow("1e20") << 1e20 << "100000000000000000000";
+        QTest::newRow("-2.5e-5") << -2.5e-5 << "-0.000025";
+        QTest::newRow("below 30 places") << 1e-40 << "0.000000000000000000000000000000";
+    }
 
-void TestDecimal::comparesByValueWhateverTheScale() {
-    // 1.50 and 1.5 are the same amount; order does not depend on how it was written.
-    QFETCH(QString, left);
-    QFETCH(QString, right);
-    QFETCH(QString, order);
-    const int sign = order.toInt();
-    const auto expected = sign < 0   ? std::strong_ordering::less
-                          : sign > 0 ? std::strong_ordering::greater
-                                     : std::strong_ordering::equal;
-    QVERIFY((dec(left) <=> dec(right)) == expected);
-    QVERIFY((dec(right) <=> dec(left)) == (0 <=> expected));
-    QCOMPARE(dec(left) == dec(right), sign == 0);
-}
+    void keepsTheShortestTextOfADouble() {
+        // A double taken as it is keeps the digits that identify it and no binary noise.
+        QFETCH(double, value);
+        QFETCH(QString, expected);
+        QCOMPARE(Decimal::fromDoubleShortest(value).toString(), expected);
+    }
 
-void TestDecimal::convertsDoublesAsTheyWereTyped_data() {
-    QTest::addColumn<double>("value");
-    QTest::addColumn<int>("scale");
-    QTest::addColumn<Rounding>("rounding");
-    QTest::addColumn<QString>("expected");
-    const Rounding away = Rounding::HalfAwayFromZero;
-    QTest::newRow("0.1 + 0.2") << 0.1 + 0.2 << 2 << away << "0.30";
-    // 2.675 is 2.67499999... in binary; the person typed 2.675.
-    QTest::newRow("2.675") << 2.675 << 2 << away << "2.68";
-    QTest::newRow("1.005") << 1.005 << 2 << away << "1.01";
-    QTest::newRow("2.665 to even") << 2.665 << 2 << Rounding::HalfEven << "2.66";
-    QTest::newRow("-0.005") << -0.005 << 2 << away << "-0.01";
-    QTest::newRow("-0.005 to even") << -0.005 << 2 << Rounding::HalfEven << "0.00";
-    QTest::newRow("1e20") << 1e20 << 2 << away << "100000000000000000000.00";
-    QTest::newRow("negative zero") << -0.0 << 1 << away << "0.0";
-    QTest::newRow("smallest double") << std::numeric_limits<double>::denorm_min() << 30 << away
-                                     << "0.000000000000000000000000000000";
-    QTest::newRow("more places than digits")
-        << 123456.789 << 5 << Rounding::TowardZero << "123456.78900";
-    QTest::newRow("17 significant digits")
-        << 0.12345678901234566 << 17 << away << "0.12345678901234566";
-    // Nothing a decimal cannot hold slips through as a wrong amount (empty: refused).
-    QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN() << 2 << away << "";
-    QTest::newRow("minus infinity") << -std::numeric_limits<double>::infinity() << 0 << away << "";
-    QTest::newRow("39 digits") << 1e38 << 0 << away << "";
-    QTest::newRow("36 digits and 3 places") << -1e36 << 3 << away << "";
-    QTest::newRow("scale beyond 30") << 1.0 << 31 << away << "";
-}
+    void convertsToDoubleAndInteger() {
+        // The nearest double, and the integer part (truncated) while it fits 64 bits.
+        QCOMPARE(dec("0.30000000000000004").toDouble(), 0.1 + 0.2);
+        QCOMPARE(dec("-7.9").toInt64(), std::optional<std::int64_t>(-7));
+        QCOMPARE(dec("9223372036854775807.99").toInt64(),
+                 std::optional<std::int64_t>(std::numeric_limits<std::int64_t>::max()));
+        QCOMPARE(dec("-9223372036854775808").toInt64(),
+                 std::optional<std::int64_t>(std::numeric_limits<std::int64_t>::min()));
+        QVERIFY(!dec("9223372036854775808").toInt64().has_value());
+    }
 
-void TestDecimal::convertsDoublesAsTheyWereTyped() {
-    // A double from a REAL column or a script is rounded as its shortest text reads.
-    QFETCH(double, value);
-    QFETCH(int, scale);
-    QFETCH(Rounding, rounding);
-    QFETCH(QString, expected);
-    if (expected.isEmpty())
-        QVERIFY_THROWS_EXCEPTION(DecimalError, Decimal::fromDouble(value, scale, rounding));
-    else
-        QCOMPARE(Decimal::fromDouble(value, scale, rounding).toString(), expected);
-}
+    void fitsAColumnOnceRounded_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("precision");
+        QTest::addColumn<int>("scale");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("exact fit") << "12345.678" << 8 << 3 << true;
+        QTest::newRow("one integer digit too many") << "12345.678" << 7 << 3 << false;
+        QTest::newRow("rounding carries over") << "999.995" << 5 << 2 << false;
+        QTest::newRow("rounding stays") << "-999.994" << 5 << 2 << true;
+        QTest::newRow("more places than the value") << "-12" << 4 << 2 << true;
+        QTest::newRow("integer column") << "100" << 2 << 0 << false;
+        QTest::newRow("below one, no integer digit") << "0.999" << 3 << 3 << true;
+        QTest::newRow("rounds up to one, one digit too many") << "0.9996" << 3 << 3 << false;
+        QTest::newRow("thirteen integer digits of fifteen")
+            << "-9999999999999.99" << 15 << 2 << true;
+        QTest::newRow("fourteen integer digits of fifteen")
+            << "10000000000000.00" << 15 << 2 << false;
+        QTest::newRow("more decimals than the column") << "1.234567891" << 5 << 4 << true;
+        QTest::newRow("thirty-eight digits") << QString(38, QLatin1Char('9')) << 38 << 0 << true;
+    }
 
-void TestDecimal::keepsTheShortestTextOfADouble_data() {
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("0.1 + 0.2") << 0.1 + 0.2 << "0.30000000000000004";
-    QTest::newRow("1e20") << 1e20 << "100000000000000000000";
-    QTest::newRow("-2.5e-5") << -2.5e-5 << "-0.000025";
-    QTest::newRow("below 30 places") << 1e-40 << "0.000000000000000000000000000000";
-}
-
-void TestDecimal::keepsTheShortestTextOfADouble() {
-    // A double taken as it is keeps the digits that identify it and no binary noise.
-    QFETCH(double, value);
-    QFETCH(QString, expected);
-    QCOMPARE(Decimal::fromDoubleShortest(value).toString(), expected);
-}
-
-void TestDecimal::convertsToDoubleAndInteger() {
-    // The nearest double, and the integer part (truncated) while it fits 64 bits.
-    QCOMPARE(dec("0.30000000000000004").toDouble(), 0.1 + 0.2);
-    QCOMPARE(dec("-7.9").toInt64(), std::optional<std::int64_t>(-7));
-    QCOMPARE(dec("9223372036854775807.99").toInt64(),
-             std::optional<std::int64_t>(std::numeric_limits<std::int64_t>::max()));
-    QCOMPARE(dec("-9223372036854775808").toInt64(),
-             std::optional<std::int64_t>(std::numeric_limits<std::int64_t>::min()));
-    QVERIFY(!dec("9223372036854775808").toInt64().has_value());
-}
-
-void TestDecimal::fitsAColumnOnceRounded_data() {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<int>("precision");
-    QTest::addColumn<int>("scale");
-    QTest::addColumn<bool>("fits");
-    QTest::newRow("exact fit") << "12345.678" << 8 << 3 << true;
-    QTest::newRow("one integer digit too many") << "12345.678" << 7 << 3 << false;
-    QTest::newRow("rounding carries over") << "999.995" << 5 << 2 << false;
-    QTest::newRow("rounding stays") << "-999.994" << 5 << 2 << true;
-    QTest::newRow("more places than the value") << "-12" << 4 << 2 << true;
-    QTest::newRow("integer column") << "100" << 2 << 0 << false;
-    QTest::newRow("below one, no integer digit") << "0.999" << 3 << 3 << true;
-    QTest::newRow("rounds up to one, one digit too many") << "0.9996" << 3 << 3 << false;
-    QTest::newRow("thirteen integer digits of fifteen") << "-9999999999999.99" << 15 << 2 << true;
-    QTest::newRow("fourteen integer digits of fifteen") << "10000000000000.00" << 15 << 2 << false;
-    QTest::newRow("more decimals than the column") << "1.234567891" << 5 << 4 << true;
-    QTest::newRow("thirty-eight digits") << QString(38, QLatin1Char('9')) << 38 << 0 << true;
-}
-
-void TestDecimal::fitsAColumnOnceRounded() {
-    // What a numeric(p, s) column accepts after rounding to its scale.
-    QFETCH(QString, value);
-    QFETCH(int, precision);
-    QFETCH(int, scale);
-    QFETCH(bool, fits);
-    QCOMPARE(dec(value).fits(precision, scale), fits);
-}
+    void fitsAColumnOnceRounded() {
+        // What a numeric(p, s) column accepts after rounding to its scale.
+        QFETCH(QString, value);
+        QFETCH(int, precision);
+        QFETCH(int, scale);
+        QFETCH(bool, fits);
+        QCOMPARE(dec(value).fits(precision, scale), fits);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestDecimal)
 #include "test_decimal.moc"

@@ -45,123 +45,6 @@ QString keysOfView(Recordset& table) {
     return keys.join(u',');
 }
 
-} // namespace
-
-class TestRecordsetFilter : public QObject {
-    Q_OBJECT
-
-private slots:
-    void filterSelectsTheRowsItDescribes_data();
-    void filterSelectsTheRowsItDescribes();
-    void malformedFilterIsRefusedAndLeavesTheViewAlone_data();
-    void malformedFilterIsRefusedAndLeavesTheViewAlone();
-    void filterCanBeExtendedZeroedAndCleared();
-    void indexedFiltersGiveTheRowsOfAScanOnRandomTables();
-};
-
-void TestRecordsetFilter::filterSelectsTheRowsItDescribes_data() {
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QString>("keys");
-    const auto row = [](const char* name, const char* filter, const char* keys) {
-        QTest::newRow(name) << QString::fromUtf8(filter) << QString::fromUtf8(keys);
-    };
-    row("text equal ignores trailing blanks", "VOCE = 'A1'", "1,2");
-    row("field names ignore case", "voce = 'A1'", "1,2");
-    row("texts compare binary", "VOCE = 'a1'", "6");
-    row("literal trailing blank", "VOCE = 'A1 '", "1,2");
-    row("blanks and line breaks", " \r\n VOCE = 'A1'\r\nAND\nPERIODO <> 2 ", "1");
-    row("no blanks around operator", "VOCE='A1'", "1,2");
-    row("blank literal matches empty codes", "VOCE = ' '", "3,4");
-    row("not equal skips Null", "VOCE <> 'A1'", "3,4,6,7");
-    row("text greater is binary", "VOCE > 'A1'", "6");
-    row("integer equal", "PERIODO = 3", "3,5");
-    row("integer not equal skips Null", "PERIODO <> 3", "1,2,6,7");
-    row("integer less", "PERIODO < 2", "1,7");
-    row("integer less or equal", "PERIODO <= 2", "1,2,6,7");
-    row("negative literal", "PERIODO >= -4", "1,2,3,5,6,7");
-    row("greater than negative", "PERIODO > -4", "1,2,3,5,6");
-    row("quoted number on numeric field", "PERIODO = '3'", "3,5");
-    row("decimal equal whatever the scale", "IMP = 10", "1,6");
-    row("decimal less than zero", "IMP < 0", "2,7");
-    row("negative decimal literal", "IMP = -0.5", "7");
-    row("decimal literal with more places", "IMP >= 10.001", "5");
-    row("zero is a value, Null is not", "IMP <> 0", "1,2,5,6,7");
-    row("doubled quote", "DES = 'O''Brien'", "4");
-    row("number on text field uses its text", "DES = 12", "6");
-    row("number text keeps its decimals", "DES = 12.50", "7");
-    row("and in lower case", "voce = 'A1' and periodo = 1", "1");
-    row("range on the key", "KEY_VOCE >= 3 AND KEY_VOCE <= 4", "3,4");
-    row("nothing matches", "DES = 'riga'", "");
-    row("blank filter shows all", " \r\n ", "1,2,3,4,5,6,7");
-}
-
-void TestRecordsetFilter::filterSelectsTheRowsItDescribes() {
-    // The same filter gives the same rows whether the indexes answer it or a scan does.
-    QFETCH(QString, filter);
-    QFETCH(QString, keys);
-    for (const bool indexes : {true, false}) {
-        Recordset table = sampleTable();
-        table.setIndexesEnabled(indexes);
-        table.setFilter(filter);
-        QCOMPARE(keysOfView(table), keys);
-        QCOMPARE(table.RecordCount(), keys.isEmpty() ? 0 : int(keys.count(u',')) + 1);
-    }
-}
-
-void TestRecordsetFilter::malformedFilterIsRefusedAndLeavesTheViewAlone_data() {
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QString>("fault");
-    const auto row = [](const char* name, const char* filter, const char* fault) {
-        QTest::newRow(name) << QString::fromUtf8(filter) << QString::fromUtf8(fault);
-    };
-    row("unterminated text", "VOCE = 'x", "apice di chiusura");
-    row("unknown field", "FOO >< 3", "\"FOO\" non esiste");
-    row("unknown operator", "VOCE >< 'x'", "\"><\" sconosciuto");
-    row("missing value", "PERIODO = ", "manca il valore");
-    row("missing operator", "PERIODO 3", "manca l'operatore");
-    row("missing field", "= 3", "nome di campo");
-    row("dangling AND", "PERIODO = 3 AND ", "dopo AND");
-    row("OR is not supported", "PERIODO = 3 OR VOCE = 'x'", "atteso AND");
-    row("text for a number", "PERIODO = 'abc'", "\"abc\" non è un numero");
-    row("bare word", "VOCE = abc", "\"abc\"");
-}
-
-void TestRecordsetFilter::malformedFilterIsRefusedAndLeavesTheViewAlone() {
-    // A bad filter names itself and its fault; filter, position and rows stay as they were.
-    QFETCH(QString, filter);
-    QFETCH(QString, fault);
-    Recordset table = sampleTable();
-    table.setFilter(QStringLiteral("PERIODO = 2"));
-    table.MoveNext();
-    try {
-        table.setFilter(filter);
-        QFAIL("the filter was accepted");
-    } catch (const RecordsetError& error) {
-        const QString text = QString::fromStdString(error.what());
-        QVERIFY2(text.contains(u'"' + filter + u'"'), qPrintable(text));
-        QVERIFY2(text.contains(fault), qPrintable(text));
-    }
-    QCOMPARE(table.filter(), QStringLiteral("PERIODO = 2"));
-    QCOMPARE(table.RecordCount(), 2);
-    QCOMPARE(table.AbsolutePosition(), 2);
-    QCOMPARE(table.value(u"KEY_VOCE").toString(), QStringLiteral("6"));
-}
-
-void TestRecordsetFilter::filterCanBeExtendedZeroedAndCleared() {
-    // The roll-ups append terms to the filter read back; "0" and clearing show every row.
-    Recordset table = sampleTable();
-    table.setFilter(QStringLiteral("VOCE = 'A1'"));
-    table.setFilter(table.filter() + QStringLiteral(" AND PERIODO <> 2 "));
-    QCOMPARE(keysOfView(table), QStringLiteral("1"));
-    table.setFilter(QStringLiteral("0"));
-    QCOMPARE(table.RecordCount(), 7);
-    QCOMPARE(table.filter(), QString());
-    table.setFilter(QStringLiteral("PERIODO = 3"));
-    table.clearFilter();
-    QCOMPARE(keysOfView(table), QStringLiteral("1,2,3,4,5,6,7"));
-}
-
-namespace {
 
 /// The same random table twice, one indexed and one scanned, given the same random writes.
 class RandomTables {
@@ -255,26 +138,133 @@ private:
 
 } // namespace
 
-void TestRecordsetFilter::indexedFiltersGiveTheRowsOfAScanOnRandomTables() {
-    // Random values (Null included), random filters with every operator, random writes,
-    // appends and deletes between them: the index never changes an answer.
-    for (const unsigned seed : {1u, 2u, 3u}) {
-        RandomTables tables(seed);
-        for (int key = 0; key < 400; ++key)
-            tables.addRow(key);
-        int nonEmpty = 0;
-        for (int round = 0; round < 300; ++round) {
-            const QString filter = tables.randomFilter();
-            const std::vector<Bookmark> indexed = tables.rows(tables.m_indexed, filter);
-            QVERIFY2(indexed == tables.rows(tables.m_scanned, filter), qPrintable(filter));
-            nonEmpty += indexed.empty() ? 0 : 1;
-            tables.changeRandomRow();
-            if (round % 3 == 0)
-                tables.addRow(1000 + round);
-        }
-        QVERIFY(nonEmpty > 100); // the filters really select rows
+class TestRecordsetFilter : public QObject {
+    Q_OBJECT
+
+private slots:
+    void filterSelectsTheRowsItDescribes_data() {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("keys");
+        const auto row = [](const char* name, const char* filter, const char* keys) {
+            QTest::newRow(name) << QString::fromUtf8(filter) << QString::fromUtf8(keys);
+        };
+        row("text equal ignores trailing blanks", "VOCE = 'A1'", "1,2");
+        row("field names ignore case", "voce = 'A1'", "1,2");
+        row("texts compare binary", "VOCE = 'a1'", "6");
+        row("literal trailing blank", "VOCE = 'A1 '", "1,2");
+        row("blanks and line breaks", " \r\n VOCE = 'A1'\r\nAND\nPERIODO <> 2 ", "1");
+        row("no blanks around operator", "VOCE='A1'", "1,2");
+        row("blank literal matches empty codes", "VOCE = ' '", "3,4");
+        row("not equal skips Null", "VOCE <> 'A1'", "3,4,6,7");
+        row("text greater is binary", "VOCE > 'A1'", "6");
+        row("integer equal", "PERIODO = 3", "3,5");
+        row("integer not equal skips Null", "PERIODO <> 3", "1,2,6,7");
+        row("integer less", "PERIODO < 2", "1,7");
+        row("integer less or equal", "PERIODO <= 2", "1,2,6,7");
+        row("negative literal", "PERIODO >= -4", "1,2,3,5,6,7");
+        row("greater than negative", "PERIODO > -4", "1,2,3,5,6");
+        row("quoted number on numeric field", "PERIODO = '3'", "3,5");
+        row("decimal equal whatever the scale", "IMP = 10", "1,6");
+        row("decimal less than zero", "IMP < 0", "2,7");
+        row("negative decimal literal", "IMP = -0.5", "7");
+        row("decimal literal with more places", "IMP >= 10.001", "5");
+        row("zero is a value, Null is not", "IMP <> 0", "1,2,5,6,7");
+        row("doubled quote", "DES = 'O''Brien'", "4");
+        row("number on text field uses its text", "DES = 12", "6");
+        row("number text keeps its decimals", "DES = 12.50", "7");
+        row("and in lower case", "voce = 'A1' and periodo = 1", "1");
+        row("range on the key", "KEY_VOCE >= 3 AND KEY_VOCE <= 4", "3,4");
+        row("nothing matches", "DES = 'riga'", "");
+        row("blank filter shows all", " \r\n ", "1,2,3,4,5,6,7");
     }
-}
+
+    void filterSelectsTheRowsItDescribes() {
+        // The same filter gives the same rows whether the indexes answer it or a scan does.
+        QFETCH(QString, filter);
+        QFETCH(QString, keys);
+        for (const bool indexes : {true, false}) {
+            Recordset table = sampleTable();
+            table.setIndexesEnabled(indexes);
+            table.setFilter(filter);
+            QCOMPARE(keysOfView(table), keys);
+            QCOMPARE(table.RecordCount(), keys.isEmpty() ? 0 : int(keys.count(u',')) + 1);
+        }
+    }
+
+    void malformedFilterIsRefusedAndLeavesTheViewAlone_data() {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("fault");
+        const auto row = [](const char* name, const char* filter, const char* fault) {
+            QTest::newRow(name) << QString::fromUtf8(filter) << QString::fromUtf8(fault);
+        };
+        row("unterminated text", "VOCE = 'x", "apice di chiusura");
+        row("unknown field", "FOO >< 3", "\"FOO\" non esiste");
+        row("unknown operator", "VOCE >< 'x'", "\"><\" sconosciuto");
+        row("missing value", "PERIODO = ", "manca il valore");
+        row("missing operator", "PERIODO 3", "manca l'operatore");
+        row("missing field", "= 3", "nome di campo");
+        row("dangling AND", "PERIODO = 3 AND ", "dopo AND");
+        row("OR is not supported", "PERIODO = 3 OR VOCE = 'x'", "atteso AND");
+        row("text for a number", "PERIODO = 'abc'", "\"abc\" non è un numero");
+        row("bare word", "VOCE = abc", "\"abc\"");
+    }
+
+    void malformedFilterIsRefusedAndLeavesTheViewAlone() {
+        // A bad filter names itself and its fault; filter, position and rows stay as they were.
+        QFETCH(QString, filter);
+        QFETCH(QString, fault);
+        Recordset table = sampleTable();
+        table.setFilter(QStringLiteral("PERIODO = 2"));
+        table.MoveNext();
+        try {
+            table.setFilter(filter);
+            QFAIL("the filter was accepted");
+        } catch (const RecordsetError& error) {
+            const QString text = QString::fromStdString(error.what());
+            QVERIFY2(text.contains(u'"' + filter + u'"'), qPrintable(text));
+            QVERIFY2(text.contains(fault), qPrintable(text));
+        }
+        QCOMPARE(table.filter(), QStringLiteral("PERIODO = 2"));
+        QCOMPARE(table.RecordCount(), 2);
+        QCOMPARE(table.AbsolutePosition(), 2);
+        QCOMPARE(table.value(u"KEY_VOCE").toString(), QStringLiteral("6"));
+    }
+
+    void filterCanBeExtendedZeroedAndCleared() {
+        // The roll-ups append terms to the filter read back; "0" and clearing show every row.
+        Recordset table = sampleTable();
+        table.setFilter(QStringLiteral("VOCE = 'A1'"));
+        table.setFilter(table.filter() + QStringLiteral(" AND PERIODO <> 2 "));
+        QCOMPARE(keysOfView(table), QStringLiteral("1"));
+        table.setFilter(QStringLiteral("0"));
+        QCOMPARE(table.RecordCount(), 7);
+        QCOMPARE(table.filter(), QString());
+        table.setFilter(QStringLiteral("PERIODO = 3"));
+        table.clearFilter();
+        QCOMPARE(keysOfView(table), QStringLiteral("1,2,3,4,5,6,7"));
+    }
+
+    void indexedFiltersGiveTheRowsOfAScanOnRandomTables() {
+        // Random values (Null included), random filters with every operator, random writes,
+        // appends and deletes between them: the index never changes an answer.
+        for (const unsigned seed : {1u, 2u, 3u}) {
+            RandomTables tables(seed);
+            for (int key = 0; key < 400; ++key)
+                tables.addRow(key);
+            int nonEmpty = 0;
+            for (int round = 0; round < 300; ++round) {
+                const QString filter = tables.randomFilter();
+                const std::vector<Bookmark> indexed = tables.rows(tables.m_indexed, filter);
+                QVERIFY2(indexed == tables.rows(tables.m_scanned, filter), qPrintable(filter));
+                nonEmpty += indexed.empty() ? 0 : 1;
+                tables.changeRandomRow();
+                if (round % 3 == 0)
+                    tables.addRow(1000 + round);
+            }
+            QVERIFY(nonEmpty > 100); // the filters really select rows
+        }
+    }
+};
 
 QTEST_GUILESS_MAIN(TestRecordsetFilter)
 #include "test_recordset_filter.moc"

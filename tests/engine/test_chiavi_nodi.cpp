@@ -41,62 +41,59 @@ class TestChiaviNodi : public QObject {
     Q_OBJECT
 
 private slots:
-    void keysKeepPositionsWhileTheyHoldAndRanksOtherwise_data();
-    void keysKeepPositionsWhileTheyHoldAndRanksOtherwise();
+    void keysKeepPositionsWhileTheyHoldAndRanksOtherwise_data() {
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<QString>("accounts"); // "ITEM=count ..."
+        QTest::addColumn<int>("schema");
+        QTest::addColumn<QString>("keys"); // "ITEM=key ..." and "ITEM#ordinal=key ..."; "" refused
+
+        const int posizioni = int(SchemaChiavi::Posizioni);
+        const int ranghi = int(SchemaChiavi::Ranghi);
+        // T1's accounts 501 .. 511 meet T511 = 511 under both numberings; accounts then go
+        // after every item: T1 x 500 x 10 x 10 + 1, T51 x 500 x 10 + 1, T511 x 500 + 1.
+        QTest::newRow("accounts after every item")
+            << "T1<-@1 T2<-@2 T3<-@3 T4<-@4 T5<-@5 T51<T5@1 T511<T51@1"
+            << "T1=11 T51=1 T511=1" << int(SchemaChiavi::RanghiContiDopoVoci)
+            << "T5=5 T51=51 T511=511 T1#1=50001 T1#11=50011 T51#1=255001 T511#1=255501";
+        QTest::newRow("equal positions, ranked by code") << "B<-@1 A<-@1"
+                                                         << "" << ranghi << "A=1 B=2";
+        QTest::newRow("position 0") << "A<-@0"
+                                    << "A=1" << ranghi << "A=1 A#1=501";
+        // 25 top items make every multiplier 30: 25 x 30^15 is past the key range.
+        QStringList wide = {catena(16)};
+        for (int top = 2; top <= 25; ++top)
+            wide << QStringLiteral("T%1<-@%1").arg(top);
+        QTest::newRow("too wide and too deep") << wide.join(' ') << "" << posizioni << "";
+    }
+
+    void keysKeepPositionsWhileTheyHoldAndRanksOtherwise() {
+        QFETCH(QString, rows);
+        QFETCH(QString, accounts);
+        QFETCH(int, schema);
+        QFETCH(QString, keys);
+        const StrutturaCriterio struttura(QStringLiteral("CR"), righe(rows));
+        std::vector<std::int64_t> conti(struttura.voci().size(), 0);
+        for (const QString& pair : accounts.split(' ', Qt::SkipEmptyParts))
+            conti[std::size_t(struttura.indice(pair.section('=', 0, 0)))] =
+                pair.section('=', 1).toLongLong();
+        if (keys.isEmpty()) {
+            QVERIFY_THROWS_EXCEPTION(KeyVoceError, PianoChiavi(struttura).impostaConti(conti));
+            return;
+        }
+        PianoChiavi piano(struttura);
+        piano.impostaConti(conti);
+        QCOMPARE(int(piano.schema()), schema);
+        QCOMPARE(piano.motivo().isEmpty(), schema == int(SchemaChiavi::Posizioni));
+        for (const QString& pair : keys.split(' ')) {
+            const QString node = pair.section('=', 0, 0);
+            const int indice = struttura.indice(node.section('#', 0, 0));
+            const qint64 key = node.contains('#')
+                                   ? piano.chiaveConto(indice, node.section('#', 1).toLongLong())
+                                   : piano.chiaveVoce(indice);
+            QCOMPARE(key, pair.section('=', 1).toLongLong());
+        }
+    }
 };
-
-void TestChiaviNodi::keysKeepPositionsWhileTheyHoldAndRanksOtherwise_data() {
-    QTest::addColumn<QString>("rows");
-    QTest::addColumn<QString>("accounts"); // "ITEM=count ..."
-    QTest::addColumn<int>("schema");
-    QTest::addColumn<QString>("keys"); // "ITEM=key ..." and "ITEM#ordinal=key ..."; "" refused
-
-    const int posizioni = int(SchemaChiavi::Posizioni);
-    const int ranghi = int(SchemaChiavi::Ranghi);
-    // T1's accounts 501 .. 511 meet T511 = 511 under both numberings; accounts then go
-    // after every item: T1 x 500 x 10 x 10 + 1, T51 x 500 x 10 + 1, T511 x 500 + 1.
-    QTest::newRow("accounts after every item")
-        << "T1<-@1 T2<-@2 T3<-@3 T4<-@4 T5<-@5 T51<T5@1 T511<T51@1"
-        << "T1=11 T51=1 T511=1" << int(SchemaChiavi::RanghiContiDopoVoci)
-        << "T5=5 T51=51 T511=511 T1#1=50001 T1#11=50011 T51#1=255001 T511#1=255501";
-    QTest::newRow("equal positions, ranked by code") << "B<-@1 A<-@1"
-                                                     << "" << ranghi << "A=1 B=2";
-    QTest::newRow("position 0") << "A<-@0"
-                                << "A=1" << ranghi << "A=1 A#1=501";
-    // 25 top items make every multiplier 30: 25 x 30^15 is past the key range.
-    QStringList wide = {catena(16)};
-    for (int top = 2; top <= 25; ++top)
-        wide << QStringLiteral("T%1<-@%1").arg(top);
-    QTest::newRow("too wide and too deep") << wide.join(' ') << "" << posizioni << "";
-}
-
-void TestChiaviNodi::keysKeepPositionsWhileTheyHoldAndRanksOtherwise() {
-    QFETCH(QString, rows);
-    QFETCH(QString, accounts);
-    QFETCH(int, schema);
-    QFETCH(QString, keys);
-    const StrutturaCriterio struttura(QStringLiteral("CR"), righe(rows));
-    std::vector<std::int64_t> conti(struttura.voci().size(), 0);
-    for (const QString& pair : accounts.split(' ', Qt::SkipEmptyParts))
-        conti[std::size_t(struttura.indice(pair.section('=', 0, 0)))] =
-            pair.section('=', 1).toLongLong();
-    if (keys.isEmpty()) {
-        QVERIFY_THROWS_EXCEPTION(KeyVoceError, PianoChiavi(struttura).impostaConti(conti));
-        return;
-    }
-    PianoChiavi piano(struttura);
-    piano.impostaConti(conti);
-    QCOMPARE(int(piano.schema()), schema);
-    QCOMPARE(piano.motivo().isEmpty(), schema == int(SchemaChiavi::Posizioni));
-    for (const QString& pair : keys.split(' ')) {
-        const QString node = pair.section('=', 0, 0);
-        const int indice = struttura.indice(node.section('#', 0, 0));
-        const qint64 key = node.contains('#')
-                               ? piano.chiaveConto(indice, node.section('#', 1).toLongLong())
-                               : piano.chiaveVoce(indice);
-        QCOMPARE(key, pair.section('=', 1).toLongLong());
-    }
-}
 
 QTEST_GUILESS_MAIN(TestChiaviNodi)
 #include "test_chiavi_nodi.moc"

@@ -95,110 +95,97 @@ class TestImportiQuery : public QObject {
     Q_OBJECT
 
 private slots:
-    void perAccountReadsEverySetWithSignsRoundingAndActuals_data();
-    void perAccountReadsEverySetWithSignsRoundingAndActuals();
-    void perPeriodReadsEverySetOrderedWithoutReplacingForecasts_data();
-    void perPeriodReadsEverySetOrderedWithoutReplacingForecasts();
-    void noRowGivesNullWithoutAMessage_data();
-    void noRowGivesNullWithoutAMessage();
-    void badValueIsReportedUnderTheProcedureName_data();
-    void badValueIsReportedUnderTheProcedureName();
-};
+    void perAccountReadsEverySetWithSignsRoundingAndActuals_data() { test::addEngineRows(); }
 
-void TestImportiQuery::perAccountReadsEverySetWithSignsRoundingAndActuals_data() {
-    test::addEngineRows();
-}
-
-void TestImportiQuery::perAccountReadsEverySetWithSignsRoundingAndActuals() {
-    // Scenario: the worked company above, per account.
-    QFETCH(QString, engine);
-    OPEN_TEST_DATABASE(Company, company, engine);
-    FormState state = company.state();
-    const int executions = ImportiQueryTimer::executions();
-    const RecordsetPtr result = BdgIntRic_GetRstImportiPerConto(state, *state.RstConfronto);
-    QVERIFY2(result, qPrintable(company.log.lastErrorText()));
-    QCOMPARE(ImportiQueryTimer::executions(), executions + 1);
-    QCOMPARE(state.IndTipoPdc, 1);
-    QCOMPARE(state.CodPdc.toString(), QStringLiteral("01"));
-    QVERIFY(state.RstConfronto->Eof());
-    QCOMPARE(result->RecordCount(), 3);
-    const QStringList imp = {"IMP1", "IMP2"};
-    QCOMPARE(amountsOf(*result, "VOCE = 'V1' AND CONTO = '100'", imp), QStringLiteral("30.26|71"));
-    QCOMPARE(amountsOf(*result, "VOCE = 'V2' AND CONTO = '200'", imp), QStringLiteral("-5|-"));
-    QCOMPARE(amountsOf(*result, "VOCE = 'V2' AND CONTO = '300'", imp), QStringLiteral("-|-"));
-    result->setFilter("CONTO = '100'");
-    QCOMPARE(result->value(u"CONTO_DES").toString(), QStringLiteral("Ricavi"));
-    QCOMPARE(result->value(u"PDC").toString(), QStringLiteral("01"));
-}
-
-void TestImportiQuery::perPeriodReadsEverySetOrderedWithoutReplacingForecasts_data() {
-    test::addEngineRows();
-}
-
-void TestImportiQuery::perPeriodReadsEverySetOrderedWithoutReplacingForecasts() {
-    // Scenario: the worked company above, per account and period.
-    QFETCH(QString, engine);
-    OPEN_TEST_DATABASE(Company, company, engine);
-    FormState state = company.state();
-    const RecordsetPtr result = BdgIntRic_GetRstImportiPerContoPeriodo(state, *state.RstConfronto);
-    QVERIFY2(result, qPrintable(company.log.lastErrorText()));
-    QStringList rows;
-    for (result->MoveFirst(); !result->Eof(); result->MoveNext()) {
-        QStringList row;
-        for (const char* field :
-             {"VOCE", "CONTO", "PERIODO", "IMP1", "IMP2", "DELTA_IMP2", "DELTA_PERC2"}) {
-            const Variant value = result->value(QString::fromLatin1(field));
-            row << (value.isNullOrEmpty() ? QStringLiteral("-")
-                    : value.isNumeric()   ? value.toDecimal()->normalized().toString()
-                                          : value.toString());
-        }
-        rows << row.join(QLatin1Char('|'));
+    void perAccountReadsEverySetWithSignsRoundingAndActuals() {
+        // Scenario: the worked company above, per account.
+        QFETCH(QString, engine);
+        OPEN_TEST_DATABASE(Company, company, engine);
+        FormState state = company.state();
+        const int executions = ImportiQueryTimer::executions();
+        const RecordsetPtr result = BdgIntRic_GetRstImportiPerConto(state, *state.RstConfronto);
+        QVERIFY2(result, qPrintable(company.log.lastErrorText()));
+        QCOMPARE(ImportiQueryTimer::executions(), executions + 1);
+        QCOMPARE(state.IndTipoPdc, 1);
+        QCOMPARE(state.CodPdc.toString(), QStringLiteral("01"));
+        QVERIFY(state.RstConfronto->Eof());
+        QCOMPARE(result->RecordCount(), 3);
+        const QStringList imp = {"IMP1", "IMP2"};
+        QCOMPARE(amountsOf(*result, "VOCE = 'V1' AND CONTO = '100'", imp),
+                 QStringLiteral("30.26|71"));
+        QCOMPARE(amountsOf(*result, "VOCE = 'V2' AND CONTO = '200'", imp), QStringLiteral("-5|-"));
+        QCOMPARE(amountsOf(*result, "VOCE = 'V2' AND CONTO = '300'", imp), QStringLiteral("-|-"));
+        result->setFilter("CONTO = '100'");
+        QCOMPARE(result->value(u"CONTO_DES").toString(), QStringLiteral("Ricavi"));
+        QCOMPARE(result->value(u"PDC").toString(), QStringLiteral("01"));
     }
-    QCOMPARE(rows,
-             QStringList({"V1|100|1|10.13|50|-|-", "V1|100|2|20.13|60|-|-", "V2|200|1|-5|-|-|-"}));
-}
 
-void TestImportiQuery::noRowGivesNullWithoutAMessage_data() {
-    test::addEngineRows();
-}
+    void perPeriodReadsEverySetOrderedWithoutReplacingForecasts_data() { test::addEngineRows(); }
 
-void TestImportiQuery::noRowGivesNullWithoutAMessage() {
-    // Scenario: a criterion without mappings: both queries answer null, nobody is asked.
-    QFETCH(QString, engine);
-    OPEN_TEST_DATABASE(Company, company, engine);
-    FormState state = company.state();
-    state.CodCriterio = "NONE";
-    QVERIFY(!BdgIntRic_GetRstImportiPerConto(state, *state.RstConfronto));
-    QVERIFY(!BdgIntRic_GetRstImportiPerContoPeriodo(state, *state.RstConfronto));
-    QVERIFY(company.messages.messages().isEmpty());
-}
+    void perPeriodReadsEverySetOrderedWithoutReplacingForecasts() {
+        // Scenario: the worked company above, per account and period.
+        QFETCH(QString, engine);
+        OPEN_TEST_DATABASE(Company, company, engine);
+        FormState state = company.state();
+        const RecordsetPtr result =
+            BdgIntRic_GetRstImportiPerContoPeriodo(state, *state.RstConfronto);
+        QVERIFY2(result, qPrintable(company.log.lastErrorText()));
+        QStringList rows;
+        for (result->MoveFirst(); !result->Eof(); result->MoveNext()) {
+            QStringList row;
+            for (const char* field :
+                 {"VOCE", "CONTO", "PERIODO", "IMP1", "IMP2", "DELTA_IMP2", "DELTA_PERC2"}) {
+                const Variant value = result->value(QString::fromLatin1(field));
+                row << (value.isNullOrEmpty() ? QStringLiteral("-")
+                        : value.isNumeric()   ? value.toDecimal()->normalized().toString()
+                                              : value.toString());
+            }
+            rows << row.join(QLatin1Char('|'));
+        }
+        QCOMPARE(rows, QStringList({"V1|100|1|10.13|50|-|-", "V1|100|2|20.13|60|-|-",
+                                    "V2|200|1|-5|-|-|-"}));
+    }
 
-void TestImportiQuery::badValueIsReportedUnderTheProcedureName_data() {
-    QTest::addColumn<bool>("perPeriod");
-    QTest::addColumn<QString>("procedure");
-    QTest::newRow("per account") << false << "BdgIntRic_GetRstImportiPerConto";
-    QTest::newRow("per period") << true << "BdgIntRic_GetRstImportiPerContoPeriodo";
-}
+    void noRowGivesNullWithoutAMessage_data() { test::addEngineRows(); }
 
-void TestImportiQuery::badValueIsReportedUnderTheProcedureName() {
-    // Scenario: a first period that is not a number; the user aborts; nothing is run.
-    QFETCH(bool, perPeriod);
-    QFETCH(QString, procedure);
-    OPEN_TEST_DATABASE(Company, company, QString::fromLatin1(test::SQLiteEngine));
-    FormState state = company.state();
-    state.PeriodoDa = "gennaio";
-    company.messages.queueAnswer(MessageAnswer::Abort);
-    const int executions = ImportiQueryTimer::executions();
-    const RecordsetPtr result =
-        perPeriod ? BdgIntRic_GetRstImportiPerContoPeriodo(state, *state.RstConfronto)
-                  : BdgIntRic_GetRstImportiPerConto(state, *state.RstConfronto);
-    QVERIFY(!result);
-    QCOMPARE(ImportiQueryTimer::executions(), executions);
-    const QList<RecordedMessage> errors = company.messages.errors();
-    QCOMPARE(errors.size(), 1);
-    QCOMPARE(errors[0].procedureName, procedure);
-    QVERIFY2(errors[0].text.contains("gennaio"), qPrintable(errors[0].text));
-}
+    void noRowGivesNullWithoutAMessage() {
+        // Scenario: a criterion without mappings: both queries answer null, nobody is asked.
+        QFETCH(QString, engine);
+        OPEN_TEST_DATABASE(Company, company, engine);
+        FormState state = company.state();
+        state.CodCriterio = "NONE";
+        QVERIFY(!BdgIntRic_GetRstImportiPerConto(state, *state.RstConfronto));
+        QVERIFY(!BdgIntRic_GetRstImportiPerContoPeriodo(state, *state.RstConfronto));
+        QVERIFY(company.messages.messages().isEmpty());
+    }
+
+    void badValueIsReportedUnderTheProcedureName_data() {
+        QTest::addColumn<bool>("perPeriod");
+        QTest::addColumn<QString>("procedure");
+        QTest::newRow("per account") << false << "BdgIntRic_GetRstImportiPerConto";
+        QTest::newRow("per period") << true << "BdgIntRic_GetRstImportiPerContoPeriodo";
+    }
+
+    void badValueIsReportedUnderTheProcedureName() {
+        // Scenario: a first period that is not a number; the user aborts; nothing is run.
+        QFETCH(bool, perPeriod);
+        QFETCH(QString, procedure);
+        OPEN_TEST_DATABASE(Company, company, QString::fromLatin1(test::SQLiteEngine));
+        FormState state = company.state();
+        state.PeriodoDa = "gennaio";
+        company.messages.queueAnswer(MessageAnswer::Abort);
+        const int executions = ImportiQueryTimer::executions();
+        const RecordsetPtr result =
+            perPeriod ? BdgIntRic_GetRstImportiPerContoPeriodo(state, *state.RstConfronto)
+                      : BdgIntRic_GetRstImportiPerConto(state, *state.RstConfronto);
+        QVERIFY(!result);
+        QCOMPARE(ImportiQueryTimer::executions(), executions);
+        const QList<RecordedMessage> errors = company.messages.errors();
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors[0].procedureName, procedure);
+        QVERIFY2(errors[0].text.contains("gennaio"), qPrintable(errors[0].text));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestImportiQuery)
 #include "test_importi_query.moc"

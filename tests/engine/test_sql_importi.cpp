@@ -227,118 +227,111 @@ class TestSqlImporti : public QObject {
     Q_OBJECT
 
 private slots:
-    void perContoTextIsExact_data();
-    void perContoTextIsExact();
-    void perContoPeriodoTextIsExact_data();
-    void perContoPeriodoTextIsExact();
-    void inputThatCannotGiveAStatementIsRefused_data();
-    void inputThatCannotGiveAStatementIsRefused();
+    void perContoTextIsExact_data() {
+        QTest::addColumn<ImportiSqlInput>("input");
+        QTest::addColumn<QStringList>("expected");
+
+        QTest::newRow("general ledger, one budget set") << baseInput(1) << kContoGeneralLedger;
+        QTest::newRow("budget structure: constant chart code, structure accounts")
+            << withStructure(baseInput(1))
+            << replaced(replaced(kContoGeneralLedger,
+                                 "     SELECT  DISTINCT  BU50_CODICE_BU19, "
+                                 " BU50_GRUPPO_CG10 AS BU50_PDC , BU50_CONTO_CG24 AS BU50_CONTO ",
+                                 {"     SELECT  DISTINCT  BU50_CODICE_BU19, "
+                                  " BU50_CODICE_BU60 , ",
+                                  "'01' AS BU50_PDC , BU50_CONTO_BU61 AS BU50_CONTO "}),
+                        "     AND     BU50_GRUPPO_CG10 = '01'",
+                        {"     AND     BU50_CODICE_BU60 = 'ST1'",
+                         "     AND NOT BU50_CONTO_BU61 IS NULL "});
+        QTest::newRow("consolidation: group companies, no site filter")
+            << consolidating(baseInput(1), "1, 2, 5")
+            << replaced(kContoGeneralLedger, "     AND     BU65_DITTA_CG18 = 1",
+                        {"     AND     BU65_DITTA_CG18 IN ", "         ( 1, 2, 5 ) "});
+        QTest::newRow("consolidation asked, nothing to consolidate: current company")
+            << consolidating(baseInput(1), "  ") << kContoGeneralLedger;
+        QTest::newRow("quotes inside codes are doubled")
+            << withQuotes()
+            << replaced(replaced(replaced(replaced(kContoGeneralLedger,
+                                                   "     WHERE   BU50_CODICE_BU51 = 'CR01'",
+                                                   {"     WHERE   BU50_CODICE_BU51 = 'CR''1'"}),
+                                          "     AND     BU50_GRUPPO_CG10 = '01'",
+                                          {"     AND     BU50_GRUPPO_CG10 = '0''1'"}),
+                                 "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
+                                 {"     AND     BU65_SOTTOTIPO_BU01 = 'S''B'"}),
+                        " OUTER APPLY FNCG_CG24_CONTO(CTE_BU50.BU50_PDC, CTE_BU50.BU50_CONTO, 1, "
+                        "'ITA ') AS CG24_TABPDC ",
+                        {" OUTER APPLY FNCG_CG24_CONTO(CTE_BU50.BU50_PDC, CTE_BU50.BU50_CONTO, 1, "
+                         "'IT''') AS CG24_TABPDC "});
+    }
+
+    void perContoTextIsExact() {
+        // Scenario: each branch of the per-account batch gives exactly its lines.
+        QFETCH(ImportiSqlInput, input);
+        QFETCH(QStringList, expected);
+        QCOMPARE(BuildSqlImportiPerConto(input), crlf(expected));
+    }
+
+    void perContoPeriodoTextIsExact_data() {
+        QTest::addColumn<ImportiSqlInput>("input");
+        QTest::addColumn<QStringList>("expected");
+
+        QTest::newRow("general ledger, one budget set") << baseInput(1) << kPeriodoGeneralLedger;
+        QTest::newRow("consolidation: group companies on one line, no site filter")
+            << consolidating(baseInput(1), "1, 2, 5")
+            << replaced(kPeriodoGeneralLedger, "     AND     BU65_DITTA_CG18 = 1",
+                        {"     AND     BU65_DITTA_CG18 IN ( 1, 2, 5 ) "});
+    }
+
+    void perContoPeriodoTextIsExact() {
+        // Scenario: each branch of the per-period batch gives exactly its lines.
+        QFETCH(ImportiSqlInput, input);
+        QFETCH(QStringList, expected);
+        QCOMPARE(BuildSqlImportiPerContoPeriodo(input), crlf(expected));
+    }
+
+    void inputThatCannotGiveAStatementIsRefused_data() {
+        QTest::addColumn<ImportiSqlInput>("input");
+
+        ImportiSqlInput year = baseInput(1);
+        year.sets = {set("0", "20x6", 1)};
+        QTest::newRow("year") << year;
+        ImportiSqlInput progressive = baseInput(1);
+        progressive.sets = {set("0", 2026, "1; DROP TABLE BU66_DETBUDGET")};
+        QTest::newRow("progressive") << progressive;
+        ImportiSqlInput site = baseInput(1);
+        site.IsGestioneSede = true;
+        site.sets = {set("0", 2026, 1, "A1")};
+        QTest::newRow("site") << site;
+        ImportiSqlInput type = baseInput(1);
+        type.sets = {set("budget", 2026, 1)};
+        QTest::newRow("detail type") << type;
+        ImportiSqlInput first = baseInput(1);
+        first.PeriodoDa = "gennaio";
+        QTest::newRow("first period") << first;
+        ImportiSqlInput last = baseInput(1);
+        last.PeriodoA = Variant::null();
+        QTest::newRow("last period missing") << last;
+        ImportiSqlInput rate = baseInput(1);
+        rate.FattoreCambio = " * 1.5 OR 1=1";
+        QTest::newRow("rate") << rate;
+        ImportiSqlInput operation = baseInput(1);
+        operation.FattoreCambio = " + 1.5";
+        QTest::newRow("rate operation") << operation;
+        QTest::newRow("chart kind 0") << baseInput(0);
+        QTest::newRow("chart kind 4") << baseInput(4);
+        ImportiSqlInput noSets = baseInput(1);
+        noSets.sets.clear();
+        QTest::newRow("no comparison set") << noSets;
+    }
+
+    void inputThatCannotGiveAStatementIsRefused() {
+        // Scenario: a value that goes into the text as a number but is not one, or a chart kind
+        // or set list that would only give a broken statement, stops both batches with a reason.
+        QFETCH(ImportiSqlInput, input);
+        QVERIFY_THROWS_EXCEPTION(SqlValueError, BuildSqlImportiPerConto(input));
+        QVERIFY_THROWS_EXCEPTION(SqlValueError, BuildSqlImportiPerContoPeriodo(input));
+    }
 };
-
-void TestSqlImporti::perContoTextIsExact_data() {
-    QTest::addColumn<ImportiSqlInput>("input");
-    QTest::addColumn<QStringList>("expected");
-
-    QTest::newRow("general ledger, one budget set") << baseInput(1) << kContoGeneralLedger;
-    QTest::newRow("budget structure: constant chart code, structure accounts")
-        << withStructure(baseInput(1))
-        << replaced(
-               replaced(kContoGeneralLedger,
-                        "     SELECT  DISTINCT  BU50_CODICE_BU19, "
-                        " BU50_GRUPPO_CG10 AS BU50_PDC , BU50_CONTO_CG24 AS BU50_CONTO ",
-                        {"     SELECT  DISTINCT  BU50_CODICE_BU19, "
-                         " BU50_CODICE_BU60 , ",
-                         "'01' AS BU50_PDC , BU50_CONTO_BU61 AS BU50_CONTO "}),
-               "     AND     BU50_GRUPPO_CG10 = '01'",
-               {"     AND     BU50_CODICE_BU60 = 'ST1'", "     AND NOT BU50_CONTO_BU61 IS NULL "});
-    QTest::newRow("consolidation: group companies, no site filter")
-        << consolidating(baseInput(1), "1, 2, 5")
-        << replaced(kContoGeneralLedger, "     AND     BU65_DITTA_CG18 = 1",
-                    {"     AND     BU65_DITTA_CG18 IN ", "         ( 1, 2, 5 ) "});
-    QTest::newRow("consolidation asked, nothing to consolidate: current company")
-        << consolidating(baseInput(1), "  ") << kContoGeneralLedger;
-    QTest::newRow("quotes inside codes are doubled")
-        << withQuotes()
-        << replaced(replaced(replaced(replaced(kContoGeneralLedger,
-                                               "     WHERE   BU50_CODICE_BU51 = 'CR01'",
-                                               {"     WHERE   BU50_CODICE_BU51 = 'CR''1'"}),
-                                      "     AND     BU50_GRUPPO_CG10 = '01'",
-                                      {"     AND     BU50_GRUPPO_CG10 = '0''1'"}),
-                             "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
-                             {"     AND     BU65_SOTTOTIPO_BU01 = 'S''B'"}),
-                    " OUTER APPLY FNCG_CG24_CONTO(CTE_BU50.BU50_PDC, CTE_BU50.BU50_CONTO, 1, "
-                    "'ITA ') AS CG24_TABPDC ",
-                    {" OUTER APPLY FNCG_CG24_CONTO(CTE_BU50.BU50_PDC, CTE_BU50.BU50_CONTO, 1, "
-                     "'IT''') AS CG24_TABPDC "});
-}
-
-void TestSqlImporti::perContoTextIsExact() {
-    // Scenario: each branch of the per-account batch gives exactly its lines.
-    QFETCH(ImportiSqlInput, input);
-    QFETCH(QStringList, expected);
-    QCOMPARE(BuildSqlImportiPerConto(input), crlf(expected));
-}
-
-void TestSqlImporti::perContoPeriodoTextIsExact_data() {
-    QTest::addColumn<ImportiSqlInput>("input");
-    QTest::addColumn<QStringList>("expected");
-
-    QTest::newRow("general ledger, one budget set") << baseInput(1) << kPeriodoGeneralLedger;
-    QTest::newRow("consolidation: group companies on one line, no site filter")
-        << consolidating(baseInput(1), "1, 2, 5")
-        << replaced(kPeriodoGeneralLedger, "     AND     BU65_DITTA_CG18 = 1",
-                    {"     AND     BU65_DITTA_CG18 IN ( 1, 2, 5 ) "});
-}
-
-void TestSqlImporti::perContoPeriodoTextIsExact() {
-    // Scenario: each branch of the per-period batch gives exactly its lines.
-    QFETCH(ImportiSqlInput, input);
-    QFETCH(QStringList, expected);
-    QCOMPARE(BuildSqlImportiPerContoPeriodo(input), crlf(expected));
-}
-
-void TestSqlImporti::inputThatCannotGiveAStatementIsRefused_data() {
-    QTest::addColumn<ImportiSqlInput>("input");
-
-    ImportiSqlInput year = baseInput(1);
-    year.sets = {set("0", "20x6", 1)};
-    QTest::newRow("year") << year;
-    ImportiSqlInput progressive = baseInput(1);
-    progressive.sets = {set("0", 2026, "1; DROP TABLE BU66_DETBUDGET")};
-    QTest::newRow("progressive") << progressive;
-    ImportiSqlInput site = baseInput(1);
-    site.IsGestioneSede = true;
-    site.sets = {set("0", 2026, 1, "A1")};
-    QTest::newRow("site") << site;
-    ImportiSqlInput type = baseInput(1);
-    type.sets = {set("budget", 2026, 1)};
-    QTest::newRow("detail type") << type;
-    ImportiSqlInput first = baseInput(1);
-    first.PeriodoDa = "gennaio";
-    QTest::newRow("first period") << first;
-    ImportiSqlInput last = baseInput(1);
-    last.PeriodoA = Variant::null();
-    QTest::newRow("last period missing") << last;
-    ImportiSqlInput rate = baseInput(1);
-    rate.FattoreCambio = " * 1.5 OR 1=1";
-    QTest::newRow("rate") << rate;
-    ImportiSqlInput operation = baseInput(1);
-    operation.FattoreCambio = " + 1.5";
-    QTest::newRow("rate operation") << operation;
-    QTest::newRow("chart kind 0") << baseInput(0);
-    QTest::newRow("chart kind 4") << baseInput(4);
-    ImportiSqlInput noSets = baseInput(1);
-    noSets.sets.clear();
-    QTest::newRow("no comparison set") << noSets;
-}
-
-void TestSqlImporti::inputThatCannotGiveAStatementIsRefused() {
-    // Scenario: a value that goes into the text as a number but is not one, or a chart kind
-    // or set list that would only give a broken statement, stops both batches with a reason.
-    QFETCH(ImportiSqlInput, input);
-    QVERIFY_THROWS_EXCEPTION(SqlValueError, BuildSqlImportiPerConto(input));
-    QVERIFY_THROWS_EXCEPTION(SqlValueError, BuildSqlImportiPerContoPeriodo(input));
-}
 
 QTEST_GUILESS_MAIN(TestSqlImporti)
 #include "test_sql_importi.moc"

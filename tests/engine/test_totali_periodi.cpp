@@ -95,148 +95,140 @@ class TestTotaliPeriodi : public QObject {
     Q_OBJECT
 
 private slots:
-    void periodTotalsNeverCrossPeriods_data();
-    void periodTotalsNeverCrossPeriods();
-    void periodDifferencesCompareNeighbouringSets();
-    void postingMatchesItemAccountPeriodAndNature();
-    void retryPostsTheFailedRowOnceAndIgnoreSkipsIt_data();
-    void retryPostsTheFailedRowOnceAndIgnoreSkipsIt();
-    void nothingPostedLeavesEveryAmountNull();
-    void zeroPeriodsGiveNoRows();
-};
+    void periodTotalsNeverCrossPeriods_data() {
+        QTest::addColumn<QString>("voce");
+        QTest::addColumn<QString>("periodo");
+        QTest::addColumn<QString>("imp1");
+        QTest::addColumn<QString>("imp2");
 
-void TestTotaliPeriodi::periodTotalsNeverCrossPeriods_data() {
-    QTest::addColumn<QString>("voce");
-    QTest::addColumn<QString>("periodo");
-    QTest::addColumn<QString>("imp1");
-    QTest::addColumn<QString>("imp2");
+        // Posted: CX p1 10/1, CX p3 5/Null, CY p1 -4/Null, CZ p1 2/2, CZ p3 0/Null.
+        const char* const rows[][5] = {
+            {"X p1", "X", "1", "6", "1"},
+            {"X p2 has no child amount", "X", "2", "Null", "Null"},
+            {"X p3", "X", "3", "5", "Null"},
+            {"Y p1", "Y", "1", "2", "2"},
+            {"Y p3 zero counts", "Y", "3", "0", "Null"},
+            {"P p1", "P", "1", "8", "3"},
+            {"P p2", "P", "2", "Null", "Null"},
+            {"P p3", "P", "3", "5", "Null"},
+            {"T p1 only X of p1", "T", "1", "6", "1"},
+            {"T p3 only X of p3", "T", "3", "5", "Null"},
+            {"formula p1 stays Null", "F", "1", "Null", "Null"},
+            {"root p1 stays Null", "CRIT", "1", "Null", "Null"},
+        };
+        test::addTextRows(rows);
+    }
 
-    // Posted: CX p1 10/1, CX p3 5/Null, CY p1 -4/Null, CZ p1 2/2, CZ p3 0/Null.
-    const char* const rows[][5] = {
-        {"X p1", "X", "1", "6", "1"},
-        {"X p2 has no child amount", "X", "2", "Null", "Null"},
-        {"X p3", "X", "3", "5", "Null"},
-        {"Y p1", "Y", "1", "2", "2"},
-        {"Y p3 zero counts", "Y", "3", "0", "Null"},
-        {"P p1", "P", "1", "8", "3"},
-        {"P p2", "P", "2", "Null", "Null"},
-        {"P p3", "P", "3", "5", "Null"},
-        {"T p1 only X of p1", "T", "1", "6", "1"},
-        {"T p3 only X of p3", "T", "3", "5", "Null"},
-        {"formula p1 stays Null", "F", "1", "Null", "Null"},
-        {"root p1 stays Null", "CRIT", "1", "Null", "Null"},
-    };
-    test::addTextRows(rows);
-}
+    void periodTotalsNeverCrossPeriods() {
+        // Each item's period row holds the sum of its children in that period only.
+        QFETCH(QString, voce);
+        QFETCH(QString, periodo);
+        QFETCH(QString, imp1);
+        QFETCH(QString, imp2);
+        Run run;
+        run.importo("CX", 1, "10", "1");
+        run.importo("CX", 3, "5", "Null");
+        run.importo("CY", 1, "-4", "Null");
+        run.importo("CZ", 1, "2", "2");
+        run.importo("CZ", 3, "0", "Null");
+        run.calcola();
+        QCOMPARE(run.errorTexts(), QString());
+        QCOMPARE(run.value(voce, periodo.toInt(), "IMP1"), imp1);
+        QCOMPARE(run.value(voce, periodo.toInt(), "IMP2"), imp2);
+        QCOMPARE(run.state.RstCriterioPeriodi->filter(), QString());
+    }
 
-void TestTotaliPeriodi::periodTotalsNeverCrossPeriods() {
-    // Each item's period row holds the sum of its children in that period only.
-    QFETCH(QString, voce);
-    QFETCH(QString, periodo);
-    QFETCH(QString, imp1);
-    QFETCH(QString, imp2);
-    Run run;
-    run.importo("CX", 1, "10", "1");
-    run.importo("CX", 3, "5", "Null");
-    run.importo("CY", 1, "-4", "Null");
-    run.importo("CZ", 1, "2", "2");
-    run.importo("CZ", 3, "0", "Null");
-    run.calcola();
-    QCOMPARE(run.errorTexts(), QString());
-    QCOMPARE(run.value(voce, periodo.toInt(), "IMP1"), imp1);
-    QCOMPARE(run.value(voce, periodo.toInt(), "IMP2"), imp2);
-    QCOMPARE(run.state.RstCriterioPeriodi->filter(), QString());
-}
+    void periodDifferencesCompareNeighbouringSets() {
+        // X in period 1 holds 6 and 1: difference 1 - 6 = -5, percentage -5 / 6 = -0.833333.
+        // Period 3 holds 5 and Null: -5 and -100 %.
+        Run run;
+        run.importo("CX", 1, "10", "1");
+        run.importo("CY", 1, "-4", "Null");
+        run.importo("CX", 3, "5", "Null");
+        run.calcola();
+        QCOMPARE(run.value("X", 1, "DELTA_IMP2"), QStringLiteral("-5"));
+        QCOMPARE(run.value("X", 1, "DELTA_PERC2"), QStringLiteral("-0.833333"));
+        QCOMPARE(run.value("X", 3, "DELTA_IMP2"), QStringLiteral("-5"));
+        QCOMPARE(run.value("X", 3, "DELTA_PERC2"), QStringLiteral("-1"));
+        QCOMPARE(run.value("X", 2, "DELTA_IMP2"), QStringLiteral("Null"));
+    }
 
-void TestTotaliPeriodi::periodDifferencesCompareNeighbouringSets() {
-    // X in period 1 holds 6 and 1: difference 1 - 6 = -5, percentage -5 / 6 = -0.833333.
-    // Period 3 holds 5 and Null: -5 and -100 %.
-    Run run;
-    run.importo("CX", 1, "10", "1");
-    run.importo("CY", 1, "-4", "Null");
-    run.importo("CX", 3, "5", "Null");
-    run.calcola();
-    QCOMPARE(run.value("X", 1, "DELTA_IMP2"), QStringLiteral("-5"));
-    QCOMPARE(run.value("X", 1, "DELTA_PERC2"), QStringLiteral("-0.833333"));
-    QCOMPARE(run.value("X", 3, "DELTA_IMP2"), QStringLiteral("-5"));
-    QCOMPARE(run.value("X", 3, "DELTA_PERC2"), QStringLiteral("-1"));
-    QCOMPARE(run.value("X", 2, "DELTA_IMP2"), QStringLiteral("Null"));
-}
+    void postingMatchesItemAccountPeriodAndNature() {
+        // CZ (key 6501, nature 1) under Y in period 2 with a nature-1 and a nature-2 row gets the
+        // first only; CZ's period 2 under another item, and an account the tree does not hold,
+        // go nowhere.
+        Run run;
+        run.importo("CZ", 2, "1.5", "Null");
+        run.importo("CZ", 2, "2.25", "Null", "Y", 2);
+        run.importo("CZ", 2, "100", "100", "X");
+        run.importo("NOPE", 2, "100", "100");
+        NatureConti natureConti;
+        natureConti.imposta(6501, Variant(1));
+        BdgIntRic_PopolaRstCriterioPeriodiDaRstCriterio(run.state);
+        BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(run.state, run.importi, &natureConti);
+        QCOMPARE(run.value("CZ", 2, "IMP1"), QStringLiteral("1.5"));
+        QCOMPARE(run.value("CZ", 2, "IMP2"), QStringLiteral("Null"));
+        QCOMPARE(run.value("CZ", 1, "IMP1"), QStringLiteral("Null"));
+        QCOMPARE(run.state.RstCriterioPeriodi->filter().trimmed(),
+                 QStringLiteral("TIPORECORD = 'C'"));
+    }
 
-void TestTotaliPeriodi::postingMatchesItemAccountPeriodAndNature() {
-    // CZ (key 6501, nature 1) under Y in period 2 with a nature-1 and a nature-2 row gets the
-    // first only; CZ's period 2 under another item, and an account the tree does not hold,
-    // go nowhere.
-    Run run;
-    run.importo("CZ", 2, "1.5", "Null");
-    run.importo("CZ", 2, "2.25", "Null", "Y", 2);
-    run.importo("CZ", 2, "100", "100", "X");
-    run.importo("NOPE", 2, "100", "100");
-    NatureConti natureConti;
-    natureConti.imposta(6501, Variant(1));
-    BdgIntRic_PopolaRstCriterioPeriodiDaRstCriterio(run.state);
-    BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(run.state, run.importi, &natureConti);
-    QCOMPARE(run.value("CZ", 2, "IMP1"), QStringLiteral("1.5"));
-    QCOMPARE(run.value("CZ", 2, "IMP2"), QStringLiteral("Null"));
-    QCOMPARE(run.value("CZ", 1, "IMP1"), QStringLiteral("Null"));
-    QCOMPARE(run.state.RstCriterioPeriodi->filter().trimmed(), QStringLiteral("TIPORECORD = 'C'"));
-}
+    void retryPostsTheFailedRowOnceAndIgnoreSkipsIt_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("imp1");
+        QTest::addColumn<QString>("imp2");
+        // The second row's 5 does not fit beside the first's 9999999999998.99 (15 digits); the
+        // user lowers it to 1 and retries: 1.5 + 2.25 once, and the largest amount that fits.
+        QTest::newRow("retry") << int(MessageAnswer::Retry) << "3.75"
+                               << "9999999999999.99";
+        QTest::newRow("ignore") << int(MessageAnswer::Ignore) << "1.5"
+                                << "9999999999998.99";
+    }
 
-void TestTotaliPeriodi::retryPostsTheFailedRowOnceAndIgnoreSkipsIt_data() {
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<QString>("imp1");
-    QTest::addColumn<QString>("imp2");
-    // The second row's 5 does not fit beside the first's 9999999999998.99 (15 digits); the
-    // user lowers it to 1 and retries: 1.5 + 2.25 once, and the largest amount that fits.
-    QTest::newRow("retry") << int(MessageAnswer::Retry) << "3.75"
-                           << "9999999999999.99";
-    QTest::newRow("ignore") << int(MessageAnswer::Ignore) << "1.5"
-                            << "9999999999998.99";
-}
+    void retryPostsTheFailedRowOnceAndIgnoreSkipsIt() {
+        // Two rows of CZ in period 2; posting the second fails on its second set.
+        QFETCH(int, answer);
+        QFETCH(QString, imp1);
+        QFETCH(QString, imp2);
+        Run run;
+        run.importo("CZ", 2, "1.5", "9999999999998.99");
+        run.importo("CZ", 2, "2.25", "5");
+        run.messages.queueRepair([&] {
+            Recordset rows = run.importi->Clone();
+            rows.setFilter("IMP1 = 2.25");
+            rows.setValue(u"IMP2", amount("1"));
+        });
+        run.messages.queueAnswer(answer);
+        BdgIntRic_PopolaRstCriterioPeriodiDaRstCriterio(run.state);
+        BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(run.state, run.importi);
+        QCOMPARE(run.messages.errors().size(), 1);
+        QCOMPARE(run.value("CZ", 2, "IMP1"), imp1);
+        QCOMPARE(run.value("CZ", 2, "IMP2"), imp2);
+    }
 
-void TestTotaliPeriodi::retryPostsTheFailedRowOnceAndIgnoreSkipsIt() {
-    // Two rows of CZ in period 2; posting the second fails on its second set.
-    QFETCH(int, answer);
-    QFETCH(QString, imp1);
-    QFETCH(QString, imp2);
-    Run run;
-    run.importo("CZ", 2, "1.5", "9999999999998.99");
-    run.importo("CZ", 2, "2.25", "5");
-    run.messages.queueRepair([&] {
-        Recordset rows = run.importi->Clone();
-        rows.setFilter("IMP1 = 2.25");
-        rows.setValue(u"IMP2", amount("1"));
-    });
-    run.messages.queueAnswer(answer);
-    BdgIntRic_PopolaRstCriterioPeriodiDaRstCriterio(run.state);
-    BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(run.state, run.importi);
-    QCOMPARE(run.messages.errors().size(), 1);
-    QCOMPARE(run.value("CZ", 2, "IMP1"), imp1);
-    QCOMPARE(run.value("CZ", 2, "IMP2"), imp2);
-}
-
-void TestTotaliPeriodi::nothingPostedLeavesEveryAmountNull() {
-    // A period batch without rows: every amount and difference stays Null.
-    Run run;
-    run.calcola();
-    for (const QString voce : {"CRIT", "P", "X", "T", "CX"}) {
-        for (int periodo = 1; periodo <= 3; ++periodo) {
-            QCOMPARE(run.value(voce, periodo, "IMP1"), QStringLiteral("Null"));
-            QCOMPARE(run.value(voce, periodo, "DELTA_IMP2"), QStringLiteral("Null"));
+    void nothingPostedLeavesEveryAmountNull() {
+        // A period batch without rows: every amount and difference stays Null.
+        Run run;
+        run.calcola();
+        for (const QString voce : {"CRIT", "P", "X", "T", "CX"}) {
+            for (int periodo = 1; periodo <= 3; ++periodo) {
+                QCOMPARE(run.value(voce, periodo, "IMP1"), QStringLiteral("Null"));
+                QCOMPARE(run.value(voce, periodo, "DELTA_IMP2"), QStringLiteral("Null"));
+            }
         }
     }
-}
 
-void TestTotaliPeriodi::zeroPeriodsGiveNoRows() {
-    // A subtype without periods: nothing to copy, and the totals find nothing to do.
-    Run run;
-    run.state.NrPeriodi = 0;
-    run.calcola();
-    QCOMPARE(run.errorTexts(), QString());
-    run.state.RstCriterioPeriodi->clearFilter();
-    QCOMPARE(run.state.RstCriterioPeriodi->RecordCount(), 0);
-    QCOMPARE(run.state.ProcedureAbbandonate, 0);
-}
+    void zeroPeriodsGiveNoRows() {
+        // A subtype without periods: nothing to copy, and the totals find nothing to do.
+        Run run;
+        run.state.NrPeriodi = 0;
+        run.calcola();
+        QCOMPARE(run.errorTexts(), QString());
+        run.state.RstCriterioPeriodi->clearFilter();
+        QCOMPARE(run.state.RstCriterioPeriodi->RecordCount(), 0);
+        QCOMPARE(run.state.ProcedureAbbandonate, 0);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestTotaliPeriodi)
 #include "test_totali_periodi.moc"

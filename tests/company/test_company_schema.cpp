@@ -135,284 +135,270 @@ class TestCompanySchema : public QObject {
     Q_OBJECT
 
 private slots:
-    void descriptionsInTheOuterApplyForm_data();
-    void descriptionsInTheOuterApplyForm();
-    void foreignOrOtherVersionIsRefused_data();
-    void foreignOrOtherVersionIsRefused();
-    void valuesTheirColumnCannotMeanAreRefused_data();
-    void valuesTheirColumnCannotMeanAreRefused();
-    void creationOverExistingTablesIsRefused_data();
-    void creationOverExistingTablesIsRefused();
     void catalogueIsWrittenWithTheSchema_data() { bdg::test::addEngineRows(); }
-    void catalogueIsWrittenWithTheSchema();
-    void scriptsCreateEveryTable_data();
-    void scriptsCreateEveryTable();
-    void databaseLabelHidesPasswords_data();
-    void databaseLabelHidesPasswords();
-};
 
-void TestCompanySchema::descriptionsInTheOuterApplyForm_data() {
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<int>("company");
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<QString>("expected");
-    for (const QString& e : bdg::test::engines()) {
-        engineRow(e, "ledger in Italian") << "CG24" << 1 << "'ITA '"
-                                          << "A1=Ricavi vendite|A2=Costi del personale|A9=<null>";
-        engineRow(e, "ledger translated") << "CG24" << 1 << "'ENG '"
-                                          << "A1=Ricavi vendite|A2=Staff costs|A9=<null>";
-        engineRow(e, "ledger of another company") << "CG24" << 2 << "'ITA '"
-                                                  << "A1=Ricavi ditta due|A2=<null>|A9=<null>";
-        engineRow(e, "ledger of an unknown company") << "CG24" << 9 << "'ITA '"
-                                                     << "A1=<null>|A2=<null>|A9=<null>";
-        engineRow(e, "reclassified without language")
-            << "PC03" << 1 << "Null"
-            << "R1=Margine lordo|R2=Oneri finanziari|R9=<null>";
-        engineRow(e, "reclassified translated") << "PC03" << 1 << "'ENG'"
-                                                << "R1=Gross margin|R2=Oneri finanziari|R9=<null>";
-        engineRow(e, "reclassified of another company") << "PC03" << 2 << "Null"
-                                                        << "R1=<null>|R2=Oneri ditta due|R9=<null>";
-    }
-}
-
-void TestCompanySchema::descriptionsInTheOuterApplyForm() {
-    // Every mapped account keeps its row; unknown accounts get a Null description.
-    QFETCH(QString, engine);
-    QFETCH(QString, kind);
-    QFETCH(int, company);
-    QFETCH(QString, language);
-    QFETCH(QString, expected);
-    OPEN_TEST_DATABASE(Company, db, engine, true, true);
-    bdg::RecordsetPtr rows = db.connection.Execute(descriptionQuery(kind, company, language));
-    QCOMPARE(byAccount(*rows, QStringLiteral("CONTO_DES")), expected);
-}
-
-void TestCompanySchema::foreignOrOtherVersionIsRefused_data() {
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<bool>("create");
-    QTest::addColumn<QString>("statement");
-    QTest::addColumn<QString>("failure");
-    const QString version = "UPDATE HS00_VERSIONESCHEMA SET HS00_VERSIONE = ";
-    const QString versionFailure =
-        "company database '%1' has schema version %2; this program reads version 1";
-    const QString foreign = "'%1' is not a company database (no schema version table)";
-    for (const QString& e : bdg::test::engines()) {
-        engineRow(e, "current") << true << version + "1"
-                                << "";
-        engineRow(e, "newer") << true << version + "3" << versionFailure.arg("%1", "3");
-        engineRow(e, "older") << true << version + "0" << versionFailure.arg("%1", "0");
-        engineRow(e, "empty") << false << "" << foreign;
-        engineRow(e, "other tables")
-            << false << "CREATE TABLE CLIENTI (CODICE INTEGER NOT NULL)" << foreign;
-        engineRow(e, "a table missing")
-            << true << "DROP TABLE BU20_STRUTTURACRIT"
-            << "company database '%1' lacks BU20_STRUTTURACRIT of schema version 1";
-    }
-}
-
-void TestCompanySchema::foreignOrOtherVersionIsRefused() {
-    // Only a company database of the version this program was built for is opened.
-    QFETCH(QString, engine);
-    QFETCH(bool, create);
-    QFETCH(QString, statement);
-    QFETCH(QString, failure);
-    OPEN_TEST_DATABASE(Company, db, engine, create);
-    if (!statement.isEmpty())
-        db.connection.ExecuteNonQuery(statement);
-    const QString expected = failure.isEmpty() ? failure : failure.arg(labelOf(db.database));
-    QCOMPARE(schemaFailure(db.connection), expected);
-}
-
-void TestCompanySchema::valuesTheirColumnCannotMeanAreRefused_data() {
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<QString>("statement");
-    QTest::addColumn<QString>("read");
-    QTest::addColumn<QString>("fault");
-    const QString subtype = "HS04_SOTTOTIPI row HS04_INDTIPO_BU01 = 5, HS04_CODICE = 'SB1': ";
-    const QString header = "BU65_TESBUDGET row BU65_ID = 7: ";
-    const QString detail =
-        "BU66_DETBUDGET row BU66_ID_BU65 = 7, BU66_TIPO = 0, BU66_PERIODO = 1: BU66_IMPORTO is ";
-    const QString amounts = "SELECT SUM(BU66_IMPORTO) AS S FROM BU66_DETBUDGET";
-    const QString subtypes = "SELECT HS04_CODICE FROM HS04_SOTTOTIPI";
-    const QString headers = "SELECT COUNT(*) AS N FROM BU65_TESBUDGET";
-    for (const QString& e : bdg::test::engines()) {
-        const bool sqlite = e == QLatin1String(bdg::test::SQLiteEngine);
-        engineRow(e, "every value fits") << "" << amounts << "";
-        engineRow(e, "forecasts beyond their labels")
-            << "UPDATE HS04_SOTTOTIPI SET HS04_NRFORECAST = 50000000" << subtypes
-            << subtype + "HS04_NRFORECAST is 50000000, outside 0 to 99";
-        engineRow(e, "nature 3") << "UPDATE BU65_TESBUDGET SET BU65_INDNATCONTO = 3" << headers
-                                 << header + "BU65_INDNATCONTO is 3, outside 1 to 2";
-        engineRow(e, "decimals of a currency")
-            << "UPDATE HS02_VALUTE SET HS02_NRDECIMALI = 9"
-            << "SELECT HS02_CODICE FROM HS02_VALUTE"
-            << "HS02_VALUTE row HS02_CODICE = 'EUR': HS02_NRDECIMALI is 9, outside 0 to 5";
-        if (!sqlite) {
-            engineRow(e, "NaN amount") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = 'NaN'"
-                                       << amounts << detail + "'NaN', not a number";
-            continue;
+    void descriptionsInTheOuterApplyForm_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("company");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("expected");
+        for (const QString& e : bdg::test::engines()) {
+            engineRow(e, "ledger in Italian")
+                << "CG24" << 1 << "'ITA '"
+                << "A1=Ricavi vendite|A2=Costi del personale|A9=<null>";
+            engineRow(e, "ledger translated") << "CG24" << 1 << "'ENG '"
+                                              << "A1=Ricavi vendite|A2=Staff costs|A9=<null>";
+            engineRow(e, "ledger of another company") << "CG24" << 2 << "'ITA '"
+                                                      << "A1=Ricavi ditta due|A2=<null>|A9=<null>";
+            engineRow(e, "ledger of an unknown company") << "CG24" << 9 << "'ITA '"
+                                                         << "A1=<null>|A2=<null>|A9=<null>";
+            engineRow(e, "reclassified without language")
+                << "PC03" << 1 << "Null"
+                << "R1=Margine lordo|R2=Oneri finanziari|R9=<null>";
+            engineRow(e, "reclassified translated")
+                << "PC03" << 1 << "'ENG'"
+                << "R1=Gross margin|R2=Oneri finanziari|R9=<null>";
+            engineRow(e, "reclassified of another company")
+                << "PC03" << 2 << "Null"
+                << "R1=<null>|R2=Oneri ditta due|R9=<null>";
         }
-        // SQLite keeps any value in any column; its arithmetic would read these as numbers.
-        engineRow(e, "text setting")
-            << "UPDATE HS04_SOTTOTIPI SET HS04_GESTIONESEDE = 'abc'" << subtypes
-            << subtype + "HS04_GESTIONESEDE is 'abc', not a whole number";
-        engineRow(e, "text nature") << "UPDATE BU65_TESBUDGET SET BU65_INDNATCONTO = 'x'" << headers
-                                    << header + "BU65_INDNATCONTO is 'x', not a whole number";
-        engineRow(e, "fraction of a year")
-            << "UPDATE BU65_TESBUDGET SET BU65_ANNO = 2026.5" << headers
-            << header + "BU65_ANNO is 2026.5, not a whole number";
-        engineRow(e, "year as the real -2^63")
-            << "UPDATE BU65_TESBUDGET SET BU65_ANNO = -9223372036854775808.0" << headers
-            << header + "BU65_ANNO is -9.2233720368547758078e+18, not a whole number";
-        engineRow(e, "infinite amount") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = 1e999"
-                                        << amounts << detail + "Inf, not a number";
-        engineRow(e, "decimal comma") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = '1,5'" << amounts
-                                      << detail + "'1,5', not a number";
-        engineRow(e, "empty amount") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = ''" << amounts
-                                     << detail + "'', not a number";
-        engineRow(e, "blob amount") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = x'00ff'" << amounts
-                                    << detail + "X'00FF', not a number";
-        engineRow(e, "amount beyond its digits")
-            << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = 1e14" << amounts
-            << detail + "100000000000000, more than the 14 integer digits of the column";
-        engineRow(e, "text rate")
-            << "UPDATE HS03_CAMBI SET HS03_CAMBIO = 'abc'"
-            << "SELECT * FROM HS03_CAMBI"
-            << "HS03_CAMBI row HS03_CODICE_HS02 = 'USD', HS03_VALRIF_HS02 = 'EUR', HS03_DATA = "
-               "'2026-01-02', HS03_TIPOCAMBIO = 1: HS03_CAMBIO is 'abc', not a number";
     }
-}
 
-void TestCompanySchema::valuesTheirColumnCannotMeanAreRefused() {
-    // Once a company database is checked, a statement naming a table holding a value its
-    // column cannot mean fails with the table, the row's key and the value.
-    QFETCH(QString, engine);
-    QFETCH(QString, statement);
-    QFETCH(QString, read);
-    QFETCH(QString, fault);
-    OPEN_TEST_DATABASE(Company, db, engine, true);
-    for (const char* row :
-         {"INSERT INTO HS02_VALUTE (HS02_CODICE, HS02_DESCR, HS02_NRDECIMALI) VALUES ('EUR', "
-          "'Euro', 2)",
-          "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, HS03_CAMBIO) "
-          "VALUES ('USD', 'EUR', '2026-01-02', 1.08)",
-          "INSERT INTO HS04_SOTTOTIPI (HS04_INDTIPO_BU01, HS04_CODICE) VALUES (5, 'SB1')",
-          "INSERT INTO BU65_TESBUDGET (BU65_ID, BU65_INDTIPO_BU01, BU65_SOTTOTIPO_BU01, "
-          "BU65_DITTA_CG18, BU65_ANNO) VALUES (7, 5, 'SB1', 1, 2026)",
-          "INSERT INTO BU66_DETBUDGET (BU66_ID_BU65, BU66_TIPO, BU66_PERIODO, BU66_IMPORTO) "
-          "VALUES (7, 0, 1, 100.5)"})
-        db.connection.ExecuteNonQuery(QString::fromLatin1(row));
-    if (!statement.isEmpty())
-        db.connection.ExecuteNonQuery(statement);
-    CompanySchema::check(db.connection);
-    QString message;
-    try {
-        db.connection.Execute(read);
-    } catch (const bdg::DatabaseError& error) {
-        message = QString::fromUtf8(error.what());
+    void descriptionsInTheOuterApplyForm() {
+        // Every mapped account keeps its row; unknown accounts get a Null description.
+        QFETCH(QString, engine);
+        QFETCH(QString, kind);
+        QFETCH(int, company);
+        QFETCH(QString, language);
+        QFETCH(QString, expected);
+        OPEN_TEST_DATABASE(Company, db, engine, true, true);
+        bdg::RecordsetPtr rows = db.connection.Execute(descriptionQuery(kind, company, language));
+        QCOMPARE(byAccount(*rows, QStringLiteral("CONTO_DES")), expected);
     }
-    const QString prefix =
-        QStringLiteral("cannot run query on company database '%1': ").arg(labelOf(db.database));
-    QCOMPARE(message, fault.isEmpty() ? fault : prefix + fault);
-}
 
-void TestCompanySchema::creationOverExistingTablesIsRefused_data() {
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<bool>("companyFirst");
-    for (const QString& e : bdg::test::engines()) {
-        engineRow(e, "foreign table in the way") << false;
-        engineRow(e, "company database already there") << true;
+    void foreignOrOtherVersionIsRefused_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<bool>("create");
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("failure");
+        const QString version = "UPDATE HS00_VERSIONESCHEMA SET HS00_VERSIONE = ";
+        const QString versionFailure =
+            "company database '%1' has schema version %2; this program reads version 1";
+        const QString foreign = "'%1' is not a company database (no schema version table)";
+        for (const QString& e : bdg::test::engines()) {
+            engineRow(e, "current") << true << version + "1"
+                                    << "";
+            engineRow(e, "newer") << true << version + "3" << versionFailure.arg("%1", "3");
+            engineRow(e, "older") << true << version + "0" << versionFailure.arg("%1", "0");
+            engineRow(e, "empty") << false << "" << foreign;
+            engineRow(e, "other tables")
+                << false << "CREATE TABLE CLIENTI (CODICE INTEGER NOT NULL)" << foreign;
+            engineRow(e, "a table missing")
+                << true << "DROP TABLE BU20_STRUTTURACRIT"
+                << "company database '%1' lacks BU20_STRUTTURACRIT of schema version 1";
+        }
     }
-}
 
-void TestCompanySchema::creationOverExistingTablesIsRefused() {
-    // Creating over tables already there is refused, adds nothing and keeps what was there.
-    QFETCH(QString, engine);
-    QFETCH(bool, companyFirst);
-    OPEN_TEST_DATABASE(Company, db, engine, companyFirst);
-    db.connection.ExecuteNonQuery(
-        companyFirst ? "INSERT INTO HS01_DITTE (HS01_CODICE, HS01_RAGSOC) VALUES (1, 'Rossi Srl')"
-                     : "CREATE TABLE HS03_CAMBI (ALTRO INTEGER NOT NULL)");
-    QVERIFY_THROWS_EXCEPTION(SchemaError, CompanySchema::create(db.connection));
-    if (companyFirst) {
-        QCOMPARE(db.connection.Execute("SELECT HS01_RAGSOC FROM HS01_DITTE")->RecordCount(), 1);
-        return;
+    void foreignOrOtherVersionIsRefused() {
+        // Only a company database of the version this program was built for is opened.
+        QFETCH(QString, engine);
+        QFETCH(bool, create);
+        QFETCH(QString, statement);
+        QFETCH(QString, failure);
+        OPEN_TEST_DATABASE(Company, db, engine, create);
+        if (!statement.isEmpty())
+            db.connection.ExecuteNonQuery(statement);
+        const QString expected = failure.isEmpty() ? failure : failure.arg(labelOf(db.database));
+        QCOMPARE(schemaFailure(db.connection), expected);
     }
-    for (const char* table : {"BU19_VOCICRITELAB", "HS01_DITTE", "HS00_VERSIONESCHEMA"})
-        QVERIFY2(!tableExists(db.connection, table), table);
-    QVERIFY(tableExists(db.connection, "HS03_CAMBI"));
-}
 
-void TestCompanySchema::catalogueIsWrittenWithTheSchema() {
-    // The new database holds the Italian text of every message the inquiry uses.
-    QFETCH(QString, engine);
-    OPEN_TEST_DATABASE(Company, db, engine, true);
-    QStringList numbers;
-    for (int number : usedMessageNumbers())
-        numbers << QString::number(number);
-    bdg::RecordsetPtr rows = db.connection.Execute(
-        QStringLiteral("SELECT HS06_NUMERO, HS06_LINGUA, HS06_TESTO FROM HS06_MESSAGGI WHERE "
-                       "HS06_NUMERO IN (%1)")
-            .arg(numbers.join(", ")));
-    QCOMPARE(rows->RecordCount(), usedMessageNumbers().size());
-    rows->setFilter(QStringLiteral("HS06_NUMERO = 38569")); // accented text round trip
-    rows->MoveFirst();
-    QCOMPARE(rows->value(u"HS06_TESTO").toString(), QStringLiteral("Multiattività:"));
-}
-
-void TestCompanySchema::scriptsCreateEveryTable_data() {
-    QTest::addColumn<int>("dialect");
-    QTest::addColumn<QString>("functionHead");
-    QTest::newRow("sqlite") << int(SchemaDialect::SQLite) << "";
-    QTest::newRow("postgresql") << int(SchemaDialect::PostgreSQL)
-                                << "CREATE FUNCTION FNPC03_ANAGPDC_COGE(VARCHAR, VARCHAR, "
-                                   "INTEGER, VARCHAR)\nRETURNS TABLE (PC03_DESCR VARCHAR)";
-    QTest::newRow("sqlserver") << int(SchemaDialect::SqlServer)
-                               << "CREATE FUNCTION FNPC03_ANAGPDC_COGE(@Pdc VARCHAR(20), "
-                                  "@Conto VARCHAR(20), @Ditta INT, @Lingua VARCHAR(4))\nRETURNS "
-                                  "TABLE";
-}
-
-void TestCompanySchema::scriptsCreateEveryTable() {
-    // The printed scripts create every table and both functions, arguments filled in.
-    QFETCH(int, dialect);
-    QFETCH(QString, functionHead);
-    const QString script = CompanySchema::script(SchemaDialect(dialect));
-    for (const bdg::TableDef& table : CompanySchema::tables())
-        QVERIFY2(script.contains("CREATE TABLE " + table.name + " (\n"), qPrintable(table.name));
-    if (functionHead.isEmpty()) {
-        QVERIFY(!script.contains("CREATE FUNCTION"));
-        return;
+    void valuesTheirColumnCannotMeanAreRefused_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("read");
+        QTest::addColumn<QString>("fault");
+        const QString subtype = "HS04_SOTTOTIPI row HS04_INDTIPO_BU01 = 5, HS04_CODICE = 'SB1': ";
+        const QString header = "BU65_TESBUDGET row BU65_ID = 7: ";
+        const QString detail = "BU66_DETBUDGET row BU66_ID_BU65 = 7, BU66_TIPO = 0, BU66_PERIODO = "
+                               "1: BU66_IMPORTO is ";
+        const QString amounts = "SELECT SUM(BU66_IMPORTO) AS S FROM BU66_DETBUDGET";
+        const QString subtypes = "SELECT HS04_CODICE FROM HS04_SOTTOTIPI";
+        const QString headers = "SELECT COUNT(*) AS N FROM BU65_TESBUDGET";
+        for (const QString& e : bdg::test::engines()) {
+            const bool sqlite = e == QLatin1String(bdg::test::SQLiteEngine);
+            engineRow(e, "every value fits") << "" << amounts << "";
+            engineRow(e, "forecasts beyond their labels")
+                << "UPDATE HS04_SOTTOTIPI SET HS04_NRFORECAST = 50000000" << subtypes
+                << subtype + "HS04_NRFORECAST is 50000000, outside 0 to 99";
+            engineRow(e, "nature 3") << "UPDATE BU65_TESBUDGET SET BU65_INDNATCONTO = 3" << headers
+                                     << header + "BU65_INDNATCONTO is 3, outside 1 to 2";
+            engineRow(e, "decimals of a currency")
+                << "UPDATE HS02_VALUTE SET HS02_NRDECIMALI = 9"
+                << "SELECT HS02_CODICE FROM HS02_VALUTE"
+                << "HS02_VALUTE row HS02_CODICE = 'EUR': HS02_NRDECIMALI is 9, outside 0 to 5";
+            if (!sqlite) {
+                engineRow(e, "NaN amount") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = 'NaN'"
+                                           << amounts << detail + "'NaN', not a number";
+                continue;
+            }
+            // SQLite keeps any value in any column; its arithmetic would read these as numbers.
+            engineRow(e, "text setting")
+                << "UPDATE HS04_SOTTOTIPI SET HS04_GESTIONESEDE = 'abc'" << subtypes
+                << subtype + "HS04_GESTIONESEDE is 'abc', not a whole number";
+            engineRow(e, "text nature")
+                << "UPDATE BU65_TESBUDGET SET BU65_INDNATCONTO = 'x'" << headers
+                << header + "BU65_INDNATCONTO is 'x', not a whole number";
+            engineRow(e, "fraction of a year")
+                << "UPDATE BU65_TESBUDGET SET BU65_ANNO = 2026.5" << headers
+                << header + "BU65_ANNO is 2026.5, not a whole number";
+            engineRow(e, "year as the real -2^63")
+                << "UPDATE BU65_TESBUDGET SET BU65_ANNO = -9223372036854775808.0" << headers
+                << header + "BU65_ANNO is -9.2233720368547758078e+18, not a whole number";
+            engineRow(e, "infinite amount") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = 1e999"
+                                            << amounts << detail + "Inf, not a number";
+            engineRow(e, "decimal comma") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = '1,5'"
+                                          << amounts << detail + "'1,5', not a number";
+            engineRow(e, "empty amount") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = ''" << amounts
+                                         << detail + "'', not a number";
+            engineRow(e, "blob amount") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = x'00ff'"
+                                        << amounts << detail + "X'00FF', not a number";
+            engineRow(e, "amount beyond its digits")
+                << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = 1e14" << amounts
+                << detail + "100000000000000, more than the 14 integer digits of the column";
+            engineRow(e, "text rate")
+                << "UPDATE HS03_CAMBI SET HS03_CAMBIO = 'abc'"
+                << "SELECT * FROM HS03_CAMBI"
+                << "HS03_CAMBI row HS03_CODICE_HS02 = 'USD', HS03_VALRIF_HS02 = 'EUR', HS03_DATA = "
+                   "'2026-01-02', HS03_TIPOCAMBIO = 1: HS03_CAMBIO is 'abc', not a number";
+        }
     }
-    QVERIFY(script.contains(functionHead));
-    QVERIFY(script.contains("CREATE FUNCTION FNCG_CG24_CONTO("));
-    QVERIFY(!script.contains(QRegularExpression(QStringLiteral("\\?[1-4]"))));
-    if (SchemaDialect(dialect) == SchemaDialect::SqlServer)
-        QVERIFY(script.contains(QStringLiteral("N'Multiattività:')\nGO\n")));
-}
 
-void TestCompanySchema::databaseLabelHidesPasswords_data() {
-    QTest::addColumn<QString>("connectionString");
-    QTest::addColumn<QString>("label");
-    const char* const rows[][3] = {
-        {"file", "/data/rossi.sqlite", "/data/rossi.sqlite"},
-        {"sqlite prefix", "sqlite:/data/rossi.sqlite", "/data/rossi.sqlite"},
-        {"keywords", "host=db port=5432 dbname=rossi user=u password=segreta", "rossi"},
-        {"quoted keywords", "host=db dbname='ditta rossi' password='a b'", "ditta rossi"},
-        {"url", "postgresql://u:segreta@db:5432/rossi?sslmode=disable", "rossi"},
-        {"odbc", "Driver={ODBC Driver 18};Server=db;UID=u;PWD=segreta;Database=x",
-         "Driver={ODBC Driver 18};Server=db;UID=u;PWD=***;Database=x"},
-    };
-    bdg::test::addTextRows(rows);
-}
+    void valuesTheirColumnCannotMeanAreRefused() {
+        // Once a company database is checked, a statement naming a table holding a value its
+        // column cannot mean fails with the table, the row's key and the value.
+        QFETCH(QString, engine);
+        QFETCH(QString, statement);
+        QFETCH(QString, read);
+        QFETCH(QString, fault);
+        OPEN_TEST_DATABASE(Company, db, engine, true);
+        const auto rows = bdg::test::readTextFile(bdg::test::fixturePath("valori", ".sql"));
+        for (const QString& row : bdg::test::scriptStatements(rows.value()))
+            db.connection.ExecuteNonQuery(row);
+        if (!statement.isEmpty())
+            db.connection.ExecuteNonQuery(statement);
+        CompanySchema::check(db.connection);
+        QString message;
+        try {
+            db.connection.Execute(read);
+        } catch (const bdg::DatabaseError& error) {
+            message = QString::fromUtf8(error.what());
+        }
+        const QString prefix =
+            QStringLiteral("cannot run query on company database '%1': ").arg(labelOf(db.database));
+        QCOMPARE(message, fault.isEmpty() ? fault : prefix + fault);
+    }
 
-void TestCompanySchema::databaseLabelHidesPasswords() {
-    // Messages name the database the way the user wrote it, never with its password.
-    QFETCH(QString, connectionString);
-    QFETCH(QString, label);
-    QCOMPARE(CompanySchema::databaseLabel(connectionString), label);
-}
+    void creationOverExistingTablesIsRefused_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<bool>("companyFirst");
+        for (const QString& e : bdg::test::engines()) {
+            engineRow(e, "foreign table in the way") << false;
+            engineRow(e, "company database already there") << true;
+        }
+    }
+
+    void creationOverExistingTablesIsRefused() {
+        // Creating over tables already there is refused, adds nothing and keeps what was there.
+        QFETCH(QString, engine);
+        QFETCH(bool, companyFirst);
+        OPEN_TEST_DATABASE(Company, db, engine, companyFirst);
+        db.connection.ExecuteNonQuery(
+            companyFirst
+                ? "INSERT INTO HS01_DITTE (HS01_CODICE, HS01_RAGSOC) VALUES (1, 'Rossi Srl')"
+                : "CREATE TABLE HS03_CAMBI (ALTRO INTEGER NOT NULL)");
+        QVERIFY_THROWS_EXCEPTION(SchemaError, CompanySchema::create(db.connection));
+        if (companyFirst) {
+            QCOMPARE(db.connection.Execute("SELECT HS01_RAGSOC FROM HS01_DITTE")->RecordCount(), 1);
+            return;
+        }
+        for (const char* table : {"BU19_VOCICRITELAB", "HS01_DITTE", "HS00_VERSIONESCHEMA"})
+            QVERIFY2(!tableExists(db.connection, table), table);
+        QVERIFY(tableExists(db.connection, "HS03_CAMBI"));
+    }
+
+    void catalogueIsWrittenWithTheSchema() {
+        // The new database holds the Italian text of every message the inquiry uses.
+        QFETCH(QString, engine);
+        OPEN_TEST_DATABASE(Company, db, engine, true);
+        QStringList numbers;
+        for (int number : usedMessageNumbers())
+            numbers << QString::number(number);
+        bdg::RecordsetPtr rows = db.connection.Execute(
+            QStringLiteral("SELECT HS06_NUMERO, HS06_LINGUA, HS06_TESTO FROM HS06_MESSAGGI WHERE "
+                           "HS06_NUMERO IN (%1)")
+                .arg(numbers.join(", ")));
+        QCOMPARE(rows->RecordCount(), usedMessageNumbers().size());
+        rows->setFilter(QStringLiteral("HS06_NUMERO = 38569")); // accented text round trip
+        rows->MoveFirst();
+        QCOMPARE(rows->value(u"HS06_TESTO").toString(), QStringLiteral("Multiattività:"));
+    }
+
+    void scriptsCreateEveryTable_data() {
+        QTest::addColumn<int>("dialect");
+        QTest::addColumn<QString>("functionHead");
+        QTest::newRow("sqlite") << int(SchemaDialect::SQLite) << "";
+        QTest::newRow("postgresql") << int(SchemaDialect::PostgreSQL)
+                                    << "CREATE FUNCTION FNPC03_ANAGPDC_COGE(VARCHAR, VARCHAR, "
+                                       "INTEGER, VARCHAR)\nRETURNS TABLE (PC03_DESCR VARCHAR)";
+        QTest::newRow("sqlserver")
+            << int(SchemaDialect::SqlServer)
+            << "CREATE FUNCTION FNPC03_ANAGPDC_COGE(@Pdc VARCHAR(20), "
+               "@Conto VARCHAR(20), @Ditta INT, @Lingua VARCHAR(4))\nRETURNS "
+               "TABLE";
+    }
+
+    void scriptsCreateEveryTable() {
+        // The printed scripts create every table and both functions, arguments filled in.
+        QFETCH(int, dialect);
+        QFETCH(QString, functionHead);
+        const QString script = CompanySchema::script(SchemaDialect(dialect));
+        for (const bdg::TableDef& table : CompanySchema::tables())
+            QVERIFY2(script.contains("CREATE TABLE " + table.name + " (\n"),
+                     qPrintable(table.name));
+        if (functionHead.isEmpty()) {
+            QVERIFY(!script.contains("CREATE FUNCTION"));
+            return;
+        }
+        QVERIFY(script.contains(functionHead));
+        QVERIFY(script.contains("CREATE FUNCTION FNCG_CG24_CONTO("));
+        QVERIFY(!script.contains(QRegularExpression(QStringLiteral("\\?[1-4]"))));
+        if (SchemaDialect(dialect) == SchemaDialect::SqlServer)
+            QVERIFY(script.contains(QStringLiteral("N'Multiattività:')\nGO\n")));
+    }
+
+    void databaseLabelHidesPasswords_data() {
+        QTest::addColumn<QString>("connectionString");
+        QTest::addColumn<QString>("label");
+        const char* const rows[][3] = {
+            {"file", "/data/rossi.sqlite", "/data/rossi.sqlite"},
+            {"sqlite prefix", "sqlite:/data/rossi.sqlite", "/data/rossi.sqlite"},
+            {"keywords", "host=db port=5432 dbname=rossi user=u password=segreta", "rossi"},
+            {"quoted keywords", "host=db dbname='ditta rossi' password='a b'", "ditta rossi"},
+            {"url", "postgresql://u:segreta@db:5432/rossi?sslmode=disable", "rossi"},
+            {"odbc", "Driver={ODBC Driver 18};Server=db;UID=u;PWD=segreta;Database=x",
+             "Driver={ODBC Driver 18};Server=db;UID=u;PWD=***;Database=x"},
+        };
+        bdg::test::addTextRows(rows);
+    }
+
+    void databaseLabelHidesPasswords() {
+        // Messages name the database the way the user wrote it, never with its password.
+        QFETCH(QString, connectionString);
+        QFETCH(QString, label);
+        QCOMPARE(CompanySchema::databaseLabel(connectionString), label);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestCompanySchema)
 #include "test_company_schema.moc"

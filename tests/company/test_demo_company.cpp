@@ -176,23 +176,6 @@ private slots:
         QCOMPARE(scalar(db, mens + "2 AND BU65_CONTO_CG24 LIKE '60%'"), qint64(0));
     }
 
-    void statisticsAreThereRightAfterLoading_data() { test::addEngineRows(); }
-
-    void statisticsAreThereRightAfterLoading() {
-        // The first inquiry on a new company is planned from statistics of the rows just
-        // written: the amounts table and its header are analysed by the load itself.
-        QFETCH(QString, engine);
-        Connection& db = connection(engine);
-        const QString tables = "('bu65_tesbudget', 'bu66_detbudget')";
-        const QString sql =
-            engine == QLatin1String(test::SQLiteEngine)
-                ? "SELECT COUNT(DISTINCT LOWER(tbl)) FROM sqlite_stat1 WHERE LOWER(tbl) IN " +
-                      tables
-                : "SELECT COUNT(*) FROM pg_stat_user_tables WHERE LOWER(relname) IN " + tables +
-                      " AND (last_analyze IS NOT NULL OR last_autoanalyze IS NOT NULL)";
-        QCOMPARE(scalar(db, sql), qint64(2));
-    }
-
     void buildsAreIdentical_data() { test::addEngineRows(); }
 
     void buildsAreIdentical() {

@@ -106,7 +106,8 @@ std::unique_ptr<test::FixtureCompany> buildCompany(const QString& variant, QStri
         variant == LegacyEngine ? QString::fromLatin1(test::PostgresEngine) : variant;
     auto company = std::make_unique<test::FixtureCompany>(engine);
     const auto sql = test::readTextFile(test::fixturePath("totali", ".sql"));
-    const bool built = sql && company->build([&](Connection& connection) {
+    const auto added = test::readTextFile(test::fixturePath("totali_ostile", ".sql"));
+    const bool built = sql && added && company->build([&](Connection& connection) {
         if (variant == LegacyEngine) {
             const QString name =
                 connection.Execute("SELECT current_database() AS N")->value(0).toString();
@@ -115,20 +116,11 @@ std::unique_ptr<test::FixtureCompany> buildCompany(const QString& variant, QStri
                     .arg(name));
         }
         CompanySchema::create(connection);
-        for (const QString& statement : test::scriptStatements(*sql))
+        for (const QString& statement : test::scriptStatements(*sql + '\n' + *added))
             connection.ExecuteNonQuery(statement);
-        connection.ExecuteNonQuery(
-            "INSERT INTO HS02_VALUTE (HS02_CODICE, HS02_DESCR, HS02_NRDECIMALI) VALUES ('USD', "
-            "'Dollaro', 2)");
-        connection.ExecuteNonQuery(
-            "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, "
-            "HS03_CAMBIO) VALUES ('USD', 'EUR', '2026-01-02', 1.08)");
-        connection.ExecuteNonQuery(
-            "INSERT INTO BU68_BDGINTRIC (BU68_NOME, BU68_SEQUENZA, BU68_TIPO, BU68_ANNO, "
-            "BU68_PROGESER, BU68_DELTA, BU68_DELTA_PERC) VALUES ('Base', 1, 0, 2026, 1, 0, 0)");
     });
     if (!built)
-        error = sql ? company->errorText() : QStringLiteral("fixture totali not found");
+        error = sql && added ? company->errorText() : QStringLiteral("a fixture is missing");
     return built ? std::move(company) : nullptr;
 }
 

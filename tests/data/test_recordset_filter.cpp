@@ -45,7 +45,6 @@ QString keysOfView(Recordset& table) {
     return keys.join(u',');
 }
 
-
 /// The same random table twice, one indexed and one scanned, given the same random writes.
 class RandomTables {
 public:

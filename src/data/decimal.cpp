@@ -668,6 +668,13 @@ QString Decimal::toString(QChar decimalPoint) const {
     return QString::fromUtf16(begin, end - begin);
 }
 
+void Decimal::appendTo(QString& text, QChar decimalPoint) const {
+    char16_t buffer[TextCapacity];
+    char16_t* end = buffer + TextCapacity;
+    const char16_t* begin = writeText(m_mantissa, m_scale, decimalPoint.unicode(), end);
+    text.append(QStringView(begin, end));
+}
+
 double Decimal::toDouble() const {
     char buffer[TextCapacity];
     char* end = buffer + TextCapacity;

@@ -118,6 +118,9 @@ public:
     QString toString() const;
     /// Text with `decimalPoint` as the separator (',' for the Italian locale), no grouping.
     QString toString(QChar decimalPoint) const;
+    /// Appends the text of toString(decimalPoint) to `text` without a string of its own,
+    /// for writers that put out hundreds of thousands of amounts.
+    void appendTo(QString& text, QChar decimalPoint = u'.') const;
     double toDouble() const;
     /// Integer part when it fits 64 bits (truncated toward zero), otherwise nothing.
     std::optional<std::int64_t> toInt64() const;

@@ -118,18 +118,27 @@ QString Risultato::testoImporto(const Variant& value, ColonnaRisultato::Tipo tip
 }
 
 QString testoEsatto(const FieldDef& field, const Variant& value) {
-    if (value.isNullOrEmpty())
-        return QString();
-    if (field.type == FieldType::Decimal) {
-        const auto numero = value.toDecimal();
-        return numero ? numero->rescaled(field.scale).toString() : value.toString();
-    }
-    QString testo = value.toString();
-    if (field.type == FieldType::WChar) {
-        while (testo.endsWith(QLatin1Char(' ')))
-            testo.chop(1);
-    }
+    QString testo;
+    aggiungiTestoEsatto(testo, field, value);
     return testo;
+}
+
+void aggiungiTestoEsatto(QString& testo, const FieldDef& field, const Variant& value) {
+    if (value.isNullOrEmpty())
+        return;
+    if (field.type == FieldType::Decimal) {
+        if (const auto numero = value.toDecimal()) {
+            numero->rescaled(field.scale).appendTo(testo);
+            return;
+        }
+    }
+    const QString valore = value.toString();
+    QStringView vista(valore);
+    if (field.type == FieldType::WChar) {
+        while (vista.endsWith(QLatin1Char(' ')))
+            vista.chop(1);
+    }
+    testo.append(vista);
 }
 
 } // namespace bdg

@@ -74,5 +74,8 @@ private:
 /// a decimal point, integers in decimal, texts without the fixed fields' trailing blanks;
 /// empty for Null.
 QString testoEsatto(const FieldDef& field, const Variant& value);
+/// Appends testoEsatto(field, value) to `testo`; a decimal is written in place, without a
+/// string of its own.
+void aggiungiTestoEsatto(QString& testo, const FieldDef& field, const Variant& value);
 
 } // namespace bdg

@@ -8,35 +8,49 @@
 namespace bdg {
 namespace {
 
-bool daQuotare(const QString& testo) {
+// The text is made in a buffer and handed to the stream a block at a time, as the JSON
+// writer does.
+constexpr qsizetype BloccoTesto = 1 << 15;
+
+bool daQuotare(QStringView testo) {
     return std::any_of(testo.begin(), testo.end(),
                        [](QChar c) { return c == u',' || c == u'"' || c == u'\r' || c == u'\n'; });
 }
 
-// A plain cell goes to the stream as it is, without a copy.
-void scriviCella(QTextStream& out, const QString& testo) {
-    if (daQuotare(testo))
-        out << cellaCsv(testo);
-    else
-        out << testo;
+// The cell that `out` holds from `inizio`, quoted in place when it must be.
+void quotaCella(QString& out, qsizetype inizio) {
+    if (!daQuotare(QStringView(out).mid(inizio)))
+        return;
+    const QString cella = out.mid(inizio);
+    out.truncate(inizio);
+    out += cellaCsv(cella);
 }
 
 // Line by line as the rows are read: the table is never held as text.
-void scriviTabella(Recordset& rst, QTextStream& out) {
+void scriviTabella(Recordset& rst, QTextStream& stream) {
+    QString out;
+    out.reserve(BloccoTesto + 4096);
     for (int campo = 0; campo < rst.fieldCount(); ++campo) {
         if (campo > 0)
-            out << ',';
-        scriviCella(out, rst.field(campo).name);
+            out += u',';
+        out += cellaCsv(rst.field(campo).name);
     }
-    out << "\r\n";
+    out += QLatin1StringView("\r\n");
     for (rst.MoveFirst(); !rst.Eof(); rst.MoveNext()) {
         for (int campo = 0; campo < rst.fieldCount(); ++campo) {
             if (campo > 0)
-                out << ',';
-            scriviCella(out, testoEsatto(rst.field(campo), rst.value(campo)));
+                out += u',';
+            const qsizetype inizio = out.size();
+            aggiungiTestoEsatto(out, rst.field(campo), rst.value(campo));
+            quotaCella(out, inizio);
         }
-        out << "\r\n";
+        out += QLatin1StringView("\r\n");
+        if (out.size() >= BloccoTesto) {
+            stream << out;
+            out.resize(0);
+        }
     }
+    stream << out;
 }
 
 } // namespace

@@ -7,129 +7,159 @@
 namespace bdg {
 namespace {
 
+// The text is made in a buffer and handed to the stream a block at a time: the stream's own
+// work per call would otherwise be paid for every field.
+constexpr qsizetype BloccoTesto = 1 << 15;
+
 // A JSON string: quotes, backslashes and control characters escaped, everything else as it
 // is (the stream writes UTF-8).
-void scriviTesto(QTextStream& out, QStringView testo) {
-    out << '"';
+void scriviTesto(QString& out, QStringView testo) {
+    out += u'"';
     qsizetype inizio = 0;
     for (qsizetype at = 0; at < testo.size(); ++at) {
         const char16_t c = testo[at].unicode();
         if (c >= 0x20 && c != u'"' && c != u'\\')
             continue;
-        out << testo.mid(inizio, at - inizio);
+        out += testo.mid(inizio, at - inizio);
         inizio = at + 1;
         switch (c) {
         case u'"':
-            out << "\\\"";
+            out += QLatin1StringView("\\\"");
             break;
         case u'\\':
-            out << "\\\\";
+            out += QLatin1StringView("\\\\");
             break;
         case u'\n':
-            out << "\\n";
+            out += QLatin1StringView("\\n");
             break;
         case u'\r':
-            out << "\\r";
+            out += QLatin1StringView("\\r");
             break;
         case u'\t':
-            out << "\\t";
+            out += QLatin1StringView("\\t");
             break;
         default:
-            out << QStringLiteral("\\u%1").arg(int(c), 4, 16, QLatin1Char('0'));
+            out += QStringLiteral("\\u%1").arg(int(c), 4, 16, QLatin1Char('0'));
         }
     }
-    out << testo.mid(inizio) << '"';
+    out += testo.mid(inizio);
+    out += u'"';
 }
 
-void scriviValore(QTextStream& out, const FieldDef& field, const Variant& value) {
+void scriviValore(QString& out, const FieldDef& field, const Variant& value, QString& appoggio) {
     if (value.isNullOrEmpty()) {
-        out << "null";
+        out += QLatin1StringView("null");
         return;
     }
     if (field.type == FieldType::Integer || field.type == FieldType::BigInt) {
         if (const auto numero = value.toInt64()) {
-            out << qint64(*numero);
+            Decimal(*numero).appendTo(out);
             return;
         }
     }
     if (field.type == FieldType::Boolean) {
-        out << (value.toBool().value_or(false) ? "true" : "false");
+        out += QLatin1StringView(value.toBool().value_or(false) ? "true" : "false");
         return;
     }
-    scriviTesto(out, testoEsatto(field, value));
+    if (field.type == FieldType::Decimal) {
+        // Digits, a sign and a point never need escaping.
+        if (const auto numero = value.toDecimal()) {
+            out += u'"';
+            numero->rescaled(field.scale).appendTo(out);
+            out += u'"';
+            return;
+        }
+    }
+    appoggio.resize(0);
+    aggiungiTestoEsatto(appoggio, field, value);
+    scriviTesto(out, appoggio);
 }
 
 // The key of a member and its colon.
-void scriviChiave(QTextStream& out, QStringView nome) {
+void scriviChiave(QString& out, QStringView nome) {
     scriviTesto(out, nome);
-    out << ": ";
+    out += QLatin1StringView(": ");
 }
 
 // One row an object on a line of its own; the rows follow the table's sort.
-void scriviRighe(QTextStream& out, Recordset& rst) {
-    out << '[';
-    const char* separatore = "\n        ";
-    for (rst.MoveFirst(); !rst.Eof(); rst.MoveNext()) {
-        out << separatore << '{';
-        for (int campo = 0; campo < rst.fieldCount(); ++campo) {
-            if (campo > 0)
-                out << ", ";
-            const FieldDef& field = rst.field(campo);
-            scriviChiave(out, field.name);
-            scriviValore(out, field, rst.value(campo));
-        }
-        out << '}';
-        separatore = ",\n        ";
+void scriviRighe(QTextStream& stream, QString& out, Recordset& rst) {
+    // What comes before each value, escaped once for the whole table.
+    QList<QString> prima;
+    for (int campo = 0; campo < rst.fieldCount(); ++campo) {
+        QString testo = campo > 0 ? QStringLiteral(", ") : QStringLiteral("{");
+        scriviChiave(testo, rst.field(campo).name);
+        prima.append(testo);
     }
-    out << "\n    ]";
+    QString appoggio;
+    out += u'[';
+    QLatin1StringView separatore("\n        ");
+    for (rst.MoveFirst(); !rst.Eof(); rst.MoveNext()) {
+        out += separatore;
+        for (int campo = 0; campo < rst.fieldCount(); ++campo) {
+            out += prima[campo];
+            scriviValore(out, rst.field(campo), rst.value(campo), appoggio);
+        }
+        out += u'}';
+        separatore = QLatin1StringView(",\n        ");
+        if (out.size() >= BloccoTesto) {
+            stream << out;
+            out.resize(0);
+        }
+    }
+    out += QLatin1StringView("\n    ]");
 }
 
-void scriviParametri(QTextStream& out, const Risultato& risultato) {
-    out << '{';
-    const char* separatore = "";
+void scriviParametri(QString& out, const Risultato& risultato) {
+    out += u'{';
+    QLatin1StringView separatore("");
     for (const auto& [nome, testo] : risultato.parametri()) {
-        out << separatore;
+        out += separatore;
         scriviChiave(out, nome);
         scriviTesto(out, testo);
-        separatore = ", ";
+        separatore = QLatin1StringView(", ");
     }
-    out << '}';
+    out += u'}';
 }
 
 // One object per comparison set: its rank and the captions of its columns.
-void scriviDidascalie(QTextStream& out, const Risultato& risultato) {
-    out << '[';
+void scriviDidascalie(QString& out, const Risultato& risultato) {
+    out += u'[';
     bool aperto = false;
     for (const ColonnaRisultato& colonna : risultato.colonne()) {
         if (colonna.tipo == ColonnaRisultato::Tipo::Importo) {
-            out << (aperto ? "}, {" : "{") << "\"insieme\": " << colonna.insieme;
+            out += QLatin1StringView(aperto ? "}, {" : "{");
+            out += QLatin1StringView("\"insieme\": ");
+            out += QString::number(colonna.insieme);
             aperto = true;
         }
-        out << ", ";
+        out += QLatin1StringView(", ");
         scriviChiave(out, colonna.campo);
         scriviTesto(out, colonna.didascalia);
     }
-    out << (aperto ? "}]" : "]");
+    out += QLatin1StringView(aperto ? "}]" : "]");
 }
 
 } // namespace
 
-void ScrittoreJson::write(Risultato& risultato, QTextStream& out) const {
-    out << "{\n    \"parametri\": ";
+void ScrittoreJson::write(Risultato& risultato, QTextStream& stream) const {
+    QString out;
+    out.reserve(BloccoTesto + 4096);
+    out += QLatin1StringView("{\n    \"parametri\": ");
     scriviParametri(out, risultato);
-    out << ",\n    \"didascalie\": ";
+    out += QLatin1StringView(",\n    \"didascalie\": ");
     scriviDidascalie(out, risultato);
-    out << ",\n    \"formato_importi\": ";
+    out += QLatin1StringView(",\n    \"formato_importi\": ");
     scriviTesto(out, risultato.formatoImporti());
-    out << ",\n    \"formato_percentuali\": ";
+    out += QLatin1StringView(",\n    \"formato_percentuali\": ");
     scriviTesto(out, risultato.formatoPercentuali());
-    out << ",\n    \"criterio\": ";
-    scriviRighe(out, risultato.criterio());
+    out += QLatin1StringView(",\n    \"criterio\": ");
+    scriviRighe(stream, out, risultato.criterio());
     if (m_periodi && risultato.hasPeriodi()) {
-        out << ",\n    \"periodi\": ";
-        scriviRighe(out, risultato.periodi());
+        out += QLatin1StringView(",\n    \"periodi\": ");
+        scriviRighe(stream, out, risultato.periodi());
     }
-    out << "\n}\n";
+    out += QLatin1StringView("\n}\n");
+    stream << out;
 }
 
 } // namespace bdg

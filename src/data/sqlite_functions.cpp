@@ -157,6 +157,19 @@ void exactSumFinal(sqlite3_context* context) {
 Decimal decimalFromDouble(double value) {
     if (!std::isfinite(value))
         throw DecimalError("not a finite number: " + std::to_string(value));
+    // An amount with a few places is found without its text. While value * 10^places stays
+    // below 2^40, a double is more than 2^12 times finer than a unit of the last place: at
+    // most one decimal with that many places reads back as `value`, the product rounded to
+    // a whole number finds it, and one correctly rounded division tells whether it reads
+    // back. The first number of places that does is the shortest text's.
+    constexpr double Limit = double(std::int64_t(1) << 40);
+    for (std::size_t places = 0; places < std::size(ExactPowersOfTen) &&
+                                 std::fabs(value) * ExactPowersOfTen[places] < Limit;
+         ++places) {
+        const double scaled = std::round(value * ExactPowersOfTen[places]);
+        if (scaled / ExactPowersOfTen[places] == value)
+            return Decimal::fromMantissa(Int128(std::int64_t(scaled)), int(places));
+    }
     // Every amount of a statement passes here: the digits are read in place, without a
     // string on the heap.
     char buffer[400];

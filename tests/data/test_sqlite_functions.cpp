@@ -18,6 +18,11 @@ private slots:
         QTest::newRow("a tenth") << 0.1 << "0.1";
         QTest::newRow("a large amount") << -98765432.1 << "-98765432.1";
         QTest::newRow("a whole number") << 1e15 << "1000000000000000";
+        QTest::newRow("cents of a large amount") << 1234567890.12 << "1234567890.12";
+        QTest::newRow("negative cents") << -0.07 << "-0.07";
+        QTest::newRow("a third, no short text") << 1.0 / 3 << "0.3333333333333333";
+        QTest::newRow("just past the short path") << 1099511627776.5 << "1099511627776.5";
+        QTest::newRow("tiny") << 1e-9 << "0.000000001";
     }
     void aDoubleReadsAsItsShortestDecimal() {
         // SQLite's REALs enter the sums as the decimal a person typed, not the binary expansion.

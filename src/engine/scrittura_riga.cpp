@@ -21,17 +21,20 @@ void ModificaRiga::scrivi(Recordset& recordset) const {
     if (m_valori.empty())
         return; // nothing to write leaves the row as it is, saved or not
     std::vector<Variant> prima;
+    std::vector<int> campi; // each name looked up once, for the read and the write
     prima.reserve(m_valori.size());
+    campi.reserve(m_valori.size());
     try {
         for (const auto& [field, value] : m_valori) {
-            prima.push_back(recordset.value(field));
-            recordset.setValue(field, value);
+            campi.push_back(recordset.requireField(field));
+            prima.push_back(recordset.value(campi.back()));
+            recordset.setValue(campi.back(), value);
         }
         recordset.Update();
     } catch (...) {
         // Old values were stored in these fields before, so they fit them again.
         for (std::size_t at = prima.size(); at-- > 0;)
-            recordset.setValue(m_valori[at].first, prima[at]);
+            recordset.setValue(campi[at], prima[at]);
         throw;
     }
 }

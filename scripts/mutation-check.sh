@@ -225,7 +225,7 @@ fault csv-quote-not-doubled src/export/scrittore_csv.cpp \
     "QStringLiteral(\"\\\"\\\"\")" "QStringLiteral(\"\\\"\")" \
     'export_test_scrittori'
 fault json-null-as-zero src/export/scrittore_json.cpp \
-    'out << "null";' 'out << "0";' \
+    'out += QLatin1StringView("null");' 'out += QLatin1StringView("0");' \
     'export_test_scrittori|app_test_cli_run'
 fault office-indent-one-dash-short src/export/export_to_office.cpp \
     "QLatin1Char('-'), TrattiPerLivello)" "QLatin1Char('-'), TrattiPerLivello - 1)" \

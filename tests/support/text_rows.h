@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/test_databases.h"
+
 #include <QString>
 #include <QTest>
 
@@ -15,6 +17,24 @@ void addTextRows(const char* const (&rows)[Rows][Columns]) {
         QTestData& data = QTest::newRow(row[0]);
         for (std::size_t column = 1; column < Columns; ++column)
             data << QString::fromUtf8(row[column]);
+    }
+}
+
+/// One data row per case of a table of structs with a `name`, the whole case in the column
+/// "c" (fetched with QFETCH(Case, c)); with `perEngine` also the column "engine", one row per
+/// case and engine the tests run on.
+template <typename Case, std::size_t Rows>
+void addCaseRows(const Case (&cases)[Rows], bool perEngine = false) {
+    if (perEngine)
+        QTest::addColumn<QString>("engine");
+    QTest::addColumn<Case>("c");
+    for (const QString& engine : perEngine ? engines() : QStringList{QString()}) {
+        for (const Case& c : cases) {
+            if (perEngine)
+                QTest::addRow("%s: %s", qPrintable(engine), c.name) << engine << c;
+            else
+                QTest::newRow(c.name) << c;
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include "host/host_log.h"
 #include "host/message_service.h"
 #include "support/test_databases.h"
+#include "support/text_rows.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -55,172 +56,159 @@ QString readAll(const QString& path) {
     return QString::fromUtf8(file.readAll());
 }
 
+struct AnswerCase {
+    const char* name;
+    QList<int> answers;
+    int failures;
+    const char* trace;
+    bool left;
+    int dialogs;
+    bool result;
+};
+
 } // namespace
 
 class TestErrorTrap : public QObject {
     Q_OBJECT
-
 private slots:
-    void answerDecidesHowTheProcedureGoesOn_data();
-    void answerDecidesHowTheProcedureGoesOn();
-    void errorDialogCarriesProcedureCaptionAndButtons();
-    void withoutLogTheUserIsToldAndTheProcedureIsLeft();
+    void answerDecidesHowTheProcedureGoesOn_data() {
+        // The answers scripted, how often step 2 fails, the steps run, whether the procedure
+        // was left, the dialogs shown and what the procedure returns.
+        const AnswerCase cases[] = {
+            {"no error", {}, 0, "1,2,3", false, 0, true},
+            {"abort leaves", {3}, 1, "1", true, 1, false},
+            {"retry runs the step again", {4}, 1, "1,2,3", false, 1, true},
+            {"retry then abort", {4, 3}, 5, "1", true, 2, false},
+            {"ignore goes on", {5}, 5, "1,3", false, 1, true},
+            {"unknown answer leaves", {7}, 1, "1", true, 1, false},
+            {"no scripted answer aborts", {}, 1, "1", true, 1, false},
+        };
+        test::addCaseRows(cases);
+    }
+    void answerDecidesHowTheProcedureGoesOn() {
+        // The second of three statements fails; the user's answers decide what runs next.
+        QFETCH(AnswerCase, c);
+
+        Services services(m_folder.filePath(QStringLiteral("answers.log")));
+        for (const int answer : c.answers)
+            services.messages.queueAnswer(answer);
+        ErrorTrap trap(&services.log, nullptr, &services.global,
+                       QStringLiteral("BdgIntRic_Elabora"));
+        ThreeSteps steps;
+        steps.failures = c.failures;
+        QCOMPARE(steps.run(trap), c.result);
+        QCOMPARE(steps.trace.join(QLatin1Char(',')), QString::fromLatin1(c.trace));
+        QCOMPARE(trap.left(), c.left);
+        QCOMPARE(trap.errorCount(), c.dialogs);
+        QCOMPARE(services.messages.errors().size(), c.dialogs);
+        QVERIFY(services.messages.plainMessages().isEmpty());
+        // Once left, the trap runs nothing more.
+        bool ranAfterwards = false;
+        trap([&] { ranAfterwards = true; });
+        QCOMPARE(ranAfterwards, !c.left);
+    }
+
+    void errorDialogCarriesProcedureCaptionAndButtons() {
+        // The dialog names the procedure, shows the error text and the form's caption, and uses
+        // the abort/retry/ignore code 4370; the log file gets the error. The form state's log
+        // and global services are the ones asked, even for a non-standard exception.
+        const QString path = m_folder.filePath(QStringLiteral("dialog.log"));
+        Services services(path);
+        services.global.setApplicationTitle(QStringLiteral("Gestionale"));
+        FormState state;
+        state.Gcls_Global = &services.global;
+        state.Gcls_Log = &services.log;
+        state.Caption = QStringLiteral("Budget per criterio");
+        ErrorTrap trap(state, QStringLiteral("TXT_SOTTOTIPO_Validate"));
+        QVERIFY(!trap([] { throw std::runtime_error("sottotipo illeggibile"); }));
+        services.messages.queueAnswer(5);
+        QVERIFY(ErrorTrap(state, QStringLiteral("IsParametriValidi"))([] { throw 42; }));
+        const QList<RecordedMessage> errors = services.messages.errors();
+        QCOMPARE(errors.size(), 2);
+        QCOMPARE(errors[0].procedureName, QStringLiteral("TXT_SOTTOTIPO_Validate"));
+        QCOMPARE(errors[0].text, QStringLiteral("sottotipo illeggibile"));
+        QCOMPARE(errors[0].title, QStringLiteral("Budget per criterio"));
+        QCOMPARE(errors[0].applicationTitle, QStringLiteral("Gestionale"));
+        QCOMPARE(errors[0].style, 4370);
+        QCOMPARE(errors[1].text, QStringLiteral("errore sconosciuto"));
+        const QString logged = readAll(path);
+        QVERIFY2(logged.contains(QStringLiteral("TXT_SOTTOTIPO_Validate\tsottotipo illeggibile")),
+                 qPrintable(logged));
+        QVERIFY(!services.log.lastWriteFailed());
+    }
+
+    void withoutLogTheUserIsToldAndTheProcedureIsLeft() {
+        // Before start-up there is no log (or no service at all): the procedure is left whatever
+        // would be answered.
+        RecordingMessageService messages;
+        messages.queueAnswer(5); // would be "ignore" if it were asked
+        HostGlobal global(&messages, nullptr, QString());
+        ErrorTrap trap(nullptr, nullptr, &global, QStringLiteral("Form_Activate"));
+        ThreeSteps steps;
+        steps.failures = 1;
+
+        QVERIFY(!steps.run(trap));
+        QVERIFY(trap.left());
+        QCOMPARE(trap.lastAnswer(), 3);
+        QCOMPARE(steps.trace, QStringList{"1"});
+        QCOMPARE(messages.messages().size(), 1);
+        const RecordedMessage message = messages.messages().first();
+        QCOMPARE(message.kind, RecordedMessage::Kind::Message);
+        QCOMPARE(message.text, QStringLiteral("Classe Log non settata"));
+        QCOMPARE(message.style, 0);
+        QCOMPARE(message.title, QStringLiteral("Attenzione"));
+        const ErrorReporter nobody;
+        QCOMPARE(VisualizzaErrore(nobody, QStringLiteral("Class_Terminate"), QStringLiteral("x")),
+                 3);
+    }
+
     void databaseErrorsOfTheConnectionAreLogged_data() { test::addEngineRows(); }
-    void databaseErrorsOfTheConnectionAreLogged();
-    void trapTakesItsServicesFromTheFormState();
-    void consoleAnswersAbortAndPrintsTheError();
+    void databaseErrorsOfTheConnectionAreLogged() {
+        // A statement the database refuses: its own errors go to the log with the run-time error.
+        QFETCH(QString, engine);
+        test::TestDatabase database(engine);
+        QVERIFY2(database.isValid(), qPrintable(database.errorText()));
+        Connection connection;
+        connection.Open(database.connectionString());
+        const QString path = m_folder.filePath(engine + QStringLiteral("-db.log"));
+        Services services(path, &connection);
+        ErrorTrap trap(&services.log, &connection, &services.global,
+                       QStringLiteral("BdgIntRic_GetRstImportiPerConto"));
+        QVERIFY(
+            !trap([&] { connection.Execute(QStringLiteral("SELECT * FROM TABELLA_ASSENTE")); }));
+
+        const QString logged = readAll(path);
+        QVERIFY2(logged.contains(QStringLiteral("ERROR\tBdgIntRic_GetRstImportiPerConto")),
+                 qPrintable(logged));
+        QVERIFY2(logged.contains(QStringLiteral("DBERROR\t")), qPrintable(logged));
+        QVERIFY2(logged.contains(QStringLiteral("TABELLA_ASSENTE"), Qt::CaseInsensitive),
+                 qPrintable(logged));
+    }
+
+    void consoleAnswersAbortAndPrintsTheError() {
+        // On the command line nobody answers: errors are abandoned and printed.
+        std::FILE* stream = std::tmpfile();
+        QVERIFY(stream != nullptr);
+        ConsoleMessageService console(stream);
+        QCOMPARE(console.ShowError(QStringLiteral("bdgintric"), QString(),
+                                   QStringLiteral("BdgIntRic_Elabora"),
+                                   QStringLiteral("disco pieno"), 4370),
+                 3);
+        QCOMPARE(console.ShowMessage(QStringLiteral("Nessun dato"), 64, QStringLiteral("Budget")),
+                 1);
+        std::rewind(stream);
+        char buffer[512] = {};
+        const std::size_t size = std::fread(buffer, 1, sizeof buffer - 1, stream);
+        std::fclose(stream);
+        const QString printed = QString::fromUtf8(buffer, qsizetype(size));
+        QVERIFY2(printed.contains(QStringLiteral("BdgIntRic_Elabora")), qPrintable(printed));
+        QVERIFY2(printed.contains(QStringLiteral("disco pieno")), qPrintable(printed));
+        QVERIFY2(printed.contains(QStringLiteral("Budget: Nessun dato")), qPrintable(printed));
+    }
 
 private:
     QTemporaryDir m_folder;
 };
-
-void TestErrorTrap::answerDecidesHowTheProcedureGoesOn_data() {
-    QTest::addColumn<QList<int>>("answers");
-    QTest::addColumn<int>("failures");
-    QTest::addColumn<QString>("trace");
-    QTest::addColumn<bool>("left");
-    QTest::addColumn<int>("dialogs");
-    QTest::addColumn<bool>("result");
-
-    QTest::newRow("no error") << QList<int>{} << 0 << "1,2,3" << false << 0 << true;
-    QTest::newRow("abort leaves") << QList<int>{3} << 1 << "1" << true << 1 << false;
-    QTest::newRow("retry runs the step again")
-        << QList<int>{4} << 1 << "1,2,3" << false << 1 << true;
-    QTest::newRow("retry then abort") << QList<int>{4, 3} << 5 << "1" << true << 2 << false;
-    QTest::newRow("ignore goes on") << QList<int>{5} << 5 << "1,3" << false << 1 << true;
-    QTest::newRow("unknown answer leaves") << QList<int>{7} << 1 << "1" << true << 1 << false;
-    QTest::newRow("no scripted answer aborts") << QList<int>{} << 1 << "1" << true << 1 << false;
-}
-
-void TestErrorTrap::answerDecidesHowTheProcedureGoesOn() {
-    // The second of three statements fails; the user's answers decide what runs next.
-    QFETCH(QList<int>, answers);
-    QFETCH(int, failures);
-    QFETCH(QString, trace);
-    QFETCH(bool, left);
-    QFETCH(int, dialogs);
-    QFETCH(bool, result);
-
-    Services services(m_folder.filePath(QStringLiteral("answers.log")));
-    for (const int answer : answers)
-        services.messages.queueAnswer(answer);
-    ErrorTrap trap(&services.log, nullptr, &services.global, QStringLiteral("BdgIntRic_Elabora"));
-    ThreeSteps steps;
-    steps.failures = failures;
-    QCOMPARE(steps.run(trap), result);
-    QCOMPARE(steps.trace.join(QLatin1Char(',')), trace);
-    QCOMPARE(trap.left(), left);
-    QCOMPARE(trap.errorCount(), dialogs);
-    QCOMPARE(services.messages.errors().size(), dialogs);
-    QVERIFY(services.messages.plainMessages().isEmpty());
-    // Once left, the trap runs nothing more.
-    bool ranAfterwards = false;
-    trap([&] { ranAfterwards = true; });
-    QCOMPARE(ranAfterwards, !left);
-}
-
-void TestErrorTrap::errorDialogCarriesProcedureCaptionAndButtons() {
-    // The dialog names the procedure, shows the error text and the form's caption, and uses
-    // the abort/retry/ignore code 4370; the log file gets the error.
-    const QString path = m_folder.filePath(QStringLiteral("dialog.log"));
-    Services services(path);
-    services.global.setApplicationTitle(QStringLiteral("Gestionale"));
-    ErrorTrap trap(&services.log, nullptr, &services.global,
-                   QStringLiteral("TXT_SOTTOTIPO_Validate"), QStringLiteral("Budget per criterio"));
-    QVERIFY(!trap([] { throw std::runtime_error("sottotipo illeggibile"); }));
-    const QList<RecordedMessage> errors = services.messages.errors();
-    QCOMPARE(errors.size(), 1);
-    QCOMPARE(errors[0].procedureName, QStringLiteral("TXT_SOTTOTIPO_Validate"));
-    QCOMPARE(errors[0].text, QStringLiteral("sottotipo illeggibile"));
-    QCOMPARE(errors[0].title, QStringLiteral("Budget per criterio"));
-    QCOMPARE(errors[0].applicationTitle, QStringLiteral("Gestionale"));
-    QCOMPARE(errors[0].style, 4370);
-    const QString logged = readAll(path);
-    QVERIFY2(logged.contains(QStringLiteral("TXT_SOTTOTIPO_Validate\tsottotipo illeggibile")),
-             qPrintable(logged));
-    QVERIFY(!services.log.lastWriteFailed());
-}
-
-void TestErrorTrap::withoutLogTheUserIsToldAndTheProcedureIsLeft() {
-    // Before start-up there is no log (or no service at all): the procedure is left whatever
-    // would be answered.
-    RecordingMessageService messages;
-    messages.queueAnswer(5); // would be "ignore" if it were asked
-    HostGlobal global(&messages, nullptr, QString());
-    ErrorTrap trap(nullptr, nullptr, &global, QStringLiteral("Form_Activate"));
-    ThreeSteps steps;
-    steps.failures = 1;
-
-    QVERIFY(!steps.run(trap));
-    QVERIFY(trap.left());
-    QCOMPARE(trap.lastAnswer(), 3);
-    QCOMPARE(steps.trace, QStringList{"1"});
-    QCOMPARE(messages.messages().size(), 1);
-    const RecordedMessage message = messages.messages().first();
-    QCOMPARE(message.kind, RecordedMessage::Kind::Message);
-    QCOMPARE(message.text, QStringLiteral("Classe Log non settata"));
-    QCOMPARE(message.style, 0);
-    QCOMPARE(message.title, QStringLiteral("Attenzione"));
-    const ErrorReporter nobody;
-    QCOMPARE(VisualizzaErrore(nobody, QStringLiteral("Class_Terminate"), QStringLiteral("x")), 3);
-}
-
-void TestErrorTrap::databaseErrorsOfTheConnectionAreLogged() {
-    // A statement the database refuses: its own errors go to the log with the run-time error.
-    QFETCH(QString, engine);
-    test::TestDatabase database(engine);
-    QVERIFY2(database.isValid(), qPrintable(database.errorText()));
-    Connection connection;
-    connection.Open(database.connectionString());
-    const QString path = m_folder.filePath(engine + QStringLiteral("-db.log"));
-    Services services(path, &connection);
-    ErrorTrap trap(&services.log, &connection, &services.global,
-                   QStringLiteral("BdgIntRic_GetRstImportiPerConto"));
-    QVERIFY(!trap([&] { connection.Execute(QStringLiteral("SELECT * FROM TABELLA_ASSENTE")); }));
-
-    const QString logged = readAll(path);
-    QVERIFY2(logged.contains(QStringLiteral("ERROR\tBdgIntRic_GetRstImportiPerConto")),
-             qPrintable(logged));
-    QVERIFY2(logged.contains(QStringLiteral("DBERROR\t")), qPrintable(logged));
-    QVERIFY2(logged.contains(QStringLiteral("TABELLA_ASSENTE"), Qt::CaseInsensitive),
-             qPrintable(logged));
-}
-
-void TestErrorTrap::trapTakesItsServicesFromTheFormState() {
-    // The form state's log and global services are the ones asked, even for a non-standard
-    // exception.
-    Services services(m_folder.filePath(QStringLiteral("state.log")));
-    services.messages.queueAnswer(5);
-    FormState state;
-    state.Gcls_Global = &services.global;
-    state.Gcls_Log = &services.log;
-    ErrorTrap trap(state, QStringLiteral("IsParametriValidi"));
-    QVERIFY(trap([] { throw 42; })); // "ignore": the procedure goes on
-    const QList<RecordedMessage> errors = services.messages.errors();
-    QCOMPARE(errors.size(), 1);
-    QCOMPARE(errors[0].procedureName, QStringLiteral("IsParametriValidi"));
-    QCOMPARE(errors[0].text, QStringLiteral("errore sconosciuto"));
-}
-
-void TestErrorTrap::consoleAnswersAbortAndPrintsTheError() {
-    // On the command line nobody answers: errors are abandoned and printed.
-    std::FILE* stream = std::tmpfile();
-    QVERIFY(stream != nullptr);
-    ConsoleMessageService console(stream);
-    QCOMPARE(console.ShowError(QStringLiteral("bdgintric"), QString(),
-                               QStringLiteral("BdgIntRic_Elabora"), QStringLiteral("disco pieno"),
-                               4370),
-             3);
-    QCOMPARE(console.ShowMessage(QStringLiteral("Nessun dato"), 64, QStringLiteral("Budget")), 1);
-    std::rewind(stream);
-    char buffer[512] = {};
-    const std::size_t size = std::fread(buffer, 1, sizeof buffer - 1, stream);
-    std::fclose(stream);
-    const QString printed = QString::fromUtf8(buffer, qsizetype(size));
-    QVERIFY2(printed.contains(QStringLiteral("BdgIntRic_Elabora")), qPrintable(printed));
-    QVERIFY2(printed.contains(QStringLiteral("disco pieno")), qPrintable(printed));
-    QVERIFY2(printed.contains(QStringLiteral("Budget: Nessun dato")), qPrintable(printed));
-}
 
 QTEST_GUILESS_MAIN(TestErrorTrap)
 #include "test_error_trap.moc"

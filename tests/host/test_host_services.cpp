@@ -2,6 +2,7 @@
 #include "host/host_log.h"
 #include "host/message_service.h"
 #include "support/test_databases.h"
+#include "support/text_rows.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -37,268 +38,231 @@ struct Host : test::CompanyDatabase {
         std::make_unique<HostGlobal>(&messages, &connection, database.connectionString());
 };
 
+/// A rate looked up: its currency and date, the rate found ("" when none), its kind (-1 when
+/// none), whether it divides and its date.
+struct RateCase {
+    const char* name;
+    const char* currency;
+    QDate date;
+    const char* rate;
+    int kind;
+    bool dividing;
+    QDate rateDate;
+};
+
+struct MessageCase {
+    const char* name;
+    int company;
+    int number;
+    QStringList params;
+    const char* text;
+};
+
 } // namespace
 
 class TestHostServices : public QObject {
     Q_OBJECT
-
 private slots:
     void companyContextComesFromTheCompanyTable_data() { test::addEngineRows(); }
-    void companyContextComesFromTheCompanyTable();
+    void companyContextComesFromTheCompanyTable() {
+        // The company's settings as the form reads them at start-up.
+        QFETCH(QString, engine);
+        OPEN_TEST_DATABASE(Host, host, engine);
+        HostGlobal& global = *host.global;
+        QVERIFY(!global.isDittaAperta());
+        global.ApriDitta(1);
+        QVERIFY(global.isDittaAperta());
+        QCOMPARE(global.CodDitta(), 1);
+        QCOMPARE(global.RagioneSociale(), QStringLiteral("Rossi S.p.A."));
+        QCOMPARE(global.CodLingua(), QStringLiteral("ITA")); // Null reads as the shipped language
+        QCOMPARE(global.CodValutaGestione().toString(), QStringLiteral("EUR"));
+        QCOMPARE(global.GestioneSedi().toInt32().value_or(-1), 2);
+        global.ApriDitta(2);
+        QCOMPARE(global.CodLingua(), QStringLiteral("ENG"));
+        QVERIFY(global.CodValutaGestione().isNull());
+        QVERIFY_THROWS_EXCEPTION(HostError, global.ApriDitta(99));
+        QCOMPARE(global.CodDitta(), 2); // a failed opening leaves the company as it was
+    }
+
     void currencyDataMayBeNull_data() { test::addEngineRows(); }
-    void currencyDataMayBeNull();
-    void currencyDecimalsStayWithinWhatAmountsKeep_data();
-    void currencyDecimalsStayWithinWhatAmountsKeep();
-    void latestRateOnOrBeforeTheDate_data();
-    void latestRateOnOrBeforeTheDate();
-    void messageTextsFollowTheCompanyLanguage_data();
-    void messageTextsFollowTheCompanyLanguage();
+    void currencyDataMayBeNull() {
+        // Description, decimals and mask as stored; Nulls stay Null; an unknown code is no data.
+        QFETCH(QString, engine);
+        OPEN_TEST_DATABASE(Host, host, engine);
+        const std::optional<CurrencyData> euro = host.global->DatiValuta(QStringLiteral("EUR "));
+        QVERIFY(euro.has_value());
+        QCOMPARE(euro->Descrizione.toString(), QStringLiteral("Euro"));
+        QCOMPARE(euro->NrDecimali.toInt32().value_or(-1), 2);
+        QCOMPARE(euro->Formato.toString(), QStringLiteral("#,##0.00"));
+        const std::optional<CurrencyData> bare = host.global->DatiValuta(QStringLiteral("XXX"));
+        QVERIFY(bare.has_value());
+        QVERIFY(bare->Descrizione.isNull());
+        QVERIFY(bare->NrDecimali.isNull());
+        QVERIFY(bare->Formato.isNull());
+        QVERIFY(!host.global->DatiValuta(QStringLiteral("GBP")).has_value());
+        QVERIFY(!host.global->DatiValuta(QStringLiteral("E'R")).has_value());
+    }
+
+    void currencyDecimalsStayWithinWhatAmountsKeep_data() {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("none") << 0 << true;
+        QTest::newRow("five, as amounts keep") << 5 << true;
+        QTest::newRow("six") << 6 << false;
+        QTest::newRow("negative") << -1 << false;
+        QTest::newRow("two billion") << 2000000000 << false;
+    }
+    void currencyDecimalsStayWithinWhatAmountsKeep() {
+        // The decimals of a currency size masks and amount fields: beyond five they are refused.
+        QFETCH(int, stored);
+        QFETCH(bool, accepted);
+        OPEN_TEST_DATABASE(Host, host, QString::fromLatin1(test::SQLiteEngine));
+        host.connection.ExecuteNonQuery(
+            QStringLiteral("UPDATE HS02_VALUTE SET HS02_NRDECIMALI = %1 WHERE HS02_CODICE = 'EUR'")
+                .arg(stored));
+        try {
+            const std::optional<CurrencyData> euro = host.global->DatiValuta(QStringLiteral("EUR"));
+            QVERIFY(accepted);
+            QCOMPARE(euro->NrDecimali.toInt32().value_or(-1), stored);
+        } catch (const HostError& error) {
+            QVERIFY2(!accepted, error.what());
+        }
+    }
+
+    void latestRateOnOrBeforeTheDate_data() {
+        const RateCase cases[] = {
+            {"before the first rate", "USD", QDate(2025, 12, 31), "", -1, false, QDate()},
+            {"currency without rates", "GBP", QDate(2026, 6, 1), "", -1, false, QDate()},
+            {"on the first rate's day", "USD", QDate(2026, 1, 1), "1.1", 1, false,
+             QDate(2026, 1, 1)},
+            // The CHF rate of 2026-02-01 is against another reference currency.
+            {"between rates takes the earlier", "USD", QDate(2026, 2, 28), "1.1", 1, false,
+             QDate(2026, 1, 1)},
+            {"daily rate before the average of the same day", "USD", QDate(2026, 3, 1), "1.2", 1,
+             false, QDate(2026, 3, 1)},
+            {"day before a change", "USD", QDate(2026, 6, 14), "1.2", 1, false, QDate(2026, 3, 1)},
+            {"dividing rate", "USD", QDate(2026, 6, 15), "1.3", 1, true, QDate(2026, 6, 15)},
+            {"long after the last rate", "USD", QDate(2030, 1, 1), "1.3", 1, true,
+             QDate(2026, 6, 15)},
+        };
+        test::addCaseRows(cases, true);
+    }
+    void latestRateOnOrBeforeTheDate() {
+        // The latest rate against the company's currency (EUR) on or before the date, as a value
+        // and as the recordset the currency selection reads (kind -1 and no rate when none).
+        QFETCH(QString, engine);
+        QFETCH(RateCase, c);
+        const QString rate = QString::fromLatin1(c.rate);
+        OPEN_TEST_DATABASE(Host, host, engine);
+        host.global->ApriDitta(1);
+        const RecordsetPtr rows = host.global->GetCambio(c.currency, c.date);
+        QCOMPARE(rows->RecordCount(), 1);
+        QCOMPARE(rows->value(u"TIPOCAMBIO").toInt32().value_or(-9), c.kind);
+        const std::optional<ExchangeRate> found = host.global->Cambio(c.currency, c.date);
+        QCOMPARE(found.has_value(), !rate.isEmpty());
+        if (!found) {
+            QVERIFY(rows->value(u"CAMBIO").isNull());
+            return;
+        }
+        QCOMPARE(found->Cambio, Decimal::parse(rate));
+        QCOMPARE(found->TipoCambio, c.kind);
+        QCOMPARE(found->IsCertoIncerto, c.dividing);
+        QCOMPARE(found->DataCambio, c.rateDate);
+        QCOMPARE(*rows->value(u"CAMBIO").toDecimal(), Decimal::parse(rate));
+        QCOMPARE(rows->value(u"INDCERTOINCERTO").toBool().value_or(!c.dividing), c.dividing);
+    }
+
+    void messageTextsFollowTheCompanyLanguage_data() {
+        const MessageCase cases[] = {
+            {"Italian with parameters", 1, 99901, {"3", "12"}, "Periodo 3 di 12"},
+            {"company language", 2, 99901, {"3", "12"}, "Period 3 of 12"},
+            {"falls back to Italian", 2, 99902, {}, "Solo in italiano"},
+            {"missing parameter stays", 1, 99901, {"3"}, "Periodo 3 di %2"},
+            {"parameter text is not scanned", 1, 99901, {"%2", "x"}, "Periodo %2 di x"},
+            {"unknown number is named",
+             1,
+             99999,
+             {},
+             "Messaggio n. 99999 non presente nel catalogo"},
+        };
+        test::addCaseRows(cases, true);
+    }
+    void messageTextsFollowTheCompanyLanguage() {
+        // Catalogue texts in the company's language, %n replaced by the parameters.
+        QFETCH(QString, engine);
+        QFETCH(MessageCase, c);
+        OPEN_TEST_DATABASE(Host, host, engine);
+        host.global->ApriDitta(c.company);
+        QCOMPARE(host.global->GetMessageText(c.number, c.params), QString::fromUtf8(c.text));
+    }
+
     void numberedMessageIsShownWithItsText_data() { test::addEngineRows(); }
-    void numberedMessageIsShownWithItsText();
-    void logAppendsErrorAndDatabaseErrorLines();
-    void logWithoutGlobalAnswersAbort();
+    void numberedMessageIsShownWithItsText() {
+        // A numbered message reaches the message service as text, with its style and title.
+        QFETCH(QString, engine);
+        OPEN_TEST_DATABASE(Host, host, engine);
+        host.global->ApriDitta(1);
+        host.global->ShowMessageNumber(99902, 64, QStringLiteral("Budget per criterio"));
+        QCOMPARE(host.messages.messages().size(), 1);
+        QCOMPARE(host.messages.messages()[0].text, QStringLiteral("Solo in italiano"));
+        QCOMPARE(host.messages.messages()[0].style, 64);
+        QCOMPARE(host.messages.messages()[0].title, QStringLiteral("Budget per criterio"));
+        // A number written as text is the catalogue's message; other texts are shown as given.
+        host.global->ShowMessage(QStringLiteral("99901"), 0, QStringLiteral("Attenzione"));
+        host.global->ShowMessage(QStringLiteral("12345"), 0, QStringLiteral("Attenzione"));
+        host.global->ShowMessage(QStringLiteral("99902 righe"), 0, QStringLiteral("Attenzione"));
+        QCOMPARE(host.messages.messages().size(), 4);
+        QCOMPARE(host.messages.messages()[1].text, QStringLiteral("Periodo %1 di %2"));
+        QCOMPARE(host.messages.messages()[2].text, QStringLiteral("12345"));
+        QCOMPARE(host.messages.messages()[3].text, QStringLiteral("99902 righe"));
+        // The shipped catalogue is in a new database: no number of the inquiry is missing.
+        QVERIFY(!host.global->GetMessageText(61949).startsWith(QStringLiteral("Messaggio n.")));
+    }
+
+    void logAppendsErrorAndDatabaseErrorLines() {
+        // Each call appends; nothing written before is lost.
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("sub/folder/host.log"));
+        RecordingMessageService messages;
+        HostGlobal global(&messages, nullptr, QString());
+        HostLog log(&global, path);
+        log.LogError(QStringLiteral("primo\nerrore"), QStringLiteral("ProcA"));
+        log.LogDbErrors({{208, QStringLiteral("42S02"), QStringLiteral("tabella assente")},
+                         {0, QString(), QStringLiteral("seconda")}});
+        log.LogError(QStringLiteral("secondo"), QStringLiteral("ProcB"));
+        QVERIFY(!log.lastWriteFailed());
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines =
+            QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList tails = {"\tERROR\tProcA\tprimo errore",
+                                   "\tDBERROR\t208\t42S02\ttabella assente",
+                                   "\tDBERROR\t0\t\tseconda", "\tERROR\tProcB\tsecondo"};
+        QCOMPARE(lines.size(), tails.size());
+        for (qsizetype line = 0; line < tails.size(); ++line)
+            QVERIFY2(lines[line].endsWith(tails[line]), qPrintable(lines[line]));
+
+        messages.queueAnswer(4);
+        QCOMPARE(log.ShowError(QStringLiteral("App"), QStringLiteral("Form"),
+                               QStringLiteral("ProcB"), 4370),
+                 4);
+        QCOMPARE(messages.errors()[0].text, QStringLiteral("secondo"));
+    }
+
+    void logWithoutGlobalAnswersAbort() {
+        // A log nobody can show dialogs for, writing to a place that cannot exist.
+        QTemporaryDir folder;
+        QFile blocker(folder.filePath(QStringLiteral("file")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        HostLog log(nullptr, folder.filePath(QStringLiteral("file/host.log")));
+        log.LogError(QStringLiteral("x"), QStringLiteral("P"));
+        QVERIFY(log.lastWriteFailed());
+        QCOMPARE(log.ShowError(QString(), QString(), QStringLiteral("P"), 4370), 3);
+        QVERIFY(HostLog::defaultLogFilePath().endsWith(QStringLiteral("bdgintric.log")));
+    }
 };
-
-void TestHostServices::companyContextComesFromTheCompanyTable() {
-    // The company's settings as the form reads them at start-up.
-    QFETCH(QString, engine);
-    OPEN_TEST_DATABASE(Host, host, engine);
-    HostGlobal& global = *host.global;
-    QVERIFY(!global.isDittaAperta());
-    global.ApriDitta(1);
-    QVERIFY(global.isDittaAperta());
-    QCOMPARE(global.CodDitta(), 1);
-    QCOMPARE(global.RagioneSociale(), QStringLiteral("Rossi S.p.A."));
-    QCOMPARE(global.CodLingua(), QStringLiteral("ITA")); // Null reads as the shipped language
-    QCOMPARE(global.CodValutaGestione().toString(), QStringLiteral("EUR"));
-    QCOMPARE(global.GestioneSedi().toInt32().value_or(-1), 2);
-    global.ApriDitta(2);
-    QCOMPARE(global.CodLingua(), QStringLiteral("ENG"));
-    QVERIFY(global.CodValutaGestione().isNull());
-    QVERIFY_THROWS_EXCEPTION(HostError, global.ApriDitta(99));
-    QCOMPARE(global.CodDitta(), 2); // a failed opening leaves the company as it was
-}
-
-void TestHostServices::currencyDataMayBeNull() {
-    // Description, decimals and mask as stored; Nulls stay Null; an unknown code is no data.
-    QFETCH(QString, engine);
-    OPEN_TEST_DATABASE(Host, host, engine);
-    const std::optional<CurrencyData> euro = host.global->DatiValuta(QStringLiteral("EUR "));
-    QVERIFY(euro.has_value());
-    QCOMPARE(euro->Descrizione.toString(), QStringLiteral("Euro"));
-    QCOMPARE(euro->NrDecimali.toInt32().value_or(-1), 2);
-    QCOMPARE(euro->Formato.toString(), QStringLiteral("#,##0.00"));
-    const std::optional<CurrencyData> bare = host.global->DatiValuta(QStringLiteral("XXX"));
-    QVERIFY(bare.has_value());
-    QVERIFY(bare->Descrizione.isNull());
-    QVERIFY(bare->NrDecimali.isNull());
-    QVERIFY(bare->Formato.isNull());
-    QVERIFY(!host.global->DatiValuta(QStringLiteral("GBP")).has_value());
-    QVERIFY(!host.global->DatiValuta(QStringLiteral("E'R")).has_value());
-}
-
-void TestHostServices::currencyDecimalsStayWithinWhatAmountsKeep_data() {
-    QTest::addColumn<int>("stored");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("none") << 0 << true;
-    QTest::newRow("five, as amounts keep") << 5 << true;
-    QTest::newRow("six") << 6 << false;
-    QTest::newRow("negative") << -1 << false;
-    QTest::newRow("two billion") << 2000000000 << false;
-}
-
-void TestHostServices::currencyDecimalsStayWithinWhatAmountsKeep() {
-    // The decimals of a currency size masks and amount fields: beyond five they are refused.
-    QFETCH(int, stored);
-    QFETCH(bool, accepted);
-    OPEN_TEST_DATABASE(Host, host, QString::fromLatin1(test::SQLiteEngine));
-    host.connection.ExecuteNonQuery(
-        QStringLiteral("UPDATE HS02_VALUTE SET HS02_NRDECIMALI = %1 WHERE HS02_CODICE = 'EUR'")
-            .arg(stored));
-    try {
-        const std::optional<CurrencyData> euro = host.global->DatiValuta(QStringLiteral("EUR"));
-        QVERIFY(accepted);
-        QCOMPARE(euro->NrDecimali.toInt32().value_or(-1), stored);
-    } catch (const HostError& error) {
-        QVERIFY2(!accepted, error.what());
-    }
-}
-
-void TestHostServices::latestRateOnOrBeforeTheDate_data() {
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<QString>("currency");
-    QTest::addColumn<QDate>("date");
-    QTest::addColumn<QString>("rate"); ///< "" when there is none
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<bool>("dividing");
-    QTest::addColumn<QDate>("rateDate");
-
-    struct Case {
-        const char* name;
-        const char* currency;
-        QDate date;
-        const char* rate;
-        int kind;
-        bool dividing;
-        QDate rateDate;
-    };
-    const Case cases[] = {
-        {"before the first rate", "USD", QDate(2025, 12, 31), "", -1, false, QDate()},
-        {"currency without rates", "GBP", QDate(2026, 6, 1), "", -1, false, QDate()},
-        {"on the first rate's day", "USD", QDate(2026, 1, 1), "1.1", 1, false, QDate(2026, 1, 1)},
-        // The CHF rate of 2026-02-01 is against another reference currency.
-        {"between rates takes the earlier", "USD", QDate(2026, 2, 28), "1.1", 1, false,
-         QDate(2026, 1, 1)},
-        {"daily rate before the average of the same day", "USD", QDate(2026, 3, 1), "1.2", 1, false,
-         QDate(2026, 3, 1)},
-        {"day before a change", "USD", QDate(2026, 6, 14), "1.2", 1, false, QDate(2026, 3, 1)},
-        {"dividing rate", "USD", QDate(2026, 6, 15), "1.3", 1, true, QDate(2026, 6, 15)},
-        {"long after the last rate", "USD", QDate(2030, 1, 1), "1.3", 1, true, QDate(2026, 6, 15)},
-    };
-    for (const QString& engine : test::engines()) {
-        for (const Case& c : cases)
-            QTest::addRow("%s: %s", qPrintable(engine), c.name)
-                << engine << QString::fromLatin1(c.currency) << c.date << QString::fromUtf8(c.rate)
-                << c.kind << c.dividing << c.rateDate;
-    }
-}
-
-void TestHostServices::latestRateOnOrBeforeTheDate() {
-    // The latest rate against the company's currency (EUR) on or before the date, as a value
-    // and as the recordset the currency selection reads (kind -1 and no rate when none).
-    QFETCH(QString, engine);
-    QFETCH(QString, currency);
-    QFETCH(QDate, date);
-    QFETCH(QString, rate);
-    QFETCH(int, kind);
-    QFETCH(bool, dividing);
-    QFETCH(QDate, rateDate);
-    OPEN_TEST_DATABASE(Host, host, engine);
-    host.global->ApriDitta(1);
-    const RecordsetPtr rows = host.global->GetCambio(currency, date);
-    QCOMPARE(rows->RecordCount(), 1);
-    QCOMPARE(rows->value(u"TIPOCAMBIO").toInt32().value_or(-9), kind);
-    const std::optional<ExchangeRate> found = host.global->Cambio(currency, date);
-    QCOMPARE(found.has_value(), !rate.isEmpty());
-    if (!found) {
-        QVERIFY(rows->value(u"CAMBIO").isNull());
-        return;
-    }
-    QCOMPARE(found->Cambio, Decimal::parse(rate));
-    QCOMPARE(found->TipoCambio, kind);
-    QCOMPARE(found->IsCertoIncerto, dividing);
-    QCOMPARE(found->DataCambio, rateDate);
-    QCOMPARE(*rows->value(u"CAMBIO").toDecimal(), Decimal::parse(rate));
-    QCOMPARE(rows->value(u"INDCERTOINCERTO").toBool().value_or(!dividing), dividing);
-}
-
-void TestHostServices::messageTextsFollowTheCompanyLanguage_data() {
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<int>("company");
-    QTest::addColumn<int>("number");
-    QTest::addColumn<QStringList>("params");
-    QTest::addColumn<QString>("text");
-
-    struct Case {
-        const char* name;
-        int company;
-        int number;
-        QStringList params;
-        const char* text;
-    };
-    const Case cases[] = {
-        {"Italian with parameters", 1, 99901, {"3", "12"}, "Periodo 3 di 12"},
-        {"company language", 2, 99901, {"3", "12"}, "Period 3 of 12"},
-        {"falls back to Italian", 2, 99902, {}, "Solo in italiano"},
-        {"missing parameter stays", 1, 99901, {"3"}, "Periodo 3 di %2"},
-        {"parameter text is not scanned", 1, 99901, {"%2", "x"}, "Periodo %2 di x"},
-        {"unknown number is named", 1, 99999, {}, "Messaggio n. 99999 non presente nel catalogo"},
-    };
-    for (const QString& engine : test::engines()) {
-        for (const Case& c : cases)
-            QTest::addRow("%s: %s", qPrintable(engine), c.name)
-                << engine << c.company << c.number << c.params << QString::fromUtf8(c.text);
-    }
-}
-
-void TestHostServices::messageTextsFollowTheCompanyLanguage() {
-    // Catalogue texts in the company's language, %n replaced by the parameters.
-    QFETCH(QString, engine);
-    QFETCH(int, company);
-    QFETCH(int, number);
-    QFETCH(QStringList, params);
-    QFETCH(QString, text);
-    OPEN_TEST_DATABASE(Host, host, engine);
-    host.global->ApriDitta(company);
-    QCOMPARE(host.global->GetMessageText(number, params), text);
-}
-
-void TestHostServices::numberedMessageIsShownWithItsText() {
-    // A numbered message reaches the message service as text, with its style and title.
-    QFETCH(QString, engine);
-    OPEN_TEST_DATABASE(Host, host, engine);
-    host.global->ApriDitta(1);
-    host.global->ShowMessageNumber(99902, 64, QStringLiteral("Budget per criterio"));
-    QCOMPARE(host.messages.messages().size(), 1);
-    QCOMPARE(host.messages.messages()[0].text, QStringLiteral("Solo in italiano"));
-    QCOMPARE(host.messages.messages()[0].style, 64);
-    QCOMPARE(host.messages.messages()[0].title, QStringLiteral("Budget per criterio"));
-    // A number written as text is the catalogue's message; other texts are shown as given.
-    host.global->ShowMessage(QStringLiteral("99901"), 0, QStringLiteral("Attenzione"));
-    host.global->ShowMessage(QStringLiteral("12345"), 0, QStringLiteral("Attenzione"));
-    host.global->ShowMessage(QStringLiteral("99902 righe"), 0, QStringLiteral("Attenzione"));
-    QCOMPARE(host.messages.messages().size(), 4);
-    QCOMPARE(host.messages.messages()[1].text, QStringLiteral("Periodo %1 di %2"));
-    QCOMPARE(host.messages.messages()[2].text, QStringLiteral("12345"));
-    QCOMPARE(host.messages.messages()[3].text, QStringLiteral("99902 righe"));
-    // The shipped catalogue is in a new database: no number of the inquiry is missing.
-    QVERIFY(!host.global->GetMessageText(61949).startsWith(QStringLiteral("Messaggio n.")));
-}
-
-void TestHostServices::logAppendsErrorAndDatabaseErrorLines() {
-    // Each call appends; nothing written before is lost.
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("sub/folder/host.log"));
-    RecordingMessageService messages;
-    HostGlobal global(&messages, nullptr, QString());
-    HostLog log(&global, path);
-    log.LogError(QStringLiteral("primo\nerrore"), QStringLiteral("ProcA"));
-    log.LogDbErrors({{208, QStringLiteral("42S02"), QStringLiteral("tabella assente")},
-                     {0, QString(), QStringLiteral("seconda")}});
-    log.LogError(QStringLiteral("secondo"), QStringLiteral("ProcB"));
-    QVERIFY(!log.lastWriteFailed());
-
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QStringList lines =
-        QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), 4);
-    QVERIFY2(lines[0].endsWith(QStringLiteral("\tERROR\tProcA\tprimo errore")),
-             qPrintable(lines[0]));
-    QVERIFY2(lines[1].endsWith(QStringLiteral("\tDBERROR\t208\t42S02\ttabella assente")),
-             qPrintable(lines[1]));
-    QVERIFY2(lines[2].endsWith(QStringLiteral("\tDBERROR\t0\t\tseconda")), qPrintable(lines[2]));
-    QVERIFY2(lines[3].endsWith(QStringLiteral("\tERROR\tProcB\tsecondo")), qPrintable(lines[3]));
-
-    messages.queueAnswer(4);
-    QCOMPARE(
-        log.ShowError(QStringLiteral("App"), QStringLiteral("Form"), QStringLiteral("ProcB"), 4370),
-        4);
-    QCOMPARE(messages.errors()[0].text, QStringLiteral("secondo"));
-}
-
-void TestHostServices::logWithoutGlobalAnswersAbort() {
-    // A log nobody can show dialogs for, writing to a place that cannot exist.
-    QTemporaryDir folder;
-    QFile blocker(folder.filePath(QStringLiteral("file")));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    HostLog log(nullptr, folder.filePath(QStringLiteral("file/host.log")));
-    log.LogError(QStringLiteral("x"), QStringLiteral("P"));
-    QVERIFY(log.lastWriteFailed());
-    QCOMPARE(log.ShowError(QString(), QString(), QStringLiteral("P"), 4370), 3);
-    QVERIFY(HostLog::defaultLogFilePath().endsWith(QStringLiteral("bdgintric.log")));
-}
 
 QTEST_GUILESS_MAIN(TestHostServices)
 #include "test_host_services.moc"

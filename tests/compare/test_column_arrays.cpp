@@ -7,6 +7,7 @@
 #include "host/message_catalogue.h"
 #include "host/message_service.h"
 #include "support/test_databases.h"
+#include "support/text_rows.h"
 
 #include <QDate>
 #include <QTest>
@@ -86,176 +87,164 @@ struct Company : test::CompanyDatabase {
     HostGlobal global{&messages, &connection, database.connectionString()};
 };
 
+struct CaptionCase {
+    const char* name;
+    QList<int> sequences;
+    QStringList tipi, anni, amount, delta, percent;
+};
+
+struct ListCase {
+    const char* name;
+    int company;
+    bool multi;
+    QStringList years, progressives, sites;
+};
+
 } // namespace
 
 class TestColumnArrays : public QObject {
     Q_OBJECT
-
 private slots:
-    void kindsOfFiguresAreBudgetActualsAndForecasts_data();
-    void kindsOfFiguresAreBudgetActualsAndForecasts();
-    void captionsNameKindAndYear_data();
-    void captionsNameKindAndYear();
-    void captionOfAKindTheSubtypeDoesNotOfferIsRefused();
-    void valueListsComeFromYearsAndSites_data();
-    void valueListsComeFromYearsAndSites();
-    void companyWithoutYearsOrSitesGetsDefaults_data();
-    void companyWithoutYearsOrSitesGetsDefaults();
-    void multiActivityOffersTheSitesOfTheGroup_data();
-    void multiActivityOffersTheSitesOfTheGroup();
-};
+    void kindsOfFiguresAreBudgetActualsAndForecasts_data() {
+        QTest::addColumn<int>("forecasts");
+        QTest::addColumn<QStringList>("codes");
+        QTest::addColumn<QStringList>("labels"); // after the two first kinds
 
-void TestColumnArrays::kindsOfFiguresAreBudgetActualsAndForecasts_data() {
-    QTest::addColumn<int>("forecasts");
-    QTest::addColumn<QStringList>("codes");
-    QTest::addColumn<QStringList>("labels"); // after the two first kinds
-
-    QTest::newRow("no forecast") << 0 << QStringList{"0", "1"} << QStringList{};
-    QTest::newRow("two forecasts")
-        << 2 << QStringList{"0", "1", "3", "4"} << QStringList{"Fo1", "Fo2"};
-    QTest::newRow("twelve forecasts")
-        << 12
-        << QStringList{"0", "1", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14"}
-        << QStringList{"Fo1", "Fo2", "Fo3", "Fo4", "Fo5", "Fo6",
-                       "Fo7", "Fo8", "Fo9", "F10", "F11", "F12"};
-}
-
-void TestColumnArrays::kindsOfFiguresAreBudgetActualsAndForecasts() {
-    // Scenario: code 2 is never offered; forecast f has code f + 2 and the catalogue's
-    // forecast text followed by its number.
-    QFETCH(int, forecasts);
-    QFETCH(QStringList, codes);
-    QFETCH(QStringList, labels);
-    OPEN_TEST_DATABASE(Company, company, QString::fromLatin1(test::SQLiteEngine));
-    FormState state = company.state(1);
-    state.NrForecast = forecasts;
-    QVERIFY(PopolaArray(state));
-
-    QCOMPARE(texts(state.ArrTipoDettaglio[0]), codes);
-    QCOMPARE(texts(state.ArrTipoDettaglioBreve[0]), codes);
-    QStringList expectedTexts = {shipped(Msg::Budget), shipped(Msg::Consuntivo)};
-    for (int forecast = 1; forecast <= forecasts; ++forecast)
-        expectedTexts << shipped(Msg::Forecast) + " " + QString::number(forecast);
-    QCOMPARE(texts(state.ArrTipoDettaglio[1]), expectedTexts);
-    const QStringList expectedLabels =
-        QStringList{shipped(Msg::BudgetBreve), shipped(Msg::Consuntivo).left(3)} + labels;
-    QCOMPARE(texts(state.ArrTipoDettaglioBreve[1]), expectedLabels);
-}
-
-void TestColumnArrays::captionsNameKindAndYear_data() {
-    QTest::addColumn<QList<int>>("sequences");
-    QTest::addColumn<QStringList>("tipi");
-    QTest::addColumn<QStringList>("anni"); // "" stands for Null
-    QTest::addColumn<QStringList>("amount");
-    QTest::addColumn<QStringList>("delta");
-    QTest::addColumn<QStringList>("percent");
-
-    QTest::newRow("budget then actuals")
-        << QList<int>{1, 2} << QStringList{"0", "1"} << QStringList{"2026", "2026"}
-        << QStringList{"Bdg 2026", "Con 2026"} << QStringList{"D Bdg2026", "D Con2026"}
-        << QStringList{"% Bdg2026", "% Con2026"};
-    QTest::newRow("forecast 1 and 12, listed by sequence, with a gap")
-        << QList<int>{4, 1} << QStringList{"14", "3"} << QStringList{"2025", "2024"}
-        << QStringList{"Fo1 2024", "F12 2025"} << QStringList{"D Fo12024", "D F122025"}
-        << QStringList{"% Fo12024", "% F122025"};
-    QTest::newRow("Null type reads as budget, Null year as nothing")
-        << QList<int>{1} << QStringList{""} << QStringList{""} << QStringList{"Bdg "}
-        << QStringList{"D Bdg"} << QStringList{"% Bdg"};
-}
-
-void TestColumnArrays::captionsNameKindAndYear() {
-    // Scenario: one caption per set in ascending sequence, ranked 1..n.
-    QFETCH(QList<int>, sequences);
-    QFETCH(QStringList, tipi);
-    QFETCH(QStringList, anni);
-    QFETCH(QStringList, amount);
-    QFETCH(QStringList, delta);
-    QFETCH(QStringList, percent);
-    FormState state;
-    setTwelveForecastLabels(state);
-    DefinisciRstConfronto(state);
-    for (int row = 0; row < sequences.size(); ++row) {
-        addSet(state, sequences[row], tipi[row].isEmpty() ? Variant::null() : Variant(tipi[row]),
-               anni[row].isEmpty() ? Variant::null() : Variant(anni[row].toInt()));
+        QTest::newRow("no forecast") << 0 << QStringList{"0", "1"} << QStringList{};
+        QTest::newRow("two forecasts")
+            << 2 << QStringList{"0", "1", "3", "4"} << QStringList{"Fo1", "Fo2"};
+        QTest::newRow("twelve forecasts")
+            << 12 << QStringList{"0", "1", "3",  "4",  "5",  "6",  "7",
+                                 "8", "9", "10", "11", "12", "13", "14"}
+            << QStringList{"Fo1", "Fo2", "Fo3", "Fo4", "Fo5", "Fo6",
+                           "Fo7", "Fo8", "Fo9", "F10", "F11", "F12"};
     }
-    QVERIFY(PopolaArrayCaptionColonne(state));
-    QStringList ranks;
-    for (int rank = 1; rank <= sequences.size(); ++rank)
-        ranks << QString::number(rank);
-    QCOMPARE(texts(state.ArrCaptionColonne[0]), ranks);
-    QCOMPARE(texts(state.ArrCaptionColonne[1]), amount);
-    QCOMPARE(texts(state.ArrCaptionColonne[2]), delta);
-    QCOMPARE(texts(state.ArrCaptionColonne[3]), percent);
-}
+    void kindsOfFiguresAreBudgetActualsAndForecasts() {
+        // Scenario: code 2 is never offered; forecast f has code f + 2 and the catalogue's
+        // forecast text followed by its number.
+        QFETCH(int, forecasts);
+        QFETCH(QStringList, codes);
+        QFETCH(QStringList, labels);
+        OPEN_TEST_DATABASE(Company, company, QString::fromLatin1(test::SQLiteEngine));
+        FormState state = company.state(1);
+        state.NrForecast = forecasts;
+        QVERIFY(PopolaArray(state));
 
-void TestColumnArrays::captionOfAKindTheSubtypeDoesNotOfferIsRefused() {
-    // Scenario: a profile stored forecast 13 (code 15); the subtype offers twelve.
-    FormState state;
-    setTwelveForecastLabels(state);
-    state.ArrCaptionColonne[1] = {QStringLiteral("previous")};
-    DefinisciRstConfronto(state);
-    addSet(state, 1, "15", 2026);
-    QVERIFY(!PopolaArrayCaptionColonne(state));
-    QCOMPARE(texts(state.ArrCaptionColonne[1]), QStringList{"previous"});
-}
+        QCOMPARE(texts(state.ArrTipoDettaglio[0]), codes);
+        QCOMPARE(texts(state.ArrTipoDettaglioBreve[0]), codes);
+        QStringList expectedTexts = {shipped(Msg::Budget), shipped(Msg::Consuntivo)};
+        for (int forecast = 1; forecast <= forecasts; ++forecast)
+            expectedTexts << shipped(Msg::Forecast) + " " + QString::number(forecast);
+        QCOMPARE(texts(state.ArrTipoDettaglio[1]), expectedTexts);
+        const QStringList expectedLabels =
+            QStringList{shipped(Msg::BudgetBreve), shipped(Msg::Consuntivo).left(3)} + labels;
+        QCOMPARE(texts(state.ArrTipoDettaglioBreve[1]), expectedLabels);
+    }
 
-void TestColumnArrays::valueListsComeFromYearsAndSites_data() {
-    test::addEngineRows();
-}
+    void captionsNameKindAndYear_data() {
+        // Sets by sequence, kind and year ("" for Null); amount, difference and percentage
+        // captions in ascending sequence.
+        const CaptionCase cases[] = {
+            {"budget then actuals",
+             {1, 2},
+             {"0", "1"},
+             {"2026", "2026"},
+             {"Bdg 2026", "Con 2026"},
+             {"D Bdg2026", "D Con2026"},
+             {"% Bdg2026", "% Con2026"}},
+            {"forecast 1 and 12, listed by sequence, with a gap",
+             {4, 1},
+             {"14", "3"},
+             {"2025", "2024"},
+             {"Fo1 2024", "F12 2025"},
+             {"D Fo12024", "D F122025"},
+             {"% Fo12024", "% F122025"}},
+            {"Null type reads as budget, Null year as nothing",
+             {1},
+             {""},
+             {""},
+             {"Bdg "},
+             {"D Bdg"},
+             {"% Bdg"}},
+        };
+        test::addCaseRows(cases);
+    }
+    void captionsNameKindAndYear() {
+        // Scenario: one caption per set in ascending sequence, ranked 1..n.
+        QFETCH(CaptionCase, c);
+        const QList<int>& sequences = c.sequences;
+        FormState state;
+        setTwelveForecastLabels(state);
+        DefinisciRstConfronto(state);
+        for (int row = 0; row < sequences.size(); ++row) {
+            addSet(state, sequences[row],
+                   c.tipi[row].isEmpty() ? Variant::null() : Variant(c.tipi[row]),
+                   c.anni[row].isEmpty() ? Variant::null() : Variant(c.anni[row].toInt()));
+        }
+        QVERIFY(PopolaArrayCaptionColonne(state));
+        QStringList ranks;
+        for (int rank = 1; rank <= sequences.size(); ++rank)
+            ranks << QString::number(rank);
+        QCOMPARE(texts(state.ArrCaptionColonne[0]), ranks);
+        QCOMPARE(texts(state.ArrCaptionColonne[1]), c.amount);
+        QCOMPARE(texts(state.ArrCaptionColonne[2]), c.delta);
+        QCOMPARE(texts(state.ArrCaptionColonne[3]), c.percent);
+    }
 
-void TestColumnArrays::valueListsComeFromYearsAndSites() {
-    // Scenario: company 1 has four financial years (2025 twice) and sites 3 and 1.
-    QFETCH(QString, engine);
-    OPEN_TEST_DATABASE(Company, company, engine);
-    FormState state = company.state(1);
-    QVERIFY(PopolaArrayPer_QGRID_CONFRONTO(state));
-    const QStringList years = {"2026", "2025", "2025", "2024"};
-    QCOMPARE(texts(state.ArrAnni[0]), years);
-    QCOMPARE(texts(state.ArrAnni[1]), years);
-    QCOMPARE(texts(state.ArrProgEser[0]), QStringList({"1", "2"}));
-    QCOMPARE(texts(state.ArrProgEser[1]), QStringList({"1", "2"}));
-    QCOMPARE(sorted(texts(state.ArrSedi[0])), QStringList({"1", "3"}));
-    QCOMPARE(sorted(texts(state.ArrSedi[1])), QStringList({"1", "3"}));
-}
+    void captionOfAKindTheSubtypeDoesNotOfferIsRefused() {
+        // Scenario: a profile stored forecast 13 (code 15); the subtype offers twelve.
+        FormState state;
+        setTwelveForecastLabels(state);
+        state.ArrCaptionColonne[1] = {QStringLiteral("previous")};
+        DefinisciRstConfronto(state);
+        addSet(state, 1, "15", 2026);
+        QVERIFY(!PopolaArrayCaptionColonne(state));
+        QCOMPARE(texts(state.ArrCaptionColonne[1]), QStringList{"previous"});
+    }
 
-void TestColumnArrays::companyWithoutYearsOrSitesGetsDefaults_data() {
-    test::addEngineRows();
-}
+    void valueListsComeFromYearsAndSites_data() {
+        // Company 1 has four financial years (2025 twice) and sites 3 and 1; company 9 has
+        // nothing and is offered this year, progressive 0 and site 0; company 1 leads this
+        // year's group of 1 and 2, whose sites are 1, 3 and 7 (3 once although both have it).
+        const QStringList years = {"2026", "2025", "2025", "2024"};
+        const ListCase cases[] = {
+            {"years and sites", 1, false, years, {"1", "2"}, {"1", "3"}},
+            {"nothing: defaults",
+             9,
+             false,
+             {QString::number(QDate::currentDate().year())},
+             {"0"},
+             {"0"}},
+            {"sites of the group", 1, true, years, {"1", "2"}, {"1", "3", "7"}},
+        };
+        test::addCaseRows(cases, true);
+    }
+    void valueListsComeFromYearsAndSites() {
+        QFETCH(QString, engine);
+        QFETCH(ListCase, c);
+        OPEN_TEST_DATABASE(Company, company, engine);
+        FormState state = company.state(c.company);
+        state.IsMultiAttivita = c.multi;
+        QVERIFY(PopolaArrayPer_QGRID_CONFRONTO(state));
+        for (const int column : {0, 1}) {
+            QCOMPARE(texts(state.ArrAnni[column]), c.years);
+            QCOMPARE(texts(state.ArrProgEser[column]), c.progressives);
+            QCOMPARE(sorted(texts(state.ArrSedi[column])), c.sites);
+        }
+    }
 
-void TestColumnArrays::companyWithoutYearsOrSitesGetsDefaults() {
-    // Scenario: company 9 has nothing: this year, progressive 0 and site 0 are offered.
-    QFETCH(QString, engine);
-    OPEN_TEST_DATABASE(Company, company, engine);
-    FormState state = company.state(9);
-    QVERIFY(PopolaArrayPer_QGRID_CONFRONTO(state));
-    const QString year = QString::number(QDate::currentDate().year());
-    QCOMPARE(texts(state.ArrAnni[0]), QStringList{year});
-    QCOMPARE(texts(state.ArrAnni[1]), QStringList{year});
-    QCOMPARE(texts(state.ArrProgEser[0]), QStringList{"0"});
-    QCOMPARE(texts(state.ArrSedi[0]), QStringList{"0"});
-}
-
-void TestColumnArrays::multiActivityOffersTheSitesOfTheGroup_data() {
-    test::addEngineRows();
-}
-
-void TestColumnArrays::multiActivityOffersTheSitesOfTheGroup() {
-    // Scenario: company 1 leads this year's group of 1 and 2: sites 1, 3 and 7, site 3
-    // once although both companies have it.
-    QFETCH(QString, engine);
-    OPEN_TEST_DATABASE(Company, company, engine);
-    FormState state = company.state(1);
-    state.IsMultiAttivita = true;
-    QVERIFY(PopolaArrayPer_QGRID_CONFRONTO(state));
-    QCOMPARE(sorted(texts(state.ArrSedi[0])), QStringList({"1", "3", "7"}));
-
-    // Company 2 is only a member: there is nothing to consolidate and the lists stay.
-    FormState member = company.state(2);
-    member.IsMultiAttivita = true;
-    member.ArrSedi[0] = {Variant("previous")};
-    QVERIFY(!PopolaArrayPer_QGRID_CONFRONTO(member));
-    QCOMPARE(texts(member.ArrSedi[0]), QStringList{"previous"});
-}
+    void memberCompanyHasNothingToConsolidate_data() { test::addEngineRows(); }
+    void memberCompanyHasNothingToConsolidate() {
+        QFETCH(QString, engine);
+        OPEN_TEST_DATABASE(Company, company, engine);
+        // Company 2 is only a member: there is nothing to consolidate and the lists stay.
+        FormState member = company.state(2);
+        member.IsMultiAttivita = true;
+        member.ArrSedi[0] = {Variant("previous")};
+        QVERIFY(!PopolaArrayPer_QGRID_CONFRONTO(member));
+        QCOMPARE(texts(member.ArrSedi[0]), QStringList{"previous"});
+    }
+};
 
 QTEST_GUILESS_MAIN(TestColumnArrays)
 #include "test_column_arrays.moc"

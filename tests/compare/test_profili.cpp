@@ -6,6 +6,7 @@
 #include "host/host_global.h"
 #include "host/message_service.h"
 #include "support/test_databases.h"
+#include "support/text_rows.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -98,227 +99,196 @@ bool refuseYear1999(Company& company) {
                                      "rifiuta_1999()"));
 }
 
+enum Insieme { Nessuno, Adatto, ConSede };
+
+struct RefusalCase {
+    const char* name;
+    Insieme insieme;
+    QString nome, messaggio;
+};
+
 } // namespace
 
 class TestProfili : public QObject {
     Q_OBJECT
-
 private slots:
     void roundTripKeepsSequencesAndFlags_data() { test::addEngineRows(); }
-    void roundTripKeepsSequencesAndFlags();
-    void refusedSaves_data();
-    void refusedSaves();
-    void siteMismatchRefusesTheProfile_data();
-    void siteMismatchRefusesTheProfile();
-    void failedSaveLeavesThePreviousProfile_data() { test::addEngineRows(); }
-    void failedSaveLeavesThePreviousProfile();
-    void savingAgainReplacesAndNamesAreDataNeverSql_data() { test::addEngineRows(); }
-    void savingAgainReplacesAndNamesAreDataNeverSql();
-    void deleteRemovesProfileAndList_data() { test::addEngineRows(); }
-    void deleteRemovesProfileAndList();
-};
+    void roundTripKeepsSequencesAndFlags() {
+        QFETCH(QString, engine);
+        OPEN_TEST_DATABASE(Company, company, engine);
+        FormState state = company.state(false);
+        addSet(state, 1, "0", 2026, 1, {}, 1, 0);
+        addSet(state, 2, "1", 2025, 1, {}, 0, 1);
+        addSet(state, 4, "3", 2026, 2);    // after a removed set 3; flags never set
+        addSet(state, 5, "0", {}, 1);      // incomplete: not stored
+        addSet(state, 6, "0", 2026, 1, 3); // a site on a subtype without sites: not stored
 
-void TestProfili::roundTripKeepsSequencesAndFlags() {
-    QFETCH(QString, engine);
-    OPEN_TEST_DATABASE(Company, company, engine);
-    FormState state = company.state(false);
-    addSet(state, 1, "0", 2026, 1, {}, 1, 0);
-    addSet(state, 2, "1", 2025, 1, {}, 0, 1);
-    addSet(state, 4, "3", 2026, 2);    // after a removed set 3; flags never set
-    addSet(state, 5, "0", {}, 1);      // incomplete: not stored
-    addSet(state, 6, "0", 2026, 1, 3); // a site on a subtype without sites: not stored
+        bool salvato = false;
+        QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Base"), &salvato).has_value());
+        QVERIFY(salvato);
+        QCOMPARE(ElencoProfili(company.connection), QStringList{"Base"});
+        QCOMPARE(company.storedRows("Base"), 3);
 
-    bool salvato = false;
-    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Base"), &salvato).has_value());
-    QVERIFY(salvato);
-    QCOMPARE(ElencoProfili(company.connection), QStringList{"Base"});
-    QCOMPARE(company.storedRows("Base"), 3);
+        FormState loaded = company.state(false);
+        bool cancel = false;
+        QVERIFY(!PopolaRstConfrontoDaBU68(loaded, Variant("Base"), cancel).has_value());
+        QVERIFY(!cancel);
+        QCOMPARE(rows(loaded),
+                 (QStringList{"1 0 2026 1 - 7 1 0", "2 1 2025 1 - 7 0 1", "4 3 2026 2 - 7 0 0"}));
 
-    FormState loaded = company.state(false);
-    bool cancel = false;
-    QVERIFY(!PopolaRstConfrontoDaBU68(loaded, Variant("Base"), cancel).has_value());
-    QVERIFY(!cancel);
-    QCOMPARE(rows(loaded),
-             (QStringList{"1 0 2026 1 - 7 1 0", "2 1 2025 1 - 7 0 1", "4 3 2026 2 - 7 0 0"}));
+        // With sites kept, a set without its site is the incomplete one.
+        FormState sedi = company.state(true);
+        addSet(sedi, 1, "0", 2026, 1, 3, 1, 1);
+        addSet(sedi, 2, "1", 2026, 1);
+        addSet(sedi, 3, "1", 2025, 2, 1);
+        QVERIFY(!BUT_BU68_SALVA_ButtonClick(sedi, Variant("Sedi")).has_value());
+        FormState conSedi = company.state(true);
+        QVERIFY(!PopolaRstConfrontoDaBU68(conSedi, Variant("Sedi"), cancel).has_value());
+        QCOMPARE(rows(conSedi), (QStringList{"1 0 2026 1 3 7 1 1", "3 1 2025 2 1 7 0 0"}));
+        QVERIFY(company.messages.messages().isEmpty());
+    }
 
-    // With sites kept, a set without its site is the incomplete one.
-    FormState sedi = company.state(true);
-    addSet(sedi, 1, "0", 2026, 1, 3, 1, 1);
-    addSet(sedi, 2, "1", 2026, 1);
-    addSet(sedi, 3, "1", 2025, 2, 1);
-    QVERIFY(!BUT_BU68_SALVA_ButtonClick(sedi, Variant("Sedi")).has_value());
-    FormState conSedi = company.state(true);
-    QVERIFY(!PopolaRstConfrontoDaBU68(conSedi, Variant("Sedi"), cancel).has_value());
-    QCOMPARE(rows(conSedi), (QStringList{"1 0 2026 1 3 7 1 1", "3 1 2025 2 1 7 0 0"}));
-    QVERIFY(company.messages.messages().isEmpty());
-}
-
-void TestProfili::refusedSaves_data() {
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<QString>("insieme"); ///< "": none, "ok": one that fits, "sede": with a site
-    QTest::addColumn<QString>("nome");
-    QTest::addColumn<QString>("messaggio");
-    const QString lungo = QStringLiteral("Il nome del profilo supera i 60 caratteri!");
-    const QString controllo =
-        QStringLiteral("Il nome del profilo contiene caratteri non ammessi "
-                       "(a capo, tabulazioni o altri caratteri di controllo)!");
-    for (const QString& engine : test::engines()) {
-        const auto row = [&](const char* name) -> QTestData& {
-            return QTest::newRow(qPrintable(engine + QLatin1Char(' ') + QLatin1String(name)))
-                   << engine;
+    void refusedSaves_data() {
+        // The list (none, one set that fits, one with a site), the name, the warning.
+        const QString lungo = QStringLiteral("Il nome del profilo supera i 60 caratteri!");
+        const QString controllo =
+            QStringLiteral("Il nome del profilo contiene caratteri non ammessi "
+                           "(a capo, tabulazioni o altri caratteri di controllo)!");
+        const RefusalCase cases[] = {
+            {"empty list", Nessuno, "Base", "Il Profilo non contiene records!"},
+            {"empty list and no name", Nessuno, "", "Il Profilo non contiene records!"},
+            {"blank name", Adatto, "   ", "Indicare un nome profilo!"},
+            {"61 characters", Adatto, QString(61, QLatin1Char('x')), lungo},
+            {"line break", Adatto, "Budget\n2026", controllo},
+            {"line separator", Adatto, QString::fromUtf8("Budget\u20282026"), controllo},
+            {"no set fits the sites", ConSede, "Previsioni 2026",
+             "Nessun confronto del profilo è completo e adatto alla gestione delle sedi del "
+             "sottotipo: profilo non salvato!"},
         };
-        row("empty list") << ""
-                          << "Base"
-                          << "Il Profilo non contiene records!";
-        row("empty list and no name") << ""
-                                      << ""
-                                      << "Il Profilo non contiene records!";
-        row("blank name") << "ok"
-                          << "   "
-                          << "Indicare un nome profilo!";
-        row("61 characters") << "ok" << QString(61, QLatin1Char('x')) << lungo;
-        row("line break") << "ok"
-                          << "Budget\n2026" << controllo;
-        row("line separator") << "ok" << QString::fromUtf8("Budget\u20282026") << controllo;
-        row("no set fits the sites")
-            << "sede"
-            << "Previsioni 2026"
-            << "Nessun confronto del profilo è completo e adatto alla gestione delle sedi del "
-               "sottotipo: profilo non salvato!";
+        test::addCaseRows(cases, true);
     }
-}
+    void refusedSaves() {
+        // A refused save shows its "Attenzione" message and writes nothing.
+        QFETCH(QString, engine);
+        QFETCH(RefusalCase, c);
+        OPEN_TEST_DATABASE(Company, company, engine);
+        FormState state = company.state(false);
+        if (c.insieme != Nessuno)
+            addSet(state, 1, "0", 2026, 1, c.insieme == ConSede ? Variant(5) : Variant());
 
-void TestProfili::refusedSaves() {
-    // A refused save shows its "Attenzione" message and writes nothing.
-    QFETCH(QString, engine);
-    QFETCH(QString, insieme);
-    QFETCH(QString, nome);
-    QFETCH(QString, messaggio);
-    OPEN_TEST_DATABASE(Company, company, engine);
-    FormState state = company.state(false);
-    if (!insieme.isEmpty())
-        addSet(state, 1, "0", 2026, 1, insieme == QLatin1String("sede") ? Variant(5) : Variant());
+        bool salvato = true;
+        const auto avviso = BUT_BU68_SALVA_ButtonClick(state, Variant(c.nome), &salvato);
 
-    bool salvato = true;
-    const auto avviso = BUT_BU68_SALVA_ButtonClick(state, Variant(nome), &salvato);
-
-    QVERIFY(avviso.has_value());
-    QVERIFY(!salvato);
-    QCOMPARE(avviso->testo, messaggio);
-    const auto shown = company.messages.plainMessages();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.first().text, messaggio);
-    QCOMPARE(shown.first().style, 48);
-    QCOMPARE(shown.first().title, QStringLiteral("Attenzione"));
-    QVERIFY(ElencoProfili(company.connection).isEmpty());
-}
-
-void TestProfili::siteMismatchRefusesTheProfile_data() {
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<bool>("salvatoConSedi");
-    QTest::addColumn<QString>("messaggio");
-    for (const QString& engine : test::engines()) {
-        QTest::newRow(qPrintable(engine + " stored with sites, subtype without"))
-            << engine << true
-            << "Il budget non gestisce le sedi, il profilo/confronto selezionato si!";
-        QTest::newRow(qPrintable(engine + " stored without sites, subtype with"))
-            << engine << false
-            << "Il budget gestisce le sedi, il profilo/confronto selezionato no ! ";
+        QVERIFY(avviso.has_value());
+        QVERIFY(!salvato);
+        QCOMPARE(avviso->testo, c.messaggio);
+        const auto shown = company.messages.plainMessages();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().text, c.messaggio);
+        QCOMPARE(shown.first().style, 48);
+        QCOMPARE(shown.first().title, QStringLiteral("Attenzione"));
+        QVERIFY(ElencoProfili(company.connection).isEmpty());
     }
-}
 
-void TestProfili::siteMismatchRefusesTheProfile() {
-    QFETCH(QString, engine);
-    QFETCH(bool, salvatoConSedi);
-    QFETCH(QString, messaggio);
-    OPEN_TEST_DATABASE(Company, company, engine);
-    FormState state = company.state(salvatoConSedi);
-    addSet(state, 1, "0", 2026, 1, salvatoConSedi ? Variant(2) : Variant());
-    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("P")).has_value());
+    void siteMismatchRefusesTheProfile_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<bool>("salvatoConSedi");
+        QTest::addColumn<QString>("messaggio");
+        for (const QString& engine : test::engines()) {
+            QTest::newRow(qPrintable(engine + " stored with sites, subtype without"))
+                << engine << true
+                << "Il budget non gestisce le sedi, il profilo/confronto selezionato si!";
+            QTest::newRow(qPrintable(engine + " stored without sites, subtype with"))
+                << engine << false
+                << "Il budget gestisce le sedi, il profilo/confronto selezionato no ! ";
+        }
+    }
+    void siteMismatchRefusesTheProfile() {
+        QFETCH(QString, engine);
+        QFETCH(bool, salvatoConSedi);
+        QFETCH(QString, messaggio);
+        OPEN_TEST_DATABASE(Company, company, engine);
+        FormState state = company.state(salvatoConSedi);
+        addSet(state, 1, "0", 2026, 1, salvatoConSedi ? Variant(2) : Variant());
+        QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("P")).has_value());
 
-    FormState other = company.state(!salvatoConSedi);
-    bool cancel = false;
-    const auto avviso = PopolaRstConfrontoDaBU68(other, Variant("P"), cancel);
+        FormState other = company.state(!salvatoConSedi);
+        bool cancel = false;
+        const auto avviso = PopolaRstConfrontoDaBU68(other, Variant("P"), cancel);
 
-    QVERIFY(cancel);
-    QVERIFY(avviso.has_value());
-    QCOMPARE(other.RstConfronto->RecordCount(), 0);
-    const auto shown = company.messages.plainMessages();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.first().text, messaggio);
-    QCOMPARE(shown.first().style, 48);
-    QCOMPARE(shown.first().title, Caption);
-}
+        QVERIFY(cancel);
+        QVERIFY(avviso.has_value());
+        QCOMPARE(other.RstConfronto->RecordCount(), 0);
+        const auto shown = company.messages.plainMessages();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().text, messaggio);
+        QCOMPARE(shown.first().style, 48);
+        QCOMPARE(shown.first().title, Caption);
+    }
 
-void TestProfili::failedSaveLeavesThePreviousProfile() {
-    QFETCH(QString, engine);
-    OPEN_TEST_DATABASE(Company, company, engine);
-    QVERIFY(refuseYear1999(company));
-    FormState state = company.state(false);
-    addSet(state, 1, "0", 2026, 1, {}, 1, 1);
-    addSet(state, 2, "1", 2025, 1);
-    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Base")).has_value());
+    void failedSaveLeavesThePreviousProfile_data() { test::addEngineRows(); }
+    void failedSaveLeavesThePreviousProfile() {
+        QFETCH(QString, engine);
+        OPEN_TEST_DATABASE(Company, company, engine);
+        QVERIFY(refuseYear1999(company));
+        FormState state = company.state(false);
+        addSet(state, 1, "0", 2026, 1, {}, 1, 1);
+        addSet(state, 2, "1", 2025, 1);
+        QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Base")).has_value());
 
-    FormState changed = company.state(false);
-    addSet(changed, 1, "0", 2024, 1);
-    addSet(changed, 2, "1", 1999, 1);
-    bool salvato = true;
-    QVERIFY(!BUT_BU68_SALVA_ButtonClick(changed, Variant("Base"), &salvato).has_value());
+        FormState changed = company.state(false);
+        addSet(changed, 1, "0", 2024, 1);
+        addSet(changed, 2, "1", 1999, 1);
+        bool salvato = true;
+        QVERIFY(!BUT_BU68_SALVA_ButtonClick(changed, Variant("Base"), &salvato).has_value());
 
-    QVERIFY(!salvato);
-    QVERIFY(!company.messages.messages().isEmpty()); // the failure was reported
-    FormState loaded = company.state(false);
-    bool cancel = false;
-    PopolaRstConfrontoDaBU68(loaded, Variant("Base"), cancel);
-    QCOMPARE(rows(loaded), (QStringList{"1 0 2026 1 - 7 1 1", "2 1 2025 1 - 7 0 0"}));
-}
+        QVERIFY(!salvato);
+        QVERIFY(!company.messages.messages().isEmpty()); // the failure was reported
+        FormState loaded = company.state(false);
+        bool cancel = false;
+        PopolaRstConfrontoDaBU68(loaded, Variant("Base"), cancel);
+        QCOMPARE(rows(loaded), (QStringList{"1 0 2026 1 - 7 1 1", "2 1 2025 1 - 7 0 0"}));
+    }
 
-void TestProfili::savingAgainReplacesAndNamesAreDataNeverSql() {
-    QFETCH(QString, engine);
-    OPEN_TEST_DATABASE(Company, company, engine);
-    // Saving again under a name replaces its sets: one copy stays.
-    FormState state = company.state(false);
-    addSet(state, 1, "0", 2026, 1);
-    addSet(state, 2, "1", 2026, 1);
-    const QString strano = QStringLiteral("Profilo d'Anna; DELETE FROM BU68_BDGINTRIC; --");
-    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Base")).has_value());
-    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Base")).has_value());
-    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant(strano)).has_value());
+    void savingReplacesDeletingRemovesAndNamesAreDataNeverSql_data() { test::addEngineRows(); }
+    void savingReplacesDeletingRemovesAndNamesAreDataNeverSql() {
+        QFETCH(QString, engine);
+        OPEN_TEST_DATABASE(Company, company, engine);
+        // Saving again under a name replaces its sets: one copy stays.
+        FormState state = company.state(false);
+        addSet(state, 1, "0", 2026, 1);
+        addSet(state, 2, "1", 2026, 1);
+        const QString strano = QStringLiteral("Profilo d'Anna; DELETE FROM BU68_BDGINTRIC; --");
+        QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Base")).has_value());
+        QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Base")).has_value());
+        QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant(strano)).has_value());
 
-    QCOMPARE(company.storedRows("Base"), 2);
-    QCOMPARE(ElencoProfili(company.connection), (QStringList{"Base", strano}));
-    FormState loaded = company.state(false);
-    bool cancel = false;
-    PopolaRstConfrontoDaBU68(loaded, Variant("x' OR '1'='1"), cancel);
-    QCOMPARE(loaded.RstConfronto->RecordCount(), 0);
-    PopolaRstConfrontoDaBU68(loaded, Variant(strano), cancel);
-    QCOMPARE(loaded.RstConfronto->RecordCount(), 2);
-    QVERIFY(company.messages.messages().isEmpty());
-}
+        QCOMPARE(company.storedRows("Base"), 2);
+        QCOMPARE(ElencoProfili(company.connection), (QStringList{"Base", strano}));
+        FormState loaded = company.state(false);
+        bool cancel = false;
+        PopolaRstConfrontoDaBU68(loaded, Variant("x' OR '1'='1"), cancel);
+        QCOMPARE(loaded.RstConfronto->RecordCount(), 0);
+        PopolaRstConfrontoDaBU68(loaded, Variant(strano), cancel);
+        QCOMPARE(loaded.RstConfronto->RecordCount(), 2);
+        QVERIFY(company.messages.messages().isEmpty());
 
-void TestProfili::deleteRemovesProfileAndList() {
-    QFETCH(QString, engine);
-    OPEN_TEST_DATABASE(Company, company, engine);
-    FormState state = company.state(false);
-    addSet(state, 1, "0", 2026, 1);
-    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Base")).has_value());
-    QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Resta")).has_value());
-
-    int cancellati = -1;
-    QVERIFY(BUT_BU68_DELETE_ButtonClick(state, Variant("Base"), &cancellati));
-
-    QCOMPARE(cancellati, 1);
-    QCOMPARE(ElencoProfili(company.connection), QStringList{"Resta"});
-    QCOMPARE(state.RstConfronto->RecordCount(), 0);
-    // A name no profile has deletes nothing, and says so.
-    QVERIFY(BUT_BU68_DELETE_ButtonClick(state, Variant("Base"), &cancellati));
-    QCOMPARE(cancellati, 0);
-    // An empty name deletes nothing and leaves the list.
-    addSet(state, 1, "0", 2026, 1);
-    QVERIFY(BUT_BU68_DELETE_ButtonClick(state, Variant(" ")));
-    QCOMPARE(state.RstConfronto->RecordCount(), 1);
-    QCOMPARE(ElencoProfili(company.connection), QStringList{"Resta"});
-}
+        // Deleting removes the profile and empties the list shown.
+        int cancellati = -1;
+        QVERIFY(BUT_BU68_DELETE_ButtonClick(state, Variant("Base"), &cancellati));
+        QCOMPARE(cancellati, 2);
+        QCOMPARE(ElencoProfili(company.connection), QStringList{strano});
+        QCOMPARE(state.RstConfronto->RecordCount(), 0);
+        // A name no profile has deletes nothing, and says so.
+        QVERIFY(BUT_BU68_DELETE_ButtonClick(state, Variant("Base"), &cancellati));
+        QCOMPARE(cancellati, 0);
+        // An empty name deletes nothing and leaves the list.
+        addSet(state, 1, "0", 2026, 1);
+        QVERIFY(BUT_BU68_DELETE_ButtonClick(state, Variant(" ")));
+        QCOMPARE(state.RstConfronto->RecordCount(), 1);
+        QCOMPARE(ElencoProfili(company.connection), QStringList{strano});
+    }
+};
 
 QTEST_GUILESS_MAIN(TestProfili)
 #include "test_profili.moc"

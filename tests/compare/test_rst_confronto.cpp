@@ -1,5 +1,6 @@
 #include "compare/rst_confronto.h"
 #include "host/form_state.h"
+#include "support/text_rows.h"
 
 #include <QTest>
 
@@ -53,165 +54,149 @@ QStringList sequences(const FormState& state) {
     return out;
 }
 
+struct MoveCase {
+    const char* name;
+    QList<int> start;
+    int selected;
+    bool up;
+    QStringList after;
+    const char* currentRow;
+};
+
 } // namespace
 
 class TestRstConfronto : public QObject {
     Q_OBJECT
-
 private slots:
-    void completenessNeedsTypeYearProgressiveAndSiteWhenKept_data();
-    void completenessNeedsTypeYearProgressiveAndSiteWhenKept();
-    void addTakesTheHighestSequencePlusOne();
-    void addOnAMultiActivitySubtypeCarriesTheCompany();
-    void moveSwapsOnlyWithTheNeighbouringSequence_data();
-    void moveSwapsOnlyWithTheNeighbouringSequence();
-    void deleteEmptiesTheList();
-};
+    void completenessNeedsTypeYearProgressiveAndSiteWhenKept_data() {
+        QTest::addColumn<QVariantList>("second"); // tipo, anno, progeser, sede of the second row
+        QTest::addColumn<bool>("gestioneSede");
+        QTest::addColumn<bool>("consolido");
+        QTest::addColumn<bool>("valid");
 
-void TestRstConfronto::completenessNeedsTypeYearProgressiveAndSiteWhenKept_data() {
-    QTest::addColumn<QVariantList>("second"); // tipo, anno, progeser, sede of the second row
-    QTest::addColumn<bool>("gestioneSede");
-    QTest::addColumn<bool>("consolido");
-    QTest::addColumn<bool>("valid");
-
-    const QVariant null;
-    QTest::newRow("complete, no sites")
-        << QVariantList{"1", 2026, 1, null} << false << false << true;
-    QTest::newRow("type missing") << QVariantList{null, 2026, 1, 3} << false << false << false;
-    QTest::newRow("type empty text") << QVariantList{"", 2026, 1, 3} << false << false << false;
-    QTest::newRow("year missing") << QVariantList{"0", null, 1, 3} << false << false << false;
-    QTest::newRow("progressive missing")
-        << QVariantList{"0", 2026, null, 3} << true << false << false;
-    QTest::newRow("site missing, sites kept")
-        << QVariantList{"0", 2026, 1, null} << true << false << false;
-    QTest::newRow("site missing, sites kept but consolidating")
-        << QVariantList{"0", 2026, 1, null} << true << true << true;
-    QTest::newRow("progressive 0 is a value")
-        << QVariantList{"0", 2026, 0, 0} << true << false << true;
-}
-
-void TestRstConfronto::completenessNeedsTypeYearProgressiveAndSiteWhenKept() {
-    // Scenario: a complete first set and a second set with the given values; the whole
-    // list is valid only when the second set is complete too.
-    QFETCH(QVariantList, second);
-    QFETCH(bool, gestioneSede);
-    QFETCH(bool, consolido);
-    QFETCH(bool, valid);
-    FormState state;
-    state.IsGestioneSede = gestioneSede;
-    state.IsConsolidoMultiAtt = consolido;
-    DefinisciRstConfronto(state);
-    Recordset& rst = *state.RstConfronto;
-    const QList<QVariantList> rows = {{"0", 2025, 1, 2}, second};
-    int sequence = 0;
-    for (const QVariantList& row : rows) {
-        rst.AddNew();
-        rst.setValue(u"CFR_SEQUENZA", ++sequence);
-        const char* fields[] = {"CFR_TIPODETT", "CFR_ANNO", "CFR_PROGESER", "CFR_SEDE"};
-        for (int column = 0; column < 4; ++column) {
-            const QVariant& value = row[column];
-            Variant stored = Variant::null();
-            if (value.typeId() == QMetaType::QString)
-                stored = value.toString();
-            else if (value.isValid())
-                stored = value.toInt();
-            rst.setValue(QString::fromLatin1(fields[column]), stored);
-        }
-        rst.Update();
+        const QVariant null;
+        QTest::newRow("complete, no sites")
+            << QVariantList{"1", 2026, 1, null} << false << false << true;
+        QTest::newRow("type missing") << QVariantList{null, 2026, 1, 3} << false << false << false;
+        QTest::newRow("type empty text") << QVariantList{"", 2026, 1, 3} << false << false << false;
+        QTest::newRow("year missing") << QVariantList{"0", null, 1, 3} << false << false << false;
+        QTest::newRow("progressive missing")
+            << QVariantList{"0", 2026, null, 3} << true << false << false;
+        QTest::newRow("site missing, sites kept")
+            << QVariantList{"0", 2026, 1, null} << true << false << false;
+        QTest::newRow("site missing, sites kept but consolidating")
+            << QVariantList{"0", 2026, 1, null} << true << true << true;
+        QTest::newRow("progressive 0 is a value")
+            << QVariantList{"0", 2026, 0, 0} << true << false << true;
     }
-    // A filter on the list must not hide the faulty row from the check.
-    rst.setFilter(QStringLiteral("CFR_SEQUENZA = 1"));
-    QCOMPARE(IsDatiRstConfrontoValido(state), valid);
-}
+    void completenessNeedsTypeYearProgressiveAndSiteWhenKept() {
+        // Scenario: a complete first set and a second set with the given values; the whole
+        // list is valid only when the second set is complete too.
+        QFETCH(QVariantList, second);
+        QFETCH(bool, gestioneSede);
+        QFETCH(bool, consolido);
+        QFETCH(bool, valid);
+        FormState state;
+        state.IsGestioneSede = gestioneSede;
+        state.IsConsolidoMultiAtt = consolido;
+        DefinisciRstConfronto(state);
+        Recordset& rst = *state.RstConfronto;
+        const QList<QVariantList> rows = {{"0", 2025, 1, 2}, second};
+        int sequence = 0;
+        for (const QVariantList& row : rows) {
+            rst.AddNew();
+            rst.setValue(u"CFR_SEQUENZA", ++sequence);
+            const char* fields[] = {"CFR_TIPODETT", "CFR_ANNO", "CFR_PROGESER", "CFR_SEDE"};
+            for (int column = 0; column < 4; ++column) {
+                const QVariant& value = row[column];
+                Variant stored = Variant::null();
+                if (value.typeId() == QMetaType::QString)
+                    stored = value.toString();
+                else if (value.isValid())
+                    stored = value.toInt();
+                rst.setValue(QString::fromLatin1(fields[column]), stored);
+            }
+            rst.Update();
+        }
+        // A filter on the list must not hide the faulty row from the check.
+        rst.setFilter(QStringLiteral("CFR_SEQUENZA = 1"));
+        QCOMPARE(IsDatiRstConfrontoValido(state), valid);
+    }
 
-void TestRstConfronto::addTakesTheHighestSequencePlusOne() {
-    // Scenario: 1, 2, 3 added; removing 2 leaves a gap; the next add takes 4.
-    FormState state;
-    DefinisciRstConfronto(state);
-    AddSet(state);
-    QCOMPARE(sequences(state), QStringList({"1"}));
-    QCOMPARE(state.RstConfronto->value(u"CFR_DELTA").toString(), QStringLiteral("0"));
-    QCOMPARE(state.RstConfronto->value(u"CFR_DELTA_PERC").toString(), QStringLiteral("0"));
-    QVERIFY(state.RstConfronto->value(u"CFR_DITTA").isNull());
-    QVERIFY(state.RstConfronto->value(u"CFR_TIPODETT").isNull());
-    AddSet(state);
-    AddSet(state);
-    QCOMPARE(sequences(state), QStringList({"1", "2", "3"}));
-    selectSequence(state, 2);
-    RemoveSet(state);
-    QCOMPARE(sequences(state), QStringList({"1", "3"}));
-    AddSet(state);
-    QCOMPARE(sequences(state), QStringList({"1", "3", "4"}));
-    QCOMPARE(state.RstConfronto->value(u"CFR_SEQUENZA").toString(), QStringLiteral("4"));
-}
+    void addTakesTheHighestSequencePlusOne() {
+        // Scenario: 1, 2, 3 added; removing 2 leaves a gap; the next add takes 4.
+        FormState state;
+        DefinisciRstConfronto(state);
+        AddSet(state);
+        QCOMPARE(sequences(state), QStringList({"1"}));
+        QCOMPARE(state.RstConfronto->value(u"CFR_DELTA").toString(), QStringLiteral("0"));
+        QCOMPARE(state.RstConfronto->value(u"CFR_DELTA_PERC").toString(), QStringLiteral("0"));
+        QVERIFY(state.RstConfronto->value(u"CFR_DITTA").isNull());
+        QVERIFY(state.RstConfronto->value(u"CFR_TIPODETT").isNull());
+        AddSet(state);
+        AddSet(state);
+        QCOMPARE(sequences(state), QStringList({"1", "2", "3"}));
+        selectSequence(state, 2);
+        RemoveSet(state);
+        QCOMPARE(sequences(state), QStringList({"1", "3"}));
+        AddSet(state);
+        QCOMPARE(sequences(state), QStringList({"1", "3", "4"}));
+        QCOMPARE(state.RstConfronto->value(u"CFR_SEQUENZA").toString(), QStringLiteral("4"));
+        // With multi-activity indicator 1 each new set names the current company.
+        state.CodDitta = 42;
+        state.IndMultiAttivita = 1;
+        AddSet(state);
+        QCOMPARE(state.RstConfronto->value(u"CFR_DITTA").toString(), QStringLiteral("42"));
+    }
 
-void TestRstConfronto::addOnAMultiActivitySubtypeCarriesTheCompany() {
-    // Scenario: with multi-activity indicator 1 each new set names the current company.
-    FormState state;
-    state.CodDitta = 42;
-    state.IndMultiAttivita = 1;
-    DefinisciRstConfronto(state);
-    AddSet(state);
-    QCOMPARE(state.RstConfronto->value(u"CFR_DITTA").toString(), QStringLiteral("42"));
-}
+    void moveSwapsOnlyWithTheNeighbouringSequence_data() {
+        // The sequences, the one selected, the move; then "sequence:tag" of the rows in
+        // ascending sequence, and of the current row.
+        const QList<int> plain = {1, 2, 3};
+        const QList<int> gap = {1, 3, 4};
+        const QStringList unchanged = {"1:0", "2:1", "3:2"};
+        const QStringList gapUnchanged = {"1:0", "3:1", "4:2"};
+        const MoveCase cases[] = {
+            {"up from 2", plain, 2, true, {"1:1", "2:0", "3:2"}, "2:0"},
+            {"down from 2", plain, 2, false, {"1:0", "2:2", "3:1"}, "2:2"},
+            {"up from the first does nothing", plain, 1, true, unchanged, "1:0"},
+            {"down from the last does nothing", plain, 3, false, unchanged, "3:2"},
+            {"up across a gap does nothing", gap, 3, true, gapUnchanged, "3:1"},
+            {"down from sequence 3 of three rows stops, although 4 exists", gap, 3, false,
+             gapUnchanged, "3:1"},
+            {"down from the last after a gap finds no 5", gap, 4, false, gapUnchanged, "4:2"},
+            {"down from 1 across a gap does nothing", gap, 1, false, gapUnchanged, "1:0"},
+        };
+        test::addCaseRows(cases);
+    }
+    void moveSwapsOnlyWithTheNeighbouringSequence() {
+        // Scenario: a set moves by swapping sequences with the set one place away; the
+        // neighbour becomes the current row.
+        QFETCH(MoveCase, c);
+        FormState state = listWith(c.start);
+        selectSequence(state, c.selected);
+        if (c.up)
+            MoveSetUp(state);
+        else
+            MoveSetDown(state);
+        QCOMPARE(rowsBySequence(state), c.after);
+        const Recordset& rst = *state.RstConfronto;
+        QCOMPARE(rst.value(u"CFR_SEQUENZA").toString() + QLatin1Char(':') +
+                     QString::number(*rst.value(u"CFR_ANNO").toInt32() - 2000),
+                 QString::fromLatin1(c.currentRow));
+    }
 
-void TestRstConfronto::moveSwapsOnlyWithTheNeighbouringSequence_data() {
-    QTest::addColumn<QList<int>>("start");
-    QTest::addColumn<int>("selected");
-    QTest::addColumn<bool>("up");
-    QTest::addColumn<QStringList>("after");  // sequence:tag, ascending
-    QTest::addColumn<QString>("currentRow"); // sequence:tag of the current row afterwards
-
-    const QList<int> plain = {1, 2, 3};
-    QTest::newRow("up from 2") << plain << 2 << true << QStringList{"1:1", "2:0", "3:2"} << "2:0";
-    QTest::newRow("down from 2") << plain << 2 << false << QStringList{"1:0", "2:2", "3:1"}
-                                 << "2:2";
-    QTest::newRow("up from the first does nothing")
-        << plain << 1 << true << QStringList{"1:0", "2:1", "3:2"} << "1:0";
-    QTest::newRow("down from the last does nothing")
-        << plain << 3 << false << QStringList{"1:0", "2:1", "3:2"} << "3:2";
-    const QList<int> gap = {1, 3, 4};
-    QTest::newRow("up across a gap does nothing")
-        << gap << 3 << true << QStringList{"1:0", "3:1", "4:2"} << "3:1";
-    QTest::newRow("down from sequence 3 of three rows stops, although 4 exists")
-        << gap << 3 << false << QStringList{"1:0", "3:1", "4:2"} << "3:1";
-    QTest::newRow("down from the last after a gap finds no 5")
-        << gap << 4 << false << QStringList{"1:0", "3:1", "4:2"} << "4:2";
-    QTest::newRow("down from 1 across a gap does nothing")
-        << gap << 1 << false << QStringList{"1:0", "3:1", "4:2"} << "1:0";
-}
-
-void TestRstConfronto::moveSwapsOnlyWithTheNeighbouringSequence() {
-    // Scenario: a set moves by swapping sequences with the set one place away; the
-    // neighbour becomes the current row.
-    QFETCH(QList<int>, start);
-    QFETCH(int, selected);
-    QFETCH(bool, up);
-    QFETCH(QStringList, after);
-    QFETCH(QString, currentRow);
-    FormState state = listWith(start);
-    selectSequence(state, selected);
-    if (up)
-        MoveSetUp(state);
-    else
-        MoveSetDown(state);
-    QCOMPARE(rowsBySequence(state), after);
-    const Recordset& rst = *state.RstConfronto;
-    QCOMPARE(rst.value(u"CFR_SEQUENZA").toString() + QLatin1Char(':') +
-                 QString::number(*rst.value(u"CFR_ANNO").toInt32() - 2000),
-             currentRow);
-}
-
-void TestRstConfronto::deleteEmptiesTheList() {
-    // Scenario: a stored list is about to be loaded: every row goes, filter or not.
-    FormState state = listWith({1, 2, 3});
-    state.RstConfronto->setFilter(QStringLiteral("CFR_SEQUENZA = 2"));
-    QVERIFY(RstConfrontoDelete(state));
-    QCOMPARE(state.RstConfronto->RecordCount(), 0);
-    QVERIFY(rowsBySequence(state).isEmpty());
-    AddSet(state);
-    QCOMPARE(sequences(state), QStringList({"1"}));
-}
+    void deleteEmptiesTheList() {
+        // Scenario: a stored list is about to be loaded: every row goes, filter or not.
+        FormState state = listWith({1, 2, 3});
+        state.RstConfronto->setFilter(QStringLiteral("CFR_SEQUENZA = 2"));
+        QVERIFY(RstConfrontoDelete(state));
+        QCOMPARE(state.RstConfronto->RecordCount(), 0);
+        QVERIFY(rowsBySequence(state).isEmpty());
+        AddSet(state);
+        QCOMPARE(sequences(state), QStringList({"1"}));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestRstConfronto)
 #include "test_rst_confronto.moc"

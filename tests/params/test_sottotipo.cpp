@@ -1,129 +1,109 @@
 #include "params/sottotipo.h"
 
 #include "params_company.h"
+#include "support/text_rows.h"
 
 #include <QTest>
 
 using namespace bdg;
 using bdg::test::shipped;
 
-class TestSottotipo : public QObject {
-    Q_OBJECT
+namespace {
 
-private slots:
-    void acceptedSubtypeFillsState_data();
-    void acceptedSubtypeFillsState();
-    void multiActivityFollowsMainCompany_data();
-    void multiActivityFollowsMainCompany();
+struct Caso {
+    const char* name;
+    int ditta;
+    const char* codice;
+    int periodicita, nrPeriodi, tipoPdc;
+    const char* struttura;
+    const char* periodoA; ///< "-": left as it was
+    bool sedi;
+    const char *etichettaPdc, *etichettaPeriodicita;
 };
 
-void TestSottotipo::acceptedSubtypeFillsState_data() {
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<int>("ditta");
-    QTest::addColumn<QString>("codice");
-    QTest::addColumn<int>("periodicita");
-    QTest::addColumn<int>("nrPeriodi");
-    QTest::addColumn<int>("tipoPdc");
-    QTest::addColumn<QString>("struttura");
-    QTest::addColumn<QString>("periodoA"); // "-": left as it was
-    QTest::addColumn<bool>("sedi");
-    QTest::addColumn<QString>("etichettaPdc");
-    QTest::addColumn<QString>("etichettaPeriodicita");
-    for (const QString& engine : test::engines()) {
-        const auto row = [&](const char* name) { return &test::newEngineRow(engine, name); };
-        *row("monthly general ledger") << 1 << "MENS" << 0 << 12 << 1 << ""
-                                       << "12" << false << "G1 Piano dei conti generale"
-                                       << "Mensile";
-        *row("quarterly CEE schedule") << 1 << "TRIM" << 2 << 4 << 2 << ""
-                                       << "4" << false << "CEE Schema di bilancio CEE"
-                                       << "Trimestrale";
-        *row("four-monthly with a structure shows it")
-            << 1 << "QUAD" << 3 << 3 << 3 << "S1"
-            << "3" << false << "RIC Piano dei conti riclassificato"
-            << "Quadrimestrale";
-        *row("a structure on the CEE schedule stays hidden")
-            << 1 << "STR2" << 1 << 6 << 2 << ""
-            << "6" << false << "CEE Schema di bilancio CEE"
-            << "Bimestrale";
-        *row("periodicity without preset keeps the upper period")
-            << 1 << "PER9" << 9 << 0 << 1 << ""
-            << "-" << false << "G1 Piano dei conti generale"
-            << "";
-        *row("sites in a company with sites") << 2 << "SEDI" << 0 << 12 << 1 << ""
-                                              << "12" << true << "G1 Piano dei conti generale"
-                                              << "Mensile";
+} // namespace
+
+class TestSottotipo : public QObject {
+    Q_OBJECT
+private slots:
+    void acceptedSubtypeFillsState_data() {
+        const Caso casi[] = {
+            {"monthly general ledger", 1, "MENS", 0, 12, 1, "", "12", false,
+             "G1 Piano dei conti generale", "Mensile"},
+            {"quarterly CEE schedule", 1, "TRIM", 2, 4, 2, "", "4", false,
+             "CEE Schema di bilancio CEE", "Trimestrale"},
+            {"four-monthly with a structure shows it", 1, "QUAD", 3, 3, 3, "S1", "3", false,
+             "RIC Piano dei conti riclassificato", "Quadrimestrale"},
+            {"a structure on the CEE schedule stays hidden", 1, "STR2", 1, 6, 2, "", "6", false,
+             "CEE Schema di bilancio CEE", "Bimestrale"},
+            {"periodicity without preset keeps the upper period", 1, "PER9", 9, 0, 1, "", "-",
+             false, "G1 Piano dei conti generale", ""},
+            {"sites in a company with sites", 2, "SEDI", 0, 12, 1, "", "12", true,
+             "G1 Piano dei conti generale", "Mensile"},
+        };
+        test::addCaseRows(casi, true);
     }
-}
+    void acceptedSubtypeFillsState() {
+        QFETCH(QString, engine);
+        QFETCH(Caso, c);
+        const QString struttura = QString::fromUtf8(c.struttura);
+        OPEN_TEST_DATABASE(test::ParamsCompany, company, engine);
+        FormState state = company.state(c.ditta);
+        state.CodStrutturaBU60 = QStringLiteral("VECCHIA");
 
-void TestSottotipo::acceptedSubtypeFillsState() {
-    QFETCH(QString, engine);
-    QFETCH(int, ditta);
-    QFETCH(QString, codice);
-    QFETCH(int, periodicita);
-    QFETCH(int, nrPeriodi);
-    QFETCH(int, tipoPdc);
-    QFETCH(QString, struttura);
-    QFETCH(QString, periodoA);
-    QFETCH(bool, sedi);
-    QFETCH(QString, etichettaPdc);
-    QFETCH(QString, etichettaPeriodicita);
-    OPEN_TEST_DATABASE(test::ParamsCompany, company, engine);
-    FormState state = company.state(ditta);
-    state.CodStrutturaBU60 = QStringLiteral("VECCHIA");
+        ControlliSottotipo controlli;
+        const EsitoParametro esito = TXT_SOTTOTIPO_Validate(state, Variant(c.codice), &controlli);
 
-    ControlliSottotipo controlli;
-    const EsitoParametro esito = TXT_SOTTOTIPO_Validate(state, Variant(codice), &controlli);
-
-    QVERIFY2(!esito.has_value(), esito ? qPrintable(esito->testo) : "");
-    QVERIFY(company.messages.messages().isEmpty());
-    QCOMPARE(state.CodPeriodicita, periodicita);
-    QCOMPARE(int(state.NrPeriodi), nrPeriodi);
-    QCOMPARE(state.IndTipoPdc, tipoPdc);
-    QCOMPARE(state.IsGestioneSede, sedi);
-    QCOMPARE(state.CodStrutturaBU60.toString(), struttura);
-    QCOMPARE(controlli.TXT_CODSTRUTTURABU60, struttura);
-    QCOMPARE(controlli.TXT_CODSTRUTTURABU60_Visible, !struttura.isEmpty());
-    QCOMPARE(controlli.TXT_PERIODO_DA, QStringLiteral("1"));
-    QCOMPARE(controlli.TXT_PERIODO_A.value_or(QStringLiteral("-")), periodoA);
-    QCOMPARE(controlli.LBB_INDTIPOPDC, etichettaPdc);
-    QCOMPARE(controlli.LBB_PERIODICITA, etichettaPeriodicita);
-    QCOMPARE(controlli.LBB_GESTIONESEDE,
-             sedi ? QStringLiteral("Gestisce le sedi") : QStringLiteral("Non gestisce le sedi"));
-    QCOMPARE(controlli.LBB_INDMULTIATTIVITA, QStringLiteral("Multiattività: Ditta singola"));
-    QCOMPARE(controlli.CHK_CONSOLIDO_MULTIATT_Enabled, false);
-    // The value lists follow the subtype: budget and actuals, then one entry per forecast.
-    QVERIFY(state.ArrTipoDettaglio[0].size() >= 2);
-    QCOMPARE(int(state.ArrTipoDettaglio[0].size()), 2 + state.NrForecast);
-}
-
-void TestSottotipo::multiActivityFollowsMainCompany_data() {
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<int>("ditta");
-    QTest::addColumn<QString>("codice");
-    QTest::addColumn<bool>("multi");
-    for (const QString& engine : test::engines()) {
-        const auto row = [&](const char* name) { return &test::newEngineRow(engine, name); };
-        *row("consolidable in the main company") << 2 << "MULTI1" << true;
-        *row("consolidable in a member company") << 1 << "MULTI1" << false;
-        *row("kept by the main company, asked by it") << 2 << "MULTI2" << false;
+        QVERIFY2(!esito.has_value(), esito ? qPrintable(esito->testo) : "");
+        QVERIFY(company.messages.messages().isEmpty());
+        QCOMPARE(state.CodPeriodicita, c.periodicita);
+        QCOMPARE(int(state.NrPeriodi), c.nrPeriodi);
+        QCOMPARE(state.IndTipoPdc, c.tipoPdc);
+        QCOMPARE(state.IsGestioneSede, c.sedi);
+        QCOMPARE(state.CodStrutturaBU60.toString(), struttura);
+        QCOMPARE(controlli.TXT_CODSTRUTTURABU60, struttura);
+        QCOMPARE(controlli.TXT_CODSTRUTTURABU60_Visible, !struttura.isEmpty());
+        QCOMPARE(controlli.TXT_PERIODO_DA, QStringLiteral("1"));
+        QCOMPARE(controlli.TXT_PERIODO_A.value_or(QStringLiteral("-")), QString(c.periodoA));
+        QCOMPARE(controlli.LBB_INDTIPOPDC, QString(c.etichettaPdc));
+        QCOMPARE(controlli.LBB_PERIODICITA, QString(c.etichettaPeriodicita));
+        QCOMPARE(controlli.LBB_GESTIONESEDE, c.sedi ? QStringLiteral("Gestisce le sedi")
+                                                    : QStringLiteral("Non gestisce le sedi"));
+        QCOMPARE(controlli.LBB_INDMULTIATTIVITA, QStringLiteral("Multiattività: Ditta singola"));
+        QCOMPARE(controlli.CHK_CONSOLIDO_MULTIATT_Enabled, false);
+        // The value lists follow the subtype: budget and actuals, then one entry per forecast.
+        QVERIFY(state.ArrTipoDettaglio[0].size() >= 2);
+        QCOMPARE(int(state.ArrTipoDettaglio[0].size()), 2 + state.NrForecast);
     }
-}
 
-void TestSottotipo::multiActivityFollowsMainCompany() {
-    QFETCH(QString, engine);
-    QFETCH(int, ditta);
-    QFETCH(QString, codice);
-    QFETCH(bool, multi);
-    OPEN_TEST_DATABASE(test::ParamsCompany, company, engine);
-    FormState state = company.state(ditta);
+    void multiActivityFollowsMainCompany_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<int>("ditta");
+        QTest::addColumn<QString>("codice");
+        QTest::addColumn<bool>("multi");
+        for (const QString& engine : test::engines()) {
+            const auto row = [&](const char* name) { return &test::newEngineRow(engine, name); };
+            *row("consolidable in the main company") << 2 << "MULTI1" << true;
+            *row("consolidable in a member company") << 1 << "MULTI1" << false;
+            *row("kept by the main company, asked by it") << 2 << "MULTI2" << false;
+        }
+    }
+    void multiActivityFollowsMainCompany() {
+        QFETCH(QString, engine);
+        QFETCH(int, ditta);
+        QFETCH(QString, codice);
+        QFETCH(bool, multi);
+        OPEN_TEST_DATABASE(test::ParamsCompany, company, engine);
+        FormState state = company.state(ditta);
 
-    ControlliSottotipo controlli;
-    QVERIFY(!TXT_SOTTOTIPO_Validate(state, Variant(codice), &controlli).has_value());
+        ControlliSottotipo controlli;
+        QVERIFY(!TXT_SOTTOTIPO_Validate(state, Variant(codice), &controlli).has_value());
 
-    QCOMPARE(state.IsMultiAttivita, multi);
-    QCOMPARE(controlli.CHK_CONSOLIDO_MULTIATT_Enabled, multi);
-    QCOMPARE(controlli.CHK_CONSOLIDO_MULTIATT, 0);
-}
+        QCOMPARE(state.IsMultiAttivita, multi);
+        QCOMPARE(controlli.CHK_CONSOLIDO_MULTIATT_Enabled, multi);
+        QCOMPARE(controlli.CHK_CONSOLIDO_MULTIATT, 0);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestSottotipo)
 #include "test_sottotipo.moc"

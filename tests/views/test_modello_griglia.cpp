@@ -1,5 +1,6 @@
 #include "form/grid_model.h"
 #include "form/variant_metatype.h"
+#include "support/text_rows.h"
 #include "views/delegato_lista.h"
 #include "views/modello_griglia.h"
 
@@ -48,86 +49,76 @@ struct Griglia {
     ModelloGriglia modello{grid};
 };
 
+struct Caso {
+    const char* name;
+    int colonna;
+    const char *digitato, *codice, *mostrato;
+};
+
 } // namespace
 
 class TestModelloGriglia : public QObject {
     Q_OBJECT
-
 private slots:
-    void listCellsShowTextsAndTakeCodes_data();
-    void listCellsShowTextsAndTakeCodes();
-    void checkBoxIsClickedOnlyWhenItChanges();
-    void plainColumnTakesNoEdit();
+    void listCellsShowTextsAndTakeCodes_data() {
+        // column, what is typed, the code the grid gets, the text the cell shows
+        const Caso casi[] = {
+            {"a text of the list", 1, "Forecast 1", "3", "Forecast 1"},
+            {"a text in other case", 1, "consuntivo", "1", "Consuntivo"},
+            {"a code of the list", 1, "0", "0", "Budget"},
+            {"a year the list lacks", 2, "2024", "2024", "2024"},
+        };
+        test::addCaseRows(casi);
+    }
+    void listCellsShowTextsAndTakeCodes() {
+        // A list cell shows the text of its code; what the user types in its drop-down reaches
+        // the grid as a code: the list's when the text is one of its own, else as typed.
+        QFETCH(Caso, c);
+        const int colonna = c.colonna;
+        Griglia griglia;
+        QCOMPARE(griglia.modello.index(1, 1).data().toString(), QStringLiteral("Forecast 1"));
+        DelegatoLista delegato;
+        QWidget padre;
+        const QModelIndex cella = griglia.modello.index(0, colonna);
+        QWidget* editor = delegato.createEditor(&padre, QStyleOptionViewItem(), cella);
+        auto* lista = qobject_cast<QComboBox*>(editor);
+        QVERIFY(lista != nullptr && lista->isEditable());
+        delegato.setEditorData(editor, cella);
+        lista->setEditText(QString::fromUtf8(c.digitato));
+
+        delegato.setModelData(editor, &griglia.modello, cella);
+
+        QCOMPARE(griglia.grid.value(0, griglia.modello.field(colonna)).toString(),
+                 QString(c.codice));
+        QCOMPARE(griglia.modello.index(0, colonna).data().toString(), QString(c.mostrato));
+    }
+
+    void checkBoxIsClickedOnlyWhenItChanges() {
+        // Ticking a box clicks the grid's check box once; ticking it again as it stands does
+        // not click it a second time (the form would show or hide a column twice).
+        Griglia griglia;
+        QSignalSpy clic(&griglia.grid, &GridModel::selectionBoxClicked);
+        const QModelIndex delta = griglia.modello.index(0, 3);
+        QCOMPARE(delta.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QVERIFY(griglia.modello.flags(delta) & Qt::ItemIsUserCheckable);
+
+        QVERIFY(griglia.modello.setData(delta, Qt::Checked, Qt::CheckStateRole));
+        QVERIFY(griglia.modello.setData(delta, Qt::Checked, Qt::CheckStateRole));
+
+        QCOMPARE(clic.size(), 1);
+        QCOMPARE(griglia.grid.value(0, u"CFR_DELTA").toString(), QStringLiteral("1"));
+        QCOMPARE(griglia.modello.index(0, 3).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    }
+
+    void plainColumnTakesNoEdit() {
+        // The sequence is the form's to number: the cell is not editable and refuses a value.
+        Griglia griglia;
+        const QModelIndex sequenza = griglia.modello.index(1, 0);
+        QVERIFY(!(griglia.modello.flags(sequenza) & Qt::ItemIsEditable));
+        QVERIFY(!griglia.modello.setData(sequenza, QStringLiteral("7"), Qt::EditRole));
+        QCOMPARE(griglia.grid.value(1, u"CFR_SEQUENZA").toString(), QStringLiteral("2"));
+    }
 };
-
-void TestModelloGriglia::listCellsShowTextsAndTakeCodes_data() {
-    QTest::addColumn<int>("colonna");
-    QTest::addColumn<QString>("digitato");
-    QTest::addColumn<QString>("codice");
-    QTest::addColumn<QString>("mostrato");
-    QTest::newRow("a text of the list") << 1 << "Forecast 1"
-                                        << "3"
-                                        << "Forecast 1";
-    QTest::newRow("a text in other case") << 1 << "consuntivo"
-                                          << "1"
-                                          << "Consuntivo";
-    QTest::newRow("a code of the list") << 1 << "0"
-                                        << "0"
-                                        << "Budget";
-    QTest::newRow("a year the list lacks") << 2 << "2024"
-                                           << "2024"
-                                           << "2024";
-}
-
-void TestModelloGriglia::listCellsShowTextsAndTakeCodes() {
-    // A list cell shows the text of its code; what the user types in its drop-down reaches
-    // the grid as a code: the list's when the text is one of its own, else as typed.
-    QFETCH(int, colonna);
-    QFETCH(QString, digitato);
-    QFETCH(QString, codice);
-    QFETCH(QString, mostrato);
-    Griglia griglia;
-    QCOMPARE(griglia.modello.index(1, 1).data().toString(), QStringLiteral("Forecast 1"));
-    DelegatoLista delegato;
-    QWidget padre;
-    const QModelIndex cella = griglia.modello.index(0, colonna);
-    QWidget* editor = delegato.createEditor(&padre, QStyleOptionViewItem(), cella);
-    auto* lista = qobject_cast<QComboBox*>(editor);
-    QVERIFY(lista != nullptr && lista->isEditable());
-    delegato.setEditorData(editor, cella);
-    lista->setEditText(digitato);
-
-    delegato.setModelData(editor, &griglia.modello, cella);
-
-    QCOMPARE(griglia.grid.value(0, griglia.modello.field(colonna)).toString(), codice);
-    QCOMPARE(griglia.modello.index(0, colonna).data().toString(), mostrato);
-}
-
-void TestModelloGriglia::checkBoxIsClickedOnlyWhenItChanges() {
-    // Ticking a box clicks the grid's check box once; ticking it again as it stands does
-    // not click it a second time (the form would show or hide a column twice).
-    Griglia griglia;
-    QSignalSpy clic(&griglia.grid, &GridModel::selectionBoxClicked);
-    const QModelIndex delta = griglia.modello.index(0, 3);
-    QCOMPARE(delta.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
-    QVERIFY(griglia.modello.flags(delta) & Qt::ItemIsUserCheckable);
-
-    QVERIFY(griglia.modello.setData(delta, Qt::Checked, Qt::CheckStateRole));
-    QVERIFY(griglia.modello.setData(delta, Qt::Checked, Qt::CheckStateRole));
-
-    QCOMPARE(clic.size(), 1);
-    QCOMPARE(griglia.grid.value(0, u"CFR_DELTA").toString(), QStringLiteral("1"));
-    QCOMPARE(griglia.modello.index(0, 3).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
-}
-
-void TestModelloGriglia::plainColumnTakesNoEdit() {
-    // The sequence is the form's to number: the cell is not editable and refuses a value.
-    Griglia griglia;
-    const QModelIndex sequenza = griglia.modello.index(1, 0);
-    QVERIFY(!(griglia.modello.flags(sequenza) & Qt::ItemIsEditable));
-    QVERIFY(!griglia.modello.setData(sequenza, QStringLiteral("7"), Qt::EditRole));
-    QCOMPARE(griglia.grid.value(1, u"CFR_SEQUENZA").toString(), QStringLiteral("2"));
-}
 
 QTEST_MAIN(TestModelloGriglia)
 #include "test_modello_griglia.moc"

@@ -4,6 +4,7 @@
 #include "host/message_service.h"
 #include "lettore_xlsx.h"
 #include "risultato_prova.h"
+#include "support/text_rows.h"
 
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -56,34 +57,26 @@ private slots:
     }
 
     void workbookHasTitleHeadersAndTheIndentedTree_data() {
-        // value | number format | bold | alignment
+        // cell, then value | number format | bold | alignment
+        const char* const celle[][3] = {
+            {"title", "A1", "Budget per criterio CE01|General|B|left"},
+            {"text header left", "A3", "Voce/Conto|General|B|left"},
+            {"amount header centred", "C3", "Bdg 2026|General|B|center"},
+            {"percentage header", "F3", "% Con2026|General|B|center"},
+            {"criterion at level 0", "A4", " * CE01|General||"},
+            {"amount", "C5", "1234567|#,##0.00||"},
+            {"half a unit", "D9", "-234566.5|#,##0.00||"},
+            {"zero kept", "E5", "0|#,##0.00||"},
+            {"percentage times 100", "F6", "-100|#,##0.00||"},
+            {"tiny percentage rounds to 0", "F9", "0|#,##0.00||"},
+            {"Null amount blank", "D6", "|#,##0.00||"},
+        };
         QTest::addColumn<QString>("cella");
         QTest::addColumn<QString>("atteso");
+        test::addTextRows(celle);
         const QString blanchi(12, QLatin1Char(' '));
-        QTest::newRow("title") << "A1"
-                               << "Budget per criterio CE01|General|B|left";
-        QTest::newRow("text header left") << "A3"
-                                          << "Voce/Conto|General|B|left";
-        QTest::newRow("amount header centred") << "C3"
-                                               << "Bdg 2026|General|B|center";
-        QTest::newRow("percentage header") << "F3"
-                                           << "% Con2026|General|B|center";
-        QTest::newRow("criterion at level 0") << "A4"
-                                              << " * CE01|General||";
         QTest::newRow("item at level 1") << "A5" << blanchi + " * R|General||";
         QTest::newRow("account at level 3") << "A9" << blanchi.repeated(3) + " * 6010|General||";
-        QTest::newRow("amount") << "C5"
-                                << "1234567|#,##0.00||";
-        QTest::newRow("half a unit") << "D9"
-                                     << "-234566.5|#,##0.00||";
-        QTest::newRow("zero kept") << "E5"
-                                   << "0|#,##0.00||";
-        QTest::newRow("percentage times 100") << "F6"
-                                              << "-100|#,##0.00||";
-        QTest::newRow("tiny percentage rounds to 0") << "F9"
-                                                     << "0|#,##0.00||";
-        QTest::newRow("Null amount blank") << "D6"
-                                           << "|#,##0.00||";
     }
     void workbookHasTitleHeadersAndTheIndentedTree() {
         // Every cell is bordered; the title spans the table; rows scroll under the header.

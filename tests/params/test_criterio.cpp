@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+#include <tuple>
+
 using namespace bdg;
 using bdg::test::shipped;
 
@@ -106,60 +108,33 @@ private slots:
         QVERIFY(company.messages.messages().isEmpty());
     }
 
-    void lookupLists_data() {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<int>("modo");
-        QTest::addColumn<QStringList>("attesi");
-        for (const QString& engine : test::engines()) {
-            QTest::newRow(qPrintable(engine + " every criterion"))
-                << engine << 0 << QStringList{"CR1", "CR2", "CR3", "CRS"};
-            QTest::newRow(qPrintable(engine + " with structure"))
-                << engine << 1 << QStringList{"CR1", "CR3", "CRS"};
-            QTest::newRow(qPrintable(engine + " correlated to the chart kind"))
-                << engine << 2 << QStringList{"CR1", "CR3"};
-            QTest::newRow(qPrintable(engine + " correlated to the budget chart"))
-                << engine << 3 << QStringList{"CR1"};
-            QTest::newRow(qPrintable(engine + " correlated to the budget structure"))
-                << engine << 4 << QStringList{"CRS"};
-        }
-    }
+    void lookupLists_data() { test::addEngineRows(); }
     void lookupLists() {
+        // By lookup kind: every criterion, those with a structure, those correlated to the
+        // chart kind, to the budget's chart, to the budget's structure.
         QFETCH(QString, engine);
-        QFETCH(int, modo);
-        QFETCH(QStringList, attesi);
         OPEN_TEST_DATABASE(test::ParamsCompany, company, engine);
         FormState state = company.state(1);
         state.IndTipoPdc = 1;
         state.CodPdc = QStringLiteral("G1");
         state.CodStrutturaBU60 = QStringLiteral("S1");
-
-        const QList<VoceElenco> elenco = ElencoCriteri(state, ModoLookupCriterio(modo));
-
-        QCOMPARE(codici(elenco), attesi);
-        if (modo == 0)
-            QCOMPARE(elenco.first().descrizione, QStringLiteral("Conto economico"));
+        const QList<QStringList> attesi = {
+            {"CR1", "CR2", "CR3", "CRS"}, {"CR1", "CR3", "CRS"}, {"CR1", "CR3"}, {"CR1"}, {"CRS"}};
+        for (int modo = 0; modo < attesi.size(); ++modo)
+            QCOMPARE(codici(ElencoCriteri(state, ModoLookupCriterio(modo))), attesi[modo]);
+        QCOMPARE(ElencoCriteri(state, ModoLookupCriterio::Tutti).first().descrizione,
+                 QStringLiteral("Conto economico"));
     }
 
-    void menuItemsOpenTheirLookup_data() {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("struttura");
-        QTest::addColumn<int>("modo");
-        QTest::newRow("first item") << "Kpers1"
-                                    << "" << 1;
-        QTest::newRow("second item") << "Kpers2"
-                                     << "S1" << 2;
-        QTest::newRow("third item without structure") << "Kpers3"
-                                                      << "  " << 3;
-        QTest::newRow("third item with structure") << "Kpers3"
-                                                   << "S1" << 4;
-        QTest::newRow("other item") << "Kgestione"
-                                    << "S1" << 0;
-    }
     void menuItemsOpenTheirLookup() {
-        QFETCH(QString, item);
-        QFETCH(QString, struttura);
-        QFETCH(int, modo);
-        QCOMPARE(int(ModoLookupDaMenu(item, Variant(struttura))), modo);
+        // The menu item and the budget's structure decide the lookup kind.
+        const std::tuple<const char*, const char*, int> voci[] = {{"Kpers1", "", 1},
+                                                                  {"Kpers2", "S1", 2},
+                                                                  {"Kpers3", "  ", 3},
+                                                                  {"Kpers3", "S1", 4},
+                                                                  {"Kgestione", "S1", 0}};
+        for (const auto& [item, struttura, modo] : voci)
+            QCOMPARE(int(ModoLookupDaMenu(QString::fromLatin1(item), Variant(struttura))), modo);
     }
 };
 

@@ -76,6 +76,16 @@ private slots:
         QCOMPARE(int(state.ArrTipoDettaglio[0].size()), 2 + state.NrForecast);
     }
 
+    void subtypeWithSitesIsRefusedInACompanyWithout_data() { test::addEngineRows(); }
+    void subtypeWithSitesIsRefusedInACompanyWithout() {
+        // Company 1 keeps no sites: a subtype kept by site does not fit it, and the user is told.
+        QFETCH(QString, engine);
+        OPEN_TEST_DATABASE(test::ParamsCompany, company, engine);
+        FormState state = company.state(1);
+        QVERIFY(TXT_SOTTOTIPO_Validate(state, Variant("SEDI")).has_value());
+        QCOMPARE(company.messages.plainMessages().size(), 1);
+    }
+
     void multiActivityFollowsMainCompany_data() {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<int>("ditta");

@@ -172,42 +172,23 @@ private slots:
         QCOMPARE(table.value(1).toString(), QStringLiteral("149998"));
     }
 
-    void definitionIsFixedOnceOpen() {
-        // Fields are appended before Open; a duplicate name is refused at any time.
-        Recordset table;
-        QVERIFY_THROWS_EXCEPTION(RecordsetError, table.MoveFirst());
-        table.appendField(QStringLiteral("VOCE"), FieldType::WChar, 15);
-        QVERIFY_THROWS_EXCEPTION(RecordsetError,
-                                 table.appendField(QStringLiteral("voce"), FieldType::Integer));
-        table.Open();
-        QVERIFY_THROWS_EXCEPTION(RecordsetError,
-                                 table.appendField(QStringLiteral("ALTRO"), FieldType::Integer));
-        QVERIFY_THROWS_EXCEPTION(RecordsetError, table.setPrecision(0, 5));
-        QCOMPARE(table.fieldCount(), 1);
-    }
-
     void valueIsStoredInItsFieldType_data() {
         fieldColumns();
         QTest::addColumn<QString>("stored");
         const FieldType D = FieldType::Decimal;
         const FieldType I = FieldType::Integer;
         fieldRow("decimal rounds half away from zero", D, 0, 15, 2, dec("-2.345")) << "-2.35";
-        fieldRow("decimal rounds down below half", D, 0, 15, 2, dec("2.344")) << "2.34";
         fieldRow("integer into decimal gets its scale", D, 0, 15, 2, 10) << "10.00";
         fieldRow("text with comma into decimal", D, 0, 15, 2, "12,5") << "12.50";
-        fieldRow("scale zero rounds to units", D, 0, 6, 0, dec("7.5")) << "8";
         fieldRow("scale above precision takes integer digits", D, 0, 5, 6, dec("12345.6789"))
             << "12345.678900";
         fieldRow("precision exactly filled", D, 0, 6, 2, dec("9999.994")) << "9999.99";
         fieldRow("integer from text", I, 0, 0, 0, " 42 ") << "42";
         fieldRow("integer from whole decimal", I, 0, 0, 0, dec("7.00")) << "7";
-        fieldRow("integer lowest", I, 0, 0, 0, std::int64_t(-2147483648LL)) << "-2147483648";
         fieldRow("big integer", FieldType::BigInt, 0, 0, 0, std::int64_t(5000000000LL))
             << "5000000000";
         fieldRow("number into text", FieldType::VarWChar, 10, 0, 0, dec("-1.50")) << "-1.50";
         fieldRow("text of exactly its size", FieldType::WChar, 3, 0, 0, "ABC") << "ABC";
-        fieldRow("unlimited text", FieldType::VarWChar, 0, 0, 0, QString(300, u'x'))
-            << QString(300, u'x');
         fieldRow("boolean from number", FieldType::Boolean, 0, 0, 0, -1) << "True";
         fieldRow("empty becomes null", I, 0, 0, 0, Variant()) << "null";
     }
@@ -231,10 +212,8 @@ private slots:
         const FieldType I = FieldType::Integer;
         fieldRow("text too long", FieldType::WChar, 3, 0, 0, "ABCD");
         fieldRow("integer above 32 bits", I, 0, 0, 0, std::int64_t(2147483648LL));
-        fieldRow("integer below 32 bits", I, 0, 0, 0, std::int64_t(-2147483649LL));
         fieldRow("integer with a fraction", I, 0, 0, 0, dec("1.5"));
         fieldRow("text that is no number", I, 0, 0, 0, "12a");
-        fieldRow("text into decimal", D, 0, 15, 2, "abc");
         fieldRow("decimal beyond precision", D, 0, 6, 2, dec("12345.6"));
         fieldRow("rounding carries beyond precision", D, 0, 6, 2, dec("9999.995"));
         fieldRow("text into boolean", FieldType::Boolean, 0, 0, 0, "forse");

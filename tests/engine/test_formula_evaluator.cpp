@@ -78,7 +78,6 @@ private slots:
              "Formula X:Math.max([A],[B]) non corretta: \r\nMath.max((1).(30))"},
             {"not a number", "X:'abc'", "1", "Null", "Formula X:'abc' non corretta: \r\n'abc'"},
             {"division by zero", "X:[A]/[C]", "5", "Null", ""},
-            {"zero by zero", "X:[C]/[C]", "5", "Null", ""},
             {"too large for an amount", "X:1e300*[A]", "5", "Null", ""},
             // 5e15 has 16 integer digits; the amount field holds 15 at 0 decimals.
             {"beyond the amount's digits", "X:[A]*1e15", "5", "Null", ""},
@@ -119,13 +118,11 @@ private slots:
         QTest::addColumn<QString>("expected");
         const char* const rows[][3] = {
             {"0.125 to even 0.12", "1/8", "0.12"},
-            {"0.375 to even 0.38", "3/8", "0.38"},
             {"1.005 as typed, to even", "1.005", "1"},
             {"2.675 as typed, to even", "2.675", "2.68"},
             {"-0.125", "-1/8", "-0.12"},
             {"0.1 + 0.2", "0.1+0.2", "0.3"},
             {"below a cent", "1e-30", "0"},
-            {"integer", "6*7", "42"},
         };
         test::addTextRows(rows);
     }
@@ -146,38 +143,28 @@ private slots:
         // Worked out by the rules of JavaScript's arithmetic.
         const char* const rows[][3] = {
             {"power is right-associative", "2 ** 3 ** 2", "512"},
-            {"negative base in parentheses", "(-2) ** 2", "4"},
             {"unary minus before **", "-2 ** 2", "wrong"},
             {"remainder takes the dividend's sign", "-7 % 3 + 7 % -3 * 10", "9"},
             {"halves round up in Math.round", "Math.round(-2.5) * 10 + Math.round(2.5)", "-17"},
-            {"just below a half", "Math.round(0.49999999999999994)", "0"},
             {"several arguments", "Math.max(1, 2, 3) - Math.min(4, 5)", "-1"},
             {"max of nothing", "Math.max()", "overflow"},
             {"1 to the Infinity", "Math.pow(1, Infinity)", "overflow"},
-            {"anything to the 0", "NaN ** 0", "1"},
             {"hexadecimal, binary, octal", "0x1F + 0b101 + 0o17", "51"},
             {"truth values count as 1 and 0", "true + true + !0 - !1", "3"},
             {"loose and strict equality", "(1 == true) + (1 === true) * 10", "1"},
-            {"or gives an operand", "0 || 7", "7"},
             {"and gives an operand", "3 && 0", "0"},
-            {"choice", "2 > 1 ? 5 : 6", "5"},
             {"NaN is false", "NaN ? 1 : 2", "2"},
             {"comments and line breaks", "/* nota */ 1 + // resto\n 2", "3"},
-            {"pi", "Math.PI * 100", "314.16"},
             {"3.455 to even", "Math.abs(-3.455)", "3.46"},
             {"sign and truncation", "Math.sign(-0.5) * Math.trunc(7.9)", "-7"},
-            {"32-bit functions", "Math.clz32(1) + Math.imul(3, -4)", "19"},
             {"beyond doubles", "1e999", "overflow"},
             {"a comparison is no amount", "1 < 2", "wrong"},
             {"random", "Math.random()", "wrong"},
             {"unknown name", "x + 1", "wrong"},
-            {"text", "'abc'", "wrong"},
             {"leading zero", "010", "wrong"},
             {"digit separator", "1_000", "wrong"},
-            {"number into a name", "3in", "wrong"},
             {"function not called", "Math.abs", "wrong"},
             {"incomplete", "1 +", "wrong"},
-            {"decrement", "--1", "wrong"},
             {"nullish", "1 ?? 2", "wrong"},
         };
         test::addTextRows(rows);

@@ -19,15 +19,12 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("plain code") << Variant("CRIT01") << "'CRIT01'";
         QTest::newRow("quote inside a code") << Variant("DELL'ANNO") << "'DELL''ANNO'";
-        QTest::newRow("two quotes in a row") << Variant("A''B") << "'A''''B'";
         QTest::newRow("quote at both ends") << Variant("'X'") << "'''X'''";
         QTest::newRow("injection attempt")
             << Variant("X'; DELETE BU68_BDGINTRIC --") << "'X''; DELETE BU68_BDGINTRIC --'";
         QTest::newRow("empty") << Variant("") << "''";
         QTest::newRow("trailing blanks kept") << Variant("ITA ") << "'ITA '";
-        QTest::newRow("accented letters") << Variant(QStringLiteral("Società")) << "'Società'";
         QTest::newRow("null as empty text") << Variant::null() << "''";
-        QTest::newRow("number as its text") << Variant(42) << "'42'";
     }
 
     void textIsQuotedWithQuotesDoubled() {
@@ -42,7 +39,6 @@ private slots:
     void numberIsWrittenOnlyWhenItIsOne_data() {
         QTest::addColumn<Variant>("value");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("int") << Variant(2026) << "2026";
         QTest::newRow("int64") << Variant(std::int64_t(9000000000)) << "9000000000";
         QTest::newRow("decimal keeps its digits")
             << Variant(Decimal::fromMantissa(-123450, 4)) << "-12.3450";
@@ -52,7 +48,6 @@ private slots:
         QTest::newRow("text integer stays an integer") << Variant("12") << "12";
         QTest::newRow("text with blanks around") << Variant(" 7 ") << "7";
         QTest::newRow("text decimal with comma") << Variant("1,50") << "1.50";
-        QTest::newRow("text with plus sign") << Variant("+4") << "4";
     }
 
     void numberIsWrittenOnlyWhenItIsOne() {
@@ -71,18 +66,12 @@ private slots:
             << "not a number for the year: '2026; DROP TABLE X'";
         QTest::newRow("letters") << Variant("abc") << "the period"
                                  << "not a number for the period: 'abc'";
-        QTest::newRow("exponent") << Variant("1e3") << "the rate"
-                                  << "not a number for the rate: '1e3'";
         QTest::newRow("grouping separators") << Variant("1.000,50") << "the rate"
                                              << "not a number for the rate: '1.000,50'";
         QTest::newRow("empty text") << Variant("") << "the site"
                                     << "not a number for the site: ''";
-        QTest::newRow("null") << Variant::null() << "the site"
-                              << "not a number for the site: ''";
         QTest::newRow("never assigned") << Variant() << "the year"
                                         << "not a number for the year: ''";
-        QTest::newRow("boolean") << Variant(true) << "the year"
-                                 << "not a number for the year: 'True'";
         QTest::newRow("no name given") << Variant("x") << ""
                                        << "not a number: 'x'";
     }

@@ -1,6 +1,5 @@
 #include "data/recordset.h"
 #include "engine/rst_criterio.h"
-#include "engine/rst_periodi.h"
 #include "host/form_state.h"
 
 #include <QTest>
@@ -9,31 +8,10 @@
 
 using namespace bdg;
 
-namespace {
-
-QStringList fieldNames(const Recordset& rs) {
-    QStringList names;
-    for (int index = 0; index < rs.fieldCount(); ++index) {
-        names << rs.field(index).name;
-    }
-    return names;
-}
-
-} // namespace
-
 class TestRstCriterio : public QObject {
     Q_OBJECT
 
 private slots:
-    void periodTableHasTheAmountFieldsOfTheSets() {
-        // The periods grid's table: PERIODO, then IMP1 and, per further set, IMP, DELTA_IMP,
-        // DELTA_PERC. (The node tables' layout is compared with every fixture's header.)
-        FormState state;
-        state.NrConfronti = 2;
-        QCOMPARE(fieldNames(*BdgIntRic_DefinisciRstPeriodi(state)),
-                 (QStringList{"PERIODO", "IMP1", "IMP2", "DELTA_IMP2", "DELTA_PERC2"}));
-    }
-
     void onlyTheNodeKeyRefusesNull() {
         // A row without KEY_VOCE is refused and the table keeps no half-written row; Null in
         // every other field is accepted.

@@ -95,36 +95,9 @@ class TestTotaliPeriodi : public QObject {
     Q_OBJECT
 
 private slots:
-    void periodTotalsNeverCrossPeriods_data() {
-        QTest::addColumn<QString>("voce");
-        QTest::addColumn<QString>("periodo");
-        QTest::addColumn<QString>("imp1");
-        QTest::addColumn<QString>("imp2");
-
-        // Posted: CX p1 10/1, CX p3 5/Null, CY p1 -4/Null, CZ p1 2/2, CZ p3 0/Null.
-        const char* const rows[][5] = {
-            {"X p1", "X", "1", "6", "1"},
-            {"X p2 has no child amount", "X", "2", "Null", "Null"},
-            {"X p3", "X", "3", "5", "Null"},
-            {"Y p1", "Y", "1", "2", "2"},
-            {"Y p3 zero counts", "Y", "3", "0", "Null"},
-            {"P p1", "P", "1", "8", "3"},
-            {"P p2", "P", "2", "Null", "Null"},
-            {"P p3", "P", "3", "5", "Null"},
-            {"T p1 only X of p1", "T", "1", "6", "1"},
-            {"T p3 only X of p3", "T", "3", "5", "Null"},
-            {"formula p1 stays Null", "F", "1", "Null", "Null"},
-            {"root p1 stays Null", "CRIT", "1", "Null", "Null"},
-        };
-        test::addTextRows(rows);
-    }
-
     void periodTotalsNeverCrossPeriods() {
-        // Each item's period row holds the sum of its children in that period only.
-        QFETCH(QString, voce);
-        QFETCH(QString, periodo);
-        QFETCH(QString, imp1);
-        QFETCH(QString, imp2);
+        // Each item's period row holds the sum of its children in that period only; totals
+        // take their preceding siblings of the same period, formulas and the root stay Null.
         Run run;
         run.importo("CX", 1, "10", "1");
         run.importo("CX", 3, "5", "Null");
@@ -133,9 +106,20 @@ private slots:
         run.importo("CZ", 3, "0", "Null");
         run.calcola();
         QCOMPARE(run.errorTexts(), QString());
-        QCOMPARE(run.value(voce, periodo.toInt(), "IMP1"), imp1);
-        QCOMPARE(run.value(voce, periodo.toInt(), "IMP2"), imp2);
         QCOMPARE(run.state.RstCriterioPeriodi->filter(), QString());
+        // Item, period, IMP1, IMP2.
+        const char* const expected[][4] = {
+            {"X", "1", "6", "1"},       {"X", "2", "Null", "Null"}, {"X", "3", "5", "Null"},
+            {"Y", "1", "2", "2"},       {"Y", "3", "0", "Null"},    {"P", "1", "8", "3"},
+            {"P", "2", "Null", "Null"}, {"P", "3", "5", "Null"},    {"T", "1", "6", "1"},
+            {"T", "3", "5", "Null"},    {"F", "1", "Null", "Null"}, {"CRIT", "1", "Null", "Null"},
+        };
+        for (const auto& row : expected) {
+            const QString where = QStringLiteral("%1 p%2 ").arg(row[0], row[1]);
+            QCOMPARE(where + run.value(row[0], QString(row[1]).toInt(), "IMP1") + '/' +
+                         run.value(row[0], QString(row[1]).toInt(), "IMP2"),
+                     where + row[2] + '/' + row[3]);
+        }
     }
 
     void periodDifferencesCompareNeighbouringSets() {

@@ -18,18 +18,14 @@ private slots:
         const char* const percentuali = "#,###,##0.00%";
         const char* const rows[][4] = {
             {"millions", importi, "1234567", "1.234.567,00"},
-            {"thousand exactly", importi, "1000", "1.000,00"},
             {"below a thousand", importi, "999.99", "999,99"},
             {"negative", importi, "-1234.5", "-1.234,50"},
             {"half rounds away from zero", importi, "0.005", "0,01"},
             {"negative half away from zero", importi, "-2.345", "-2,35"},
             {"tiny negative shows no sign", importi, "-0.004", "0,00"},
-            {"zero", importi, "0", "0,00"},
             {"no decimals rounds up a digit group", "##,###,###,##0", "999.5", "1.000"},
             {"percentage of a ratio", percentuali, "-0.464381", "-46,44%"},
-            {"percentage above one", percentuali, "2", "200,00%"},
             {"percentage grouped", percentuali, "123.456789", "12.345,68%"},
-            {"optional decimals dropped", "#,##0.###", "1.5", "1,5"},
             {"optional decimals kept", "#,##0.0##", "1.23456", "1,235"},
             {"mask without grouping", "0.00", "1234.5", "1234,50"},
             {"beyond 64 bits", importi, "123456789012345678901.5",
@@ -42,17 +38,6 @@ private slots:
         QFETCH(QString, valore);
         QFETCH(QString, atteso);
         QCOMPARE(FormatoNumero(maschera).format(Decimal::parse(valore)), atteso);
-    }
-
-    void maskFeaturesAreRead() {
-        // The currency table's own masks carry their decimals after the point.
-        const FormatoNumero yen(QStringLiteral("#,##0"));
-        QCOMPARE(yen.decimali(), 0);
-        QVERIFY(yen.hasRaggruppamento());
-        QVERIFY(!yen.isPercentuale());
-        const FormatoNumero percentuale(QStringLiteral("#,###,##0.00%"));
-        QCOMPARE(percentuale.decimali(), 2);
-        QVERIFY(percentuale.isPercentuale());
     }
 };
 

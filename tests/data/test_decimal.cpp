@@ -348,21 +348,6 @@ private slots:
             QCOMPARE(Decimal::fromDouble(value, scale, rounding).toString(), expected);
     }
 
-    void keepsTheShortestTextOfADouble_data() {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("0.1 + 0.2") << 0.1 + 0.2 << "0.30000000000000004";
-        QTest::newRow("-2.5e-5") << -2.5e-5 << "-0.000025";
-        QTest::newRow("below 30 places") << 1e-40 << "0.000000000000000000000000000000";
-    }
-
-    void keepsTheShortestTextOfADouble() {
-        // A double taken as it is keeps the digits that identify it and no binary noise.
-        QFETCH(double, value);
-        QFETCH(QString, expected);
-        QCOMPARE(Decimal::fromDoubleShortest(value).toString(), expected);
-    }
-
     void convertsToDoubleAndInteger() {
         // The nearest double, and the integer part (truncated) while it fits 64 bits.
         QCOMPARE(dec("0.30000000000000004").toDouble(), 0.1 + 0.2);

@@ -193,17 +193,25 @@ private slots:
     }
 
     void formulasStartFromTheSameState() {
-        // A formula that tries to redefine Math.abs or set a global changes nothing for the next.
+        // A formula that tries to redefine Math.abs or set a global changes nothing for the next;
+        // a formula item's value is not available to another formula (F5 stays bracketed and
+        // is wrong); accounts mapped directly to a formula item left 4 in F6: -1.25 is added.
         Run run(1);
         run.add("A", 0, Variant("A"), {"-5"});
         run.add("F1", 3, Variant("F1:Math.abs = function () { return 0; }"), {});
         run.add("F2", 3, Variant("F2:Math.abs([A])"), {});
         run.add("F3", 3, Variant("F3:totale = [A]"), {});
         run.add("F4", 3, Variant("F4:totale"), {});
+        run.add("F5", 3, Variant("F5:[F2]+1"), {});
+        run.add("F6", 3, Variant("F6:[A]/4"), {"4"});
         BdgIntRic_CalcolaTotaliFormula(run.state);
         QCOMPARE(run.imp("F2"), QStringLiteral("5"));
         QCOMPARE(run.imp("F4"), QStringLiteral("Null"));
-        QCOMPARE(run.messages.plainMessages().size(), 3);
+        QCOMPARE(run.imp("F5"), QStringLiteral("Null"));
+        QCOMPARE(run.imp("F6"), QStringLiteral("2.75"));
+        const QList<RecordedMessage> shown = run.messages.plainMessages();
+        QCOMPARE(shown.size(), 4);
+        QCOMPARE(shown.at(3).text, QStringLiteral("Formula F5:[F2]+1 non corretta: \r\n[F2]+1"));
     }
 
     void formulaPastItsTimeIsWrong_data() {
@@ -239,29 +247,6 @@ private slots:
         QCOMPARE(run.imp("L", 2), QStringLiteral("Null"));
         QCOMPARE(run.imp("G", 1), QStringLiteral("10"));
         QCOMPARE(run.imp("G", 2), QStringLiteral("20"));
-    }
-
-    void formulaAddsToWhatTheItemHolds() {
-        // Accounts mapped directly to a formula item left 4 in it: the result is added.
-        Run run(1);
-        run.add("A", 0, Variant("A"), {"100"});
-        run.add("F", 3, Variant("F:[A]/4"), {"4"});
-        BdgIntRic_CalcolaTotaliFormula(run.state);
-        QCOMPARE(run.imp("F"), QStringLiteral("29"));
-    }
-
-    void formulaValuesAreNotAvailableToOtherFormulas() {
-        // F2 names F1, which is a formula: the reference stays bracketed and F2 is wrong.
-        Run run(1);
-        run.add("A", 0, Variant("A"), {"5"});
-        run.add("F1", 3, Variant("F1:[A]"), {});
-        run.add("F2", 3, Variant("F2:[F1]+1"), {});
-        BdgIntRic_CalcolaTotaliFormula(run.state);
-        QCOMPARE(run.imp("F1"), QStringLiteral("5"));
-        QCOMPARE(run.imp("F2"), QStringLiteral("Null"));
-        QCOMPARE(run.messages.plainMessages().size(), 1);
-        QCOMPARE(run.messages.plainMessages().at(0).text,
-                 QStringLiteral("Formula F2:[F1]+1 non corretta: \r\n[F1]+1"));
     }
 
     void missingDescriptionIsAnErrorOfTheProcedure() {

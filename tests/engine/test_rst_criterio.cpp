@@ -1,10 +1,6 @@
-#include "data/recordset.h"
 #include "engine/rst_criterio.h"
-#include "host/form_state.h"
 
 #include <QTest>
-
-#include <cstdint>
 
 using namespace bdg;
 
@@ -12,26 +8,6 @@ class TestRstCriterio : public QObject {
     Q_OBJECT
 
 private slots:
-    void onlyTheNodeKeyRefusesNull() {
-        // A row without KEY_VOCE is refused and the table keeps no half-written row; Null in
-        // every other field is accepted.
-        FormState state;
-        state.NrConfronti = 2;
-        const RecordsetPtr rs = BdgIntRic_DefinisciRstCriterio(state);
-        rs->AddNew();
-        rs->setValue(u"VOCE", Variant("A"));
-        QVERIFY_THROWS_EXCEPTION(RecordsetError, rs->Update());
-        rs->CancelUpdate();
-        QCOMPARE(rs->RecordCount(), 0);
-        rs->AddNew();
-        rs->setValue(u"KEY_VOCE", Variant(1));
-        for (int index = 1; index < rs->fieldCount(); ++index) {
-            rs->setValue(index, Variant::null());
-        }
-        rs->Update();
-        QCOMPARE(rs->RecordCount(), 1);
-    }
-
     void levelMultiplier_data() {
         QTest::addColumn<QString>("count"); // "Null" or a number
         QTest::addColumn<int>("multiplier");

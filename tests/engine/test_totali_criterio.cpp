@@ -59,12 +59,12 @@ struct Run : test::EngineHost {
 
     QString imp(const QString& voce, int set = 1) { return text(value(voce, FieldImp(set))); }
 
-    // The amounts of "VOCE.FIELD" specs, in order; a spec without a field reads IMP1.
-    QStringList values(const QString& specs) {
+    // The amounts of "VOCE.FIELD" cells, in order; a cell without a field reads IMP1.
+    QStringList values(const QString& cells) {
         QStringList found;
-        for (const QString& spec : specs.split(' ', Qt::SkipEmptyParts))
-            found << text(value(spec.section('.', 0, 0),
-                                spec.contains('.') ? spec.section('.', 1) : FieldImp(1)));
+        for (const QString& cell : cells.split(' ', Qt::SkipEmptyParts))
+            found << text(value(cell.section('.', 0, 0),
+                                cell.contains('.') ? cell.section('.', 1) : FieldImp(1)));
         return found;
     }
 };

@@ -40,168 +40,157 @@ class TestFormAvvio : public QObject {
     Q_OBJECT
 
 private slots:
-    void managementCurrencyDecidesStartAndFormats_data();
-    void managementCurrencyDecidesStartAndFormats();
-    void startedFormIsInItsSelectionState();
-    void closeIsAskedOfTheNavigatorAndReleasesTheForm();
-    void formStillStartingCannotBeClosed();
-    void parametersFrameGivesItsRoomToTheTree();
-};
-
-void TestFormAvvio::managementCurrencyDecidesStartAndFormats_data() {
-    QTest::addColumn<QString>("valuta");
-    QTest::addColumn<QString>("valute");
-    QTest::addColumn<int>("messaggio"); // 0: the form starts
-    QTest::addColumn<int>("decimali");
-    QTest::addColumn<QString>("formato");
-    const QString euro = QStringLiteral("('EUR', 'Euro', 2, NULL)");
-    QTest::newRow("no currency") << "NULL" << euro << 76205 << 0 << "";
-    QTest::newRow("blank code") << "'  '" << euro << 76205 << 0 << "";
-    QTest::newRow("code not in the table") << "'USD'" << euro << 76206 << 0 << "";
-    QTest::newRow("no decimals") << "'EUR'"
-                                 << "('EUR', 'Euro', NULL, NULL)" << 76206 << 0 << "";
-    QTest::newRow("no description") << "'EUR'"
-                                    << "('EUR', '  ', 2, NULL)" << 76206 << 0 << "";
-    QTest::newRow("two decimals") << "'EUR'" << euro << 0 << 2 << "##,###,###,##0.00";
-    QTest::newRow("no decimals at all") << "'JPY'"
-                                        << "('JPY', 'Yen', 0, NULL)" << 0 << 0 << "##,###,###,##0";
-    QTest::newRow("own mask") << "' JPY '"
-                              << "('JPY', 'Yen', 0, '#,##0')" << 0 << 0 << "#,##0";
-}
-
-void TestFormAvvio::managementCurrencyDecidesStartAndFormats() {
-    // A company that cannot show an amount in its own currency is refused at start-up with
-    // the host's message; otherwise the amounts start in that currency's decimals and mask.
-    QFETCH(QString, valuta);
-    QFETCH(QString, valute);
-    QFETCH(int, messaggio);
-    QFETCH(int, decimali);
-    QFETCH(QString, formato);
-    auto ditta = company(valuta, valute);
-    QVERIFY(ditta);
-    test::FormSession session(ditta->global());
-    QSignalSpy unloaded(session.form.get(), &FRMBU_BDGINTRIC::unloaded);
-    session->Form_Activate();
-
-    const auto shown = ditta->messages().messages();
-    if (messaggio != 0) {
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown.first().text, shipped(messaggio));
-        QCOMPARE(shown.first().style, 64);
-        QCOMPARE(shown.first().title, QStringLiteral("Budget per criterio"));
-        QVERIFY(!session->isLoaded());
-        QCOMPARE(unloaded.size(), 1);
-        // The host's close later finds the form gone.
-        QVERIFY(session->Unload());
-        QCOMPARE(session.navigator.closedMenus(), QList<Variant>{Variant(4711)});
-        return;
+    void managementCurrencyDecidesStartAndFormats_data() {
+        QTest::addColumn<QString>("valuta");
+        QTest::addColumn<QString>("valute");
+        QTest::addColumn<int>("messaggio"); // 0: the form starts
+        QTest::addColumn<int>("decimali");
+        QTest::addColumn<QString>("formato");
+        const QString euro = QStringLiteral("('EUR', 'Euro', 2, NULL)");
+        QTest::newRow("no currency") << "NULL" << euro << 76205 << 0 << "";
+        QTest::newRow("blank code") << "'  '" << euro << 76205 << 0 << "";
+        QTest::newRow("code not in the table") << "'USD'" << euro << 76206 << 0 << "";
+        QTest::newRow("no decimals") << "'EUR'"
+                                     << "('EUR', 'Euro', NULL, NULL)" << 76206 << 0 << "";
+        QTest::newRow("no description") << "'EUR'"
+                                        << "('EUR', '  ', 2, NULL)" << 76206 << 0 << "";
+        QTest::newRow("two decimals") << "'EUR'" << euro << 0 << 2 << "##,###,###,##0.00";
+        QTest::newRow("no decimals at all")
+            << "'JPY'"
+            << "('JPY', 'Yen', 0, NULL)" << 0 << 0 << "##,###,###,##0";
+        QTest::newRow("own mask") << "' JPY '"
+                                  << "('JPY', 'Yen', 0, '#,##0')" << 0 << 0 << "#,##0";
     }
-    QVERIFY(shown.isEmpty());
-    QVERIFY(session->isActivated());
-    QCOMPARE(int(session->state().NrDecimali), decimali);
-    QCOMPARE(session->state().FormatoImporti, formato);
-    QCOMPARE(session->state().CodValutaGestione.toString(), valuta.remove('\'').trimmed());
-}
+    void managementCurrencyDecidesStartAndFormats() {
+        // A company that cannot show an amount in its own currency is refused at start-up with
+        // the host's message; otherwise the amounts start in that currency's decimals and mask.
+        QFETCH(QString, valuta);
+        QFETCH(QString, valute);
+        QFETCH(int, messaggio);
+        QFETCH(int, decimali);
+        QFETCH(QString, formato);
+        auto ditta = company(valuta, valute);
+        QVERIFY(ditta);
+        test::FormSession session(ditta->global());
+        QSignalSpy unloaded(session.form.get(), &FRMBU_BDGINTRIC::unloaded);
+        session->Form_Activate();
 
-void TestFormAvvio::startedFormIsInItsSelectionState() {
-    // After start-up only the subtype can be worked on; the navigator knows the form is
-    // open and the creation was traced.
-    auto ditta = company(QStringLiteral("'EUR'"), QStringLiteral("('EUR', 'Euro', 2, NULL)"));
-    QVERIFY(ditta);
-    test::FormSession session(ditta->global());
-    session->Form_Activate();
-    FRMBU_BDGINTRIC& form = *session;
+        const auto shown = ditta->messages().messages();
+        if (messaggio != 0) {
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown.first().text, shipped(messaggio));
+            QCOMPARE(shown.first().style, 64);
+            QCOMPARE(shown.first().title, QStringLiteral("Budget per criterio"));
+            QVERIFY(!session->isLoaded());
+            QCOMPARE(unloaded.size(), 1);
+            // The host's close later finds the form gone.
+            QVERIFY(session->Unload());
+            QCOMPARE(session.navigator.closedMenus(), QList<Variant>{Variant(4711)});
+            return;
+        }
+        QVERIFY(shown.isEmpty());
+        QVERIFY(session->isActivated());
+        QCOMPARE(int(session->state().NrDecimali), decimali);
+        QCOMPARE(session->state().FormatoImporti, formato);
+        QCOMPARE(session->state().CodValutaGestione.toString(), valuta.remove('\'').trimmed());
+    }
+    void startedFormIsInItsSelectionState() {
+        // After start-up only the subtype can be worked on; the navigator knows the form is
+        // open and the creation was traced.
+        auto ditta = company(QStringLiteral("'EUR'"), QStringLiteral("('EUR', 'Euro', 2, NULL)"));
+        QVERIFY(ditta);
+        test::FormSession session(ditta->global());
+        session->Form_Activate();
+        FRMBU_BDGINTRIC& form = *session;
 
-    QCOMPARE(form.focus(), QStringLiteral("TXT_SOTTOTIPO"));
-    QVERIFY(form.TXT_SOTTOTIPO.enabled() && form.BUT_ELABORA.enabled());
-    for (const ControlModel* control :
-         {static_cast<const ControlModel*>(&form.BUT_PARAMETRI),
-          static_cast<const ControlModel*>(&form.BUT_NODO_CONTI_VISIBILE),
-          static_cast<const ControlModel*>(&form.BUT_PERIODI_VISIBLE),
-          static_cast<const ControlModel*>(&form.BUT_QGRID_PIU),
-          static_cast<const ControlModel*>(&form.TXT_PROFILO),
-          static_cast<const ControlModel*>(&form.TXT_CAMBIO),
-          static_cast<const ControlModel*>(&form.BUT_EXCEL)})
-        QVERIFY2(!control->enabled(), qPrintable(control->name()));
-    QVERIFY(!form.BUT_EXCEL.visible());
-    QCOMPARE(form.CHK_NASCONDI_NULL.value().toString(), QStringLiteral("1"));
-    QCOMPARE(form.TXT_SOTTOTIPO.menuEntries().size(), 1);
-    QCOMPARE(form.TXT_CRITERIO.menuEntries().size(), 3);
-    // The periods pane starts collapsed under the tree.
-    QCOMPARE(form.ZEL_SPLIT.lowerPaneSize, 0);
-    QCOMPARE(form.ZEL_SPLIT.proportion, 100.0f);
-    QVERIFY(!form.PeriodiVisibili);
-    QCOMPARE(session.navigator.formStates().size(), 1);
-    QVERIFY(session.navigator.formStates().first().aperta);
-    QCOMPARE(session.trace.lines().size(), 1);
-    QVERIFY(QRegularExpression(QStringLiteral("^WOBN:\\|[0-9A-F]{32}\\|INI\\|BUUO_BDGINTRIC\\|"
-                                              "FRMBU_BDGINTRIC$"))
-                .match(session.trace.lines().first())
-                .hasMatch());
-}
+        QCOMPARE(form.focus(), QStringLiteral("TXT_SOTTOTIPO"));
+        QVERIFY(form.TXT_SOTTOTIPO.enabled() && form.BUT_ELABORA.enabled());
+        for (const ControlModel* control :
+             {static_cast<const ControlModel*>(&form.BUT_PARAMETRI),
+              static_cast<const ControlModel*>(&form.BUT_NODO_CONTI_VISIBILE),
+              static_cast<const ControlModel*>(&form.BUT_PERIODI_VISIBLE),
+              static_cast<const ControlModel*>(&form.BUT_QGRID_PIU),
+              static_cast<const ControlModel*>(&form.TXT_PROFILO),
+              static_cast<const ControlModel*>(&form.TXT_CAMBIO),
+              static_cast<const ControlModel*>(&form.BUT_EXCEL)})
+            QVERIFY2(!control->enabled(), qPrintable(control->name()));
+        QVERIFY(!form.BUT_EXCEL.visible());
+        QCOMPARE(form.CHK_NASCONDI_NULL.value().toString(), QStringLiteral("1"));
+        QCOMPARE(form.TXT_SOTTOTIPO.menuEntries().size(), 1);
+        QCOMPARE(form.TXT_CRITERIO.menuEntries().size(), 3);
+        // The periods pane starts collapsed under the tree.
+        QCOMPARE(form.ZEL_SPLIT.lowerPaneSize, 0);
+        QCOMPARE(form.ZEL_SPLIT.proportion, 100.0f);
+        QVERIFY(!form.PeriodiVisibili);
+        QCOMPARE(session.navigator.formStates().size(), 1);
+        QVERIFY(session.navigator.formStates().first().aperta);
+        QCOMPARE(session.trace.lines().size(), 1);
+        QVERIFY(QRegularExpression(QStringLiteral("^WOBN:\\|[0-9A-F]{32}\\|INI\\|BUUO_BDGINTRIC\\|"
+                                                  "FRMBU_BDGINTRIC$"))
+                    .match(session.trace.lines().first())
+                    .hasMatch());
+    }
+    void closeIsAskedOfTheNavigatorAndReleasesTheForm() {
+        auto ditta = company(QStringLiteral("'EUR'"), QStringLiteral("('EUR', 'Euro', 2, NULL)"));
+        QVERIFY(ditta);
+        test::FormSession session(ditta->global());
+        session->Form_Activate();
+        session.navigator.setRefuseClose(true);
+        QVERIFY(!session->Unload());
+        QVERIFY(session->isLoaded());
+        session.navigator.setRefuseClose(false);
+        QVERIFY(session->Unload());
 
-void TestFormAvvio::closeIsAskedOfTheNavigatorAndReleasesTheForm() {
-    auto ditta = company(QStringLiteral("'EUR'"), QStringLiteral("('EUR', 'Euro', 2, NULL)"));
-    QVERIFY(ditta);
-    test::FormSession session(ditta->global());
-    session->Form_Activate();
-    session.navigator.setRefuseClose(true);
-    QVERIFY(!session->Unload());
-    QVERIFY(session->isLoaded());
-    session.navigator.setRefuseClose(false);
-    QVERIFY(session->Unload());
+        QVERIFY(!session->isLoaded());
+        QVERIFY(session->ActiveInterface() == nullptr);
+        QVERIFY(session.module.Connection() == nullptr);
+        QVERIFY(!session->connection().isOpen());
+        QCOMPARE(session.navigator.formStates().last().aperta, false);
+        QCOMPARE(session.navigator.closedMenus(), QList<Variant>{Variant(4711)});
+        const QString id = session.trace.lines().first().section('|', 1, 1);
+        session.form.reset();
+        QCOMPARE(session.trace.lines().last(),
+                 QStringLiteral("WOBN:|%1|TER|BUUO_BDGINTRIC|FRMBU_BDGINTRIC").arg(id));
+    }
+    void formStillStartingCannotBeClosed() {
+        auto ditta = company(QStringLiteral("'EUR'"), QStringLiteral("('EUR', 'Euro', 2, NULL)"));
+        QVERIFY(ditta);
+        test::FormSession session(ditta->global());
+        bool cancel = false;
+        session->Form_QueryUnload(cancel);
+        QVERIFY(cancel);
+    }
+    void parametersFrameGivesItsRoomToTheTree() {
+        // Hiding the parameters moves the tree up to their place and makes it taller by as
+        // much; showing them shares the room below them, two thirds to the tree. A form twice
+        // as large scales every length, and the grids follow their frames.
+        auto ditta = company(QStringLiteral("'EUR'"), QStringLiteral("('EUR', 'Euro', 2, NULL)"));
+        QVERIFY(ditta);
+        test::FormSession session(ditta->global());
+        session->Form_Activate();
+        FRMBU_BDGINTRIC& form = *session;
+        const QRect parametri = form.FRAME_PARAMETRI.geometry(); // 60, 60, 15000 x 3900
+        const QRect albero = form.FRAME_TGRID.geometry();        // top 4065, height 2760
 
-    QVERIFY(!session->isLoaded());
-    QVERIFY(session->ActiveInterface() == nullptr);
-    QVERIFY(session.module.Connection() == nullptr);
-    QVERIFY(!session->connection().isOpen());
-    QCOMPARE(session.navigator.formStates().last().aperta, false);
-    QCOMPARE(session.navigator.closedMenus(), QList<Variant>{Variant(4711)});
-    const QString id = session.trace.lines().first().section('|', 1, 1);
-    session.form.reset();
-    QCOMPARE(session.trace.lines().last(),
-             QStringLiteral("WOBN:|%1|TER|BUUO_BDGINTRIC|FRMBU_BDGINTRIC").arg(id));
-}
+        form.BUT_PARAMETRI_ButtonClick();
+        QVERIFY(!form.FRAME_PARAMETRI.visible() && !form.BUT_NUOVO.enabled());
+        QCOMPARE(form.FRAME_TGRID.geometry().top(), parametri.top());
+        QCOMPARE(form.FRAME_TGRID.geometry().height(), 2760 + 4005);
+        form.BUT_PARAMETRI_ButtonClick();
+        QVERIFY(form.FRAME_PARAMETRI.visible() && form.BUT_NUOVO.enabled());
+        // Room: 8640 - 120 - 3900 - 105 = 4515; the tree 3010 from 4005, the periods 1445.
+        QCOMPARE(form.FRAME_TGRID.geometry().top(), 4005);
+        QCOMPARE(form.FRAME_TGRID.geometry().height(), 3010);
+        QCOMPARE(form.FRAME_PERIODI.geometry().height(), 1445);
+        QCOMPARE(form.ZEL_SPLIT.geometry().height(), 4515);
 
-void TestFormAvvio::formStillStartingCannotBeClosed() {
-    auto ditta = company(QStringLiteral("'EUR'"), QStringLiteral("('EUR', 'Euro', 2, NULL)"));
-    QVERIFY(ditta);
-    test::FormSession session(ditta->global());
-    bool cancel = false;
-    session->Form_QueryUnload(cancel);
-    QVERIFY(cancel);
-}
-
-void TestFormAvvio::parametersFrameGivesItsRoomToTheTree() {
-    // Hiding the parameters moves the tree up to their place and makes it taller by as
-    // much; showing them shares the room below them, two thirds to the tree. A form twice
-    // as large scales every length, and the grids follow their frames.
-    auto ditta = company(QStringLiteral("'EUR'"), QStringLiteral("('EUR', 'Euro', 2, NULL)"));
-    QVERIFY(ditta);
-    test::FormSession session(ditta->global());
-    session->Form_Activate();
-    FRMBU_BDGINTRIC& form = *session;
-    const QRect parametri = form.FRAME_PARAMETRI.geometry(); // 60, 60, 15000 x 3900
-    const QRect albero = form.FRAME_TGRID.geometry();        // top 4065, height 2760
-
-    form.BUT_PARAMETRI_ButtonClick();
-    QVERIFY(!form.FRAME_PARAMETRI.visible() && !form.BUT_NUOVO.enabled());
-    QCOMPARE(form.FRAME_TGRID.geometry().top(), parametri.top());
-    QCOMPARE(form.FRAME_TGRID.geometry().height(), 2760 + 4005);
-    form.BUT_PARAMETRI_ButtonClick();
-    QVERIFY(form.FRAME_PARAMETRI.visible() && form.BUT_NUOVO.enabled());
-    // Room: 8640 - 120 - 3900 - 105 = 4515; the tree 3010 from 4005, the periods 1445.
-    QCOMPARE(form.FRAME_TGRID.geometry().top(), 4005);
-    QCOMPARE(form.FRAME_TGRID.geometry().height(), 3010);
-    QCOMPARE(form.FRAME_PERIODI.geometry().height(), 1445);
-    QCOMPARE(form.ZEL_SPLIT.geometry().height(), 4515);
-
-    const int applicati = form.ZEL_SPLIT.appliedCount();
-    form.Ridimensiona(2 * 15180, 2 * 8640);
-    QCOMPARE(form.ZEL_SPLIT.appliedCount(), applicati + 1);
-    QCOMPARE(form.FRAME_TGRID.geometry().height(), 2 * albero.height());
-    QCOMPARE(form.TGRID_BDGINTRIC.geometry(), QRect(60, 300, 30000 - 240, 5520 - 420));
-}
+        const int applicati = form.ZEL_SPLIT.appliedCount();
+        form.Ridimensiona(2 * 15180, 2 * 8640);
+        QCOMPARE(form.ZEL_SPLIT.appliedCount(), applicati + 1);
+        QCOMPARE(form.FRAME_TGRID.geometry().height(), 2 * albero.height());
+        QCOMPARE(form.TGRID_BDGINTRIC.geometry(), QRect(60, 300, 30000 - 240, 5520 - 420));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestFormAvvio)
 #include "test_form_avvio.moc"

@@ -10,120 +10,117 @@ using bdg::test::shipped;
 
 // Every refusal of the parameter fields, of the run's checks and of the profiles, reached
 // the way a user reaches it, with the message shown and the control left with the focus.
+
 class TestFormRifiuti : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void refusalShowsItsMessageAndKeepsTheFocus_data();
-    void refusalShowsItsMessageAndKeepsTheFocus();
+    void initTestCase() {
+        m_company = std::make_unique<test::ParamsCompany>(QString::fromLatin1(test::SQLiteEngine));
+        QVERIFY2(m_company->database.isValid(), qPrintable(m_company->database.errorText()));
+        for (const char* profilo :
+             {"'CON_SEDI', 1, 0, 2026, 1, 1", "'SENZA_SEDI', 1, 0, 2026, 1, NULL"})
+            m_company->connection.ExecuteNonQuery(
+                QStringLiteral("INSERT INTO BU68_BDGINTRIC (BU68_NOME, BU68_SEQUENZA, BU68_TIPO, "
+                               "BU68_ANNO, BU68_PROGESER, BU68_CODICE_CG31, BU68_DELTA, "
+                               "BU68_DELTA_PERC) VALUES (%1, 0, 0)")
+                    .arg(QLatin1String(profilo)));
+    }
+    void refusalShowsItsMessageAndKeepsTheFocus_data() {
+        QTest::addColumn<int>("ditta");
+        QTest::addColumn<QStringList>("passi");
+        QTest::addColumn<QString>("messaggio"); // "#n": catalogue message n; empty: none
+        QTest::addColumn<int>("stile");
+        QTest::addColumn<QString>("focus"); // empty: not the refusal's to choose
+        QTest::addColumn<int>("aziende");   // questions to the main-company service; -1 any
+
+        // Steps separated by blanks; M: subtype MENS and criterion CR1, P: M and a complete set.
+        struct Caso {
+            const char* nome;
+            int ditta;
+            const char *passi, *messaggio;
+            int stile;
+            const char* focus;
+            int aziende;
+        };
+        const Caso casi[] = {
+            {"empty subtype", 1, "sottotipo:", "", 0, "TXT_SOTTOTIPO", 0},
+            {"unknown subtype", 1, "sottotipo:NO", "", 0, "TXT_SOTTOTIPO", 0},
+            {"chart kind 0", 1, "sottotipo:KPDC0", "#61949", 64, "TXT_SOTTOTIPO", 0},
+            {"chart kind 4 before its missing chart", 1, "sottotipo:KPDC4", "#61949", 64,
+             "TXT_SOTTOTIPO", 0},
+            {"no chart", 1, "sottotipo:NOPDC", "#61950", 64, "TXT_SOTTOTIPO", 0},
+            {"sites in a company without", 1, "sottotipo:SEDI", "#61948", 64, "TXT_SOTTOTIPO", 0},
+            {"kept by the main company only", 1, "sottotipo:MULTI2", "#61833", 64, "TXT_SOTTOTIPO",
+             1},
+            {"empty criterion", 1, "sottotipo:MENS criterio:", "", 0, "TXT_CRITERIO", -1},
+            {"unknown criterion", 1, "sottotipo:MENS criterio:CRX", "", 0, "TXT_CRITERIO", -1},
+            {"empty list", 1, "M BUT_ELABORA", "#9636", 64, "QGRID_CONFRONTO", -1},
+            {"no from-period", 1, "P da: BUT_ELABORA", "#9636", 64, "TXT_PERIODO_DA", -1},
+            {"quarterly 1 to 5", 1, "sottotipo:TRIM criterio:CR1 set:0:2026:1 a:5 BUT_ELABORA",
+             "#9636", 64, "TXT_PERIODO_A", -1},
+            {"currency without a usable rate", 1, "P valuta:JPY BUT_ELABORA", "#9636", 64,
+             "TXT_CAMBIO", -1},
+            {"profile with sites, subtype without", 1, "M profilo:CON_SEDI",
+             "Il budget non gestisce le sedi, il profilo/confronto selezionato si!", 48,
+             "TXT_PROFILO", -1},
+            {"profile without sites, subtype with", 2,
+             "sottotipo:SEDI criterio:CR1 profilo:SENZA_SEDI",
+             "Il budget gestisce le sedi, il profilo/confronto selezionato no ! ", 48,
+             "TXT_PROFILO", -1},
+        };
+        for (const Caso& c : casi) {
+            QString passi = QString::fromUtf8(c.passi);
+            passi.replace(QRegularExpression(QStringLiteral("^M ")),
+                          QStringLiteral("sottotipo:MENS criterio:CR1 "));
+            passi.replace(QRegularExpression(QStringLiteral("^P ")),
+                          QStringLiteral("sottotipo:MENS criterio:CR1 set:0:2026:1 "));
+            QTest::newRow(c.nome) << c.ditta << passi.split(QLatin1Char(' ')) << c.messaggio
+                                  << c.stile << c.focus << c.aziende;
+        }
+    }
+    void refusalShowsItsMessageAndKeepsTheFocus() {
+        QFETCH(int, ditta);
+        QFETCH(QStringList, passi);
+        QFETCH(QString, messaggio);
+        QFETCH(int, stile);
+        QFETCH(QString, focus);
+        QFETCH(int, aziende);
+        m_company->global.ApriDitta(ditta);
+        m_company->messages.clear();
+        int domande = 0;
+        ServiziForm servizi;
+        servizi.aziende = [&domande] {
+            ++domande;
+            return std::make_unique<AssociatedCompanies>();
+        };
+        test::FormSession session(m_company->global, servizi);
+        session->Form_Activate();
+        QVERIFY(session->isActivated());
+
+        QVERIFY2(session.run(passi), qPrintable(session.failed));
+
+        const auto shown = m_company->messages.plainMessages();
+        if (messaggio.isEmpty()) {
+            QVERIFY(shown.isEmpty());
+        } else {
+            QCOMPARE(shown.size(), 1);
+            const QString testo =
+                messaggio.startsWith('#') ? shipped(messaggio.mid(1).toInt()) : messaggio;
+            QCOMPARE(shown.first().text, testo);
+            QCOMPARE(shown.first().style, stile);
+            QCOMPARE(shown.first().title, session->caption());
+        }
+        if (!focus.isEmpty())
+            QCOMPARE(session->focus(), focus);
+        QVERIFY(!session->isStatoRisultato());
+        if (aziende >= 0)
+            QCOMPARE(domande, aziende);
+    }
 
 private:
     std::unique_ptr<test::ParamsCompany> m_company;
 };
-
-void TestFormRifiuti::initTestCase() {
-    m_company = std::make_unique<test::ParamsCompany>(QString::fromLatin1(test::SQLiteEngine));
-    QVERIFY2(m_company->database.isValid(), qPrintable(m_company->database.errorText()));
-    for (const char* profilo :
-         {"'CON_SEDI', 1, 0, 2026, 1, 1", "'SENZA_SEDI', 1, 0, 2026, 1, NULL"})
-        m_company->connection.ExecuteNonQuery(
-            QStringLiteral("INSERT INTO BU68_BDGINTRIC (BU68_NOME, BU68_SEQUENZA, BU68_TIPO, "
-                           "BU68_ANNO, BU68_PROGESER, BU68_CODICE_CG31, BU68_DELTA, "
-                           "BU68_DELTA_PERC) VALUES (%1, 0, 0)")
-                .arg(QLatin1String(profilo)));
-}
-
-void TestFormRifiuti::refusalShowsItsMessageAndKeepsTheFocus_data() {
-    QTest::addColumn<int>("ditta");
-    QTest::addColumn<QStringList>("passi");
-    QTest::addColumn<QString>("messaggio"); // "#n": catalogue message n; empty: none
-    QTest::addColumn<int>("stile");
-    QTest::addColumn<QString>("focus"); // empty: not the refusal's to choose
-    QTest::addColumn<int>("aziende");   // questions to the main-company service; -1 any
-
-    // Steps separated by blanks; M: subtype MENS and criterion CR1, P: M and a complete set.
-    struct Caso {
-        const char* nome;
-        int ditta;
-        const char *passi, *messaggio;
-        int stile;
-        const char* focus;
-        int aziende;
-    };
-    const Caso casi[] = {
-        {"empty subtype", 1, "sottotipo:", "", 0, "TXT_SOTTOTIPO", 0},
-        {"unknown subtype", 1, "sottotipo:NO", "", 0, "TXT_SOTTOTIPO", 0},
-        {"chart kind 0", 1, "sottotipo:KPDC0", "#61949", 64, "TXT_SOTTOTIPO", 0},
-        {"chart kind 4 before its missing chart", 1, "sottotipo:KPDC4", "#61949", 64,
-         "TXT_SOTTOTIPO", 0},
-        {"no chart", 1, "sottotipo:NOPDC", "#61950", 64, "TXT_SOTTOTIPO", 0},
-        {"sites in a company without", 1, "sottotipo:SEDI", "#61948", 64, "TXT_SOTTOTIPO", 0},
-        {"kept by the main company only", 1, "sottotipo:MULTI2", "#61833", 64, "TXT_SOTTOTIPO", 1},
-        {"empty criterion", 1, "sottotipo:MENS criterio:", "", 0, "TXT_CRITERIO", -1},
-        {"unknown criterion", 1, "sottotipo:MENS criterio:CRX", "", 0, "TXT_CRITERIO", -1},
-        {"empty list", 1, "M BUT_ELABORA", "#9636", 64, "QGRID_CONFRONTO", -1},
-        {"no from-period", 1, "P da: BUT_ELABORA", "#9636", 64, "TXT_PERIODO_DA", -1},
-        {"quarterly 1 to 5", 1, "sottotipo:TRIM criterio:CR1 set:0:2026:1 a:5 BUT_ELABORA", "#9636",
-         64, "TXT_PERIODO_A", -1},
-        {"currency without a usable rate", 1, "P valuta:JPY BUT_ELABORA", "#9636", 64, "TXT_CAMBIO",
-         -1},
-        {"profile with sites, subtype without", 1, "M profilo:CON_SEDI",
-         "Il budget non gestisce le sedi, il profilo/confronto selezionato si!", 48, "TXT_PROFILO",
-         -1},
-        {"profile without sites, subtype with", 2, "sottotipo:SEDI criterio:CR1 profilo:SENZA_SEDI",
-         "Il budget gestisce le sedi, il profilo/confronto selezionato no ! ", 48, "TXT_PROFILO",
-         -1},
-    };
-    for (const Caso& c : casi) {
-        QString passi = QString::fromUtf8(c.passi);
-        passi.replace(QRegularExpression(QStringLiteral("^M ")),
-                      QStringLiteral("sottotipo:MENS criterio:CR1 "));
-        passi.replace(QRegularExpression(QStringLiteral("^P ")),
-                      QStringLiteral("sottotipo:MENS criterio:CR1 set:0:2026:1 "));
-        QTest::newRow(c.nome) << c.ditta << passi.split(QLatin1Char(' ')) << c.messaggio << c.stile
-                              << c.focus << c.aziende;
-    }
-}
-
-void TestFormRifiuti::refusalShowsItsMessageAndKeepsTheFocus() {
-    QFETCH(int, ditta);
-    QFETCH(QStringList, passi);
-    QFETCH(QString, messaggio);
-    QFETCH(int, stile);
-    QFETCH(QString, focus);
-    QFETCH(int, aziende);
-    m_company->global.ApriDitta(ditta);
-    m_company->messages.clear();
-    int domande = 0;
-    ServiziForm servizi;
-    servizi.aziende = [&domande] {
-        ++domande;
-        return std::make_unique<AssociatedCompanies>();
-    };
-    test::FormSession session(m_company->global, servizi);
-    session->Form_Activate();
-    QVERIFY(session->isActivated());
-
-    QVERIFY2(session.run(passi), qPrintable(session.failed));
-
-    const auto shown = m_company->messages.plainMessages();
-    if (messaggio.isEmpty()) {
-        QVERIFY(shown.isEmpty());
-    } else {
-        QCOMPARE(shown.size(), 1);
-        const QString testo =
-            messaggio.startsWith('#') ? shipped(messaggio.mid(1).toInt()) : messaggio;
-        QCOMPARE(shown.first().text, testo);
-        QCOMPARE(shown.first().style, stile);
-        QCOMPARE(shown.first().title, session->caption());
-    }
-    if (!focus.isEmpty())
-        QCOMPARE(session->focus(), focus);
-    QVERIFY(!session->isStatoRisultato());
-    if (aziende >= 0)
-        QCOMPARE(domande, aziende);
-}
 
 QTEST_GUILESS_MAIN(TestFormRifiuti)
 #include "test_form_rifiuti.moc"

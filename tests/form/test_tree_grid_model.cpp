@@ -57,67 +57,63 @@ class TestTreeGridModel : public QObject {
     Q_OBJECT
 
 private slots:
-    void treeFollowsParentKeysInKeyOrder_data();
-    void treeFollowsParentKeysInKeyOrder();
-    void hidingAccountsDropsAChosenAccount();
+    void treeFollowsParentKeysInKeyOrder_data() {
+        QTest::addColumn<bool>("nascondiConti");
+        QTest::addColumn<QStringList>("ordine"); // code and level in display order
+        QTest::addColumn<int>("figliDiA");
+        QTest::newRow("every row")
+            << false << QStringList{"CR0", "A1", "A12", "1103", "A22", "1002", "B1", "X0", "Y0"}
+            << 3;
+        QTest::newRow("accounts hidden")
+            << true << QStringList{"CR0", "A1", "A12", "A22", "B1", "X0", "Y0"} << 2;
+    }
+    void treeFollowsParentKeysInKeyOrder() {
+        // The walk the exports read is depth first with siblings by key; rows whose parent is
+        // missing, or that have no key, come last at the top instead of being lost.
+        QFETCH(bool, nascondiConti);
+        QFETCH(QStringList, ordine);
+        QFETCH(int, figliDiA);
+        TreeGridModel model(QStringLiteral("TGRID_BDGINTRIC"));
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        imposta(model);
+        model.setDataSource(tabella());
+        model.setAccountsHidden(nascondiConti);
+
+        QStringList visti;
+        for (int node = model.firstNode(); node >= 0; node = model.nextNode(node))
+            visti << model.nodeValue(node, u"VOCE").toString() +
+                         QString::number(model.nodeLevel(node));
+        QCOMPARE(visti, ordine);
+        const QModelIndex a = model.indexOfKey(1);
+        QCOMPARE(model.rowCount(a), figliDiA);
+        QCOMPARE(model.parent(model.indexOfKey(12)), a);
+        QCOMPARE(model.data(model.indexOfKey(2, 1)).toString(), QStringLiteral("7.50"));
+        QCOMPARE(model.data(model.indexOfKey(2), TreeGridModel::LevelRole).toInt(), 1);
+        QVERIFY(!model.data(model.indexOfKey(12), TreeGridModel::NodeKindRole).isValid());
+        QCOMPARE(model.data(model.indexOfKey(2, 1), TreeGridModel::RawValueRole).value<Variant>(),
+                 Variant(Decimal::parse(u"7.5")));
+    }
+    void hidingAccountsDropsAChosenAccount() {
+        TreeGridModel model(QStringLiteral("TGRID_BDGINTRIC"));
+        imposta(model);
+        const RecordsetPtr rst = tabella();
+        model.setDataSource(rst);
+        QSignalSpy changed(&model, &TreeGridModel::rowChanged);
+        QVERIFY(model.selectKey(501));
+        QCOMPARE(model.currentValue(u"VOCE").toString(), QStringLiteral("100"));
+
+        model.setAccountsHidden(true);
+        model.setDataSource(rst); // the same table again: its index is kept
+        QVERIFY(!model.currentIndex().isValid());
+        QCOMPARE(changed.size(), 2);
+        QVERIFY(!model.selectKey(5501));
+        QVERIFY(model.accountsHidden());
+        model.setDataSource(tabella()); // a new run's table shows every row again
+        QVERIFY(!model.accountsHidden());
+        QVERIFY(model.selectKey(5501));
+    }
 };
-
-void TestTreeGridModel::treeFollowsParentKeysInKeyOrder_data() {
-    QTest::addColumn<bool>("nascondiConti");
-    QTest::addColumn<QStringList>("ordine"); // code and level in display order
-    QTest::addColumn<int>("figliDiA");
-    QTest::newRow("every row") << false << QStringList{"CR0",  "A1", "A12", "1103", "A22",
-                                                       "1002", "B1", "X0",  "Y0"}
-                               << 3;
-    QTest::newRow("accounts hidden")
-        << true << QStringList{"CR0", "A1", "A12", "A22", "B1", "X0", "Y0"} << 2;
-}
-
-void TestTreeGridModel::treeFollowsParentKeysInKeyOrder() {
-    // The walk the exports read is depth first with siblings by key; rows whose parent is
-    // missing, or that have no key, come last at the top instead of being lost.
-    QFETCH(bool, nascondiConti);
-    QFETCH(QStringList, ordine);
-    QFETCH(int, figliDiA);
-    TreeGridModel model(QStringLiteral("TGRID_BDGINTRIC"));
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    imposta(model);
-    model.setDataSource(tabella());
-    model.setAccountsHidden(nascondiConti);
-
-    QStringList visti;
-    for (int node = model.firstNode(); node >= 0; node = model.nextNode(node))
-        visti << model.nodeValue(node, u"VOCE").toString() + QString::number(model.nodeLevel(node));
-    QCOMPARE(visti, ordine);
-    const QModelIndex a = model.indexOfKey(1);
-    QCOMPARE(model.rowCount(a), figliDiA);
-    QCOMPARE(model.parent(model.indexOfKey(12)), a);
-    QCOMPARE(model.data(model.indexOfKey(2, 1)).toString(), QStringLiteral("7.50"));
-    QCOMPARE(model.data(model.indexOfKey(2), TreeGridModel::LevelRole).toInt(), 1);
-    QVERIFY(!model.data(model.indexOfKey(12), TreeGridModel::NodeKindRole).isValid());
-    QCOMPARE(model.data(model.indexOfKey(2, 1), TreeGridModel::RawValueRole).value<Variant>(),
-             Variant(Decimal::parse(u"7.5")));
-}
-
-void TestTreeGridModel::hidingAccountsDropsAChosenAccount() {
-    TreeGridModel model(QStringLiteral("TGRID_BDGINTRIC"));
-    imposta(model);
-    const RecordsetPtr rst = tabella();
-    model.setDataSource(rst);
-    QSignalSpy changed(&model, &TreeGridModel::rowChanged);
-    QVERIFY(model.selectKey(501));
-    QCOMPARE(model.currentValue(u"VOCE").toString(), QStringLiteral("100"));
-
-    model.setAccountsHidden(true);
-    model.setDataSource(rst); // the same table again: its index is kept
-    QVERIFY(!model.currentIndex().isValid());
-    QCOMPARE(changed.size(), 2);
-    QVERIFY(!model.selectKey(5501));
-    QVERIFY(model.accountsHidden());
-    model.setDataSource(tabella()); // a new run's table shows every row again
-    QVERIFY(!model.accountsHidden());
-    QVERIFY(model.selectKey(5501));
-}
 
 QTEST_GUILESS_MAIN(TestTreeGridModel)
 #include "test_tree_grid_model.moc"

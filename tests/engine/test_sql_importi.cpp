@@ -1,11 +1,13 @@
-// The two amount batches are compared whole with texts written out line by line from the
-// statements they must send, line ends included: a blank too many or a missing CR changes
-// what the database tools read, so nothing short of the whole text is checked. The other
-// charts, forecasts, sites and budget structures run on both engines in the fixture companies.
+// The two amount batches are compared whole with texts written out line by line (in
+// tests/fixtures/importi_per_conto*.txt) from the statements they must send, line ends
+// included: a blank too many or a missing CR changes what the database tools read, so nothing
+// short of the whole text is checked. The other charts, forecasts, sites and budget structures
+// run on both engines in the fixture companies.
 
 #include "data/sql_literal.h"
 #include "engine/sql_importi_per_conto.h"
 #include "engine/sql_importi_per_conto_periodo.h"
+#include "support/fixture_runner.h"
 
 #include <QStringList>
 #include <QTest>
@@ -77,135 +79,19 @@ ImportiSqlInput consolidating(ImportiSqlInput input, const QString& aziende) {
     return input;
 }
 
-// Per account, chart kind 1, one budget set.
-const QStringList kContoGeneralLedger = {
-    "; WITH CTE_BU50 AS ",
-    "  ( ",
-    "     SELECT  DISTINCT  BU50_CODICE_BU19, "
-    " BU50_GRUPPO_CG10 AS BU50_PDC , BU50_CONTO_CG24 AS BU50_CONTO ",
-    "     FROM    BU50_CORRPDCVOCI    WITH(NOLOCK) ",
-    "     WHERE   BU50_CODICE_BU51 = 'CR01'",
-    "     AND     BU50_GRUPPO_CG10 = '01'",
-    "  ) ",
-    ", CTE_CONTI AS ",
-    "  ( ",
-    "     SELECT  DISTINCT  BU50_PDC , BU50_CONTO FROM CTE_BU50 ",
-    "  ) ",
-    ", CTE_1 AS ",
-    "  ( ",
-    "     SELECT "
-    "            BU65_GRUPPO_CG10 AS PDC , BU65_CONTO_CG24  AS CONTO  ",
-    "         ,   BU65_INDNATCONTO  ",
-    "         ,   SUM(ROUND(BU66_IMPORTO"
-    " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
-    " , 2)) AS IMPORTO ",
-    "     FROM    BU66_DETBUDGET WITH (NOLOCK)    ",
-    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
-    "     INNER JOIN CTE_CONTI ON ",
-    "             BU65_GRUPPO_CG10 = CTE_CONTI.BU50_PDC   ",
-    "     AND     BU65_CONTO_CG24 = CTE_CONTI.BU50_CONTO  ",
-    "     WHERE   BU65_INDTIPO_BU01 = 5",
-    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
-    "     AND     BU65_DITTA_CG18 = 1",
-    "     AND     BU65_ANNO = 2026",
-    "     AND     BU65_PROGESER = 1",
-    "     AND     BU66_TIPO = 0",
-    "     AND     BU66_PERIODO BETWEEN 1 AND 12",
-    "     GROUP BY BU65_GRUPPO_CG10, BU65_CONTO_CG24 "
-    " , BU65_INDNATCONTO ",
-    "  ) ",
-    ", CTE_NATURE AS ",
-    "  ( ",
-    "     SELECT  PDC , CONTO , BU65_INDNATCONTO FROM CTE_1 ",
-    "  ) ",
-    " SELECT  CTE_BU50.BU50_CODICE_BU19 AS VOCE , ",
-    "         CTE_BU50.BU50_PDC AS PDC, CTE_BU50.BU50_CONTO AS CONTO , ",
-    "         CG24_DESCR                      AS CONTO_DES , ",
-    " CTE_1.IMPORTO AS IMP1",
-    " ,  CTE_NATURE.BU65_INDNATCONTO AS NATURA",
-    "",
-    " FROM    CTE_BU50 ",
-    " --# LeftOuterJoin da CTE_BU50 alle CTE_N ",
-    " LEFT OUTER JOIN CTE_NATURE ON  CTE_BU50.BU50_PDC = CTE_NATURE.PDC AND "
-    " CTE_BU50.BU50_CONTO = CTE_NATURE.CONTO ",
-    " LEFT OUTER JOIN CTE_1 ON  CTE_NATURE.PDC = CTE_1.PDC AND  CTE_NATURE.CONTO = CTE_1.CONTO "
-    "AND COALESCE(CTE_NATURE.BU65_INDNATCONTO, -1) = COALESCE(CTE_1.BU65_INDNATCONTO, -1) ",
-    "",
-    " OUTER APPLY FNCG_CG24_CONTO(CTE_BU50.BU50_PDC, CTE_BU50.BU50_CONTO, 1, 'ITA ') AS "
-    "CG24_TABPDC ",
-};
+// The lines of a batch written out by hand in tests/fixtures (chart kind 1, one budget set);
+// trailing blanks are part of the text.
+QStringList expectedLines(const char* name) {
+    const auto text = bdg::test::readTextFile(bdg::test::fixturePath(name, ".txt"));
+    if (!text)
+        qFatal("missing expected text %s", name);
+    QStringList lines = text->split(QLatin1Char('\n'));
+    lines.removeLast();
+    return lines;
+}
 
-// Per account and period, chart kind 1, one budget set.
-const QStringList kPeriodoGeneralLedger = {
-    " --# BdgIntRic_GetRstImportiPerContoPeriodo ",
-    "; WITH CTE_BUDGET AS ",
-    "  ( ",
-    "     SELECT DISTINCT   ",
-    "             BU50_CODICE_BU19, ",
-    "             BU50_GRUPPO_CG10 AS BU50_PDC , BU50_CONTO_CG24  AS BU50_CONTO , ",
-    "             BU65_INDNATCONTO AS NATURA , ",
-    "             BU66_PERIODO ",
-    "     FROM    BU66_DETBUDGET WITH (NOLOCK) ",
-    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
-    "     INNER JOIN BU50_CORRPDCVOCI ON  ",
-    "             BU50_CORRPDCVOCI.BU50_GRUPPO_CG10 = BU65_TESBUDGET.BU65_GRUPPO_CG10 ",
-    "     AND     BU50_CORRPDCVOCI.BU50_CONTO_CG24 = BU65_TESBUDGET.BU65_CONTO_CG24 ",
-    "     WHERE   BU50_CODICE_BU51 = 'CR01'",
-    "     AND     BU50_GRUPPO_CG10 = '01'",
-    "     AND     BU65_INDTIPO_BU01 = 5",
-    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
-    "     AND     BU66_PERIODO BETWEEN 1 AND 12",
-    "  ) ",
-    ", CTE_1 AS ",
-    "  ( ",
-    "     SELECT  CTE_BUDGET.BU50_CODICE_BU19 AS VOCE  ",
-    "      ,       BU65_GRUPPO_CG10 AS PDC , BU65_CONTO_CG24  AS CONTO  ",
-    "        ,    CTE_BUDGET.NATURA AS NATURA ",
-    "        ,    BU66_DETBUDGET.BU66_PERIODO AS PERIODO ",
-    "        ,  SUM(ROUND(BU66_IMPORTO "
-    " * (CASE WHEN BU65_INDNATCONTO = 2 THEN -1 ELSE 1 END)"
-    " , 2)) AS IMPORTO ",
-    "     FROM    BU66_DETBUDGET WITH (NOLOCK) ",
-    "     INNER JOIN BU65_TESBUDGET ON BU65_TESBUDGET.BU65_ID = BU66_ID_BU65 ",
-    "     INNER JOIN CTE_BUDGET ON ",
-    "             BU65_GRUPPO_CG10 = CTE_BUDGET.BU50_PDC   ",
-    "     AND     BU65_CONTO_CG24 = CTE_BUDGET.BU50_CONTO  ",
-    "     AND     BU66_DETBUDGET.BU66_PERIODO = CTE_BUDGET.BU66_PERIODO ",
-    "     AND     COALESCE(BU65_TESBUDGET.BU65_INDNATCONTO, -1) = COALESCE(CTE_BUDGET.NATURA, -1) ",
-    "     WHERE   BU65_INDTIPO_BU01 = 5",
-    "     AND     BU65_SOTTOTIPO_BU01 = 'SB1'",
-    "     AND     BU65_DITTA_CG18 = 1",
-    "     AND     BU65_ANNO = 2026",
-    "     AND     BU65_PROGESER = 1",
-    "     AND     BU66_TIPO = 0",
-    "     GROUP BY CTE_BUDGET.BU50_CODICE_BU19, ",
-    "     BU65_GRUPPO_CG10, BU65_CONTO_CG24 , BU66_DETBUDGET.BU66_PERIODO ",
-    "     , CTE_BUDGET.NATURA ",
-    "  ) ",
-    " --# Select Finale Su CTE_BUDGET ",
-    " SELECT DISTINCT ",
-    "         CTE_BUDGET.BU50_CODICE_BU19 AS VOCE, ",
-    "         CTE_BUDGET.BU50_PDC AS PDC, CTE_BUDGET.BU50_CONTO AS CONTO ,",
-    "         CTE_BUDGET.BU66_PERIODO AS PERIODO, ",
-    " --# Descrizione Conto ",
-    "         CG24_DESCR                      AS CONTO_DES , ",
-    " CTE_1.IMPORTO AS IMP1",
-    " ,  CTE_BUDGET.NATURA AS NATURA",
-    "",
-    " FROM    CTE_BUDGET ",
-    " --# LeftOuterJoin da CTE_BUDGET alle CTE_N ",
-    " LEFT OUTER JOIN CTE_1 ON "
-    " CTE_BUDGET.BU50_PDC = CTE_1.PDC AND "
-    " CTE_BUDGET.BU50_CONTO = CTE_1.CONTO AND"
-    " CTE_BUDGET.BU66_PERIODO = CTE_1.PERIODO AND"
-    " CTE_BUDGET.BU50_CODICE_BU19 = CTE_1.VOCE AND "
-    "COALESCE(CTE_BUDGET.NATURA, -1) = COALESCE(CTE_1.NATURA, -1) ",
-    "",
-    " --# LeftOuterJoin Descrizioni ",
-    " OUTER APPLY FNCG_CG24_CONTO(CTE_BUDGET.BU50_PDC, CTE_BUDGET.BU50_CONTO, 1, 'ITA ') AS "
-    "CG24_TABPDC ",
-    " ORDER BY VOCE, PDC, CONTO, PERIODO, NATURA ",
-};
+const QStringList kContoGeneralLedger = expectedLines("importi_per_conto");
+const QStringList kPeriodoGeneralLedger = expectedLines("importi_per_conto_periodo");
 
 ImportiSqlInput withStructure(ImportiSqlInput input) {
     input.CodStrutturaBU60 = "ST1";

@@ -27,11 +27,6 @@ const QList<int>& usedMessageNumbers() {
     return numbers;
 }
 
-// Statements are written as the inquiry writes them: T-SQL, lines ending in CR LF.
-QString lines(const QStringList& parts) {
-    return parts.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
-}
-
 // The accounts of tests/fixtures/descrizioni.sql: two companies, translations, a criterion.
 void insertAccounts(Connection& connection) {
     const auto sql = bdg::test::readTextFile(bdg::test::fixturePath("descrizioni", ".sql"));
@@ -39,33 +34,15 @@ void insertAccounts(Connection& connection) {
         connection.ExecuteNonQuery(statement);
 }
 
-// The final select of the amount query with the description applied per account.
+// The final select of the amount query with the description applied per account, written
+// as the inquiry writes it (T-SQL, lines ending in CR LF) in tests/fixtures/descrizioni.KIND.txt.
 QString descriptionQuery(const QString& kind, int company, const QString& language) {
-    const bool ledger = kind == QLatin1String("CG24");
-    return lines({
-        "; WITH CTE_BU50 AS ",
-        "  ( ",
-        ledger ? "     SELECT  DISTINCT  BU50_CODICE_BU19,  BU50_GRUPPO_CG10 AS BU50_PDC , "
-                 "BU50_CONTO_CG24 AS BU50_CONTO "
-               : "     SELECT  DISTINCT  BU50_CODICE_BU19,  BU50_CODICE_PC01 AS BU50_PDC , "
-                 "BU50_CONTO_PC03 AS BU50_CONTO ",
-        "     FROM    BU50_CORRPDCVOCI    WITH(NOLOCK) ",
-        ledger ? "     WHERE   BU50_CODICE_BU51 = 'CR1'" : "     WHERE   BU50_CODICE_BU51 = 'CR2'",
-        "  ) ",
-        " SELECT  CTE_BU50.BU50_CODICE_BU19 AS VOCE , ",
-        "         CTE_BU50.BU50_PDC AS PDC, CTE_BU50.BU50_CONTO AS CONTO , ",
-        ledger ? "         CG24_DESCR                      AS CONTO_DES "
-               : "         PC03_ANAGPDC_RICL.PC03_DESCR    AS CONTO_DES ",
-        " FROM    CTE_BU50 ",
-        ledger ? QStringLiteral(" OUTER APPLY FNCG_CG24_CONTO(CTE_BU50.BU50_PDC, "
-                                "CTE_BU50.BU50_CONTO, %1, %2) AS CG24_TABPDC ")
-                     .arg(company)
-                     .arg(language)
-               : QStringLiteral(" OUTER APPLY FNPC03_ANAGPDC_COGE(CTE_BU50.BU50_PDC, "
-                                "CTE_BU50.BU50_CONTO, %1 , %2) AS PC03_ANAGPDC_RICL ")
-                     .arg(company)
-                     .arg(language),
-    });
+    const auto text =
+        bdg::test::readTextFile(bdg::test::fixturePath("descrizioni." + kind, ".txt"));
+    return text.value_or(QString())
+        .replace(QLatin1Char('\n'), QStringLiteral("\r\n"))
+        .arg(company)
+        .arg(language);
 }
 
 QString display(const bdg::Variant& value) {

@@ -1,0 +1,55 @@
+#pragma once
+
+// Test tables kept as text in tests/fixtures when their cases are pure data: long statements
+// and messages read better one case a line than as string literals split by the formatter.
+
+#include "support/fixture_runner.h"
+
+#include <QTest>
+
+#include <initializer_list>
+
+namespace bdg::test {
+
+/// A cell with "\r", "\n", "\t" and "\\" standing for a carriage return, a line feed, a tab
+/// and a backslash.
+inline QString unescapedCell(const QString& cell) {
+    QString text;
+    for (qsizetype at = 0; at < cell.size(); ++at) {
+        if (cell[at] != QLatin1Char('\\') || at + 1 == cell.size()) {
+            text += cell[at];
+            continue;
+        }
+        const char code = cell[++at].toLatin1();
+        text += code == 'r'   ? QChar(u'\r')
+                : code == 'n' ? QChar(u'\n')
+                : code == 't' ? QChar(u'\t')
+                              : cell[at];
+    }
+    return text;
+}
+
+/// One _data() row per line of tests/fixtures/NAME.tsv: a header line naming the row's name
+/// column and then `columns` (QString columns, in order), one line per case, cells unescaped.
+inline void addTsvRows(const char* name, std::initializer_list<const char*> columns) {
+    const auto text = readTextFile(fixturePath(QString::fromLatin1(name), QStringLiteral(".tsv")));
+    const QList<QStringList> lines = text ? readTsv(*text) : QList<QStringList>();
+    QStringList header{QStringLiteral("name")};
+    for (const char* column : columns) {
+        QTest::addColumn<QString>(column);
+        header << QString::fromLatin1(column);
+    }
+    if (lines.isEmpty() || lines.first() != header)
+        qFatal("tests/fixtures/%s.tsv is missing or its header is not %s", name,
+               qPrintable(header.join(QLatin1Char(' '))));
+    for (const QStringList& line : lines.mid(1)) {
+        if (line.size() != header.size())
+            qFatal("%s.tsv: the case '%s' has %d cells", name, qPrintable(line.first()),
+                   int(line.size()));
+        QTestData& row = QTest::newRow(qPrintable(line.first()));
+        for (const QString& cell : line.mid(1))
+            row << unescapedCell(cell);
+    }
+}
+
+} // namespace bdg::test

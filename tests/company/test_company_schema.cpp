@@ -2,6 +2,7 @@
 // when it is not ours.
 #include "company/company_schema.h"
 #include "data/connection.h"
+#include "data/tsv_rows.h"
 #include "host/message_catalogue.h"
 #include "support/fixture_runner.h"
 #include "support/test_databases.h"
@@ -36,13 +37,12 @@ void insertAccounts(Connection& connection) {
 
 // The final select of the amount query with the description applied per account, written
 // as the inquiry writes it (T-SQL, lines ending in CR LF) in tests/fixtures/descrizioni.KIND.txt.
-QString descriptionQuery(const QString& kind, int company, const QString& language) {
+QString descriptionQuery(const QString& kind, const QString& company, const QString& language) {
     const auto text =
         bdg::test::readTextFile(bdg::test::fixturePath("descrizioni." + kind, ".txt"));
     return text.value_or(QString())
         .replace(QLatin1Char('\n'), QStringLiteral("\r\n"))
-        .arg(company)
-        .arg(language);
+        .arg(company, language);
 }
 
 QString display(const bdg::Variant& value) {
@@ -115,36 +115,14 @@ private slots:
     void catalogueIsWrittenWithTheSchema_data() { bdg::test::addEngineRows(); }
 
     void descriptionsInTheOuterApplyForm_data() {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<int>("company");
-        QTest::addColumn<QString>("language");
-        QTest::addColumn<QString>("expected");
-        for (const QString& e : bdg::test::engines()) {
-            engineRow(e, "ledger in Italian")
-                << "CG24" << 1 << "'ITA '"
-                << "A1=Ricavi vendite|A2=Costi del personale|A9=<null>";
-            engineRow(e, "ledger translated") << "CG24" << 1 << "'ENG '"
-                                              << "A1=Ricavi vendite|A2=Staff costs|A9=<null>";
-            engineRow(e, "ledger of another company") << "CG24" << 2 << "'ITA '"
-                                                      << "A1=Ricavi ditta due|A2=<null>|A9=<null>";
-            engineRow(e, "reclassified without language")
-                << "PC03" << 1 << "Null"
-                << "R1=Margine lordo|R2=Oneri finanziari|R9=<null>";
-            engineRow(e, "reclassified translated")
-                << "PC03" << 1 << "'ENG'"
-                << "R1=Gross margin|R2=Oneri finanziari|R9=<null>";
-            engineRow(e, "reclassified of another company")
-                << "PC03" << 2 << "Null"
-                << "R1=<null>|R2=Oneri ditta due|R9=<null>";
-        }
+        bdg::test::addTsvRows("descrizioni", {"engine", "kind", "company", "language", "expected"});
     }
 
     void descriptionsInTheOuterApplyForm() {
         // Every mapped account keeps its row; unknown accounts get a Null description.
         QFETCH(QString, engine);
         QFETCH(QString, kind);
-        QFETCH(int, company);
+        QFETCH(QString, company);
         QFETCH(QString, language);
         QFETCH(QString, expected);
         OPEN_TEST_DATABASE(Company, db, engine, true, true);
@@ -188,59 +166,7 @@ private slots:
     }
 
     void valuesTheirColumnCannotMeanAreRefused_data() {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<QString>("statement");
-        QTest::addColumn<QString>("read");
-        QTest::addColumn<QString>("fault");
-        const QString subtype = "HS04_SOTTOTIPI row HS04_INDTIPO_BU01 = 5, HS04_CODICE = 'SB1': ";
-        const QString header = "BU65_TESBUDGET row BU65_ID = 7: ";
-        const QString detail = "BU66_DETBUDGET row BU66_ID_BU65 = 7, BU66_TIPO = 0, BU66_PERIODO = "
-                               "1: BU66_IMPORTO is ";
-        const QString amounts = "SELECT SUM(BU66_IMPORTO) AS S FROM BU66_DETBUDGET";
-        const QString subtypes = "SELECT HS04_CODICE FROM HS04_SOTTOTIPI";
-        const QString headers = "SELECT COUNT(*) AS N FROM BU65_TESBUDGET";
-        for (const QString& e : bdg::test::engines()) {
-            const bool sqlite = e == QLatin1String(bdg::test::SQLiteEngine);
-            engineRow(e, "every value fits") << "" << amounts << "";
-            engineRow(e, "forecasts beyond their labels")
-                << "UPDATE HS04_SOTTOTIPI SET HS04_NRFORECAST = 50000000" << subtypes
-                << subtype + "HS04_NRFORECAST is 50000000, outside 0 to 99";
-            engineRow(e, "nature 3") << "UPDATE BU65_TESBUDGET SET BU65_INDNATCONTO = 3" << headers
-                                     << header + "BU65_INDNATCONTO is 3, outside 1 to 2";
-            engineRow(e, "decimals of a currency")
-                << "UPDATE HS02_VALUTE SET HS02_NRDECIMALI = 9"
-                << "SELECT HS02_CODICE FROM HS02_VALUTE"
-                << "HS02_VALUTE row HS02_CODICE = 'EUR': HS02_NRDECIMALI is 9, outside 0 to 5";
-            if (!sqlite) {
-                engineRow(e, "NaN amount") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = 'NaN'"
-                                           << amounts << detail + "'NaN', not a number";
-                continue;
-            }
-            // SQLite keeps any value in any column; its arithmetic would read these as numbers.
-            engineRow(e, "text setting")
-                << "UPDATE HS04_SOTTOTIPI SET HS04_GESTIONESEDE = 'abc'" << subtypes
-                << subtype + "HS04_GESTIONESEDE is 'abc', not a whole number";
-            engineRow(e, "fraction of a year")
-                << "UPDATE BU65_TESBUDGET SET BU65_ANNO = 2026.5" << headers
-                << header + "BU65_ANNO is 2026.5, not a whole number";
-            engineRow(e, "year as the real -2^63")
-                << "UPDATE BU65_TESBUDGET SET BU65_ANNO = -9223372036854775808.0" << headers
-                << header + "BU65_ANNO is -9.2233720368547758078e+18, not a whole number";
-            engineRow(e, "infinite amount") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = 1e999"
-                                            << amounts << detail + "Inf, not a number";
-            engineRow(e, "decimal comma") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = '1,5'"
-                                          << amounts << detail + "'1,5', not a number";
-            engineRow(e, "blob amount") << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = x'00ff'"
-                                        << amounts << detail + "X'00FF', not a number";
-            engineRow(e, "amount beyond its digits")
-                << "UPDATE BU66_DETBUDGET SET BU66_IMPORTO = 1e14" << amounts
-                << detail + "100000000000000, more than the 14 integer digits of the column";
-            engineRow(e, "text rate")
-                << "UPDATE HS03_CAMBI SET HS03_CAMBIO = 'abc'"
-                << "SELECT * FROM HS03_CAMBI"
-                << "HS03_CAMBI row HS03_CODICE_HS02 = 'USD', HS03_VALRIF_HS02 = 'EUR', HS03_DATA = "
-                   "'2026-01-02', HS03_TIPOCAMBIO = 1: HS03_CAMBIO is 'abc', not a number";
-        }
+        bdg::test::addTsvRows("valori_rifiutati", {"engine", "statement", "read", "fault"});
     }
 
     void valuesTheirColumnCannotMeanAreRefused() {

@@ -4,6 +4,7 @@
 // and messages read better one case a line than as string literals split by the formatter.
 
 #include "support/fixture_runner.h"
+#include "support/test_databases.h"
 
 #include <QTest>
 
@@ -31,6 +32,8 @@ inline QString unescapedCell(const QString& cell) {
 
 /// One _data() row per line of tests/fixtures/NAME.tsv: a header line naming the row's name
 /// column and then `columns` (QString columns, in order), one line per case, cells unescaped.
+/// A first column "engine" repeats each case on every engine the tests run on (empty cell)
+/// or keeps it to the engine it names.
 inline void addTsvRows(const char* name, std::initializer_list<const char*> columns) {
     const auto text = readTextFile(fixturePath(QString::fromLatin1(name), QStringLiteral(".tsv")));
     const QList<QStringList> lines = text ? readTsv(*text) : QList<QStringList>();
@@ -42,13 +45,19 @@ inline void addTsvRows(const char* name, std::initializer_list<const char*> colu
     if (lines.isEmpty() || lines.first() != header)
         qFatal("tests/fixtures/%s.tsv is missing or its header is not %s", name,
                qPrintable(header.join(QLatin1Char(' '))));
-    for (const QStringList& line : lines.mid(1)) {
-        if (line.size() != header.size())
-            qFatal("%s.tsv: the case '%s' has %d cells", name, qPrintable(line.first()),
-                   int(line.size()));
-        QTestData& row = QTest::newRow(qPrintable(line.first()));
-        for (const QString& cell : line.mid(1))
-            row << unescapedCell(cell);
+    const bool perEngine = header.value(1) == QLatin1String("engine");
+    for (const QString& engine : perEngine ? engines() : QStringList{QString()}) {
+        for (const QStringList& line : lines.mid(1)) {
+            if (line.size() != header.size())
+                qFatal("%s.tsv: the case '%s' has %d cells", name, qPrintable(line.first()),
+                       int(line.size()));
+            if (perEngine && !line[1].isEmpty() && line[1] != engine)
+                continue;
+            QTestData& row = QTest::newRow(
+                qPrintable(perEngine ? engine + QStringLiteral(": ") + line[0] : line[0]));
+            for (qsizetype cell = 1; cell < line.size(); ++cell)
+                row << (cell == 1 && perEngine ? engine : unescapedCell(line[cell]));
+        }
     }
 }
 

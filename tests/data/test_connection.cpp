@@ -1,5 +1,5 @@
 #include "data/connection.h"
-#include "support/test_databases.h"
+#include "data/tsv_rows.h"
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -241,43 +241,7 @@ private slots:
     }
 
     void roundAndSumAreExact_data() {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<QString>("expected");
-        const QString tenTimes =
-            QStringLiteral("SELECT SUM(X) AS S FROM (") +
-            QStringList(10, QStringLiteral("SELECT 0.1 AS X")).join(QStringLiteral(" UNION ALL ")) +
-            QStringLiteral(") AS V");
-        for (const QString& engine : bdg::test::engines()) {
-            const auto row = [&](const char* name, const QString& sql, const char* expected) {
-                QTest::newRow(qPrintable(engine + QLatin1Char(' ') + name))
-                    << engine << sql << QString::fromLatin1(expected);
-            };
-            // Binary floating point gives 2.67 and 1.0 here: 2.675 and 1.005 are a hair below.
-            row("round 2.675 to 2 places", "SELECT ROUND(2.675, 2) AS R", "2.68");
-            row("round 1.005 to 2 places", "SELECT ROUND(1.005, 2) AS R", "1.01");
-            row("round half away from zero", "SELECT ROUND(2.5) AS R", "3");
-            row("round negative half away from zero", "SELECT ROUND(-0.5) AS R", "-1");
-            row("round to hundreds", "SELECT ROUND(1250.5, -2) AS R", "1300");
-            row("round a long decimal given as text", "SELECT ROUND('1234567890123.45678', 4) AS R",
-                "1234567890123.4568");
-            // SQLite's exact ROUND hands back a double while one holds the decimal, text beyond.
-            row("round fifteen digits", "SELECT ROUND('1234567890123.455', 2) AS R",
-                "1234567890123.46");
-            row("round seventeen digits", "SELECT ROUND('123456789012345.675', 2) AS R",
-                "123456789012345.68");
-            row("round to 27 places", "SELECT ROUND('0.0000000000000000000000012345', 27) AS R",
-                "0.000000000000000000000001235");
-            row("sum of 0.1 ten times", tenTimes, "1");
-            row("sum of rounded amounts",
-                "SELECT SUM(ROUND(X, 2)) AS S FROM (SELECT 2.675 AS X UNION ALL SELECT 0.105 "
-                "UNION ALL SELECT 0.3) AS V",
-                "3.09");
-            row("sum ignores nulls",
-                "SELECT SUM(X) AS S FROM (SELECT 0.7 AS X UNION ALL SELECT NULL) AS V", "0.7");
-            row("sum of no row", "SELECT SUM(X) AS S FROM (SELECT 1 AS X) AS V WHERE X = 2",
-                "Null");
-        }
+        bdg::test::addTsvRows("arrotondamenti", {"engine", "sql", "expected"});
     }
 
     void roundAndSumAreExact() {
@@ -291,28 +255,7 @@ private slots:
     }
 
     void valuesTheirColumnCannotHoldAreRefused_data() {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<QString>("column");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("shown");
-        const auto sqlite = [](const char* name, const char* column, const char* value,
-                               const char* shown) {
-            QTest::newRow(name) << QString::fromLatin1(bdg::test::SQLiteEngine) << column << value
-                                << shown;
-        };
-        // SQLite keeps whatever it is given: its arithmetic would read all of these as numbers.
-        sqlite("text in a whole number", "INTEGER", "'abc'", "'abc'");
-        sqlite("fraction in a whole number", "INTEGER", "1.5", "'1.5'");
-        sqlite("text in a decimal", "DECIMAL(19,5)", "'abc'", "'abc'");
-        sqlite("decimal comma", "DECIMAL(19,5)", "'1,5'", "'1,5'");
-        sqlite("blob", "DECIMAL(19,5)", "x'0102'", "x'0102'");
-        sqlite("infinite", "DECIMAL(19,5)", "1e999", "'inf'");
-        if (bdg::test::engines().contains(QLatin1String(bdg::test::PostgresEngine))) {
-            QTest::newRow("postgresql not a number")
-                << QString::fromLatin1(bdg::test::PostgresEngine) << "NUMERIC"
-                << "'NaN'"
-                << "'NaN'";
-        }
+        bdg::test::addTsvRows("valori_colonna", {"engine", "column", "value", "shown"});
     }
 
     void valuesTheirColumnCannotHoldAreRefused() {

@@ -1,4 +1,5 @@
 #include "cli_runner.h"
+#include "data/tsv_rows.h"
 
 #include "host/message_catalogue.h"
 
@@ -27,52 +28,9 @@ private slots:
     }
 
     void refusalExitsWithItsStatusAndMessage_data() {
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("message");
-        const QStringList ok{"--subtype", "SB1", "--criterion", "CR02", "--set", "budget:2026:1"};
-        const QString parametri = QStringLiteral("Parametri di elaborazione mancanti o non validi");
-        QTest::newRow("unknown option")
-            << (ok + QStringList{"--bogus"}) << 2 << "unknown option '--bogus'";
-        QTest::newRow("set without year")
-            << QStringList{"--set", "budget"} << 2 << "--set 'budget' needs at least TYPE:YEAR";
-        QTest::newRow("set year not a number") << QStringList{"--set", "budget:20x6"} << 2
-                                               << "the year of --set must be a whole number";
-        QTest::newRow("set with a stray word")
-            << QStringList{"--set", "budget:2026:1:2:deltas"} << 2 << "'deltas' is neither";
-        QTest::newRow("rate not a number")
-            << (ok + QStringList{"--currency", "USD", "--rate", "1,5x"}) << 2
-            << "--rate must be a positive number of at most 11 integer digits and 8 "
-               "decimals, not '1,5x'";
-        // 300.00 of budget times the rate has 16 integer digits; an amount holds 13.
-        QTest::newRow("rate making amounts too large")
-            << (ok + QStringList{"--currency", "USD", "--rate", "99999999999"}) << 2
-            << "--rate: converted at 99999999999 the amounts have more digits than an amount "
-               "holds";
-        // Progressive 99 is allowed; the company has no figures for it: no data, status 3.
-        QTest::newRow("progressive 99, no figures")
-            << QStringList{"--subtype", "SB1", "--criterion", "CR02", "--set", "budget:2026:99"}
-            << 3 << "Criterio non valorizzato";
-        QTest::newRow("progressive beyond two digits")
-            << QStringList{"--set", "budget:2026:999999999:1"} << 2
-            << "--set 'budget:2026:999999999:1': the progressive is 0 to 99, not 999999999";
-        QTest::newRow("rate without currency")
-            << (ok + QStringList{"--rate", "1.5"}) << 2 << "--rate and --rate-date need --currency";
-        QTest::newRow("unknown format") << (ok + QStringList{"--format", "pdf"}) << 2
-                                        << "--format must be table, csv, json, xlsx or office";
-        QTest::newRow("xlsx without a file")
-            << (ok + QStringList{"--format", "xlsx"}) << 2 << "--format xlsx needs --output FILE";
-        QTest::newRow("kind the subtype does not offer")
-            << QStringList{"--subtype", "SB1", "--criterion", "CR02", "--set", "forecast2:2026:1"}
-            << 2 << "'forecast2' is not a kind of figures of subtype SB1";
-        QTest::newRow("code 2 is no kind")
-            << QStringList{"--subtype", "SB1", "--criterion", "CR02", "--set", "2:2026:1"} << 2
-            << "'2' is not a kind of figures";
-        QTest::newRow("unknown company")
-            << (ok + QStringList{"--company", "77"}) << 2 << "unknown company 77";
-        QTest::newRow("periods the wrong way round")
-            << (ok + QStringList{"--from", "3", "--to", "1"}) << 2 << parametri;
+        test::addTsvRows("rifiuti_cli", {"options", "status", "message"});
     }
+
     void outputOntoTheDatabaseIsRefused() {
         // Through its own name, a link or a journal's name: the company is never overwritten.
         QTemporaryDir home;
@@ -92,14 +50,14 @@ private slots:
     }
 
     void refusalExitsWithItsStatusAndMessage() {
-        QFETCH(QStringList, options);
-        QFETCH(int, status);
+        QFETCH(QString, options);
+        QFETCH(QString, status);
         QFETCH(QString, message);
         QTemporaryDir home;
-        const test::CliResult result =
-            test::runCli(QStringList{"run", "--db", m_db} + options, home.path());
+        const test::CliResult result = test::runCli(
+            QStringList{"run", "--db", m_db} + options.split(QLatin1Char(' ')), home.path());
         QVERIFY2(result.err.contains(message), qPrintable(result.err));
-        QCOMPARE(result.status, status);
+        QCOMPARE(result.status, status.toInt());
         QVERIFY2(result.out.isEmpty(), qPrintable(result.out));
     }
 

@@ -1,5 +1,6 @@
 #include "data/decimal.h"
 #include "data/recordset.h"
+#include "data/tsv_rows.h"
 #include "engine/formula_evaluator.h"
 #include "engine/rst_criterio.h"
 #include "host/budget_object.h"
@@ -8,7 +9,6 @@
 #include "host/host_log.h"
 #include "host/message_service.h"
 #include "support/engine_host.h"
-#include "support/text_rows.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -53,38 +53,7 @@ class TestFormulaEvaluator : public QObject {
 
 private slots:
     void formulaItemValue_data() {
-        QTest::addColumn<QString>("descrizione");
-        QTest::addColumn<QString>("a");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<QString>("message"); // empty: no message
-
-        // B is 30 and C is 0 in every case.
-        const char* const rows[][5] = {
-            {"colon", "Margine:[A]-[B]", "100", "70", ""},
-            {"no colon", "[A]+[B]", "100", "130", ""},
-            {"first colon only, blanks after it", "X: [A] > 50 ? 1 : 2", "100", "1", ""},
-            {"code case ignored", "X:[a]*2", "100", "200", ""},
-            {"Null amount is 0", "X:[A]+1", "Null", "1", ""},
-            {"negative amount", "X:[B]-[A]", "-5", "35", ""},
-            {"Italian decimals", "X:[A]*2", "1234.56", "2469.12", ""},
-            {"words without colon", "Margine [A]-[B]", "100", "Null",
-             "Formula Margine [A]-[B] non corretta: \r\n"
-             "Margine (100)-(30)"},
-            {"unknown code", "X:[A]+[ZZ]", "1234.56", "Null",
-             "Formula X:[A]+[ZZ] non corretta: \r\n(1234.56)+[ZZ]"},
-            {"root code is not available", "X:[CRIT]+[A]", "1", "Null",
-             "Formula X:[CRIT]+[A] non corretta: \r\n[CRIT]+(1)"},
-            {"comma between arguments", "X:Math.max([A],[B])", "1", "Null",
-             "Formula X:Math.max([A],[B]) non corretta: \r\nMath.max((1).(30))"},
-            {"not a number", "X:'abc'", "1", "Null", "Formula X:'abc' non corretta: \r\n'abc'"},
-            {"division by zero", "X:[A]/[C]", "5", "Null", ""},
-            {"too large for an amount", "X:1e300*[A]", "5", "Null", ""},
-            // 5e15 has 16 integer digits; the amount field holds 15 at 0 decimals.
-            {"beyond the amount's digits", "X:[A]*1e15", "5", "Null", ""},
-            {"redefining a function", "X:Math.abs = 0", "5", "Null",
-             "Formula X:Math.abs = 0 non corretta: \r\nMath.abs = 0"},
-        };
-        test::addTextRows(rows);
+        test::addTsvRows("formule", {"descrizione", "a", "expected", "message"});
     }
 
     void formulaItemValue() {
@@ -113,64 +82,8 @@ private slots:
         QCOMPARE(shown.at(0).title, Caption);
     }
 
-    void resultRoundsHalfToEven_data() {
-        QTest::addColumn<QString>("expression");
-        QTest::addColumn<QString>("expected");
-        const char* const rows[][3] = {
-            {"0.125 to even 0.12", "1/8", "0.12"},
-            {"1.005 as typed, to even", "1.005", "1"},
-            {"2.675 as typed, to even", "2.675", "2.68"},
-            {"-0.125", "-1/8", "-0.12"},
-            {"0.1 + 0.2", "0.1+0.2", "0.3"},
-            {"below a cent", "1e-30", "0"},
-        };
-        test::addTextRows(rows);
-    }
-
-    void resultRoundsHalfToEven() {
-        // Results are rounded to 2 decimals, halves to even, from the number as it reads.
-        QFETCH(QString, expression);
-        QFETCH(QString, expected);
-        FormulaEvaluator engine;
-        const FormulaEvaluator::Result result = engine.evaluate(expression);
-        QCOMPARE(int(result.kind), int(FormulaEvaluator::Result::Kind::Value));
-        QCOMPARE(result.value.normalized().toString(), expected);
-    }
-
     void languageGivesJavaScriptsFigures_data() {
-        QTest::addColumn<QString>("expression");
-        QTest::addColumn<QString>("expected"); // the amount, "overflow" or "wrong"
-        // Worked out by the rules of JavaScript's arithmetic.
-        const char* const rows[][3] = {
-            {"power is right-associative", "2 ** 3 ** 2", "512"},
-            {"unary minus before **", "-2 ** 2", "wrong"},
-            {"remainder takes the dividend's sign", "-7 % 3 + 7 % -3 * 10", "9"},
-            {"halves round up in Math.round", "Math.round(-2.5) * 10 + Math.round(2.5)", "-17"},
-            {"several arguments", "Math.max(1, 2, 3) - Math.min(4, 5)", "-1"},
-            {"max of nothing", "Math.max()", "overflow"},
-            {"1 to the Infinity", "Math.pow(1, Infinity)", "overflow"},
-            {"hexadecimal, binary, octal", "0x1F + 0b101 + 0o17", "51"},
-            {"truth values count as 1 and 0", "true + true + !0 - !1", "3"},
-            {"loose and strict equality", "(1 == true) + (1 === true) * 10", "1"},
-            {"and gives an operand", "3 && 0", "0"},
-            {"NaN is false", "NaN ? 1 : 2", "2"},
-            {"comments and line breaks", "/* nota */ 1 + // resto\n 2", "3"},
-            {"3.455 to even", "Math.abs(-3.455)", "3.46"},
-            {"sign and truncation", "Math.sign(-0.5) * Math.trunc(7.9)", "-7"},
-            {"beyond doubles", "1e999", "overflow"},
-            {"a comparison is no amount", "1 < 2", "wrong"},
-            {"random", "Math.random()", "wrong"},
-            {"unknown name", "x + 1", "wrong"},
-            {"leading zero", "010", "wrong"},
-            {"digit separator", "1_000", "wrong"},
-            {"function not called", "Math.abs", "wrong"},
-            {"incomplete", "1 +", "wrong"},
-            {"nullish", "1 ?? 2", "wrong"},
-        };
-        test::addTextRows(rows);
-        QTest::newRow("200 parentheses")
-            << QString(199, QLatin1Char('(')) + QStringLiteral("7") + QString(199, QLatin1Char(')'))
-            << "7";
+        test::addTsvRows("linguaggio_formule", {"expression", "expected"});
     }
 
     void languageGivesJavaScriptsFigures() {

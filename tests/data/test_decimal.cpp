@@ -1,4 +1,5 @@
 #include "data/decimal.h"
+#include "data/tsv_rows.h"
 
 #include <QTest>
 
@@ -19,19 +20,6 @@ Decimal dec(const QString& text) {
 
 const QString ThirtyEightNines = QStringLiteral("99999999999999999999999999999999999999");
 const QString Finest = QStringLiteral("0.000000000000000000000000000001");
-
-// Declares the given QString columns of a _data() table.
-void stringColumns(std::initializer_list<const char*> names) {
-    for (const char* name : names)
-        QTest::addColumn<QString>(name);
-}
-
-// A _data() row of texts, one line per case.
-void textRow(const char* name, std::initializer_list<QString> texts) {
-    QTestData& row = QTest::newRow(name);
-    for (const QString& text : texts)
-        row << text;
-}
 
 } // namespace
 
@@ -85,20 +73,7 @@ private slots:
     }
 
     void keepsThirtyEightDigitsAndRoundsLongerFractions_data() {
-        stringColumns({"text", "expected"});
-        textRow("38 digits", {ThirtyEightNines, ThirtyEightNines});
-        textRow("39 digits", {ThirtyEightNines + "9", ""});
-        textRow("39 digits ending in zero", {ThirtyEightNines + "0", ""});
-        textRow("31st place rounds up",
-                {"0.1234567890123456789012345678905", "0.123456789012345678901234567891"});
-        textRow("31st place rounds down",
-                {"-0.1234567890123456789012345678904999", "-0.123456789012345678901234567890"});
-        // 30 integer digits leave room for 8 places only.
-        textRow("places given up for integer digits", {"123456789012345678901234567890.123456785",
-                                                       "123456789012345678901234567890.12345679"});
-        // Rounding 38 nines and a half carries into a 39th digit: one place is given up.
-        textRow("carry into a 39th digit", {"9999999999999999999999999999999999999.95",
-                                            "10000000000000000000000000000000000000"});
+        bdg::test::addTsvRows("decimali/cifre", {"text", "expected"});
     }
 
     void keepsThirtyEightDigitsAndRoundsLongerFractions() {
@@ -136,16 +111,8 @@ private slots:
     }
 
     void roundsAtHalfInEveryMode_data() {
-        stringColumns({"value", "places", "awayFromZero", "toEven", "towardZero"});
-        textRow("2.5", {"2.5", "0", "3", "2", "2"});
-        textRow("-2.5", {"-2.5", "0", "-3", "-2", "-2"});
-        textRow("3.5", {"3.5", "0", "4", "4", "3"});
-        textRow("half", {"2.45", "1", "2.5", "2.4", "2.4"});
-        textRow("just above half", {"2.4500001", "1", "2.5", "2.5", "2.4"});
-        textRow("negative half cent", {"-0.005", "2", "-0.01", "0.00", "0.00"});
-        textRow("carry into integer", {"9.995", "2", "10.00", "10.00", "9.99"});
-        textRow("hundreds half", {"1250", "-2", "1300", "1200", "1200"});
-        textRow("negative hundreds", {"-1250.00", "-2", "-1300", "-1200", "-1200"});
+        bdg::test::addTsvRows("decimali/arrotondamenti",
+                              {"value", "places", "awayFromZero", "toEven", "towardZero"});
     }
 
     void roundsAtHalfInEveryMode() {
@@ -171,14 +138,7 @@ private slots:
     }
 
     void addsAndSubtractsAcrossScales_data() {
-        stringColumns({"left", "right", "sum", "difference"});
-        textRow("different scales", {"1.5", "2.25", "3.75", "-0.75"});
-        textRow("to zero keeps places", {"-1.10", "1.1", "0.00", "-2.20"});
-        textRow("largest", {"99999999999999999999999999999999999998", "1", ThirtyEightNines,
-                            "99999999999999999999999999999999999997"});
-        textRow("finest",
-                {Finest, "-0.000000000000000000000000000003", "-0.000000000000000000000000000002",
-                 "0.000000000000000000000000000004"});
+        bdg::test::addTsvRows("decimali/somme", {"left", "right", "sum", "difference"});
     }
 
     void addsAndSubtractsAcrossScales() {
@@ -196,18 +156,7 @@ private slots:
     }
 
     void multipliesKeepingThirtyEightDigits_data() {
-        stringColumns({"left", "right", "product"});
-        textRow("scales add", {"1.5", "2.25", "3.375"});
-        textRow("both negative", {"-12", "-0.5", "6.0"});
-        textRow("exchange rate", {"1234.56", "1.23456789", "1524.1481342784"});
-        // Exact product 12193263113702179522.3746380111126352690 has 39 digits.
-        textRow("39 digits rounded", {"1234567890.1234567890", "9876543210.987654321",
-                                      "12193263113702179522.374638011112635269"});
-        // 5e-31 needs 31 places: rounded half away from zero to 30.
-        textRow("beyond 30 places", {"0.000000000000005", "0.0000000000000001", Finest});
-        // Exact 49999999999999999999999999999999999999.5 needs 39 digits: the place goes.
-        textRow("beyond 128 bits",
-                {ThirtyEightNines, "0.5", "50000000000000000000000000000000000000"});
+        bdg::test::addTsvRows("decimali/prodotti", {"left", "right", "product"});
     }
 
     void multipliesKeepingThirtyEightDigits() {
@@ -220,25 +169,8 @@ private slots:
     }
 
     void dividesToTheStatedScale_data() {
-        stringColumns({"dividend", "divisor", "scale", "awayFromZero", "toEven"});
-        textRow("third", {"1", "3", "10", "0.3333333333", "0.3333333333"});
-        textRow("eighth", {"1", "8", "2", "0.13", "0.12"});
-        textRow("negative eighth", {"1", "-8", "2", "-0.13", "-0.12"});
-        textRow("two and a half", {"10", "4", "0", "3", "2"});
-        textRow("places of the divisor", {"1.000", "0.001", "0", "1000", "1000"});
-        textRow("seventh to 30 places", {"1", "7", "30", "0.142857142857142857142857142857",
-                                         "0.142857142857142857142857142857"});
-        textRow("by the finest", {"1", Finest, "0", "1000000000000000000000000000000",
-                                  "1000000000000000000000000000000"});
-        // Dividend scaled to about 2^210: the long division path. Exact quotient
-        // 4115226300411522630041152263.16529492...
-        textRow("wide dividend",
-                {"12345678901234567890123456789.5", "3.000000000000000000000000000001", "5",
-                 "4115226300411522630041152263.16529", "4115226300411522630041152263.16529"});
-        // Exact quotient 17636684144620811271604938.2700176...
-        textRow("tiny divisor",
-                {"12345678901234567890.123456789012345678", "0.0000007", "5",
-                 "17636684144620811271604938.27002", "17636684144620811271604938.27002"});
+        bdg::test::addTsvRows("decimali/quozienti",
+                              {"dividend", "divisor", "scale", "awayFromZero", "toEven"});
     }
 
     void dividesToTheStatedScale() {
@@ -255,15 +187,7 @@ private slots:
     }
 
     void refusesOverflowAndZeroDivisorNamingTheOperands_data() {
-        stringColumns({"left", "operation", "right", "messagePart"});
-        textRow("sum", {ThirtyEightNines, "+", "1", ThirtyEightNines + " + 1"});
-        textRow("difference",
-                {"-" + ThirtyEightNines, "-", "0.5", "-" + ThirtyEightNines + " - 0.5"});
-        textRow("product", {"100000000000000000000", "*", "-100000000000000000000",
-                            "100000000000000000000 * -100000000000000000000"});
-        textRow("quotient", {"10000000000000000000000000000000000000", "/", "0.1",
-                             "10000000000000000000000000000000000000 / 0.1"});
-        textRow("zero divisor", {"5.25", "/", "0.00", "division by zero: 5.25 / 0.00"});
+        bdg::test::addTsvRows("decimali/eccedenze", {"left", "operation", "right", "messagePart"});
     }
 
     void refusesOverflowAndZeroDivisorNamingTheOperands() {
@@ -288,15 +212,7 @@ private slots:
     }
 
     void comparesByValueWhateverTheScale_data() {
-        stringColumns({"left", "right", "order"});
-        textRow("trailing zero", {"1.50", "1.5", "0"});
-        textRow("zeros", {"-0.00", "0", "0"});
-        textRow("one hundredth more", {"1.5", "1.51", "-1"});
-        textRow("negative magnitudes", {"-1.5", "-1.49", "-1"});
-        textRow("finest difference", {"2", "1.999999999999999999999999999999", "1"});
-        // Bringing 38 digits to 30 places overflows: the larger magnitude is known anyway.
-        textRow("huge and fine", {ThirtyEightNines, Finest, "1"});
-        textRow("huge negative and fine", {"-" + ThirtyEightNines, "-" + Finest, "-1"});
+        bdg::test::addTsvRows("decimali/confronti", {"left", "right", "order"});
     }
 
     void comparesByValueWhateverTheScale() {

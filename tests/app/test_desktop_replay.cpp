@@ -2,6 +2,7 @@
 
 #include "app/gui/replay.h"
 #include "company/demo_company.h"
+#include "data/tsv_rows.h"
 #include "export/lettore_xlsx.h"
 
 #include <QDir>
@@ -37,36 +38,7 @@ private slots:
         QCOMPARE(gui::Replay::parole(riga), parole);
     }
     void scriptStopsAtTheFirstActionThatFails_data() {
-        QTest::addColumn<QString>("script");
-        QTest::addColumn<QString>("errore"); // empty: the whole script runs
-        const QString inizio = QStringLiteral("open\nsubtype SB1\ncriterion CR01\n");
-        QTest::newRow("a whole session")
-            << inizio + "set budget 2026 1\nset budget 2025 1 delta\nrun\nselect CR01\n"
-                        "accounts off\nperiods on\ncheck BUT_NODO_CONTI_VISIBILE off\nnew\n"
-                        "check TXT_SOTTOTIPO \"\"\nclose\n"
-            << "";
-        QTest::newRow("an action nobody knows") << "open\n\nfly away\n"
-                                                << "s.txt:3: 'fly away': unknown action 'fly'";
-        QTest::newRow("the form refuses the subtype")
-            << "open\nsubtype NOPE\n"
-            << "s.txt:2: 'subtype NOPE': the form refused 'NOPE'";
-        QTest::newRow("the inquiry is not open") << "# first\nrun\n"
-                                                 << "s.txt:2: 'run': the inquiry is not open";
-        QTest::newRow("a code the list does not offer")
-            << "open\nlookup subtype ZZZ\n"
-            << "s.txt:2: 'lookup subtype ZZZ': the list of";
-        QTest::newRow("a node the tree does not show")
-            << inizio + "set budget 2026 1\nrun\nselect ZZZ\n"
-            << "s.txt:6: 'select ZZZ': the tree shows no node 'ZZZ'";
-        QTest::newRow("a kind the subtype does not offer")
-            << inizio + "set forecast7 2026 1\n"
-            << "s.txt:4: 'set forecast7 2026 1': column";
-        QTest::newRow("an export before the run")
-            << inizio + "export risultato.xlsx\n"
-            << "s.txt:4: 'export risultato.xlsx': nothing to export";
-        QTest::newRow("a label that shows something else")
-            << inizio + "check TXT_SOTTOTIPO_DES Mensile\n"
-            << "s.txt:4: 'check TXT_SOTTOTIPO_DES Mensile': TXT_SOTTOTIPO_DES shows '";
+        test::addTsvRows("replay_errori", {"script", "errore"});
     }
     void scriptStopsAtTheFirstActionThatFails() {
         // A script runs line by line on the real windows; the first line that cannot be done

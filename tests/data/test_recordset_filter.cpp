@@ -1,4 +1,5 @@
 #include "data/recordset.h"
+#include "data/tsv_rows.h"
 
 #include <QtTest>
 
@@ -142,32 +143,7 @@ class TestRecordsetFilter : public QObject {
 
 private slots:
     void filterSelectsTheRowsItDescribes_data() {
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<QString>("keys");
-        const auto row = [](const char* name, const char* filter, const char* keys) {
-            QTest::newRow(name) << QString::fromUtf8(filter) << QString::fromUtf8(keys);
-        };
-        row("text equal ignores trailing blanks", "VOCE = 'A1'", "1,2");
-        row("field names ignore case", "voce = 'A1'", "1,2");
-        row("texts compare binary", "VOCE = 'a1'", "6");
-        row("blanks and line breaks", " \r\n VOCE = 'A1'\r\nAND\nPERIODO <> 2 ", "1");
-        row("blank literal matches empty codes", "VOCE = ' '", "3,4");
-        row("not equal skips Null", "VOCE <> 'A1'", "3,4,6,7");
-        row("text greater is binary", "VOCE > 'A1'", "6");
-        row("integer equal", "PERIODO = 3", "3,5");
-        row("integer less", "PERIODO < 2", "1,7");
-        row("integer less or equal", "PERIODO <= 2", "1,2,6,7");
-        row("negative literal", "PERIODO >= -4", "1,2,3,5,6,7");
-        row("quoted number on numeric field", "PERIODO = '3'", "3,5");
-        row("decimal equal whatever the scale", "IMP = 10", "1,6");
-        row("decimal less than zero", "IMP < 0", "2,7");
-        row("decimal literal with more places", "IMP >= 10.001", "5");
-        row("zero is a value, Null is not", "IMP <> 0", "1,2,5,6,7");
-        row("doubled quote", "DES = 'O''Brien'", "4");
-        row("number on text field uses its text", "DES = 12", "6");
-        row("and in lower case", "voce = 'A1' and periodo = 1", "1");
-        row("range on the key", "KEY_VOCE >= 3 AND KEY_VOCE <= 4", "3,4");
-        row("blank filter shows all", " \r\n ", "1,2,3,4,5,6,7");
+        bdg::test::addTsvRows("filtri", {"filter", "keys"});
     }
 
     void filterSelectsTheRowsItDescribes() {
@@ -184,19 +160,7 @@ private slots:
     }
 
     void malformedFilterIsRefusedAndLeavesTheViewAlone_data() {
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<QString>("fault");
-        const auto row = [](const char* name, const char* filter, const char* fault) {
-            QTest::newRow(name) << QString::fromUtf8(filter) << QString::fromUtf8(fault);
-        };
-        row("unterminated text", "VOCE = 'x", "apice di chiusura");
-        row("unknown field", "FOO >< 3", "\"FOO\" non esiste");
-        row("unknown operator", "VOCE >< 'x'", "\"><\" sconosciuto");
-        row("missing value", "PERIODO = ", "manca il valore");
-        row("missing operator", "PERIODO 3", "manca l'operatore");
-        row("dangling AND", "PERIODO = 3 AND ", "dopo AND");
-        row("OR is not supported", "PERIODO = 3 OR VOCE = 'x'", "atteso AND");
-        row("text for a number", "PERIODO = 'abc'", "\"abc\" non è un numero");
+        bdg::test::addTsvRows("filtri_errati", {"filter", "fault"});
     }
 
     void malformedFilterIsRefusedAndLeavesTheViewAlone() {

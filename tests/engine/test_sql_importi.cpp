@@ -177,37 +177,29 @@ private slots:
 
     void inputThatCannotGiveAStatementIsRefused_data() {
         QTest::addColumn<ImportiSqlInput>("input");
-
-        ImportiSqlInput year = baseInput(1);
-        year.sets = {set("0", "20x6", 1)};
-        QTest::newRow("year") << year;
-        ImportiSqlInput progressive = baseInput(1);
-        progressive.sets = {set("0", 2026, "1; DROP TABLE BU66_DETBUDGET")};
-        QTest::newRow("progressive") << progressive;
-        ImportiSqlInput site = baseInput(1);
-        site.IsGestioneSede = true;
-        site.sets = {set("0", 2026, 1, "A1")};
-        QTest::newRow("site") << site;
-        ImportiSqlInput type = baseInput(1);
-        type.sets = {set("budget", 2026, 1)};
-        QTest::newRow("detail type") << type;
-        ImportiSqlInput first = baseInput(1);
-        first.PeriodoDa = "gennaio";
-        QTest::newRow("first period") << first;
-        ImportiSqlInput last = baseInput(1);
-        last.PeriodoA = Variant::null();
-        QTest::newRow("last period missing") << last;
-        ImportiSqlInput rate = baseInput(1);
-        rate.FattoreCambio = " * 1.5 OR 1=1";
-        QTest::newRow("rate") << rate;
-        ImportiSqlInput operation = baseInput(1);
-        operation.FattoreCambio = " + 1.5";
-        QTest::newRow("rate operation") << operation;
-        QTest::newRow("chart kind 0") << baseInput(0);
-        QTest::newRow("chart kind 4") << baseInput(4);
-        ImportiSqlInput noSets = baseInput(1);
-        noSets.sets.clear();
-        QTest::newRow("no comparison set") << noSets;
+        using Change = void (*)(ImportiSqlInput&);
+        const auto row = [](const char* name, Change change, int kind = 1) {
+            ImportiSqlInput input = baseInput(kind);
+            change(input);
+            QTest::newRow(name) << input;
+        };
+        row("year", [](ImportiSqlInput& i) { i.sets = {set("0", "20x6", 1)}; });
+        row("progressive",
+            [](ImportiSqlInput& i) { i.sets = {set("0", 2026, "1; DROP TABLE BU66_DETBUDGET")}; });
+        row("site", [](ImportiSqlInput& i) {
+            i.IsGestioneSede = true;
+            i.sets = {set("0", 2026, 1, "A1")};
+        });
+        row("detail type", [](ImportiSqlInput& i) { i.sets = {set("budget", 2026, 1)}; });
+        row("first period", [](ImportiSqlInput& i) { i.PeriodoDa = "gennaio"; });
+        row("last period missing", [](ImportiSqlInput& i) { i.PeriodoA = Variant::null(); });
+        row("rate", [](ImportiSqlInput& i) { i.FattoreCambio = " * 1.5 OR 1=1"; });
+        row("rate operation", [](ImportiSqlInput& i) { i.FattoreCambio = " + 1.5"; });
+        row(
+            "chart kind 0", [](ImportiSqlInput&) {}, 0);
+        row(
+            "chart kind 4", [](ImportiSqlInput&) {}, 4);
+        row("no comparison set", [](ImportiSqlInput& i) { i.sets.clear(); });
     }
 
     void inputThatCannotGiveAStatementIsRefused() {

@@ -27,30 +27,6 @@ class TestDecimal : public QObject {
     Q_OBJECT
 
 private slots:
-    void parsesDatabaseAndTypedText_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<qint64>("mantissa");
-        QTest::addColumn<int>("scale");
-        QTest::newRow("database numeric") << "-1234.5000" << qint64(-12345000) << 4;
-        QTest::newRow("italian comma") << "1234,5" << qint64(12345) << 1;
-        QTest::newRow("plus sign") << "+0.25" << qint64(25) << 2;
-        QTest::newRow("tab and line break") << "\t-3.14\n" << qint64(-314) << 2;
-        QTest::newRow("negative zero") << "-0" << qint64(0) << 0;
-        QTest::newRow("zero with places") << "0,000" << qint64(0) << 3;
-        QTest::newRow("no integer digit") << ".5" << qint64(5) << 1;
-    }
-
-    void parsesDatabaseAndTypedText() {
-        // A value read from a database or typed by a user keeps its digits and its scale.
-        QFETCH(QString, text);
-        QFETCH(qint64, mantissa);
-        QFETCH(int, scale);
-        const std::optional<Decimal> value = Decimal::fromString(text);
-        QVERIFY(value.has_value());
-        QCOMPARE(qint64(value->mantissa()), mantissa);
-        QCOMPARE(value->scale(), scale);
-    }
-
     void refusesWhatIsNotAPlainNumber_data() {
         QTest::addColumn<QString>("text");
         for (const char* text : {"", "   ", "abc", "1.2.3", "1,2.3", "1,234.5", "1e3", "+", "-",
@@ -72,19 +48,17 @@ private slots:
         }
     }
 
-    void keepsThirtyEightDigitsAndRoundsLongerFractions_data() {
+    void parsesTextToThirtyEightDigits_data() {
         bdg::test::addTsvRows("decimali/cifre", {"text", "expected"});
     }
 
-    void keepsThirtyEightDigitsAndRoundsLongerFractions() {
-        // 38 integer digits fit, 39 do not (empty expected); beyond 30 places digits are rounded.
+    void parsesTextToThirtyEightDigits() {
+        // A value read from a database or typed by a user keeps its digits and its scale; 38
+        // integer digits fit, 39 do not (empty expected); beyond 30 places digits are rounded.
         QFETCH(QString, text);
         QFETCH(QString, expected);
-        if (expected.isEmpty()) {
-            QVERIFY(!Decimal::fromString(text).has_value());
-            return;
-        }
-        QCOMPARE(dec(text).toString(), expected);
+        const std::optional<Decimal> value = Decimal::fromString(text);
+        QCOMPARE(value ? value->toString() : QString(), expected);
     }
 
     void writesTextWithItsScale_data() {

@@ -1,5 +1,6 @@
 #include "app/cli_runner.h"
 #include "data/sql_literal.h"
+#include "data/tsv_rows.h"
 
 #include <QTest>
 
@@ -202,27 +203,7 @@ private slots:
     }
 
     void brokenDatabaseIsADatabaseError_data() {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<QString>("breaking");
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<QString>("message");
-        for (const QString& e : test::engines()) {
-            const auto row = [&](const char* name) -> QTestData& {
-                return QTest::newRow(qPrintable(e + QLatin1Char(' ') + QLatin1String(name))) << e;
-            };
-            row("no profiles with --profile")
-                << "DROP TABLE BU68_BDGINTRIC"
-                << QStringList{"--subtype", "SB1", "--criterion", "CR02", "--profile", "Base"}
-                << "lacks BU68_BDGINTRIC";
-            // SQLite keeps what the column cannot hold; the company check refuses it.
-            if (e == QLatin1String(test::SQLiteEngine))
-                row("profile name beyond its column")
-                    << "UPDATE BU68_BDGINTRIC SET BU68_NOME = '" + QString(61, QLatin1Char('n')) +
-                           "'"
-                    << QStringList{"--subtype", "SB1", "--criterion", "CR02", "--profile", "Base"}
-                    << "BU68_NOME is 'nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn...', longer than the 60 "
-                       "characters of the column";
-        }
+        test::addTsvRows("basi_rotte", {"engine", "breaking", "options", "message"});
     }
 
     void brokenDatabaseIsADatabaseError() {
@@ -231,7 +212,7 @@ private slots:
         // refused is the company schema's test; here the command line's answer to them.
         QFETCH(QString, engine);
         QFETCH(QString, breaking);
-        QFETCH(QStringList, options);
+        QFETCH(QString, options);
         QFETCH(QString, message);
         QString error;
         const auto company = buildCompany(engine, error);
@@ -239,7 +220,8 @@ private slots:
         company->connection().ExecuteNonQuery(breaking);
         const QString output = m_home.filePath(QStringLiteral("broken.csv"));
         const test::CliResult result =
-            cli(run(dbOf(*company), options + QStringList{"--format", "csv", "--output", output}));
+            cli(run(dbOf(*company), options.split(QLatin1Char(' ')) +
+                                        QStringList{"--format", "csv", "--output", output}));
         QVERIFY2(result.err.contains(message), qPrintable(result.err));
         QCOMPARE(result.status, 4);
         QVERIFY(!QFile::exists(output));

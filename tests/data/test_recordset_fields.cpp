@@ -81,15 +81,6 @@ QString copyError(const RecordsetPtr& source, const RecordsetPtr& destination) {
     return QStringLiteral("copied");
 }
 
-/// Adds the columns of a field definition and a value written into it to a _data() table.
-void fieldColumns() {
-    QTest::addColumn<FieldType>("type");
-    QTest::addColumn<int>("size");
-    QTest::addColumn<int>("precision");
-    QTest::addColumn<int>("scale");
-    QTest::addColumn<Variant>("input");
-}
-
 QTestData& fieldRow(const char* name, FieldType type, int size, int precision, int scale,
                     const Variant& input) {
     return QTest::newRow(name) << type << size << precision << scale << input;
@@ -173,7 +164,11 @@ private slots:
     }
 
     void valueIsStoredInItsFieldType_data() {
-        fieldColumns();
+        QTest::addColumn<FieldType>("type");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("precision");
+        QTest::addColumn<int>("scale");
+        QTest::addColumn<Variant>("input");
         QTest::addColumn<QString>("stored");
         const FieldType D = FieldType::Decimal;
         const FieldType I = FieldType::Integer;
@@ -191,10 +186,19 @@ private slots:
         fieldRow("text of exactly its size", FieldType::WChar, 3, 0, 0, "ABC") << "ABC";
         fieldRow("boolean from number", FieldType::Boolean, 0, 0, 0, -1) << "True";
         fieldRow("empty becomes null", I, 0, 0, 0, Variant()) << "null";
+        // Refused (empty "stored"): the row keeps Null.
+        fieldRow("text too long", FieldType::WChar, 3, 0, 0, "ABCD") << "";
+        fieldRow("integer above 32 bits", I, 0, 0, 0, std::int64_t(2147483648LL)) << "";
+        fieldRow("integer with a fraction", I, 0, 0, 0, dec("1.5")) << "";
+        fieldRow("text that is no number", I, 0, 0, 0, "12a") << "";
+        fieldRow("decimal beyond precision", D, 0, 6, 2, dec("12345.6")) << "";
+        fieldRow("rounding carries beyond precision", D, 0, 6, 2, dec("9999.995")) << "";
+        fieldRow("text into boolean", FieldType::Boolean, 0, 0, 0, "forse") << "";
     }
 
     void valueIsStoredInItsFieldType() {
-        // What is written is brought to the field's type and read back in that form.
+        // What is written is brought to the field's type and read back in that form; what does
+        // not fit is refused with an error naming the field.
         QFETCH(FieldType, type);
         QFETCH(int, size);
         QFETCH(int, precision);
@@ -202,31 +206,11 @@ private slots:
         QFETCH(Variant, input);
         QFETCH(QString, stored);
         Recordset table = singleField(type, size, precision, scale);
-        table.setValue(0, input);
-        QCOMPARE(rowsOf(table), stored);
-    }
-
-    void valueThatDoesNotFitIsRefusedWithTheFieldName_data() {
-        fieldColumns();
-        const FieldType D = FieldType::Decimal;
-        const FieldType I = FieldType::Integer;
-        fieldRow("text too long", FieldType::WChar, 3, 0, 0, "ABCD");
-        fieldRow("integer above 32 bits", I, 0, 0, 0, std::int64_t(2147483648LL));
-        fieldRow("integer with a fraction", I, 0, 0, 0, dec("1.5"));
-        fieldRow("text that is no number", I, 0, 0, 0, "12a");
-        fieldRow("decimal beyond precision", D, 0, 6, 2, dec("12345.6"));
-        fieldRow("rounding carries beyond precision", D, 0, 6, 2, dec("9999.995"));
-        fieldRow("text into boolean", FieldType::Boolean, 0, 0, 0, "forse");
-    }
-
-    void valueThatDoesNotFitIsRefusedWithTheFieldName() {
-        // The error names the field and the row keeps the value it had.
-        QFETCH(FieldType, type);
-        QFETCH(int, size);
-        QFETCH(int, precision);
-        QFETCH(int, scale);
-        QFETCH(Variant, input);
-        Recordset table = singleField(type, size, precision, scale);
+        if (!stored.isEmpty()) {
+            table.setValue(0, input);
+            QCOMPARE(rowsOf(table), stored);
+            return;
+        }
         try {
             table.setValue(u"campo", input);
             QFAIL("the value was stored");

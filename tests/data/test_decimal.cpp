@@ -72,6 +72,8 @@ private slots:
         QTest::newRow("int64 max")
             << std::numeric_limits<qint64>::max() << 10 << "922337203.6854775807";
         QTest::newRow("no grouping") << qint64(-123456789) << 0 << "-123456789";
+        QTest::newRow("largest 64-bit")
+            << std::numeric_limits<qint64>::max() << 4 << "922337203685477.5807";
     }
 
     void writesTextWithItsScale() {
@@ -82,6 +84,10 @@ private slots:
         const Decimal value = Decimal::fromMantissa(mantissa, scale);
         QCOMPARE(value.toString(), invariant);
         QCOMPARE(value.toString(QChar(u',')), QString(invariant).replace('.', ','));
+        // Writers append the digits after what their text already holds.
+        QString testo = QStringLiteral("x:");
+        value.appendTo(testo, QChar(u','));
+        QCOMPARE(testo, "x:" + QString(invariant).replace('.', ','));
     }
 
     void roundsAtHalfInEveryMode_data() {

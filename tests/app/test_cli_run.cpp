@@ -10,28 +10,29 @@
 
 using namespace bdg;
 
+// The runs of the "totali" fixture company with its own parameters, in several formats.
 class TestCliRun : public QObject {
     Q_OBJECT
+
+public:
+    TestCliRun() : m_company(QString::fromLatin1(test::SQLiteEngine)) {}
 
 private slots:
     void initTestCase() {
         QVERIFY2(QFile::exists(test::bdgintricPath()), "build the bdgintric target first");
+        const auto sql = test::readTextFile(test::fixturePath("totali", ".sql"));
+        QVERIFY(sql);
+        QVERIFY2(m_company.build(*sql), qPrintable(m_company.errorText()));
+        m_params = test::parseParams(*sql);
+        m_arguments = test::fixtureArguments(m_params, m_company.connection().connectionString());
     }
 
     void jsonHoldsBothTablesOfTheRun() {
         // The command line runs the fixture's parameters: its JSON holds a row per row of
         // either hand-worked table (their figures are the engine's fixture test), amounts
         // as exact text and Nulls as null.
-        const auto sql = test::readTextFile(test::fixturePath("totali", ".sql"));
-        QVERIFY(sql);
-        test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
-        QVERIFY2(company.build(*sql), qPrintable(company.errorText()));
-        QTemporaryDir home;
-        const test::FixtureParams params = test::parseParams(*sql);
         const test::CliResult result =
-            test::runCli(test::fixtureArguments(params, company.connection().connectionString()) +
-                             QStringList{"--format", "json", "--periods"},
-                         home.path());
+            test::runCli(m_arguments + QStringList{"--format", "json", "--periods"}, m_home.path());
         QVERIFY2(result.status == 0, qPrintable(result.err));
         const QJsonObject root = QJsonDocument::fromJson(result.out.toUtf8()).object();
         for (const char* table : {"criterio", "periodi"}) {
@@ -44,7 +45,8 @@ private slots:
         // Item R's budget, worked out by hand beside the fixture.
         QCOMPARE(root.value("criterio").toArray().at(1).toObject().value("IMP1").toString(),
                  QStringLiteral("340.00"));
-        QCOMPARE(root.value("parametri").toObject().value("criterio").toString(), params.criterio);
+        QCOMPARE(root.value("parametri").toObject().value("criterio").toString(),
+                 m_params.criterio);
     }
 
     void workbooksHaveTheirOwnLayouts() {
@@ -52,16 +54,10 @@ private slots:
         // node under them. The cells themselves are the export suite's test.
         if (QStandardPaths::findExecutable("unzip").isEmpty())
             QSKIP("unzip is not installed (scripts/setup-debian.sh installs it)");
-        const auto sql = test::readTextFile(test::fixturePath("totali", ".sql"));
-        test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
-        QVERIFY(sql && company.build(*sql));
-        QTemporaryDir home;
-        const QStringList arguments = test::fixtureArguments(
-            test::parseParams(*sql), company.connection().connectionString());
         for (const auto& [formato, intestazione] : {std::pair{"xlsx", 3}, {"office", 8}}) {
-            const QString file = home.filePath(QStringLiteral("%1.xlsx").arg(formato));
+            const QString file = m_home.filePath(QStringLiteral("%1.xlsx").arg(formato));
             const test::CliResult result = test::runCli(
-                arguments + QStringList{"--format", formato, "--output", file}, home.path());
+                m_arguments + QStringList{"--format", formato, "--output", file}, m_home.path());
             QVERIFY2(result.status == 0, qPrintable(result.err));
             const test::LettoreXlsx foglio(file);
             QCOMPARE(foglio.riga(intestazione).value(2), QStringLiteral("Bdg 2026"));
@@ -70,16 +66,8 @@ private slots:
     }
 
     void tableShowsOneNodesPeriods() {
-        const auto sql = test::readTextFile(test::fixturePath("totali", ".sql"));
-        QVERIFY(sql);
-        test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
-        QVERIFY2(company.build(*sql), qPrintable(company.errorText()));
-        QTemporaryDir home;
-        QStringList arguments = test::fixtureArguments(test::parseParams(*sql),
-                                                       company.connection().connectionString());
-        arguments << "--node"
-                  << "R1";
-        const test::CliResult result = test::runCli(arguments, home.path());
+        const test::CliResult result =
+            test::runCli(m_arguments + QStringList{"--node", "R1"}, m_home.path());
         QVERIFY2(result.status == 0, qPrintable(result.err));
         // Periods 1 to 3 under R1 only.
         QCOMPARE(result.out.count(QStringLiteral("periodo ")), 3);
@@ -103,6 +91,12 @@ private slots:
         QCOMPARE(again.status, 0);
         QCOMPARE(again.out, result.out);
     }
+
+private:
+    test::FixtureCompany m_company;
+    test::FixtureParams m_params;
+    QStringList m_arguments;
+    QTemporaryDir m_home;
 };
 
 QTEST_GUILESS_MAIN(TestCliRun)

@@ -247,7 +247,7 @@ fault view-check-box-clicked-unchanged src/views/modello_griglia.cpp \
 # src/app/cli
 fault output-over-wal-allowed src/export/output_target.cpp \
     '{"", "-journal", "-wal", "-shm"}' '{"", "-journal", "-shm"}' \
-    'app_test_cli_refusals|faults_test_faults'
+    'app_test_cli_refusals'
 fault set-code-two-accepted src/app/cli/cli_options.cpp \
     '!codice || *codice == 2 || ' '!codice || ' \
     'app_test_cli_refusals'

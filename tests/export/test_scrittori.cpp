@@ -10,8 +10,6 @@
 #include <QTest>
 #include <QTextStream>
 
-#include <tuple>
-
 using namespace bdg;
 
 namespace {
@@ -54,7 +52,14 @@ QStringList tabella(int larghezza) {
 class TestScrittori : public QObject {
     Q_OBJECT
 
+    FormState state;
+
 private slots:
+    void init() {
+        state = FormState();
+        test::statoDiProva(state);
+    }
+
     void tableIndentsByLevelAndFormatsAmounts_data() {
         QTest::addColumn<int>("riga");
         QTest::addColumn<QString>("inizio");
@@ -98,8 +103,6 @@ private slots:
     void csvHasEveryFieldExactInKeyOrder() {
         // Every field in KEY_VOCE order: Null amounts empty, a comma quoted, quotes doubled,
         // every line ended by CR LF.
-        FormState state;
-        test::statoDiProva(state);
         Risultato risultato(state, {});
         QCOMPARE(
             csvOf(risultato).split(QStringLiteral("\r\n")),
@@ -116,8 +119,6 @@ private slots:
     }
 
     void jsonKeepsDecimalsAsTextAndNullAsNull() {
-        FormState state;
-        test::statoDiProva(state);
         Risultato risultato(state, {{QStringLiteral("sottotipo"), QStringLiteral("TRIM")}});
         const QJsonObject radice = jsonOf(risultato);
         QCOMPARE(radice.value("parametri").toObject().value("sottotipo").toString(),
@@ -144,8 +145,6 @@ private slots:
     void jsonEscapesWhatADescriptionMayHold() {
         // A description with characters that JSON must escape reads back unchanged.
         QFETCH(QString, descrizione);
-        FormState state;
-        test::statoDiProva(state);
         Recordset righe = state.RstCriterio->Clone();
         righe.setFilter(QStringLiteral("KEY_VOCE = 1"));
         righe.setValue(u"VOCEDES", Variant(descrizione));
@@ -159,24 +158,9 @@ private slots:
 
     void jsonWithPeriodsListsEveryNodePeriodRowInKeyOrder() {
         // The node-by-period table follows the criterion table, in KEY_VOCE, PERIODO order.
-        FormState state;
-        test::statoDiProva(state);
-        state.RstCriterioPeriodi = std::make_shared<Recordset>();
-        Recordset& periodi = *state.RstCriterioPeriodi;
-        periodi.appendField(QStringLiteral("KEY_VOCE"), FieldType::Integer);
-        periodi.appendField(QStringLiteral("PERIODO"), FieldType::Integer);
-        test::campoDecimale(periodi, QStringLiteral("IMP1"), 2);
-        periodi.Open();
         // Added out of order: the writer sorts them.
-        const std::tuple<int, int, const char*> righeScritte[] = {
-            {501, 2, "7.50"}, {1, 2, "-1.25"}, {501, 1, "2.00"}, {1, 1, nullptr}};
-        for (const auto& [chiave, periodo, importo] : righeScritte) {
-            periodi.AddNew();
-            periodi.setValue(0, chiave);
-            periodi.setValue(1, periodo);
-            periodi.setValue(2, test::importo(importo));
-            periodi.Update();
-        }
+        state.RstCriterioPeriodi = test::table(QStringLiteral("KEY_VOCE:i PERIODO:i IMP1:d2"),
+                                               {"501|2|7.50", "1|2|-1.25", "501|1|2.00", "1|1|"});
         Risultato risultato(state, {});
         const QJsonArray righe = jsonOf(risultato, true).value("periodi").toArray();
         QStringList lette;
@@ -192,8 +176,6 @@ private slots:
     }
 
     void jsonCarriesTheCaptionsPerSet() {
-        FormState state;
-        test::statoDiProva(state);
         Risultato risultato(state, {});
         const QJsonArray didascalie = jsonOf(risultato).value("didascalie").toArray();
         QCOMPARE(didascalie.size(), 2);

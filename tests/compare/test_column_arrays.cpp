@@ -50,13 +50,9 @@ void setTwelveForecastLabels(FormState& state) {
     }
 }
 
-void addSet(FormState& state, int sequence, const Variant& tipo, const Variant& anno) {
-    Recordset& rst = *state.RstConfronto;
-    rst.AddNew();
-    rst.setValue(u"CFR_SEQUENZA", sequence);
-    rst.setValue(u"CFR_TIPODETT", tipo);
-    rst.setValue(u"CFR_ANNO", anno);
-    rst.Update();
+// Sets as "sequence|kind|year", empty cells Null.
+void addSets(FormState& state, const QStringList& sets) {
+    test::addRows(*state.RstConfronto, QStringLiteral("CFR_SEQUENZA CFR_TIPODETT CFR_ANNO"), sets);
 }
 
 // A company database with the host's catalogue, financial years and sites of companies
@@ -89,8 +85,7 @@ struct Company : test::CompanyDatabase {
 
 struct CaptionCase {
     const char* name;
-    QList<int> sequences;
-    QStringList tipi, anni, amount, delta, percent;
+    QStringList sets, amount, delta, percent;
 };
 
 struct ListCase {
@@ -142,27 +137,21 @@ private slots:
     }
 
     void captionsNameKindAndYear_data() {
-        // Sets by sequence, kind and year ("" for Null); amount, difference and percentage
-        // captions in ascending sequence.
+        // Sets as "sequence|kind|year"; amount, difference and percentage captions in
+        // ascending sequence.
         const CaptionCase cases[] = {
             {"budget then actuals",
-             {1, 2},
-             {"0", "1"},
-             {"2026", "2026"},
+             {"1|0|2026", "2|1|2026"},
              {"Bdg 2026", "Con 2026"},
              {"D Bdg2026", "D Con2026"},
              {"% Bdg2026", "% Con2026"}},
             {"forecast 1 and 12, listed by sequence, with a gap",
-             {4, 1},
-             {"14", "3"},
-             {"2025", "2024"},
+             {"4|14|2025", "1|3|2024"},
              {"Fo1 2024", "F12 2025"},
              {"D Fo12024", "D F122025"},
              {"% Fo12024", "% F122025"}},
             {"Null type reads as budget, Null year as nothing",
-             {1},
-             {""},
-             {""},
+             {"1||"},
              {"Bdg "},
              {"D Bdg"},
              {"% Bdg"}},
@@ -172,18 +161,13 @@ private slots:
     void captionsNameKindAndYear() {
         // Scenario: one caption per set in ascending sequence, ranked 1..n.
         QFETCH(CaptionCase, c);
-        const QList<int>& sequences = c.sequences;
         FormState state;
         setTwelveForecastLabels(state);
         DefinisciRstConfronto(state);
-        for (int row = 0; row < sequences.size(); ++row) {
-            addSet(state, sequences[row],
-                   c.tipi[row].isEmpty() ? Variant::null() : Variant(c.tipi[row]),
-                   c.anni[row].isEmpty() ? Variant::null() : Variant(c.anni[row].toInt()));
-        }
+        addSets(state, c.sets);
         QVERIFY(PopolaArrayCaptionColonne(state));
         QStringList ranks;
-        for (int rank = 1; rank <= sequences.size(); ++rank)
+        for (int rank = 1; rank <= c.sets.size(); ++rank)
             ranks << QString::number(rank);
         QCOMPARE(texts(state.ArrCaptionColonne[0]), ranks);
         QCOMPARE(texts(state.ArrCaptionColonne[1]), c.amount);
@@ -197,7 +181,7 @@ private slots:
         setTwelveForecastLabels(state);
         state.ArrCaptionColonne[1] = {QStringLiteral("previous")};
         DefinisciRstConfronto(state);
-        addSet(state, 1, "15", 2026);
+        addSets(state, {"1|15|2026"});
         QVERIFY(!PopolaArrayCaptionColonne(state));
         QCOMPARE(texts(state.ArrCaptionColonne[1]), QStringList{"previous"});
     }

@@ -44,24 +44,12 @@ struct Company : test::CompanyDatabase {
     HostGlobal global{&messages, &connection, database.connectionString()};
 };
 
-// One set: sequence, kind, year, progressive, site, difference flags (Empty: left unset).
-void addSet(FormState& state, int sequenza, const Variant& tipo, const Variant& anno,
-            const Variant& progressivo, const Variant& sede = {}, const Variant& delta = {},
-            const Variant& deltaPerc = {}) {
-    Recordset& rst = *state.RstConfronto;
-    rst.AddNew();
-    rst.setValue(u"CFR_SEQUENZA", sequenza);
-    rst.setValue(u"CFR_TIPODETT", tipo);
-    if (!anno.isEmpty())
-        rst.setValue(u"CFR_ANNO", anno);
-    rst.setValue(u"CFR_PROGESER", progressivo);
-    if (!sede.isEmpty())
-        rst.setValue(u"CFR_SEDE", sede);
-    if (!delta.isEmpty())
-        rst.setValue(u"CFR_DELTA", delta);
-    if (!deltaPerc.isEmpty())
-        rst.setValue(u"CFR_DELTA_PERC", deltaPerc);
-    rst.Update();
+// Sets as "sequence|kind|year|progressive|site|delta|deltaPerc", empty cells left Null.
+void addSets(FormState& state, const QStringList& sets) {
+    test::addRows(*state.RstConfronto,
+                  QStringLiteral("CFR_SEQUENZA CFR_TIPODETT CFR_ANNO CFR_PROGESER CFR_SEDE "
+                                 "CFR_DELTA CFR_DELTA_PERC"),
+                  sets);
 }
 
 // The list as "seq kind year prog site company delta deltaPerc" lines, in sequence order.
@@ -107,6 +95,12 @@ struct RefusalCase {
     QString nome, messaggio;
 };
 
+struct SiteCase {
+    const char* name;
+    bool salvatoConSedi;
+    const char* messaggio;
+};
+
 } // namespace
 
 class TestProfili : public QObject {
@@ -117,11 +111,10 @@ private slots:
         QFETCH(QString, engine);
         OPEN_TEST_DATABASE(Company, company, engine);
         FormState state = company.state(false);
-        addSet(state, 1, "0", 2026, 1, {}, 1, 0);
-        addSet(state, 2, "1", 2025, 1, {}, 0, 1);
-        addSet(state, 4, "3", 2026, 2);    // after a removed set 3; flags never set
-        addSet(state, 5, "0", {}, 1);      // incomplete: not stored
-        addSet(state, 6, "0", 2026, 1, 3); // a site on a subtype without sites: not stored
+        // After a removed set 3, flags never set; set 5 is incomplete and set 6 has a site on a
+        // subtype without sites: neither is stored.
+        addSets(state,
+                {"1|0|2026|1||1|0", "2|1|2025|1||0|1", "4|3|2026|2", "5|0||1", "6|0|2026|1|3"});
 
         bool salvato = false;
         QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Base"), &salvato).has_value());
@@ -138,9 +131,7 @@ private slots:
 
         // With sites kept, a set without its site is the incomplete one.
         FormState sedi = company.state(true);
-        addSet(sedi, 1, "0", 2026, 1, 3, 1, 1);
-        addSet(sedi, 2, "1", 2026, 1);
-        addSet(sedi, 3, "1", 2025, 2, 1);
+        addSets(sedi, {"1|0|2026|1|3|1|1", "2|1|2026|1", "3|1|2025|2|1"});
         QVERIFY(!BUT_BU68_SALVA_ButtonClick(sedi, Variant("Sedi")).has_value());
         FormState conSedi = company.state(true);
         QVERIFY(!PopolaRstConfrontoDaBU68(conSedi, Variant("Sedi"), cancel).has_value());
@@ -174,7 +165,7 @@ private slots:
         OPEN_TEST_DATABASE(Company, company, engine);
         FormState state = company.state(false);
         if (c.insieme != Nessuno)
-            addSet(state, 1, "0", 2026, 1, c.insieme == ConSede ? Variant(5) : Variant());
+            addSets(state, {c.insieme == ConSede ? "1|0|2026|1|5" : "1|0|2026|1"});
 
         bool salvato = true;
         const auto avviso = BUT_BU68_SALVA_ButtonClick(state, Variant(c.nome), &salvato);
@@ -182,34 +173,25 @@ private slots:
         QVERIFY(avviso.has_value());
         QVERIFY(!salvato);
         QCOMPARE(avviso->testo, c.messaggio);
-        const auto shown = company.messages.plainMessages();
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown.first().text, c.messaggio);
-        QCOMPARE(shown.first().style, 48);
-        QCOMPARE(shown.first().title, QStringLiteral("Attenzione"));
+        QCOMPARE(test::shown(company.messages.plainMessages()), c.messaggio + "|48|Attenzione");
         QVERIFY(ElencoProfili(company.connection).isEmpty());
     }
 
     void siteMismatchRefusesTheProfile_data() {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<bool>("salvatoConSedi");
-        QTest::addColumn<QString>("messaggio");
-        for (const QString& engine : test::engines()) {
-            QTest::newRow(qPrintable(engine + " stored with sites, subtype without"))
-                << engine << true
-                << "Il budget non gestisce le sedi, il profilo/confronto selezionato si!";
-            QTest::newRow(qPrintable(engine + " stored without sites, subtype with"))
-                << engine << false
-                << "Il budget gestisce le sedi, il profilo/confronto selezionato no ! ";
-        }
+        const SiteCase cases[] = {
+            {"stored with sites, subtype without", true,
+             "Il budget non gestisce le sedi, il profilo/confronto selezionato si!"},
+            {"stored without sites, subtype with", false,
+             "Il budget gestisce le sedi, il profilo/confronto selezionato no ! "}};
+        test::addCaseRows(cases, true);
     }
     void siteMismatchRefusesTheProfile() {
         QFETCH(QString, engine);
-        QFETCH(bool, salvatoConSedi);
-        QFETCH(QString, messaggio);
+        QFETCH(SiteCase, c);
+        const bool salvatoConSedi = c.salvatoConSedi;
         OPEN_TEST_DATABASE(Company, company, engine);
         FormState state = company.state(salvatoConSedi);
-        addSet(state, 1, "0", 2026, 1, salvatoConSedi ? Variant(2) : Variant());
+        addSets(state, {salvatoConSedi ? "1|0|2026|1|2" : "1|0|2026|1"});
         QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("P")).has_value());
 
         FormState other = company.state(!salvatoConSedi);
@@ -219,11 +201,8 @@ private slots:
         QVERIFY(cancel);
         QVERIFY(avviso.has_value());
         QCOMPARE(other.RstConfronto->RecordCount(), 0);
-        const auto shown = company.messages.plainMessages();
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown.first().text, messaggio);
-        QCOMPARE(shown.first().style, 48);
-        QCOMPARE(shown.first().title, Caption);
+        QCOMPARE(test::shown(company.messages.plainMessages()),
+                 QString::fromUtf8(c.messaggio) + "|48|" + Caption);
     }
 
     void failedSaveLeavesThePreviousProfile_data() { test::addEngineRows(); }
@@ -232,13 +211,11 @@ private slots:
         OPEN_TEST_DATABASE(Company, company, engine);
         QVERIFY(refuseYear1999(company));
         FormState state = company.state(false);
-        addSet(state, 1, "0", 2026, 1, {}, 1, 1);
-        addSet(state, 2, "1", 2025, 1);
+        addSets(state, {"1|0|2026|1||1|1", "2|1|2025|1"});
         QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Base")).has_value());
 
         FormState changed = company.state(false);
-        addSet(changed, 1, "0", 2024, 1);
-        addSet(changed, 2, "1", 1999, 1);
+        addSets(changed, {"1|0|2024|1", "2|1|1999|1"});
         bool salvato = true;
         QVERIFY(!BUT_BU68_SALVA_ButtonClick(changed, Variant("Base"), &salvato).has_value());
 
@@ -256,8 +233,7 @@ private slots:
         OPEN_TEST_DATABASE(Company, company, engine);
         // Saving again under a name replaces its sets: one copy stays.
         FormState state = company.state(false);
-        addSet(state, 1, "0", 2026, 1);
-        addSet(state, 2, "1", 2026, 1);
+        addSets(state, {"1|0|2026|1", "2|1|2026|1"});
         const QString strano = QStringLiteral("Profilo d'Anna; DELETE FROM BU68_BDGINTRIC; --");
         QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Base")).has_value());
         QVERIFY(!BUT_BU68_SALVA_ButtonClick(state, Variant("Base")).has_value());
@@ -283,7 +259,7 @@ private slots:
         QVERIFY(BUT_BU68_DELETE_ButtonClick(state, Variant("Base"), &cancellati));
         QCOMPARE(cancellati, 0);
         // An empty name deletes nothing and leaves the list.
-        addSet(state, 1, "0", 2026, 1);
+        addSets(state, {"1|0|2026|1"});
         QVERIFY(BUT_BU68_DELETE_ButtonClick(state, Variant(" ")));
         QCOMPARE(state.RstConfronto->RecordCount(), 1);
         QCOMPARE(ElencoProfili(company.connection), QStringList{strano});

@@ -13,14 +13,10 @@ namespace {
 FormState listWith(const QList<int>& sequences) {
     FormState state;
     DefinisciRstConfronto(state);
-    Recordset& rst = *state.RstConfronto;
-    int position = 0;
-    for (const int sequence : sequences) {
-        rst.AddNew();
-        rst.setValue(u"CFR_SEQUENZA", sequence);
-        rst.setValue(u"CFR_ANNO", 2000 + position++);
-        rst.Update();
-    }
+    QStringList rows;
+    for (const int sequence : sequences)
+        rows << QStringLiteral("%1|%2").arg(sequence).arg(2000 + rows.size());
+    test::addRows(*state.RstConfronto, QStringLiteral("CFR_SEQUENZA CFR_ANNO"), rows);
     return state;
 }
 
@@ -54,6 +50,12 @@ QStringList sequences(const FormState& state) {
     return out;
 }
 
+struct CompleteCase {
+    const char* name;
+    const char* second;
+    bool gestioneSede, consolido, valid;
+};
+
 struct MoveCase {
     const char* name;
     QList<int> start;
@@ -69,58 +71,34 @@ class TestRstConfronto : public QObject {
     Q_OBJECT
 private slots:
     void completenessNeedsTypeYearProgressiveAndSiteWhenKept_data() {
-        QTest::addColumn<QVariantList>("second"); // tipo, anno, progeser, sede of the second row
-        QTest::addColumn<bool>("gestioneSede");
-        QTest::addColumn<bool>("consolido");
-        QTest::addColumn<bool>("valid");
-
-        const QVariant null;
-        QTest::newRow("complete, no sites")
-            << QVariantList{"1", 2026, 1, null} << false << false << true;
-        QTest::newRow("type missing") << QVariantList{null, 2026, 1, 3} << false << false << false;
-        QTest::newRow("type empty text") << QVariantList{"", 2026, 1, 3} << false << false << false;
-        QTest::newRow("year missing") << QVariantList{"0", null, 1, 3} << false << false << false;
-        QTest::newRow("progressive missing")
-            << QVariantList{"0", 2026, null, 3} << true << false << false;
-        QTest::newRow("site missing, sites kept")
-            << QVariantList{"0", 2026, 1, null} << true << false << false;
-        QTest::newRow("site missing, sites kept but consolidating")
-            << QVariantList{"0", 2026, 1, null} << true << true << true;
-        QTest::newRow("progressive 0 is a value")
-            << QVariantList{"0", 2026, 0, 0} << true << false << true;
+        // The second set's kind, year, progressive and site ('' an empty text), whether sites
+        // are kept, whether consolidating, and whether the list is valid.
+        const CompleteCase cases[] = {
+            {"complete, no sites", "1|2026|1|", false, false, true},
+            {"type missing", "|2026|1|3", false, false, false},
+            {"type empty text", "''|2026|1|3", false, false, false},
+            {"year missing", "0||1|3", false, false, false},
+            {"progressive missing", "0|2026||3", true, false, false},
+            {"site missing, sites kept", "0|2026|1|", true, false, false},
+            {"site missing, sites kept but consolidating", "0|2026|1|", true, true, true},
+            {"progressive 0 is a value", "0|2026|0|0", true, false, true},
+        };
+        test::addCaseRows(cases);
     }
     void completenessNeedsTypeYearProgressiveAndSiteWhenKept() {
         // Scenario: a complete first set and a second set with the given values; the whole
         // list is valid only when the second set is complete too.
-        QFETCH(QVariantList, second);
-        QFETCH(bool, gestioneSede);
-        QFETCH(bool, consolido);
-        QFETCH(bool, valid);
+        QFETCH(CompleteCase, c);
         FormState state;
-        state.IsGestioneSede = gestioneSede;
-        state.IsConsolidoMultiAtt = consolido;
+        state.IsGestioneSede = c.gestioneSede;
+        state.IsConsolidoMultiAtt = c.consolido;
         DefinisciRstConfronto(state);
-        Recordset& rst = *state.RstConfronto;
-        const QList<QVariantList> rows = {{"0", 2025, 1, 2}, second};
-        int sequence = 0;
-        for (const QVariantList& row : rows) {
-            rst.AddNew();
-            rst.setValue(u"CFR_SEQUENZA", ++sequence);
-            const char* fields[] = {"CFR_TIPODETT", "CFR_ANNO", "CFR_PROGESER", "CFR_SEDE"};
-            for (int column = 0; column < 4; ++column) {
-                const QVariant& value = row[column];
-                Variant stored = Variant::null();
-                if (value.typeId() == QMetaType::QString)
-                    stored = value.toString();
-                else if (value.isValid())
-                    stored = value.toInt();
-                rst.setValue(QString::fromLatin1(fields[column]), stored);
-            }
-            rst.Update();
-        }
+        test::addRows(*state.RstConfronto,
+                      QStringLiteral("CFR_SEQUENZA CFR_TIPODETT CFR_ANNO CFR_PROGESER CFR_SEDE"),
+                      {"1|0|2025|1|2", QStringLiteral("2|") + c.second});
         // A filter on the list must not hide the faulty row from the check.
-        rst.setFilter(QStringLiteral("CFR_SEQUENZA = 1"));
-        QCOMPARE(IsDatiRstConfrontoValido(state), valid);
+        state.RstConfronto->setFilter(QStringLiteral("CFR_SEQUENZA = 1"));
+        QCOMPARE(IsDatiRstConfrontoValido(state), c.valid);
     }
 
     void addTakesTheHighestSequencePlusOne() {

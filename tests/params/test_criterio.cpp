@@ -71,11 +71,9 @@ private slots:
         }
         QVERIFY(esito.has_value());
         QCOMPARE(esito->controllo, QStringLiteral("TXT_CRITERIO"));
-        const auto shown = company.messages.plainMessages();
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown.first().title, QStringLiteral("Interrogazione budget"));
-        QCOMPARE(shown.first().text, numero == 0 ? QString(c.testo) : shipped(numero));
-        QCOMPARE(shown.first().style, numero == 0 ? 16 : 64);
+        QCOMPARE(test::shown(company.messages.plainMessages()),
+                 (numero == 0 ? QString(c.testo) + "|16" : shipped(numero) + "|64") +
+                     "|Interrogazione budget");
         QCOMPARE(esito->numero, numero);
     }
 
@@ -88,16 +86,12 @@ private slots:
 
         QVERIFY(!TXT_CRITERIO_Validate(state, Variant("CR1")).has_value());
         QVERIFY(state.RstConfronto);
-        state.RstConfronto->AddNew();
-        state.RstConfronto->setValue(u"CFR_SEQUENZA", 1);
-        state.RstConfronto->Update();
+        test::addRows(*state.RstConfronto, QStringLiteral("CFR_SEQUENZA"), {"1"});
         QVERIFY(!TXT_CRITERIO_Validate(state, Variant("CR1")).has_value());
         QCOMPARE(state.RstConfronto->RecordCount(), 0);
 
         // An unknown code is refused before any check, without a message; the list stays.
-        state.RstConfronto->AddNew();
-        state.RstConfronto->setValue(u"CFR_SEQUENZA", 1);
-        state.RstConfronto->Update();
+        test::addRows(*state.RstConfronto, QStringLiteral("CFR_SEQUENZA"), {"1"});
         const EsitoParametro sconosciuto = TXT_CRITERIO_Validate(state, Variant("CR1' --"));
         QVERIFY(sconosciuto.has_value());
         QVERIFY(!sconosciuto->mostrato);

@@ -17,14 +17,9 @@ namespace {
 enum Righe { Nessuna = 0, Completa = 1, Incompleta = 2 };
 
 void aggiungiSet(FormState& state, bool conAnno) {
-    Recordset& rst = *state.RstConfronto;
-    rst.AddNew();
-    rst.setValue(u"CFR_SEQUENZA", 1);
-    rst.setValue(u"CFR_TIPODETT", QStringLiteral("0"));
-    if (conAnno)
-        rst.setValue(u"CFR_ANNO", 2026);
-    rst.setValue(u"CFR_PROGESER", 1);
-    rst.Update();
+    test::addRows(*state.RstConfronto,
+                  QStringLiteral("CFR_SEQUENZA CFR_TIPODETT CFR_ANNO CFR_PROGESER"),
+                  {conAnno ? "1|0|2026|1" : "1|0||1"});
 }
 
 struct Caso {
@@ -139,10 +134,7 @@ private slots:
         QCOMPARE(esito->verifica, c.verifica);
         QCOMPARE(esito->controllo, QString(c.controllo));
         QCOMPARE(esito->numero, 9636);
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown.first().text, shipped(9636));
-        QCOMPARE(shown.first().style, 64);
-        QCOMPARE(shown.first().title, QStringLiteral("Interrogazione budget"));
+        QCOMPARE(test::shown(shown), shipped(9636) + "|64|Interrogazione budget");
     }
 
     void periodThatIsNotANumberIsRefusedAtItsField() {

@@ -1,4 +1,5 @@
 #include "form/tree_grid_model.h"
+#include "support/text_rows.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -12,34 +13,11 @@ namespace {
 // (11) and A2 (12, kind Null), accounts 100 under A (501) and 110 under A1 (5501), an item
 // whose parent is missing (99) and a row without a key.
 RecordsetPtr tabella() {
-    auto rst = std::make_shared<Recordset>();
-    rst->appendField(QStringLiteral("KEY_VOCE"), FieldType::Integer);
-    rst->appendField(QStringLiteral("KEY_VOCEPADRE"), FieldType::Integer);
-    rst->appendField(QStringLiteral("VOCE"), FieldType::VarWChar, 20);
-    rst->appendField(QStringLiteral("TIPORECORD"), FieldType::VarWChar, 1);
-    rst->appendField(QStringLiteral("TIPOVOCE"), FieldType::Integer);
-    rst->appendField(QStringLiteral("IMP1"), FieldType::Decimal);
-    rst->setPrecision(5, 19);
-    rst->setNumericScale(5, 2);
-    rst->Open();
-    const QList<QList<Variant>> righe = {
-        {0, Variant::null(), "CR", "K", 4, Variant::null()},
-        {2, 0, "B", "V", 1, Variant(Decimal::parse(u"7.50"))},
-        {501, 1, "100", "C", 5, Variant(Decimal::parse(u"3.00"))},
-        {1, 0, "A", "V", 1, Variant(Decimal::parse(u"4.00"))},
-        {5501, 11, "110", "C", 5, Variant(Decimal::parse(u"1.00"))},
-        {12, 1, "A2", "V", Variant::null(), Variant::null()},
-        {11, 1, "A1", "V", 0, Variant(Decimal::parse(u"1.00"))},
-        {99, 77, "X", "V", 0, Variant::null()},
-        {Variant::null(), Variant::null(), "Y", "V", 0, Variant::null()},
-    };
-    for (const QList<Variant>& riga : righe) {
-        rst->AddNew();
-        for (int field = 0; field < riga.size(); ++field)
-            rst->setValue(field, riga.at(field));
-        rst->Update();
-    }
-    return rst;
+    return test::table(QStringLiteral("KEY_VOCE:i KEY_VOCEPADRE:i VOCE:v20 TIPORECORD:v1 "
+                                      "TIPOVOCE:i IMP1:d2"),
+                       {"0||CR|K|4|", "2|0|B|V|1|7.50", "501|1|100|C|5|3.00", "1|0|A|V|1|4.00",
+                        "5501|11|110|C|5|1.00", "12|1|A2|V||", "11|1|A1|V|0|1.00", "99|77|X|V|0|",
+                        "||Y|V|0|"});
 }
 
 void imposta(TreeGridModel& model) {

@@ -15,21 +15,6 @@ namespace {
 // A comparison list of two sets: budget 2026, and forecast 1 2026 with its difference.
 struct Griglia {
     Griglia() {
-        auto righe = std::make_shared<Recordset>();
-        righe->appendField(QStringLiteral("CFR_SEQUENZA"), FieldType::Integer);
-        righe->appendField(QStringLiteral("CFR_TIPODETT"), FieldType::VarWChar, 15);
-        righe->appendField(QStringLiteral("CFR_ANNO"), FieldType::Integer);
-        righe->appendField(QStringLiteral("CFR_DELTA"), FieldType::VarWChar, 1);
-        righe->Open();
-        for (const auto& [sequenza, tipo, delta] :
-             {std::tuple{1, "0", "0"}, std::tuple{2, "3", "1"}}) {
-            righe->AddNew();
-            righe->setValue(u"CFR_SEQUENZA", Variant(sequenza));
-            righe->setValue(u"CFR_TIPODETT", Variant(QString::fromLatin1(tipo)));
-            righe->setValue(u"CFR_ANNO", Variant(2026));
-            righe->setValue(u"CFR_DELTA", Variant(QString::fromLatin1(delta)));
-            righe->Update();
-        }
         grid.addColumn(QStringLiteral("CFR_SEQUENZA"), QStringLiteral("Seq"), 1, 600);
         grid.addListColumn(QStringLiteral("CFR_TIPODETT"), 1,
                            {{{Variant(0), Variant(1), Variant(3)},
@@ -42,7 +27,9 @@ struct Griglia {
         grid.setColumnEditable(QStringLiteral("CFR_TIPODETT"), true);
         grid.setColumnEditable(QStringLiteral("CFR_ANNO"), true);
         grid.endSetUp();
-        grid.setDataSource(righe);
+        grid.setDataSource(
+            test::table(QStringLiteral("CFR_SEQUENZA:i CFR_TIPODETT:v15 CFR_ANNO:i CFR_DELTA:v1"),
+                        {"1|0|2026|0", "2|3|2026|1"}));
     }
 
     GridModel grid{QStringLiteral("QGRID_CONFRONTO")};

@@ -22,14 +22,6 @@ namespace {
 
 const int CurrentYear = QDate::currentDate().year();
 
-/// Groups: in 2026 "NORD" is companies 1 (main), 2 and 5, "SUD" is 8 (main), 9 and 6 (with
-/// indicator 2, a member that is not main either); in 2027 company 2 alone is "NORD"'s main
-/// company. Company 7 belongs to no group.
-const QStringList GroupRows = {
-    "INSERT INTO HS05_AZIENDECOLL (HS05_GRUPPO, HS05_ANNO, HS05_DITTA_HS01, HS05_INDPRINCIPALE) "
-    "VALUES ('NORD', 2026, 1, 0), ('NORD', 2026, 5, 1), ('NORD', 2026, 2, 1), "
-    "('SUD', 2026, 8, 0), ('SUD', 2026, 9, 1), ('SUD', 2026, 6, 2), ('NORD', 2027, 2, 0)"};
-
 /// An associated-companies object that answers what a test says and remembers the year it
 /// was asked about.
 class ScriptedCompanies : public AssociatedCompanies {
@@ -84,9 +76,9 @@ struct Form {
     }
 };
 
-/// A fresh database on one engine holding the groups above.
+/// A fresh database on one engine holding the groups of tests/fixtures/gruppi.sql.
 struct Groups : test::CompanyDatabase {
-    explicit Groups(const QString& engine) : CompanyDatabase(engine, GroupRows) {}
+    explicit Groups(const QString& engine) : CompanyDatabase(engine, test::fixtureRows("gruppi")) {}
 };
 
 /// A company asking about a year: whether it is the main company, and its group's list.

@@ -21,30 +21,11 @@ QString shown(const Variant& value) {
                   : QStringLiteral("not a number: ") + value.toString();
 }
 
-/// Subtypes and one company's financial years.
-const QStringList CompanyRows = {
-    // kind, code, sites, fiscal, periodicity, forecasts, multi, chart kind, chart, structure
-    "INSERT INTO HS04_SOTTOTIPI (HS04_INDTIPO_BU01, HS04_CODICE, HS04_DESCR, "
-    "HS04_GESTIONESEDE, HS04_PERIODOSOLAREFISCALE, HS04_PERIODICITA, HS04_NRFORECAST, "
-    "HS04_MULTIATTIVITA, HS04_TIPOPDC, HS04_CODICEPDC, HS04_GESTIONESTRUTTURA, "
-    "HS04_CODICE_BU60) VALUES (5, 'ANN', 'Annuale', 1, 1, 2, 3, 2, 3, 'PDC1', 1, 'STR9')",
-    "INSERT INTO HS04_SOTTOTIPI (HS04_INDTIPO_BU01, HS04_CODICE, HS04_DESCR, "
-    "HS04_GESTIONESEDE, HS04_PERIODOSOLAREFISCALE, HS04_PERIODICITA, HS04_NRFORECAST, "
-    "HS04_MULTIATTIVITA, HS04_TIPOPDC, HS04_CODICEPDC, HS04_GESTIONESTRUTTURA, "
-    "HS04_CODICE_BU60) VALUES (5, 'MIN', NULL, 0, 0, 0, 0, 0, 1, NULL, 0, NULL)",
-    // The same code under another budget kind must not be confused with kind 5.
-    "INSERT INTO HS04_SOTTOTIPI (HS04_INDTIPO_BU01, HS04_CODICE, HS04_GESTIONESEDE, "
-    "HS04_PERIODOSOLAREFISCALE, HS04_PERIODICITA, HS04_NRFORECAST, HS04_MULTIATTIVITA, "
-    "HS04_TIPOPDC, HS04_GESTIONESTRUTTURA) VALUES (4, 'ANN', 0, 0, 4, 9, 1, 2, 0)",
-    "INSERT INTO CG19_ANADITTAESER (CG19_DITTA_CG18, CG19_ANNO, CG19_PROGESER, "
-    "CG19_DATAINIZIO, CG19_DATAFINE) VALUES (1, 2026, 0, '2026-07-01', '2027-06-30'), "
-    "(1, 2026, 1, '2026-04-01', '2027-03-31'), (2, 2026, 0, '2026-10-01', '2027-09-30'), "
-    "(1, 2027, 0, NULL, NULL)",
-};
-
-/// A fresh company database on one engine, with the rows above.
+/// A fresh company database on one engine with the subtypes and financial years of
+/// tests/fixtures/sottotipi_esercizi.sql.
 struct Company : test::CompanyDatabase {
-    explicit Company(const QString& engine) : CompanyDatabase(engine, CompanyRows) {}
+    explicit Company(const QString& engine)
+        : CompanyDatabase(engine, test::fixtureRows("sottotipi_esercizi")) {}
 };
 
 /// Every property of a subtype in one line, so that a column read for another shows up.

@@ -12,27 +12,10 @@ using namespace bdg;
 
 namespace {
 
-/// Companies, currencies, rates and two catalogue messages of our own. USD against EUR: 1.10 from
-/// 2026-01-01 (daily, multiplying), 1.20 from 2026-03-01 (daily) and 1.25 (monthly average) on the
-/// same day, 1.30 from 2026-06-15 (dividing). USD against CHF: 0.90 from 2026-02-01, which a EUR
-/// company must never see.
-const QStringList HostRows = {
-    "INSERT INTO HS01_DITTE (HS01_CODICE, HS01_RAGSOC, HS01_VALUTA_HS02, HS01_GESTIONESEDI, "
-    "HS01_LINGUA) VALUES (1, 'Rossi S.p.A.', 'EUR', 2, NULL), (2, 'Smith Ltd', NULL, 0, "
-    "'ENG')",
-    "INSERT INTO HS02_VALUTE (HS02_CODICE, HS02_DESCR, HS02_NRDECIMALI, HS02_MASCHERA) "
-    "VALUES ('EUR', 'Euro', 2, '#,##0.00'), ('XXX', NULL, NULL, NULL)",
-    "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, HS03_TIPOCAMBIO, "
-    "HS03_CAMBIO, HS03_INDCERTOINCERTO) VALUES ('USD', 'EUR', '2026-01-01', 1, 1.10, 0), "
-    "('USD', 'EUR', '2026-03-01', 2, 1.25, 0), ('USD', 'EUR', '2026-03-01', 1, 1.20, 0), "
-    "('USD', 'EUR', '2026-06-15', 1, 1.30, 1), ('USD', 'CHF', '2026-02-01', 1, 0.90, 0)",
-    "INSERT INTO HS06_MESSAGGI (HS06_NUMERO, HS06_LINGUA, HS06_TESTO) VALUES (99901, 'ITA', "
-    "'Periodo %1 di %2'), (99901, 'ENG', 'Period %1 of %2'), (99902, 'ITA', 'Solo in "
-    "italiano')",
-};
-
+// Companies, currencies, rates and catalogue messages of tests/fixtures/servizi_host.sql.
 struct Host : test::CompanyDatabase {
-    explicit Host(const QString& engine) : CompanyDatabase(engine, HostRows) {}
+    explicit Host(const QString& engine)
+        : CompanyDatabase(engine, test::fixtureRows("servizi_host")) {}
     RecordingMessageService messages;
     std::unique_ptr<HostGlobal> global =
         std::make_unique<HostGlobal>(&messages, &connection, database.connectionString());

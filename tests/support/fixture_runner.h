@@ -72,17 +72,6 @@ struct FixtureParams {
     QStringList messaggi;
 };
 
-inline QString fixturePath(const QString& name, const QString& suffix) {
-    return QStringLiteral(BDGINTRIC_FIXTURES "/") + name + suffix;
-}
-
-inline std::optional<QString> readTextFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return QString::fromUtf8(file.readAll());
-}
-
 inline Variant cellValue(const QString& text) {
     if (text.isEmpty())
         return Variant::null();
@@ -132,27 +121,6 @@ inline FixtureParams parseParams(const QString& sql) {
             applyParam(params, match.captured(1), match.captured(2).trimmed());
     }
     return params;
-}
-
-/// The statements of a fixture script: comment lines dropped, split at a ";" that ends a
-/// line (the rows' texts never end a line with one).
-inline QStringList scriptStatements(const QString& sql) {
-    QStringList statements;
-    QString current;
-    for (const QString& rawLine : sql.split(QLatin1Char('\n'))) {
-        const QString line = rawLine.trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1String("--")))
-            continue;
-        current += line + QLatin1Char(' ');
-        if (!line.endsWith(QLatin1Char(';')))
-            continue;
-        current.chop(2);
-        statements << current;
-        current.clear();
-    }
-    if (!current.trimmed().isEmpty())
-        statements << current.trimmed();
-    return statements;
 }
 
 /// A value as the expected tables write it.

@@ -4,20 +4,9 @@
 // PostgreSQL when BDGINTRIC_TEST_PG holds a keyword connection string to a server on which
 // we may create databases (scripts/run-tests.sh starts a private one and sets it).
 //
-// Usage in a test:
-//
-//     void MyTest::amounts_data() { bdg::test::addEngineRows(); }
-//     void MyTest::amounts() {
-//         QFETCH(QString, engine);
-//         bdg::test::TestDatabase database(engine);
-//         QVERIFY2(database.isValid(), qPrintable(database.errorText()));
-//         bdg::Connection connection;
-//         connection.Open(database.connectionString());
-//         ...
-//     }
-//
-// Declare the TestDatabase before the connections that use it, so that they are closed
-// before the database is dropped.
+// A test adds one data row per engine (addEngineRows, or addCaseRows with perEngine) and
+// opens a fresh database for each (OPEN_TEST_DATABASE); declare a TestDatabase before the
+// connections that use it, so that they are closed before the database is dropped.
 
 #include "company/company_schema.h"
 #include "data/connection.h"
@@ -38,6 +27,7 @@
 #include <atomic>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace bdg::test {
@@ -241,6 +231,44 @@ private:
     QString m_postgresName;
     std::unique_ptr<QTemporaryDir> m_folder;
 };
+
+inline QString fixturePath(const QString& name, const QString& suffix) {
+    return QStringLiteral(BDGINTRIC_FIXTURES "/") + name + suffix;
+}
+
+inline std::optional<QString> readTextFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return QString::fromUtf8(file.readAll());
+}
+
+/// The statements of a fixture script: comment lines dropped, split at a ";" that ends a
+/// line (the rows' texts never end a line with one).
+inline QStringList scriptStatements(const QString& sql) {
+    QStringList statements;
+    QString current;
+    for (const QString& rawLine : sql.split(QLatin1Char('\n'))) {
+        const QString line = rawLine.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1String("--")))
+            continue;
+        current += line + QLatin1Char(' ');
+        if (!line.endsWith(QLatin1Char(';')))
+            continue;
+        current.chop(2);
+        statements << current;
+        current.clear();
+    }
+    if (!current.trimmed().isEmpty())
+        statements << current.trimmed();
+    return statements;
+}
+
+/// The statements of the fixture script tests/fixtures/NAME.sql; none when it is missing.
+inline QStringList fixtureRows(const QString& name) {
+    return scriptStatements(
+        readTextFile(fixturePath(name, QStringLiteral(".sql"))).value_or(QString()));
+}
 
 /// A fresh company database on one engine, open, with the company's tables and `rows` run in
 /// order; check `database.isValid()` before use.

@@ -1,12 +1,26 @@
 #include "form_session.h"
 
 #include "params/params_company.h"
+#include "support/text_rows.h"
 
 #include <QRegularExpression>
 #include <QTest>
 
 using namespace bdg;
 using bdg::test::shipped;
+
+namespace {
+
+struct Caso {
+    const char* name;
+    int ditta;
+    const char *passi, *messaggio;
+    int stile;
+    const char* focus;
+    int aziende;
+};
+
+} // namespace
 
 // Every refusal of the parameter fields, of the run's checks and of the profiles, reached
 // the way a user reaches it, with the message shown and the control left with the focus.
@@ -18,31 +32,11 @@ private slots:
     void initTestCase() {
         m_company = std::make_unique<test::ParamsCompany>(QString::fromLatin1(test::SQLiteEngine));
         QVERIFY2(m_company->database.isValid(), qPrintable(m_company->database.errorText()));
-        for (const char* profilo :
-             {"'CON_SEDI', 1, 0, 2026, 1, 1", "'SENZA_SEDI', 1, 0, 2026, 1, NULL"})
-            m_company->connection.ExecuteNonQuery(
-                QStringLiteral("INSERT INTO BU68_BDGINTRIC (BU68_NOME, BU68_SEQUENZA, BU68_TIPO, "
-                               "BU68_ANNO, BU68_PROGESER, BU68_CODICE_CG31, BU68_DELTA, "
-                               "BU68_DELTA_PERC) VALUES (%1, 0, 0)")
-                    .arg(QLatin1String(profilo)));
     }
     void refusalShowsItsMessageAndKeepsTheFocus_data() {
-        QTest::addColumn<int>("ditta");
-        QTest::addColumn<QStringList>("passi");
-        QTest::addColumn<QString>("messaggio"); // "#n": catalogue message n; empty: none
-        QTest::addColumn<int>("stile");
-        QTest::addColumn<QString>("focus"); // empty: not the refusal's to choose
-        QTest::addColumn<int>("aziende");   // questions to the main-company service; -1 any
-
-        // Steps separated by blanks; M: subtype MENS and criterion CR1, P: M and a complete set.
-        struct Caso {
-            const char* nome;
-            int ditta;
-            const char *passi, *messaggio;
-            int stile;
-            const char* focus;
-            int aziende;
-        };
+        // The company, the steps, the message ("#n": catalogue message n; empty: none), its
+        // style, the control with the focus (empty: not the refusal's to choose) and the
+        // questions to the main-company service (-1: any).
         const Caso casi[] = {
             {"empty subtype", 1, "sottotipo:", "", 0, "TXT_SOTTOTIPO", 0},
             {"unknown subtype", 1, "sottotipo:NO", "", 0, "TXT_SOTTOTIPO", 0},
@@ -69,24 +63,18 @@ private slots:
              "Il budget gestisce le sedi, il profilo/confronto selezionato no ! ", 48,
              "TXT_PROFILO", -1},
         };
-        for (const Caso& c : casi) {
-            QString passi = QString::fromUtf8(c.passi);
-            passi.replace(QRegularExpression(QStringLiteral("^M ")),
-                          QStringLiteral("sottotipo:MENS criterio:CR1 "));
-            passi.replace(QRegularExpression(QStringLiteral("^P ")),
-                          QStringLiteral("sottotipo:MENS criterio:CR1 set:0:2026:1 "));
-            QTest::newRow(c.nome) << c.ditta << passi.split(QLatin1Char(' ')) << c.messaggio
-                                  << c.stile << c.focus << c.aziende;
-        }
+        test::addCaseRows(casi);
     }
     void refusalShowsItsMessageAndKeepsTheFocus() {
-        QFETCH(int, ditta);
-        QFETCH(QStringList, passi);
-        QFETCH(QString, messaggio);
-        QFETCH(int, stile);
-        QFETCH(QString, focus);
-        QFETCH(int, aziende);
-        m_company->global.ApriDitta(ditta);
+        QFETCH(Caso, c);
+        QString passi = QString::fromUtf8(c.passi);
+        passi.replace(QRegularExpression(QStringLiteral("^M ")),
+                      QStringLiteral("sottotipo:MENS criterio:CR1 "));
+        passi.replace(QRegularExpression(QStringLiteral("^P ")),
+                      QStringLiteral("sottotipo:MENS criterio:CR1 set:0:2026:1 "));
+        const QString messaggio = QString::fromUtf8(c.messaggio);
+        const QString focus = QString::fromUtf8(c.focus);
+        m_company->global.ApriDitta(c.ditta);
         m_company->messages.clear();
         int domande = 0;
         ServiziForm servizi;
@@ -98,24 +86,19 @@ private slots:
         session->Form_Activate();
         QVERIFY(session->isActivated());
 
-        QVERIFY2(session.run(passi), qPrintable(session.failed));
+        QVERIFY2(session.run(passi.split(QLatin1Char(' '))), qPrintable(session.failed));
 
-        const auto shown = m_company->messages.plainMessages();
-        if (messaggio.isEmpty()) {
-            QVERIFY(shown.isEmpty());
-        } else {
-            QCOMPARE(shown.size(), 1);
-            const QString testo =
-                messaggio.startsWith('#') ? shipped(messaggio.mid(1).toInt()) : messaggio;
-            QCOMPARE(shown.first().text, testo);
-            QCOMPARE(shown.first().style, stile);
-            QCOMPARE(shown.first().title, session->caption());
-        }
+        const QString testo =
+            messaggio.startsWith('#') ? shipped(messaggio.mid(1).toInt()) : messaggio;
+        QCOMPARE(test::shown(m_company->messages.plainMessages()),
+                 messaggio.isEmpty()
+                     ? QString()
+                     : testo + '|' + QString::number(c.stile) + '|' + session->caption());
         if (!focus.isEmpty())
             QCOMPARE(session->focus(), focus);
         QVERIFY(!session->isStatoRisultato());
-        if (aziende >= 0)
-            QCOMPARE(domande, aziende);
+        if (c.aziende >= 0)
+            QCOMPARE(domande, c.aziende);
     }
 
 private:

@@ -55,20 +55,17 @@ void addSets(FormState& state, const QStringList& sets) {
     test::addRows(*state.RstConfronto, QStringLiteral("CFR_SEQUENZA CFR_TIPODETT CFR_ANNO"), sets);
 }
 
-// A company database with the host's catalogue, financial years and sites of companies
-// 1 and 2, and a group of this year in which company 1 is the main company of 1 and 2.
+// A company database with the financial years and sites of tests/fixtures/esercizi_sedi.sql,
+// and a group of this year in which company 1 is the main company of 1 and 2.
 struct Company : test::CompanyDatabase {
     explicit Company(const QString& engine)
-        : CompanyDatabase(
-              engine,
-              {"INSERT INTO CG19_ANADITTAESER (CG19_DITTA_CG18, CG19_ANNO, CG19_PROGESER) VALUES "
-               "(1, 2024, 1), (1, 2025, 1), (1, 2025, 2), (1, 2026, 1), (2, 2019, 3)",
-               "INSERT INTO CG31_ANADITTASEDI (CG31_DITTA_CG18, CG31_CODICE) VALUES (1, 3), "
-               "(1, 1), (2, 7), (2, 3)",
-               QStringLiteral("INSERT INTO HS05_AZIENDECOLL (HS05_GRUPPO, HS05_ANNO, "
-                              "HS05_DITTA_HS01, HS05_INDPRINCIPALE) VALUES ('G1', %1, 1, 0), "
-                              "('G1', %1, 2, 1)")
-                   .arg(QDate::currentDate().year())}) {}
+        : CompanyDatabase(engine,
+                          test::fixtureRows("esercizi_sedi")
+                              << QStringLiteral("INSERT INTO HS05_AZIENDECOLL (HS05_GRUPPO, "
+                                                "HS05_ANNO, HS05_DITTA_HS01, "
+                                                "HS05_INDPRINCIPALE) VALUES ('G1', %1, 1, "
+                                                "0), ('G1', %1, 2, 1)")
+                                     .arg(QDate::currentDate().year())) {}
 
     FormState state(int codDitta) {
         FormState result;

@@ -94,66 +94,26 @@ inline QString withDatabase(const QString& server, const QString& database) {
     return parts.join(QLatin1Char(' '));
 }
 
-/// A QtSql connection to the server's maintenance database "postgres", for CREATE and
-/// DROP DATABASE; removed again when the object goes.
-class AdminConnection {
-public:
-    AdminConnection() : m_name(QStringLiteral("bdgintric_test_admin_") + uniqueSuffix()) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
-        QStringList options;
-        for (const auto& [key, value] : parseKeywords(postgresServer())) {
-            if (key == QLatin1String("host"))
-                db.setHostName(value);
-            else if (key == QLatin1String("port"))
-                db.setPort(value.toInt());
-            else if (key == QLatin1String("user"))
-                db.setUserName(value);
-            else if (key == QLatin1String("password"))
-                db.setPassword(value);
-            else if (key != QLatin1String("dbname"))
-                options << key + QLatin1Char('=') + value;
-        }
-        db.setDatabaseName(QStringLiteral("postgres"));
-        db.setConnectOptions(options.join(QLatin1Char(';')));
-        if (!db.open())
-            m_error =
-                QStringLiteral("cannot reach the PostgreSQL test server: ") + db.lastError().text();
-    }
-    ~AdminConnection() {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    AdminConnection(const AdminConnection&) = delete;
-    AdminConnection& operator=(const AdminConnection&) = delete;
+inline QString uniqueSuffix() {
+    static std::atomic<int> counter{0};
+    return QStringLiteral("%1_%2_%3")
+        .arg(QCoreApplication::applicationPid())
+        .arg(++counter)
+        .arg(QUuid::createUuid().toString(QUuid::Id128).left(8));
+}
 
-    bool isValid() const { return m_error.isEmpty(); }
-    QString errorText() const { return m_error; }
-
-    /// Runs one statement; false with errorText() filled when it fails.
-    bool run(const QString& statement) {
-        QSqlQuery query(QSqlDatabase::database(m_name, false));
-        if (query.exec(statement))
-            return true;
-        m_error = QStringLiteral("cannot run '%1' on the PostgreSQL test server: %2")
-                      .arg(statement, query.lastError().text());
-        return false;
+/// Runs one statement (CREATE or DROP DATABASE) on the server's maintenance database
+/// "postgres"; empty when it ran, otherwise why it did not.
+inline QString runOnServer(const QString& statement) {
+    try {
+        Connection admin;
+        admin.Open(withDatabase(postgresServer(), QStringLiteral("postgres")));
+        admin.ExecuteNonQuery(statement);
+        return QString();
+    } catch (const std::exception& error) {
+        return QStringLiteral("PostgreSQL test server: ") + QString::fromUtf8(error.what());
     }
-
-    static QString uniqueSuffix() {
-        static std::atomic<int> counter{0};
-        return QStringLiteral("%1_%2_%3")
-            .arg(QCoreApplication::applicationPid())
-            .arg(++counter)
-            .arg(QUuid::createUuid().toString(QUuid::Id128).left(8));
-    }
-
-private:
-    QString m_name;
-    QString m_error;
-};
+}
 
 } // namespace detail
 
@@ -173,11 +133,8 @@ public:
             m_error = QStringLiteral("unknown test engine '%1'").arg(engine);
     }
     ~TestDatabase() {
-        if (m_postgresName.isEmpty())
-            return;
-        detail::AdminConnection admin;
-        if (admin.isValid())
-            admin.run(
+        if (!m_postgresName.isEmpty())
+            detail::runOnServer(
                 QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_postgresName));
     }
     TestDatabase(const TestDatabase&) = delete;
@@ -212,15 +169,11 @@ private:
             m_error = QStringLiteral("BDGINTRIC_TEST_PG is not set: no PostgreSQL test server");
             return;
         }
-        detail::AdminConnection admin;
-        const QString name =
-            QStringLiteral("bdgintric_test_") + detail::AdminConnection::uniqueSuffix();
-        if (!admin.isValid() ||
-            !admin.run(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0")
-                           .arg(name))) {
-            m_error = admin.errorText();
+        const QString name = QStringLiteral("bdgintric_test_") + detail::uniqueSuffix();
+        m_error = detail::runOnServer(
+            QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0").arg(name));
+        if (!m_error.isEmpty())
             return;
-        }
         m_postgresName = name;
         m_connectionString = detail::withDatabase(postgresServer(), name);
     }

@@ -46,6 +46,28 @@ QString propertiesOf(const BudgetObject& budget, std::int16_t kind, const QStrin
         .arg(text(budget.CodiceStruttura(kind, code)));
 }
 
+Variant operand(const char* text) {
+    const QString operand = QString::fromLatin1(text);
+    if (text == nullptr)
+        return Variant::null();
+    if (operand.startsWith(QLatin1Char('\'')))
+        return Variant(operand.mid(1, operand.size() - 2));
+    return operand.contains(QLatin1Char('.')) ? Variant(Decimal::parse(operand))
+                                              : Variant(operand.toInt());
+}
+
+struct DeltaCase {
+    const char* name;
+    bool perc;
+    const char *value, *reference, *expected;
+};
+
+struct CalendarCase {
+    const char* name;
+    int periodicity, period;
+    const char *year, *text;
+};
+
 struct FiscalCase {
     const char* name;
     int company, periodicity, period, year, progressive;
@@ -57,65 +79,52 @@ struct FiscalCase {
 class TestBudgetObject : public QObject {
     Q_OBJECT
 private slots:
-    void deltaTreatsMissingOperandsAsZero_data() {
-        QTest::addColumn<Variant>("value");
-        QTest::addColumn<Variant>("reference");
-        QTest::addColumn<QString>("expected");
-
-        QTest::newRow("both Null") << Variant::null() << Variant::null() << "NULL";
-        QTest::newRow("blank text and Null") << Variant("   ") << Variant::null() << "NULL";
-        QTest::newRow("value Null") << Variant::null() << Variant(80) << "-80";
-        QTest::newRow("reference Null") << Variant(100) << Variant::null() << "100";
-        QTest::newRow("80 against 100") << Variant(80) << Variant(100) << "-20";
-        QTest::newRow("zero is a value") << Variant(0) << Variant::null() << "0";
-        QTest::newRow("decimals") << Variant(Decimal::parse(u"10.55"))
-                                  << Variant(Decimal::parse(u"0.3")) << "10.25";
-        QTest::newRow("negative reference") << Variant(50) << Variant(-30) << "80";
-        QTest::newRow("text with comma") << Variant("12,5") << Variant(2) << "10.5";
+    void deltaAndDeltaPerc_data() {
+        // Operands: nullptr is Null, 'x' a text, a number with a point a decimal, else an
+        // integer.
+        const DeltaCase cases[] = {
+            // Delta: the set on the right (value) minus the set on its left (reference),
+            // missing ones as 0.
+            {"both Null", false, nullptr, nullptr, "NULL"},
+            {"blank text and Null", false, "'   '", nullptr, "NULL"},
+            {"value Null", false, nullptr, "80", "-80"},
+            {"reference Null", false, "100", nullptr, "100"},
+            {"80 against 100", false, "80", "100", "-20"},
+            {"zero is a value", false, "0", nullptr, "0"},
+            {"decimals", false, "10.55", "0.3", "10.25"},
+            {"negative reference", false, "50", "-30", "80"},
+            {"text with comma", false, "'12,5'", "2", "10.5"},
+            // DeltaPerc: the change as a fraction of the reference, six places half away from
+            // zero; Null when there is no reference to divide by.
+            {"% both Null", true, nullptr, nullptr, "NULL"},
+            {"% reference Null", true, "100", nullptr, "NULL"},
+            {"% reference blank", true, "100", "' '", "NULL"},
+            {"% reference 0", true, "100", "0", "NULL"},
+            {"% 80 against 100", true, "80", "100", "-0.2"},
+            {"% 125 against 100", true, "125", "100", "0.25"},
+            {"% value Null is -100%", true, nullptr, "80", "-1"},
+            // (150 - (-100)) / 100 and (-150 - (-100)) / 100: the sign follows the change.
+            {"% negative reference, rise", true, "150", "-100", "2.5"},
+            {"% negative reference, fall", true, "-150", "-100", "-0.5"},
+            // -2/3 = -0.6666666...
+            {"% two thirds down", true, "1", "3", "-0.666667"},
+            // 1/128 = 0.0078125 exactly: the half at the 7th decimal goes away from zero.
+            {"% half up at 6th decimal", true, "129", "128", "0.007813"},
+            {"% half down at 6th decimal", true, "127", "128", "-0.007813"},
+            // 1/2^20 = 0.00000095367...: rounds to 0.000001; 1/2^21 = 0.00000047... rounds to 0.
+            {"% tiny change rounds up", true, "1048577", "1048576", "0.000001"},
+            {"% tinier change rounds to 0", true, "2097153", "2097152", "0"},
+            {"% decimal amounts", true, "1000.50", "800.40", "0.25"},
+        };
+        test::addCaseRows(cases);
     }
-    void deltaTreatsMissingOperandsAsZero() {
-        // The set on the right (value) minus the set on its left (reference), missing ones as 0.
-        QFETCH(Variant, value);
-        QFETCH(Variant, reference);
-        QFETCH(QString, expected);
-        QCOMPARE(shown(BudgetObject::Delta(value, reference)), expected);
-    }
-
-    void deltaPercIsAFractionOfTheReference_data() {
-        QTest::addColumn<Variant>("value");
-        QTest::addColumn<Variant>("reference");
-        QTest::addColumn<QString>("expected");
-
-        QTest::newRow("both Null") << Variant::null() << Variant::null() << "NULL";
-        QTest::newRow("reference Null") << Variant(100) << Variant::null() << "NULL";
-        QTest::newRow("reference blank") << Variant(100) << Variant(" ") << "NULL";
-        QTest::newRow("reference 0") << Variant(100) << Variant(0) << "NULL";
-        QTest::newRow("80 against 100") << Variant(80) << Variant(100) << "-0.2";
-        QTest::newRow("125 against 100") << Variant(125) << Variant(100) << "0.25";
-        QTest::newRow("value Null is -100%") << Variant::null() << Variant(80) << "-1";
-        // (150 - (-100)) / 100 and (-150 - (-100)) / 100: the sign follows the change.
-        QTest::newRow("negative reference, rise") << Variant(150) << Variant(-100) << "2.5";
-        QTest::newRow("negative reference, fall") << Variant(-150) << Variant(-100) << "-0.5";
-        // -2/3 = -0.6666666... and 1/3 = 0.3333333...
-        QTest::newRow("two thirds down") << Variant(1) << Variant(3) << "-0.666667";
-        // 1/128 = 0.0078125 exactly: the half at the 7th decimal goes away from zero.
-        QTest::newRow("half up at 6th decimal") << Variant(129) << Variant(128) << "0.007813";
-        QTest::newRow("half down at 6th decimal") << Variant(127) << Variant(128) << "-0.007813";
-        // 1/2^20 = 0.00000095367...: rounds to 0.000001; 1/2^21 = 0.00000047... rounds to 0.
-        QTest::newRow("tiny change rounds up")
-            << Variant(1048577) << Variant(1048576) << "0.000001";
-        QTest::newRow("tinier change rounds to 0") << Variant(2097153) << Variant(2097152) << "0";
-        QTest::newRow("decimal amounts")
-            << Variant(Decimal::parse(u"1000.50")) << Variant(Decimal::parse(u"800.40")) << "0.25";
-    }
-    void deltaPercIsAFractionOfTheReference() {
-        // The change as a fraction of the reference, six places half away from zero; Null when
-        // there is no reference to divide by.
-        QFETCH(Variant, value);
-        QFETCH(Variant, reference);
-        QFETCH(QString, expected);
-        const Variant result = BudgetObject::DeltaPerc(value, reference);
-        QCOMPARE(shown(result), expected);
+    void deltaAndDeltaPerc() {
+        QFETCH(DeltaCase, c);
+        const Variant value = operand(c.value);
+        const Variant reference = operand(c.reference);
+        const Variant result = c.perc ? BudgetObject::DeltaPerc(value, reference)
+                                      : BudgetObject::Delta(value, reference);
+        QCOMPARE(shown(result), QString::fromLatin1(c.expected));
         if (!result.isNull())
             QVERIFY(result.toDecimal()->scale() <= 6);
     }
@@ -127,39 +136,34 @@ private slots:
     }
 
     void calendarPeriodTexts_data() {
-        QTest::addColumn<int>("periodicity");
-        QTest::addColumn<int>("period");
-        QTest::addColumn<Variant>("year");
-        QTest::addColumn<QString>("text");
-
-        QTest::newRow("January") << 0 << 1 << Variant(2026) << "Gennaio 2026";
-        QTest::newRow("December") << 0 << 12 << Variant(2026) << "Dicembre 2026";
-        QTest::newRow("first two months") << 1 << 1 << Variant(2026) << "1° Bimestre 2026";
-        QTest::newRow("second quarter") << 2 << 2 << Variant(2026) << "2° Trimestre 2026";
-        QTest::newRow("first four months") << 3 << 1 << Variant(2026) << "1° Quadrimestre 2026";
-        QTest::newRow("third of three four-month periods")
-            << 3 << 3 << Variant(2026) << "3° Quadrimestre 2026";
-        QTest::newRow("no fourth four-month period") << 3 << 4 << Variant(2026) << "";
-        QTest::newRow("sixth two-month period") << 1 << 6 << Variant(2026) << "6° Bimestre 2026";
-        QTest::newRow("second half") << 4 << 2 << Variant(2026) << "2° Semestre 2026";
-        QTest::newRow("year") << 5 << 1 << Variant(2026) << "Anno 2026";
-        QTest::newRow("year as text") << 0 << 3 << Variant("2025") << "Marzo 2025";
-        QTest::newRow("period 13 of 12") << 0 << 13 << Variant(2026) << "";
-        QTest::newRow("period 0") << 2 << 0 << Variant(2026) << "";
-        QTest::newRow("unknown periodicity") << 7 << 1 << Variant(2026) << "";
-        QTest::newRow("year Null") << 0 << 1 << Variant::null() << "";
+        // Periodicity, period, year (as operand() reads it), text.
+        const CalendarCase cases[] = {
+            {"January", 0, 1, "2026", "Gennaio 2026"},
+            {"December", 0, 12, "2026", "Dicembre 2026"},
+            {"first two months", 1, 1, "2026", "1° Bimestre 2026"},
+            {"second quarter", 2, 2, "2026", "2° Trimestre 2026"},
+            {"first four months", 3, 1, "2026", "1° Quadrimestre 2026"},
+            {"third of three four-month periods", 3, 3, "2026", "3° Quadrimestre 2026"},
+            {"no fourth four-month period", 3, 4, "2026", ""},
+            {"sixth two-month period", 1, 6, "2026", "6° Bimestre 2026"},
+            {"second half", 4, 2, "2026", "2° Semestre 2026"},
+            {"year", 5, 1, "2026", "Anno 2026"},
+            {"year as text", 0, 3, "'2025'", "Marzo 2025"},
+            {"period 13 of 12", 0, 13, "2026", ""},
+            {"period 0", 2, 0, "2026", ""},
+            {"unknown periodicity", 7, 1, "2026", ""},
+            {"year Null", 0, 1, nullptr, ""},
+        };
+        test::addCaseRows(cases);
     }
     void calendarPeriodTexts() {
         // Calendar periods need no database: January is always the first month; a year holds
         // 12, 6, 4, 3, 2 or 1 periods by periodicity code, and a period beyond them has no text.
-        QFETCH(int, periodicity);
-        QFETCH(int, period);
-        QFETCH(Variant, year);
-        QFETCH(QString, text);
+        QFETCH(CalendarCase, c);
         const BudgetObject budget;
-        QCOMPARE(budget.DescrizionePeriodo(1, periodicity, BudgetObject::PeriodoSolare,
-                                           std::int16_t(period), year, Variant(0)),
-                 text);
+        QCOMPARE(budget.DescrizionePeriodo(1, c.periodicity, BudgetObject::PeriodoSolare,
+                                           std::int16_t(c.period), operand(c.year), Variant(0)),
+                 QString::fromUtf8(c.text));
     }
 
     void fiscalPeriodsStartWithTheFinancialYear_data() {

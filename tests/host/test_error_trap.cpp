@@ -152,11 +152,8 @@ private slots:
         QCOMPARE(trap.lastAnswer(), 3);
         QCOMPARE(steps.trace, QStringList{"1"});
         QCOMPARE(messages.messages().size(), 1);
-        const RecordedMessage message = messages.messages().first();
-        QCOMPARE(message.kind, RecordedMessage::Kind::Message);
-        QCOMPARE(message.text, QStringLiteral("Classe Log non settata"));
-        QCOMPARE(message.style, 0);
-        QCOMPARE(message.title, QStringLiteral("Attenzione"));
+        QCOMPARE(test::shown(messages.plainMessages()),
+                 QStringLiteral("Classe Log non settata|0|Attenzione"));
         const ErrorReporter nobody;
         QCOMPARE(VisualizzaErrore(nobody, QStringLiteral("Class_Terminate"), QStringLiteral("x")),
                  3);

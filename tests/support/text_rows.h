@@ -87,7 +87,8 @@ inline RecordsetPtr table(const QString& fields, const QStringList& rows = {}) {
 inline QString shown(const QList<RecordedMessage>& messages) {
     QStringList lines;
     for (const RecordedMessage& message : messages)
-        lines << QStringLiteral("%1|%2|%3").arg(message.text).arg(message.style).arg(message.title);
+        lines << message.text + QLatin1Char('|') + QString::number(message.style) +
+                     QLatin1Char('|') + message.title;
     return lines.join(QLatin1Char('\n'));
 }
 

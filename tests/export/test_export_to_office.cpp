@@ -158,25 +158,6 @@ private slots:
         QCOMPARE(office->field(1).definedSize, 200);
     }
 
-    void masterShowsTheConvertedCurrencyAndItsRate() {
-        test::FixtureCompany company(QString::fromLatin1(test::SQLiteEngine));
-        QVERIFY2(company.buildFixture(QStringLiteral("valuta")), qPrintable(company.errorText()));
-        company.connection().ExecuteNonQuery(
-            "INSERT INTO HS03_CAMBI (HS03_CODICE_HS02, HS03_VALRIF_HS02, HS03_DATA, "
-            "HS03_TIPOCAMBIO, HS03_CAMBIO, HS03_INDCERTOINCERTO) "
-            "VALUES ('USD', 'EUR', '2026-06-01', 1, 1.4, 1)");
-        test::FormSession session(company.global());
-        session->Form_Activate();
-        QVERIFY2(session.run({"sottotipo:SB3", "criterio:CR03", "set:0:2026:1:1",
-                              "set:0:2026:1:2:delta:perc", "a:3", "valuta:USD", "cambio:1,5",
-                              "BUT_ELABORA"}),
-                 qPrintable(session.failed));
-        QTemporaryDir cartella;
-        const test::LettoreXlsx foglio = esporta(*session, cartella.filePath("valuta.xlsx"));
-        QCOMPARE(foglio.riga(6), (QStringList{"Valuta", "USD"}));
-        QCOMPARE(foglio.riga(7), (QStringList{"Cambio/Data cambio", "1,5 -  15/06/2026"}));
-    }
-
     void nodesSharingACodeKeepTheirOwnPeriods() {
         // Account 100 stands twice under its item, once per nature: each row lists its own
         // two periods, not both rows' periods.

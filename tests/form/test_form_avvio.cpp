@@ -3,6 +3,7 @@
 #include "company/company_schema.h"
 #include "host/message_catalogue.h"
 #include "support/fixture_runner.h"
+#include "support/text_rows.h"
 
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -33,6 +34,13 @@ std::unique_ptr<test::FixtureCompany> company(const QString& valuta, const QStri
     });
     return built ? std::move(result) : nullptr;
 }
+
+// The form on a company keeping its accounts in euro, not yet started.
+struct Euro {
+    std::unique_ptr<test::FixtureCompany> company =
+        ::company(QStringLiteral("'EUR'"), QStringLiteral("('EUR', 'Euro', 2, NULL)"));
+    test::FormSession session{company->global()};
+};
 
 } // namespace
 
@@ -77,10 +85,7 @@ private slots:
 
         const auto shown = ditta->messages().messages();
         if (messaggio != 0) {
-            QCOMPARE(shown.size(), 1);
-            QCOMPARE(shown.first().text, shipped(messaggio));
-            QCOMPARE(shown.first().style, 64);
-            QCOMPARE(shown.first().title, QStringLiteral("Budget per criterio"));
+            QCOMPARE(test::shown(shown), shipped(messaggio) + "|64|Budget per criterio");
             QVERIFY(!session->isLoaded());
             QCOMPARE(unloaded.size(), 1);
             // The host's close later finds the form gone.
@@ -97,9 +102,8 @@ private slots:
     void startedFormIsInItsSelectionState() {
         // After start-up only the subtype can be worked on; the navigator knows the form is
         // open and the creation was traced.
-        auto ditta = company(QStringLiteral("'EUR'"), QStringLiteral("('EUR', 'Euro', 2, NULL)"));
-        QVERIFY(ditta);
-        test::FormSession session(ditta->global());
+        Euro ditta;
+        test::FormSession& session = ditta.session;
         session->Form_Activate();
         FRMBU_BDGINTRIC& form = *session;
 
@@ -131,9 +135,8 @@ private slots:
                     .hasMatch());
     }
     void closeIsAskedOfTheNavigatorAndReleasesTheForm() {
-        auto ditta = company(QStringLiteral("'EUR'"), QStringLiteral("('EUR', 'Euro', 2, NULL)"));
-        QVERIFY(ditta);
-        test::FormSession session(ditta->global());
+        Euro ditta;
+        test::FormSession& session = ditta.session;
         session->Form_Activate();
         session.navigator.setRefuseClose(true);
         QVERIFY(!session->Unload());
@@ -153,9 +156,8 @@ private slots:
                  QStringLiteral("WOBN:|%1|TER|BUUO_BDGINTRIC|FRMBU_BDGINTRIC").arg(id));
     }
     void formStillStartingCannotBeClosed() {
-        auto ditta = company(QStringLiteral("'EUR'"), QStringLiteral("('EUR', 'Euro', 2, NULL)"));
-        QVERIFY(ditta);
-        test::FormSession session(ditta->global());
+        Euro ditta;
+        test::FormSession& session = ditta.session;
         bool cancel = false;
         session->Form_QueryUnload(cancel);
         QVERIFY(cancel);
@@ -164,9 +166,8 @@ private slots:
         // Hiding the parameters moves the tree up to their place and makes it taller by as
         // much; showing them shares the room below them, two thirds to the tree. A form twice
         // as large scales every length, and the grids follow their frames.
-        auto ditta = company(QStringLiteral("'EUR'"), QStringLiteral("('EUR', 'Euro', 2, NULL)"));
-        QVERIFY(ditta);
-        test::FormSession session(ditta->global());
+        Euro ditta;
+        test::FormSession& session = ditta.session;
         session->Form_Activate();
         FRMBU_BDGINTRIC& form = *session;
         const QRect parametri = form.FRAME_PARAMETRI.geometry(); // 60, 60, 15000 x 3900

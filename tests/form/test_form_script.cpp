@@ -1,8 +1,11 @@
 #include "form_session.h"
 
+#include "export/esportazione_office.h"
+#include "export/export_to_office.h"
 #include "support/fixture_runner.h"
 
 #include <QTest>
+#include <QTextStream>
 
 using namespace bdg;
 
@@ -179,6 +182,16 @@ private slots:
             attivo = tree.nextNode(attivo);
         QVERIFY(attivo >= 0);
         QVERIFY(tree.nodeValue(attivo, u"IMP1").toDecimal() == Decimal::parse(u"18.67"));
+        // The host's export names the currency and the rate as typed, with its date.
+        EsportazioneOffice esportazione;
+        bool cancel = false;
+        ActiveNavigator_BeforeExportToOffice(&form, cancel, &esportazione);
+        QString csv;
+        QTextStream out(&csv);
+        esportazione.scriviCsv(out);
+        out.flush();
+        QVERIFY2(csv.contains("\r\nValuta,USD\r\nCambio/Data cambio,\"1,5 -  15/06/2026\"\r\n"),
+                 qPrintable(csv));
     }
     void typedCurrencyIsTakenAsAPickedOne_data() {
         QTest::addColumn<QString>("codice");

@@ -125,12 +125,11 @@ private slots:
         QVERIFY(ErrorTrap(state, QStringLiteral("IsParametriValidi"))([] { throw 42; }));
         const QList<RecordedMessage> errors = services.messages.errors();
         QCOMPARE(errors.size(), 2);
-        QCOMPARE(errors[0].procedureName, QStringLiteral("TXT_SOTTOTIPO_Validate"));
-        QCOMPARE(errors[0].text, QStringLiteral("sottotipo illeggibile"));
-        QCOMPARE(errors[0].title, QStringLiteral("Budget per criterio"));
-        QCOMPARE(errors[0].applicationTitle, QStringLiteral("Gestionale"));
-        QCOMPARE(errors[0].style, 4370);
-        QCOMPARE(errors[1].text, QStringLiteral("errore sconosciuto"));
+        QCOMPARE(errors[0].procedureName + '|' + errors[0].applicationTitle,
+                 QStringLiteral("TXT_SOTTOTIPO_Validate|Gestionale"));
+        QCOMPARE(test::shown(errors),
+                 QStringLiteral("sottotipo illeggibile|4370|Budget per criterio\n"
+                                "errore sconosciuto|4370|Budget per criterio"));
         const QString logged = readAll(path);
         QVERIFY2(logged.contains(QStringLiteral("TXT_SOTTOTIPO_Validate\tsottotipo illeggibile")),
                  qPrintable(logged));

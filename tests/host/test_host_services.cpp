@@ -13,6 +13,10 @@ using namespace bdg;
 namespace {
 
 // Companies, currencies, rates and catalogue messages of tests/fixtures/servizi_host.sql.
+QString shown(const Variant& value) {
+    return value.isNull() ? QStringLiteral("Null") : value.toString();
+}
+
 struct Host : test::CompanyDatabase {
     explicit Host(const QString& engine)
         : CompanyDatabase(engine, test::fixtureRows("servizi_host")) {}
@@ -55,14 +59,15 @@ private slots:
         QVERIFY(!global.isDittaAperta());
         global.ApriDitta(1);
         QVERIFY(global.isDittaAperta());
-        QCOMPARE(global.CodDitta(), 1);
-        QCOMPARE(global.RagioneSociale(), QStringLiteral("Rossi S.p.A."));
-        QCOMPARE(global.CodLingua(), QStringLiteral("ITA")); // Null reads as the shipped language
-        QCOMPARE(global.CodValutaGestione().toString(), QStringLiteral("EUR"));
-        QCOMPARE(global.GestioneSedi().toInt32().value_or(-1), 2);
+        const auto context = [&global] {
+            return QStringList{QString::number(global.CodDitta()), global.RagioneSociale(),
+                               global.CodLingua(), shown(global.CodValutaGestione()),
+                               shown(global.GestioneSedi())}
+                .join('|');
+        };
+        QCOMPARE(context(), "1|Rossi S.p.A.|ITA|EUR|2"); // Null reads as the shipped language
         global.ApriDitta(2);
-        QCOMPARE(global.CodLingua(), QStringLiteral("ENG"));
-        QVERIFY(global.CodValutaGestione().isNull());
+        QCOMPARE(context(), "2|Smith Ltd|ENG|Null|0");
         QVERIFY_THROWS_EXCEPTION(HostError, global.ApriDitta(99));
         QCOMPARE(global.CodDitta(), 2); // a failed opening leaves the company as it was
     }
@@ -72,18 +77,17 @@ private slots:
         // Description, decimals and mask as stored; Nulls stay Null; an unknown code is no data.
         QFETCH(QString, engine);
         OPEN_TEST_DATABASE(Host, host, engine);
-        const std::optional<CurrencyData> euro = host.global->DatiValuta(QStringLiteral("EUR "));
-        QVERIFY(euro.has_value());
-        QCOMPARE(euro->Descrizione.toString(), QStringLiteral("Euro"));
-        QCOMPARE(euro->NrDecimali.toInt32().value_or(-1), 2);
-        QCOMPARE(euro->Formato.toString(), QStringLiteral("#,##0.00"));
-        const std::optional<CurrencyData> bare = host.global->DatiValuta(QStringLiteral("XXX"));
-        QVERIFY(bare.has_value());
-        QVERIFY(bare->Descrizione.isNull());
-        QVERIFY(bare->NrDecimali.isNull());
-        QVERIFY(bare->Formato.isNull());
-        QVERIFY(!host.global->DatiValuta(QStringLiteral("GBP")).has_value());
-        QVERIFY(!host.global->DatiValuta(QStringLiteral("E'R")).has_value());
+        const auto data = [&host](const char* code) {
+            const std::optional<CurrencyData> found = host.global->DatiValuta(code);
+            return found ? QStringList{shown(found->Descrizione), shown(found->NrDecimali),
+                                       shown(found->Formato)}
+                               .join('|')
+                         : QStringLiteral("none");
+        };
+        QCOMPARE(data("EUR "), "Euro|2|#,##0.00");
+        QCOMPARE(data("XXX"), "Null|Null|Null");
+        QCOMPARE(data("GBP"), "none");
+        QCOMPARE(data("E'R"), "none");
     }
 
     void currencyDecimalsStayWithinWhatAmountsKeep_data() {

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <utility>
 
 namespace bdg::test {
 
@@ -88,24 +89,17 @@ private:
 
     bool step1(const QString& what, const QString& value) {
         FRMBU_BDGINTRIC& f = *form;
-        if (what == QLatin1String("sottotipo"))
-            return field(f.TXT_SOTTOTIPO, value);
-        if (what == QLatin1String("criterio"))
-            return field(f.TXT_CRITERIO, value);
-        if (what == QLatin1String("da"))
-            return field(f.TXT_PERIODO_DA, value);
-        if (what == QLatin1String("a"))
-            return field(f.TXT_PERIODO_A, value);
-        if (what == QLatin1String("valuta")) {
-            // Taken from the currency lookup, as a user picks it.
-            return f.TXT_VALUTA.openLookup() && f.TXT_VALUTA.pick(value);
+        const std::pair<const char*, EditModel*> fields[] = {
+            {"sottotipo", &f.TXT_SOTTOTIPO}, {"criterio", &f.TXT_CRITERIO},
+            {"da", &f.TXT_PERIODO_DA},       {"a", &f.TXT_PERIODO_A},
+            {"data", &f.TXT_DATACAMBIO},     {"cambio", &f.TXT_CAMBIO},
+            {"profilo", &f.TXT_PROFILO}};
+        for (const auto& [name, edit] : fields) {
+            if (what == QLatin1String(name))
+                return field(*edit, value);
         }
-        if (what == QLatin1String("data"))
-            return field(f.TXT_DATACAMBIO, value);
-        if (what == QLatin1String("cambio"))
-            return field(f.TXT_CAMBIO, value);
-        if (what == QLatin1String("profilo"))
-            return field(f.TXT_PROFILO, value);
+        if (what == QLatin1String("valuta")) // taken from the lookup, as a user picks it
+            return f.TXT_VALUTA.openLookup() && f.TXT_VALUTA.pick(value);
         if (what == QLatin1String("set"))
             return addSet(value);
         if (what == QLatin1String("riga"))

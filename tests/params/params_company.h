@@ -18,11 +18,6 @@ inline QString shipped(int number) {
     return MessageCatalogue::text(number).value_or(QString());
 }
 
-/// A data row named after the engine and the case, with the engine as its first column.
-inline QTestData& newEngineRow(const QString& engine, const char* name) {
-    return QTest::newRow(qPrintable(engine + QLatin1Char(' ') + QLatin1String(name))) << engine;
-}
-
 struct ParamsCompany : CompanyDatabase {
     explicit ParamsCompany(const QString& engine) : CompanyDatabase(engine, rows()) {}
 

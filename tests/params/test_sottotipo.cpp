@@ -21,6 +21,13 @@ struct Caso {
     const char *etichettaPdc, *etichettaPeriodicita;
 };
 
+struct MultiCaso {
+    const char* name;
+    int ditta;
+    const char* codice;
+    bool multi;
+};
+
 } // namespace
 
 class TestSottotipo : public QObject {
@@ -87,30 +94,22 @@ private slots:
     }
 
     void multiActivityFollowsMainCompany_data() {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<int>("ditta");
-        QTest::addColumn<QString>("codice");
-        QTest::addColumn<bool>("multi");
-        for (const QString& engine : test::engines()) {
-            const auto row = [&](const char* name) { return &test::newEngineRow(engine, name); };
-            *row("consolidable in the main company") << 2 << "MULTI1" << true;
-            *row("consolidable in a member company") << 1 << "MULTI1" << false;
-            *row("kept by the main company, asked by it") << 2 << "MULTI2" << false;
-        }
+        const MultiCaso casi[] = {{"consolidable in the main company", 2, "MULTI1", true},
+                                  {"consolidable in a member company", 1, "MULTI1", false},
+                                  {"kept by the main company, asked by it", 2, "MULTI2", false}};
+        test::addCaseRows(casi, true);
     }
     void multiActivityFollowsMainCompany() {
         QFETCH(QString, engine);
-        QFETCH(int, ditta);
-        QFETCH(QString, codice);
-        QFETCH(bool, multi);
+        QFETCH(MultiCaso, c);
         OPEN_TEST_DATABASE(test::ParamsCompany, company, engine);
-        FormState state = company.state(ditta);
+        FormState state = company.state(c.ditta);
 
         ControlliSottotipo controlli;
-        QVERIFY(!TXT_SOTTOTIPO_Validate(state, Variant(codice), &controlli).has_value());
+        QVERIFY(!TXT_SOTTOTIPO_Validate(state, Variant(c.codice), &controlli).has_value());
 
-        QCOMPARE(state.IsMultiAttivita, multi);
-        QCOMPARE(controlli.CHK_CONSOLIDO_MULTIATT_Enabled, multi);
+        QCOMPARE(state.IsMultiAttivita, c.multi);
+        QCOMPARE(controlli.CHK_CONSOLIDO_MULTIATT_Enabled, c.multi);
         QCOMPARE(controlli.CHK_CONSOLIDO_MULTIATT, 0);
     }
 };

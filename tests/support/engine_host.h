@@ -9,6 +9,7 @@
 #include "host/host_global.h"
 #include "host/host_log.h"
 #include "host/message_service.h"
+#include "support/text_rows.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -70,14 +71,10 @@ struct EngineHost {
         state.Gcls_Log = &log;
         state.ObjBudget = &budget;
         state.Caption = QStringLiteral("Budget riclassificato");
-        state.RstConfronto = std::make_shared<Recordset>();
-        state.RstConfronto->appendField(QStringLiteral("CFR_SEQUENZA"), FieldType::Integer);
-        state.RstConfronto->Open();
-        for (int set = 1; set <= sets; ++set) {
-            state.RstConfronto->AddNew();
-            state.RstConfronto->setValue(u"CFR_SEQUENZA", Variant(set));
-            state.RstConfronto->Update();
-        }
+        QStringList sequences;
+        for (int set = 1; set <= sets; ++set)
+            sequences << QString::number(set);
+        state.RstConfronto = table(QStringLiteral("CFR_SEQUENZA:i"), sequences);
         state.RstCriterio = BdgIntRic_DefinisciRstCriterio(state);
     }
 

@@ -73,19 +73,7 @@ struct FixtureParams {
 };
 
 inline Variant cellValue(const QString& text) {
-    if (text.isEmpty())
-        return Variant::null();
-    return Variant(text);
-}
-
-inline FixtureSet parseSet(const QString& value) {
-    const QStringList parts = value.split(QLatin1Char(':'));
-    FixtureSet set;
-    set.tipo = parts.value(0);
-    set.anno = cellValue(parts.value(1));
-    set.progEser = cellValue(parts.value(2));
-    set.sede = cellValue(parts.value(3));
-    return set;
+    return text.isEmpty() ? Variant::null() : Variant(text);
 }
 
 inline void applyParam(FixtureParams& params, const QString& key, const QString& value) {
@@ -93,9 +81,11 @@ inline void applyParam(FixtureParams& params, const QString& key, const QString&
         params.sottotipo = value;
     else if (key == QLatin1String("criterio"))
         params.criterio = value;
-    else if (key == QLatin1String("insieme"))
-        params.insiemi << parseSet(value);
-    else if (key == QLatin1String("periodi")) {
+    else if (key == QLatin1String("insieme")) {
+        const QStringList parts = value.split(QLatin1Char(':'));
+        params.insiemi << FixtureSet{parts.value(0), cellValue(parts.value(1)),
+                                     cellValue(parts.value(2)), cellValue(parts.value(3))};
+    } else if (key == QLatin1String("periodi")) {
         params.periodoDa = cellValue(value.section(QLatin1Char(':'), 0, 0));
         params.periodoA = cellValue(value.section(QLatin1Char(':'), 1, 1));
     } else if (key == QLatin1String("valuta")) {

@@ -47,6 +47,12 @@ QString differenzeRiga(QStringList trovate, const QString& attese) {
     return QString();
 }
 
+struct CsvCase {
+    const char* name;
+    int riga;
+    const char* attesa;
+};
+
 struct RigaCase {
     const char* name;
     const char* modo;
@@ -182,26 +188,26 @@ private slots:
     }
 
     void csvRendersTheSameBlocks_data() {
-        QTest::addColumn<int>("riga");
-        QTest::addColumn<QString>("attesa");
-        QTest::newRow("master title") << 0 << "Esportazione Budget per criterio";
-        QTest::newRow("label and value") << 1 << "Sottotipo budget,SB1 - Quadrimestrale";
-        QTest::newRow("empty line between blocks") << 5 << "";
-        QTest::newRow("percentage with its two decimals")
-            << 8 << "----- * R,Ricavi,340.00,335.00,-5.00,101.00,-234.00,-69.85";
-        QTest::newRow("comma quoted")
-            << 20 << "---------- * FC,\"Quota:[C1]*0,5\",-62.00,-63.50,-1.50,-37.50,26.00,40.94";
-        QTest::newRow("Null empty")
-            << 21 << "--------------- * 590,Accantonamenti,8.00,9.00,1.00,,-9.00,-100.00";
+        const CsvCase cases[] = {
+            {"master title", 0, "Esportazione Budget per criterio"},
+            {"label and value", 1, "Sottotipo budget,SB1 - Quadrimestrale"},
+            {"empty line between blocks", 5, ""},
+            {"percentage with its two decimals", 8,
+             "----- * R,Ricavi,340.00,335.00,-5.00,101.00,-234.00,-69.85"},
+            {"comma quoted", 20,
+             "---------- * FC,\"Quota:[C1]*0,5\",-62.00,-63.50,-1.50,-37.50,26.00,40.94"},
+            {"Null empty", 21,
+             "--------------- * 590,Accantonamenti,8.00,9.00,1.00,,-9.00,-100.00"},
+        };
+        test::addCaseRows(cases);
     }
     void csvRendersTheSameBlocks() {
-        QFETCH(int, riga);
-        QFETCH(QString, attesa);
+        QFETCH(CsvCase, c);
         QString testo;
         QTextStream out(&testo);
         m_csv.scriviCsv(out);
         out.flush();
-        QCOMPARE(testo.split(QStringLiteral("\r\n")).value(riga), attesa);
+        QCOMPARE(testo.split(QStringLiteral("\r\n")).value(c.riga), QString::fromUtf8(c.attesa));
     }
 
 private:

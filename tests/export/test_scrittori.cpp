@@ -47,6 +47,13 @@ QStringList tabella(int larghezza) {
     return testo.split(QLatin1Char('\n'));
 }
 
+struct LineCase {
+    const char* name;
+    int riga;
+    const char* inizio;
+    QStringList importi;
+};
+
 } // namespace
 
 class TestScrittori : public QObject {
@@ -61,30 +68,24 @@ private slots:
     }
 
     void tableIndentsByLevelAndFormatsAmounts_data() {
-        QTest::addColumn<int>("riga");
-        QTest::addColumn<QString>("inizio");
-        QTest::addColumn<QStringList>("importi");
         // Line 0 is the header, line 1 its rule; each node follows its parent, siblings by
         // KEY_VOCE, though the accounts were added before the deeper item.
-        QTest::newRow("root") << 2 << "CE01 " << QStringList{};
-        QTest::newRow("top item") << 3 << "  R "
-                                  << QStringList{"1.234.567,00", "1.234.567,50", "0,50"};
-        QTest::newRow("account of a top item")
-            << 4 << "    4010 " << QStringList{"1.234.567,00", "-1.234.567,00"};
-        QTest::newRow("second top item")
-            << 5 << "  C " << QStringList{"-234.567,00", "-234.566,50"};
-        QTest::newRow("level two item") << 6 << "    C1 " << QStringList{"-234.567,00"};
-        QTest::newRow("account of a level two item") << 7 << "      6010 " << QStringList{"0,50"};
+        const LineCase cases[] = {
+            {"root", 2, "CE01 ", {}},
+            {"top item", 3, "  R ", {"1.234.567,00", "1.234.567,50", "0,50"}},
+            {"account of a top item", 4, "    4010 ", {"1.234.567,00", "-1.234.567,00"}},
+            {"second top item", 5, "  C ", {"-234.567,00", "-234.566,50"}},
+            {"level two item", 6, "    C1 ", {"-234.567,00"}},
+            {"account of a level two item", 7, "      6010 ", {"0,50"}},
+        };
+        test::addCaseRows(cases);
     }
     void tableIndentsByLevelAndFormatsAmounts() {
-        QFETCH(int, riga);
-        QFETCH(QString, inizio);
-        QFETCH(QStringList, importi);
-        const QStringList righe = tabella(120);
-        QVERIFY2(righe.value(riga).startsWith(inizio), qPrintable(righe.value(riga)));
-        for (const QString& importo : importi)
-            QVERIFY2(righe.value(riga).contains(QLatin1Char(' ') + importo),
-                     qPrintable(righe.value(riga)));
+        QFETCH(LineCase, c);
+        const QString riga = tabella(120).value(c.riga);
+        QVERIFY2(riga.startsWith(QLatin1String(c.inizio)), qPrintable(riga));
+        for (const QString& importo : c.importi)
+            QVERIFY2(riga.contains(QLatin1Char(' ') + importo), qPrintable(riga));
     }
 
     void tableShowsOnlyTheColumnsAskedForAndCutsDescriptions() {

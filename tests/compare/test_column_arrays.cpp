@@ -20,10 +20,10 @@ QString shipped(int number) {
     return MessageCatalogue::text(number).value_or(QString());
 }
 
-QStringList texts(const std::vector<Variant>& values) {
+template <typename Value> QStringList texts(const std::vector<Value>& values) {
     QStringList out;
-    for (const Variant& value : values)
-        out << value.toString();
+    for (const Value& value : values)
+        out << Variant(value).toString();
     return out;
 }
 
@@ -31,10 +31,6 @@ QStringList texts(const std::vector<Variant>& values) {
 QStringList sorted(QStringList values) {
     values.sort();
     return values;
-}
-
-QStringList texts(const std::vector<QString>& values) {
-    return QStringList(values.begin(), values.end());
 }
 
 // Labels as a subtype with twelve forecasts offers them, written out by hand.

@@ -221,13 +221,12 @@ private slots:
     }
 
     void forecastCountStaysWithinItsLabels_data() {
+        // Up to F99, the last label of three characters.
         QTest::addColumn<int>("stored");
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("none") << 0 << true;
-        QTest::newRow("F99, the last label of three characters") << 99 << true;
-        QTest::newRow("one more") << 100 << false;
-        QTest::newRow("negative") << -1 << false;
-        QTest::newRow("fifty million") << 50000000 << false;
+        for (const auto& [stored, accepted] :
+             {std::pair{0, true}, {99, true}, {100, false}, {-1, false}, {50000000, false}})
+            QTest::addRow("%d", stored) << stored << accepted;
     }
     void forecastCountStaysWithinItsLabels() {
         // The number of forecasts sizes the kinds offered for a set: beyond 99 it is refused.

@@ -91,13 +91,12 @@ private slots:
     }
 
     void currencyDecimalsStayWithinWhatAmountsKeep_data() {
+        // Up to five, as amounts keep.
         QTest::addColumn<int>("stored");
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("none") << 0 << true;
-        QTest::newRow("five, as amounts keep") << 5 << true;
-        QTest::newRow("six") << 6 << false;
-        QTest::newRow("negative") << -1 << false;
-        QTest::newRow("two billion") << 2000000000 << false;
+        for (const auto& [stored, accepted] :
+             {std::pair{0, true}, {5, true}, {6, false}, {-1, false}, {2000000000, false}})
+            QTest::addRow("%d", stored) << stored << accepted;
     }
     void currencyDecimalsStayWithinWhatAmountsKeep() {
         // The decimals of a currency size masks and amount fields: beyond five they are refused.

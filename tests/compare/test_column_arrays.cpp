@@ -55,27 +55,14 @@ void addSets(FormState& state, const QStringList& sets) {
 
 // A company database with the financial years and sites of tests/fixtures/esercizi_sedi.sql,
 // and a group of this year in which company 1 is the main company of 1 and 2.
-struct Company : test::CompanyDatabase {
+struct Company : test::HostedCompany {
     explicit Company(const QString& engine)
-        : CompanyDatabase(engine,
-                          test::fixtureRows("esercizi_sedi")
-                              << QStringLiteral("INSERT INTO HS05_AZIENDECOLL (HS05_GRUPPO, "
-                                                "HS05_ANNO, HS05_DITTA_HS01, "
-                                                "HS05_INDPRINCIPALE) VALUES ('G1', %1, 1, "
-                                                "0), ('G1', %1, 2, 1)")
-                                     .arg(QDate::currentDate().year())) {}
-
-    FormState state(int codDitta) {
-        FormState result;
-        result.CodDitta = codDitta;
-        result.connection = &connection;
-        result.Gcls_Global = &global;
-        result.StringaConnessione = database.connectionString();
-        return result;
-    }
-
-    RecordingMessageService messages;
-    HostGlobal global{&messages, &connection, database.connectionString()};
+        : HostedCompany(engine, test::fixtureRows("esercizi_sedi")
+                                    << QStringLiteral("INSERT INTO HS05_AZIENDECOLL (HS05_GRUPPO, "
+                                                      "HS05_ANNO, HS05_DITTA_HS01, "
+                                                      "HS05_INDPRINCIPALE) VALUES ('G1', %1, 1, "
+                                                      "0), ('G1', %1, 2, 1)")
+                                           .arg(QDate::currentDate().year())) {}
 };
 
 struct CaptionCase {

@@ -17,18 +17,12 @@ using namespace bdg;
 
 namespace {
 
-const QString Caption = QStringLiteral("Interrogazione budget");
-
-struct Company : test::CompanyDatabase {
-    using CompanyDatabase::CompanyDatabase;
+struct Company : test::HostedCompany {
+    using HostedCompany::HostedCompany;
 
     FormState state(bool sedi) {
-        FormState result;
-        result.CodDitta = 7;
+        FormState result = HostedCompany::state(7);
         result.IsGestioneSede = sedi;
-        result.Caption = Caption;
-        result.connection = &connection;
-        result.Gcls_Global = &global;
         DefinisciRstConfronto(result);
         return result;
     }
@@ -39,9 +33,6 @@ struct Company : test::CompanyDatabase {
                 .arg(QString(nome).replace(QLatin1Char('\''), QStringLiteral("''"))));
         return rst->RecordCount();
     }
-
-    RecordingMessageService messages;
-    HostGlobal global{&messages, &connection, database.connectionString()};
 };
 
 // Sets as "sequence|kind|year|progressive|site|delta|deltaPerc", empty cells left Null.
@@ -202,7 +193,7 @@ private slots:
         QVERIFY(avviso.has_value());
         QCOMPARE(other.RstConfronto->RecordCount(), 0);
         QCOMPARE(test::shown(company.messages.plainMessages()),
-                 QString::fromUtf8(c.messaggio) + "|48|" + Caption);
+                 QString::fromUtf8(c.messaggio) + "|48|Interrogazione budget");
     }
 
     void failedSaveLeavesThePreviousProfile_data() { test::addEngineRows(); }

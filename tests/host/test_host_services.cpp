@@ -17,12 +17,9 @@ QString shown(const Variant& value) {
     return value.isNull() ? QStringLiteral("Null") : value.toString();
 }
 
-struct Host : test::CompanyDatabase {
+struct Host : test::HostedCompany {
     explicit Host(const QString& engine)
-        : CompanyDatabase(engine, test::fixtureRows("servizi_host")) {}
-    RecordingMessageService messages;
-    std::unique_ptr<HostGlobal> global =
-        std::make_unique<HostGlobal>(&messages, &connection, database.connectionString());
+        : HostedCompany(engine, test::fixtureRows("servizi_host")) {}
 };
 
 /// A rate looked up: its currency and date, the rate found ("" when none), its kind (-1 when
@@ -55,7 +52,7 @@ private slots:
         // The company's settings as the form reads them at start-up.
         QFETCH(QString, engine);
         OPEN_TEST_DATABASE(Host, host, engine);
-        HostGlobal& global = *host.global;
+        HostGlobal& global = host.global;
         QVERIFY(!global.isDittaAperta());
         global.ApriDitta(1);
         QVERIFY(global.isDittaAperta());
@@ -78,7 +75,7 @@ private slots:
         QFETCH(QString, engine);
         OPEN_TEST_DATABASE(Host, host, engine);
         const auto data = [&host](const char* code) {
-            const std::optional<CurrencyData> found = host.global->DatiValuta(code);
+            const std::optional<CurrencyData> found = host.global.DatiValuta(code);
             return found ? QStringList{shown(found->Descrizione), shown(found->NrDecimali),
                                        shown(found->Formato)}
                                .join('|')
@@ -107,7 +104,7 @@ private slots:
             QStringLiteral("UPDATE HS02_VALUTE SET HS02_NRDECIMALI = %1 WHERE HS02_CODICE = 'EUR'")
                 .arg(stored));
         try {
-            const std::optional<CurrencyData> euro = host.global->DatiValuta(QStringLiteral("EUR"));
+            const std::optional<CurrencyData> euro = host.global.DatiValuta(QStringLiteral("EUR"));
             QVERIFY(accepted);
             QCOMPARE(euro->NrDecimali.toInt32().value_or(-1), stored);
         } catch (const HostError& error) {
@@ -140,11 +137,11 @@ private slots:
         QFETCH(RateCase, c);
         const QString rate = QString::fromLatin1(c.rate);
         OPEN_TEST_DATABASE(Host, host, engine);
-        host.global->ApriDitta(1);
-        const RecordsetPtr rows = host.global->GetCambio(c.currency, c.date);
+        host.global.ApriDitta(1);
+        const RecordsetPtr rows = host.global.GetCambio(c.currency, c.date);
         QCOMPARE(rows->RecordCount(), 1);
         QCOMPARE(rows->value(u"TIPOCAMBIO").toInt32().value_or(-9), c.kind);
-        const std::optional<ExchangeRate> found = host.global->Cambio(c.currency, c.date);
+        const std::optional<ExchangeRate> found = host.global.Cambio(c.currency, c.date);
         QCOMPARE(found.has_value(), !rate.isEmpty());
         if (!found) {
             QVERIFY(rows->value(u"CAMBIO").isNull());
@@ -178,8 +175,8 @@ private slots:
         QFETCH(QString, engine);
         QFETCH(MessageCase, c);
         OPEN_TEST_DATABASE(Host, host, engine);
-        host.global->ApriDitta(c.company);
-        QCOMPARE(host.global->GetMessageText(c.number, c.params), QString::fromUtf8(c.text));
+        host.global.ApriDitta(c.company);
+        QCOMPARE(host.global.GetMessageText(c.number, c.params), QString::fromUtf8(c.text));
     }
 
     void numberedMessageIsShownWithItsText_data() { test::addEngineRows(); }
@@ -187,16 +184,16 @@ private slots:
         // A numbered message reaches the message service as text, with its style and title.
         QFETCH(QString, engine);
         OPEN_TEST_DATABASE(Host, host, engine);
-        host.global->ApriDitta(1);
-        host.global->ShowMessageNumber(99902, 64, QStringLiteral("Budget per criterio"));
+        host.global.ApriDitta(1);
+        host.global.ShowMessageNumber(99902, 64, QStringLiteral("Budget per criterio"));
         // A number written as text is the catalogue's message; other texts are shown as given.
         for (const char* text : {"99901", "12345", "99902 righe"})
-            host.global->ShowMessage(QString::fromLatin1(text), 0, QStringLiteral("Attenzione"));
+            host.global.ShowMessage(QString::fromLatin1(text), 0, QStringLiteral("Attenzione"));
         QCOMPARE(test::shown(host.messages.messages()),
                  QStringLiteral("Solo in italiano|64|Budget per criterio\nPeriodo %1 di %2|0|"
                                 "Attenzione\n12345|0|Attenzione\n99902 righe|0|Attenzione"));
         // The shipped catalogue is in a new database: no number of the inquiry is missing.
-        QVERIFY(!host.global->GetMessageText(61949).startsWith(QStringLiteral("Messaggio n.")));
+        QVERIFY(!host.global.GetMessageText(61949).startsWith(QStringLiteral("Messaggio n.")));
     }
 
     void logAppendsErrorAndDatabaseErrorLines() {

@@ -18,8 +18,8 @@ inline QString shipped(int number) {
     return MessageCatalogue::text(number).value_or(QString());
 }
 
-struct ParamsCompany : CompanyDatabase {
-    explicit ParamsCompany(const QString& engine) : CompanyDatabase(engine, rows()) {}
+struct ParamsCompany : HostedCompany {
+    explicit ParamsCompany(const QString& engine) : HostedCompany(engine, rows()) {}
 
     // The fixture, and this year's group in which company 2 is the main company.
     static QStringList rows() {
@@ -37,21 +37,14 @@ struct ParamsCompany : CompanyDatabase {
         budget.setStringaConnessione(database.connectionString());
         budget.setIndTipoBudget(5);
         budget.setCodDitta(codDitta);
-        FormState result;
-        result.CodDitta = codDitta;
+        FormState result = HostedCompany::state(codDitta);
         result.IndTipoBudget = 5;
         result.CodValutaGestione = QStringLiteral("EUR");
         result.NrDecimaliGestione = 2;
-        result.Caption = QStringLiteral("Interrogazione budget");
-        result.connection = &connection;
-        result.Gcls_Global = &global;
         result.ObjBudget = &budget;
-        result.StringaConnessione = database.connectionString();
         return result;
     }
 
-    RecordingMessageService messages;
-    HostGlobal global{&messages, &connection, database.connectionString()};
     BudgetObject budget;
 };
 

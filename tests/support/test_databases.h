@@ -10,6 +10,9 @@
 
 #include "company/company_schema.h"
 #include "data/connection.h"
+#include "host/form_state.h"
+#include "host/host_global.h"
+#include "host/message_service.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -237,6 +240,23 @@ struct CompanyDatabase {
     }
     TestDatabase database;
     Connection connection;
+};
+
+/// A company database with the host's recorded messages and global services, and the state
+/// a procedure of the form reads the company from.
+struct HostedCompany : CompanyDatabase {
+    using CompanyDatabase::CompanyDatabase;
+    FormState state(int codDitta) {
+        FormState result;
+        result.CodDitta = codDitta;
+        result.Caption = QStringLiteral("Interrogazione budget");
+        result.connection = &connection;
+        result.Gcls_Global = &global;
+        result.StringaConnessione = database.connectionString();
+        return result;
+    }
+    RecordingMessageService messages;
+    HostGlobal global{&messages, &connection, database.connectionString()};
 };
 
 } // namespace bdg::test

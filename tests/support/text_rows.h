@@ -64,9 +64,9 @@ inline void addRows(Recordset& rst, const QString& fields, const QStringList& ro
 inline RecordsetPtr table(const QString& fields, const QStringList& rows = {}) {
     auto rst = std::make_shared<Recordset>();
     QStringList names;
-    for (const QString& spec : fields.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        names << spec.section(QLatin1Char(':'), 0, 0);
-        const QString kind = spec.section(QLatin1Char(':'), 1);
+    for (const QString& field : fields.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        names << field.section(QLatin1Char(':'), 0, 0);
+        const QString kind = field.section(QLatin1Char(':'), 1);
         const int size = kind.mid(1).toInt();
         const FieldType type = kind.startsWith(QLatin1Char('d'))   ? FieldType::Decimal
                                : kind.startsWith(QLatin1Char('w')) ? FieldType::WChar

@@ -18,6 +18,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <limits>
@@ -155,40 +156,12 @@ bool initializeSqlite(sqlite3* handle) {
 struct Column {
     FieldDef def;
     bool precisionKnown = false; ///< precision and scale declared by the database
+    bool typedByValues = false;  ///< nothing declared: the values decide the type
 };
 
 bool fitsInt32(qlonglong value) {
     return value >= std::numeric_limits<std::int32_t>::min() &&
            value <= std::numeric_limits<std::int32_t>::max();
-}
-
-/// Integer, BigInt, Decimal, Double or text as the values of one column show it (SQLite
-/// is typeless; expressions carry no declared type).
-void typeFromValues(Column& column, const std::vector<QList<QVariant>>& rows, int index) {
-    bool anyValue = false, allIntegers = true, anyReal = false, allNumbers = true;
-    bool allInt32 = true;
-    for (const auto& row : rows) {
-        const QVariant& value = row[index];
-        if (value.isNull())
-            continue;
-        anyValue = true;
-        const int type = value.typeId();
-        if (type == QMetaType::LongLong || type == QMetaType::Int) {
-            allInt32 = allInt32 && fitsInt32(value.toLongLong());
-            continue;
-        }
-        allIntegers = false;
-        if (type == QMetaType::Double)
-            anyReal = true;
-        else if (!Decimal::fromString(value.toString()))
-            allNumbers = false;
-    }
-    if (anyValue && allIntegers)
-        column.def.type = allInt32 ? FieldType::Integer : FieldType::BigInt;
-    else if (anyReal && allNumbers)
-        column.def.type = FieldType::Decimal;
-    else
-        column.def.type = FieldType::VarWChar;
 }
 
 /// "DECIMAL(18, 2)" -> precision 18, scale 2.
@@ -355,30 +328,196 @@ QString shownValue(const QVariant& value) {
     return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
 
-/// Widens integer columns that hold 64-bit values and sizes decimal columns whose
-/// precision the database did not declare so that every value fits.
-void fitColumnToValues(Column& column, const std::vector<QList<QVariant>>& rows, int index) {
-    if (column.def.type == FieldType::Integer) {
-        for (const auto& row : rows) {
-            const std::optional<qlonglong> number = wholeNumber(row[index]);
-            if (number && !fitsInt32(*number))
-                column.def.type = FieldType::BigInt;
+// ---------------------------------------------------------------------------------------
+// Reading the rows
+
+/// The rows of a result as they arrive, one value per field, row after row. A column whose
+/// type the statement declares holds its values already read as that type, except that
+/// integers stay 64-bit until every value shows whether 32 bits do. A column typed by its
+/// values holds each value as the database handed it over (whole number, double, text)
+/// until they have all been seen. A value that is none of these, or that its column cannot
+/// hold, is an Empty cell whose original is kept aside for the message or a later reading.
+class ResultRows {
+public:
+    explicit ResultRows(std::vector<Column>& columns) : m_columns(columns) {}
+
+    void append(const QVariant& value, int index) {
+        std::optional<Variant> cell = read(value, m_columns[std::size_t(index)]);
+        if (!cell) {
+            m_kept.emplace_back(m_cells.size(), value);
+            cell.emplace();
         }
-        return;
+        m_cells.push_back(std::move(*cell));
     }
-    if (column.def.type != FieldType::Decimal || column.precisionKnown)
-        return;
-    int integerDigits = 1, scale = 0;
-    for (const auto& row : rows) {
-        if (row[index].isNull() || !exactNumber(row[index]))
-            continue;
-        const Decimal value = *exactNumber(row[index]);
-        integerDigits = std::max(integerDigits, value.integerDigits());
-        scale = std::max(scale, value.scale());
+
+    std::size_t rowCount() const { return m_columns.empty() ? 0 : m_cells.size() / width(); }
+    std::size_t width() const { return m_columns.size(); }
+    Variant& cell(std::size_t row, int index) { return m_cells[row * width() + index]; }
+    /// The value the database handed over for an Empty cell.
+    const QVariant& original(std::size_t row, int index) const {
+        const std::size_t at = row * width() + std::size_t(index);
+        const auto found = std::lower_bound(m_kept.begin(), m_kept.end(), at,
+                                            [](const std::pair<std::size_t, QVariant>& kept,
+                                               std::size_t cell) { return kept.first < cell; });
+        return found->second;
     }
-    column.def.scale = std::min(scale, Decimal::MaxScale);
-    column.def.precision = std::min(integerDigits + column.def.scale, Decimal::MaxDigits);
-}
+
+    /// Decides what the values left open (the type of undeclared columns, 64-bit integers,
+    /// the size of undeclared decimals) and brings every cell to its column's type.
+    void settle() {
+        for (int index = 0; index < int(width()); ++index) {
+            Column& column = m_columns[std::size_t(index)];
+            if (column.typedByValues)
+                typeFromValues(column, index);
+            if (column.def.type == FieldType::Integer)
+                fitIntegers(index);
+            else if (column.typedByValues)
+                readAs(column.def.type, index);
+            if (column.def.type == FieldType::Decimal && !column.precisionKnown)
+                fitDecimals(column, index);
+        }
+    }
+
+private:
+    static std::optional<Variant> read(const QVariant& value, const Column& column) {
+        if (value.isNull())
+            return Variant::null();
+        if (column.typedByValues) {
+            switch (value.typeId()) {
+            case QMetaType::LongLong:
+            case QMetaType::Int:
+                return Variant(std::int64_t(value.toLongLong()));
+            case QMetaType::Double:
+                return Variant(value.toDouble());
+            case QMetaType::QString:
+                return Variant(value.toString());
+            default:
+                return std::nullopt;
+            }
+        }
+        if (column.def.type == FieldType::Integer) {
+            const std::optional<qlonglong> number = wholeNumber(value);
+            return number ? std::optional<Variant>(Variant(std::int64_t(*number))) : std::nullopt;
+        }
+        return toVariant(value, column.def.type);
+    }
+
+    /// The value a cell of a column typed by its values was read from.
+    QVariant handedOver(std::size_t at) const {
+        const Variant& cell = m_cells[at];
+        switch (cell.type()) {
+        case Variant::Type::Int64:
+            return QVariant(qlonglong(*cell.toInt64()));
+        case Variant::Type::Double:
+            return QVariant(*cell.toDouble());
+        case Variant::Type::Text:
+            return QVariant(cell.toString());
+        default:
+            return original(at / width(), int(at % width()));
+        }
+    }
+
+    /// Integer, BigInt, Decimal, Double or text as the values of one column show it (SQLite
+    /// is typeless; expressions carry no declared type).
+    void typeFromValues(Column& column, int index) const {
+        bool anyValue = false, allIntegers = true, anyReal = false, allNumbers = true;
+        bool allInt32 = true;
+        for (std::size_t at = std::size_t(index); at < m_cells.size(); at += width()) {
+            const Variant& cell = m_cells[at];
+            if (cell.isNull())
+                continue;
+            anyValue = true;
+            if (cell.type() == Variant::Type::Int64) {
+                allInt32 = allInt32 && fitsInt32(*cell.toInt64());
+                continue;
+            }
+            allIntegers = false;
+            if (cell.type() == Variant::Type::Double)
+                anyReal = true;
+            else if (allNumbers && !Decimal::fromString(handedOver(at).toString()))
+                allNumbers = false;
+        }
+        if (anyValue && allIntegers)
+            column.def.type = allInt32 ? FieldType::Integer : FieldType::BigInt;
+        else if (anyReal && allNumbers)
+            column.def.type = FieldType::Decimal;
+        else
+            column.def.type = FieldType::VarWChar;
+    }
+
+    /// 32 bits when every value fits them, otherwise the column is widened to BigInt.
+    void fitIntegers(int index) {
+        Column& column = m_columns[std::size_t(index)];
+        for (std::size_t at = std::size_t(index); at < m_cells.size(); at += width()) {
+            const Variant& cell = m_cells[at];
+            if (cell.type() == Variant::Type::Int64 && !fitsInt32(*cell.toInt64())) {
+                column.def.type = FieldType::BigInt;
+                return;
+            }
+        }
+        for (std::size_t at = std::size_t(index); at < m_cells.size(); at += width()) {
+            Variant& cell = m_cells[at];
+            if (cell.type() == Variant::Type::Int64)
+                cell = Variant(int(*cell.toInt64()));
+        }
+    }
+
+    /// The values of a column typed by its values, read as the type they decided.
+    void readAs(FieldType type, int index) {
+        for (std::size_t at = std::size_t(index); at < m_cells.size(); at += width()) {
+            Variant& cell = m_cells[at];
+            if (cell.isNull() || type == FieldType::BigInt)
+                continue;
+            if (type == FieldType::Decimal && cell.type() == Variant::Type::Double &&
+                std::isfinite(*cell.toDouble())) {
+                cell = Variant(decimalFromDouble(*cell.toDouble()));
+                continue;
+            }
+            const bool kept = cell.isEmpty();
+            std::optional<Variant> value = toVariant(handedOver(at), type);
+            if (value && kept)
+                keepNoLonger(at);
+            if (value)
+                cell = std::move(*value);
+            else if (!kept)
+                keep(at);
+        }
+    }
+
+    /// Sizes a decimal column whose precision the database did not declare so that every
+    /// value fits.
+    void fitDecimals(Column& column, int index) const {
+        int integerDigits = 1, scale = 0;
+        for (std::size_t at = std::size_t(index); at < m_cells.size(); at += width()) {
+            if (m_cells[at].type() != Variant::Type::Decimal)
+                continue;
+            const Decimal value = *m_cells[at].toDecimal();
+            integerDigits = std::max(integerDigits, value.integerDigits());
+            scale = std::max(scale, value.scale());
+        }
+        column.def.scale = std::min(scale, Decimal::MaxScale);
+        column.def.precision = std::min(integerDigits + column.def.scale, Decimal::MaxDigits);
+    }
+
+    void keep(std::size_t at) {
+        const QVariant value = handedOver(at);
+        const auto place = std::lower_bound(m_kept.begin(), m_kept.end(), at,
+                                            [](const std::pair<std::size_t, QVariant>& kept,
+                                               std::size_t cell) { return kept.first < cell; });
+        m_kept.emplace(place, at, value);
+        m_cells[at] = Variant();
+    }
+    void keepNoLonger(std::size_t at) {
+        const auto place = std::lower_bound(m_kept.begin(), m_kept.end(), at,
+                                            [](const std::pair<std::size_t, QVariant>& kept,
+                                               std::size_t cell) { return kept.first < cell; });
+        m_kept.erase(place);
+    }
+
+    std::vector<Column>& m_columns;
+    std::vector<Variant> m_cells;                         ///< row after row
+    std::vector<std::pair<std::size_t, QVariant>> m_kept; ///< by cell, ascending
+};
 
 } // namespace
 
@@ -405,7 +544,7 @@ struct Connection::Private {
     void openSqlite(const Target& target, OpenMode mode);
     void openPostgres(const Target& target);
     void openOdbc(const Target& target);
-    std::vector<Column> columns(const QSqlQuery& query, const std::vector<QList<QVariant>>& rows);
+    std::vector<Column> columns(const QSqlQuery& query);
 };
 
 SqlDialect Connection::Private::dialect() const {
@@ -554,8 +693,9 @@ void Connection::Private::openOdbc(const Target& target) {
     QSqlQuery(db).exec(QStringLiteral("SET LOCK_TIMEOUT %1").arg(LockWait.count()));
 }
 
-std::vector<Column> Connection::Private::columns(const QSqlQuery& query,
-                                                 const std::vector<QList<QVariant>>& rows) {
+// The columns as the statement declares them; those it leaves undeclared are typed by
+// their values once all have arrived.
+std::vector<Column> Connection::Private::columns(const QSqlQuery& query) {
     const QSqlRecord record = query.record();
     sqlite3_stmt* statement = nullptr;
     if (engine == Engine::SQLite) {
@@ -576,9 +716,7 @@ std::vector<Column> Connection::Private::columns(const QSqlQuery& query,
             typed = typeFromSqliteDeclaration(
                 column, QString::fromUtf8(sqlite3_column_decltype(statement, index)));
         }
-        if (!typed)
-            typeFromValues(column, rows, index);
-        fitColumnToValues(column, rows, index);
+        column.typedByValues = !typed;
     }
     return result;
 }
@@ -671,22 +809,20 @@ RecordsetPtr Connection::Execute(const QString& sql) {
     if (!query.exec(translated))
         d->fail(action, query.lastError());
 
-    std::vector<QList<QVariant>> rows;
-    const int width = query.record().count();
+    std::vector<Column> columns = d->columns(query);
+    const int width = int(columns.size());
+    ResultRows rows(columns);
     while (query.next()) {
-        QList<QVariant> row;
-        row.reserve(width);
         for (int index = 0; index < width; ++index)
-            row.append(query.value(index));
-        rows.push_back(std::move(row));
+            rows.append(query.value(index), index);
     }
     if (query.lastError().isValid())
         d->fail(action, query.lastError());
+    rows.settle();
 
-    const std::vector<Column> columns = d->columns(query, rows);
     auto recordset = std::make_shared<Recordset>();
-    for (int index = 0; index < int(columns.size()); ++index) {
-        const FieldDef& def = columns[index].def;
+    for (int index = 0; index < width; ++index) {
+        const FieldDef& def = columns[std::size_t(index)].def;
         recordset->appendField(def.name, def.type, def.definedSize);
         if (def.type == FieldType::Decimal) {
             recordset->setPrecision(index, def.precision);
@@ -694,22 +830,22 @@ RecordsetPtr Connection::Execute(const QString& sql) {
         }
     }
     recordset->Open();
-    for (std::size_t number = 0; number < rows.size(); ++number) {
-        const auto& row = rows[number];
+    for (std::size_t number = 0; number < rows.rowCount(); ++number) {
         recordset->AddNew();
         for (int index = 0; index < width; ++index) {
-            const std::optional<Variant> value = toVariant(row[index], columns[index].def.type);
-            if (!value)
+            const Variant& value = rows.cell(number, index);
+            if (value.isEmpty())
                 d->fail(action, DbError{0,
                                         {},
                                         QStringLiteral("%1 is not what column %2 holds (row %3)")
-                                            .arg(shownValue(row[index]), columns[index].def.name)
+                                            .arg(shownValue(rows.original(number, index)),
+                                                 columns[std::size_t(index)].def.name)
                                             .arg(number + 1)});
-            recordset->setValue(index, *value);
+            recordset->setValue(index, value);
         }
         recordset->Update();
     }
-    if (!rows.empty())
+    if (rows.rowCount() > 0)
         recordset->MoveFirst();
     return recordset;
 }

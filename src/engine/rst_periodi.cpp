@@ -6,6 +6,7 @@
 #include "host/error_trap.h"
 #include "host/form_state.h"
 
+#include <array>
 #include <stdexcept>
 
 namespace bdg {
@@ -35,21 +36,59 @@ RecordsetPtr definisciPeriodi(const FormState& state) {
 }
 
 // Node fields copied to every period row: missing keys become 0 and missing texts empty,
-// the type and level fields keep their Null. A row that fails halfway is dropped.
-void copiaNodo(Recordset& target, const Recordset& node, int period) {
-    const Variant emptyText = Variant(QString());
-    NuovaRiga riga(target);
-    target.setValue(u"KEY_VOCE", NVL(node.value(u"KEY_VOCE"), Variant(0)));
-    target.setValue(u"KEY_VOCEPADRE", NVL(node.value(u"KEY_VOCEPADRE"), Variant(0)));
-    target.setValue(u"VOCE", NVL(node.value(u"VOCE"), emptyText));
-    target.setValue(u"VOCEPADRE", NVL(node.value(u"VOCEPADRE"), emptyText));
-    target.setValue(u"PERIODO", Variant(period));
-    target.setValue(u"VOCEDES", NVL(node.value(u"VOCEDES"), emptyText));
-    for (const char16_t* field : {u"POSIZIONE", u"TIPOVOCE", u"TIPORECORD", u"CRI_LIVELLO"}) {
-        target.setValue(QStringView(field), node.value(QStringView(field)));
+// the type and level fields keep their Null. The fields are found by name on the first row,
+// in the order they are written, and by position after that. A row that fails halfway is
+// dropped.
+class CopiaNodo {
+public:
+    void operator()(Recordset& target, const Recordset& node, int period) {
+        const Variant emptyText = Variant(QString());
+        NuovaRiga riga(target);
+        const bool cerca = !m_trovati;
+        for (std::size_t at = 0; at < Campi.size(); ++at) {
+            const Campo& campo = Campi[at];
+            Variant value = Variant(period);
+            if (campo.copiato) {
+                if (cerca)
+                    m_node[at] = node.requireField(QStringView(campo.nome));
+                value = node.value(m_node[at]);
+                if (campo.sostituto == Sostituto::Zero)
+                    value = NVL(value, Variant(0));
+                else if (campo.sostituto == Sostituto::TestoVuoto)
+                    value = NVL(value, emptyText);
+            }
+            if (cerca)
+                m_target[at] = target.requireField(QStringView(campo.nome));
+            target.setValue(m_target[at], value);
+        }
+        m_trovati = true;
+        riga.salva();
     }
-    riga.salva();
-}
+
+private:
+    enum class Sostituto { Nessuno, Zero, TestoVuoto };
+    struct Campo {
+        const char16_t* nome;
+        bool copiato; ///< from the node; otherwise the period
+        Sostituto sostituto;
+    };
+    static constexpr std::array<Campo, 10> Campi{{
+        {u"KEY_VOCE", true, Sostituto::Zero},
+        {u"KEY_VOCEPADRE", true, Sostituto::Zero},
+        {u"VOCE", true, Sostituto::TestoVuoto},
+        {u"VOCEPADRE", true, Sostituto::TestoVuoto},
+        {u"PERIODO", false, Sostituto::Nessuno},
+        {u"VOCEDES", true, Sostituto::TestoVuoto},
+        {u"POSIZIONE", true, Sostituto::Nessuno},
+        {u"TIPOVOCE", true, Sostituto::Nessuno},
+        {u"TIPORECORD", true, Sostituto::Nessuno},
+        {u"CRI_LIVELLO", true, Sostituto::Nessuno},
+    }};
+
+    bool m_trovati = false;
+    std::array<int, Campi.size()> m_target{};
+    std::array<int, Campi.size()> m_node{};
+};
 
 // Same nature of account: both Null, or the same number.
 bool stessaNatura(const Variant& a, const Variant& b) {
@@ -84,6 +123,7 @@ void BdgIntRic_PopolaRstCriterioPeriodiDaRstCriterio(FormState& state) {
     if (!trap([&] { source.clearFilter(); })) {
         return;
     }
+    CopiaNodo copiaNodo;
     VisitaRighe(trap, source, [&] {
         if (!state.RstCriterioPeriodi) {
             throw std::runtime_error("tabella dei periodi non definita (RstCriterioPeriodi)");
@@ -112,7 +152,8 @@ void BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(FormState& state,
         })) {
         return;
     }
-    NomiCampiConfronto names;
+    CampiConfronto campiConti;
+    CampiConfronto campiImporti;
     const Variant emptyText = Variant(QString());
     VisitaRighe(trap, conti, [&] {
         if (!importi) {
@@ -130,7 +171,7 @@ void BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(FormState& state,
             nature ? nature->find(conti.value(u"KEY_VOCE").toInt64().value_or(0)) : nullptr;
         VisitaRighe(trap, *importi, [&] {
             if (natura == nullptr || stessaNatura(importi->value(u"NATURA"), *natura)) {
-                SommaImportiRiga(conti, *importi, state.NrConfronti, names);
+                SommaImportiRiga(conti, campiConti, *importi, campiImporti, state.NrConfronti);
             }
         });
     });

@@ -25,8 +25,8 @@ void ModificaRiga::scrivi(Recordset& recordset) const {
     prima.reserve(m_valori.size());
     campi.reserve(m_valori.size());
     try {
-        for (const auto& [field, value] : m_valori) {
-            campi.push_back(recordset.requireField(field));
+        for (const auto& [nome, campo, value] : m_valori) {
+            campi.push_back(campo >= 0 ? campo : recordset.requireField(nome));
             prima.push_back(recordset.value(campi.back()));
             recordset.setValue(campi.back(), value);
         }

@@ -5,7 +5,6 @@
 
 #include <QString>
 
-#include <utility>
 #include <vector>
 
 namespace bdg {
@@ -38,12 +37,19 @@ private:
 class ModificaRiga {
 public:
     void imposta(const QString& field, Variant value) {
-        m_valori.emplace_back(field, std::move(value));
+        m_valori.push_back({field, -1, std::move(value)});
     }
+    /// The field by its position in the recordset.
+    void imposta(int field, Variant value) { m_valori.push_back({{}, field, std::move(value)}); }
     void scrivi(Recordset& recordset) const;
 
 private:
-    std::vector<std::pair<QString, Variant>> m_valori;
+    struct Valore {
+        QString nome;   ///< looked up when written; empty when the position is given
+        int campo = -1; ///< position in the recordset
+        Variant valore;
+    };
+    std::vector<Valore> m_valori;
 };
 
 } // namespace bdg

@@ -59,8 +59,9 @@ QString RollUpImporti::filtroPeriodo(const Recordset& source) const {
 // Adds the current row of `source` into every row of R that the filter left visible. An
 // abort inside closes the trap, which ends the visit of the source rows too.
 bool RollUpImporti::sommaInTargetFiltrati(const Recordset& source) {
-    return VisitaRighe(m_trap, m_R,
-                       [&] { SommaImportiRiga(m_R, source, NrConfrontiDa(m_confronto), m_names); });
+    return VisitaRighe(m_trap, m_R, [&] {
+        SommaImportiRiga(m_R, m_campi, source, m_campi, NrConfrontiDa(m_confronto));
+    });
 }
 
 bool RollUpImporti::contiNelleVoci(Recordset& K) {
@@ -150,8 +151,9 @@ bool RollUpImporti::totaliIntermedi(Recordset& K) {
                     filtroPeriodo(m_R) + QStringLiteral(" AND KEY_VOCE < ") +
                     NVL(m_R.value(u"KEY_VOCE"), Variant(0)).toString() +
                     QStringLiteral(" AND TIPOVOCE <> 2 "));
-        VisitaRighe(m_trap, K,
-                    [&] { SommaImportiRiga(m_R, K, NrConfrontiDa(m_confronto), m_names); });
+        VisitaRighe(m_trap, K, [&] {
+            SommaImportiRiga(m_R, m_campi, K, m_campi, NrConfrontiDa(m_confronto));
+        });
     });
 }
 
@@ -188,7 +190,7 @@ bool RollUpImporti::differenze(const BudgetObject* budget) {
         if (budget == nullptr) {
             throw std::runtime_error("oggetto budget non impostato (ObjBudget)");
         }
-        CalcolaDifferenzeRiga(m_R, *budget, NrConfrontiDa(m_confronto), m_names);
+        CalcolaDifferenzeRiga(m_R, *budget, NrConfrontiDa(m_confronto), m_campi);
     });
 }
 
@@ -247,39 +249,64 @@ const QString& NomiCampiConfronto::deltaPerc(int set) {
     return m_deltaPerc[std::size_t(set - 1)];
 }
 
+int CampiConfronto::posizione(std::vector<int>& posizioni, const Recordset& recordset, int set,
+                              const QString& nome) {
+    if (int(posizioni.size()) < set)
+        posizioni.resize(std::size_t(set), -1);
+    int& posizione = posizioni[std::size_t(set - 1)];
+    if (posizione < 0)
+        posizione = recordset.requireField(nome);
+    return posizione;
+}
+
+int CampiConfronto::imp(const Recordset& recordset, int set) {
+    return posizione(m_imp, recordset, set, m_nomi.imp(set));
+}
+
+int CampiConfronto::deltaImp(const Recordset& recordset, int set) {
+    return posizione(m_deltaImp, recordset, set, m_nomi.deltaImp(set));
+}
+
+int CampiConfronto::deltaPerc(const Recordset& recordset, int set) {
+    return posizione(m_deltaPerc, recordset, set, m_nomi.deltaPerc(set));
+}
+
 // The new values of every set are worked out first and written together, so that an error
 // on one set (an amount that does not fit its field) leaves the whole row as it was.
-void SommaImportiRiga(Recordset& target, const Recordset& source, int nrConfronti,
-                      NomiCampiConfronto& names) {
+void SommaImportiRiga(Recordset& target, CampiConfronto& campiTarget, const Recordset& source,
+                      CampiConfronto& campiSource, int nrConfronti) {
     ModificaRiga modifica;
     for (int set = 1; set <= nrConfronti; ++set) {
-        const QString& field = names.imp(set);
-        const Variant addend = source.value(field);
+        const Variant addend = source.value(campiSource.imp(source, set));
         if (IsImportoValorizzato(addend)) {
-            modifica.imposta(field, SommaImporto(target.value(field), addend, field));
+            const int field = campiTarget.imp(target, set);
+            modifica.imposta(
+                field, SommaImporto(target.value(field), addend, campiTarget.nomi().imp(set)));
         }
     }
     modifica.scrivi(target);
 }
 
 void CalcolaDifferenzeRiga(Recordset& recordset, const BudgetObject& budget, int nrConfronti,
-                           NomiCampiConfronto& names) {
+                           CampiConfronto& campi) {
     const Variant missing = Variant::null();
     ModificaRiga modifica;
     // Each set's amount is the next set's reference: read once.
-    Variant reference = nrConfronti >= 2 ? NVL(recordset.value(names.imp(1)), missing) : missing;
+    Variant reference =
+        nrConfronti >= 2 ? NVL(recordset.value(campi.imp(recordset, 1)), missing) : missing;
     for (int set = 2; set <= nrConfronti; ++set) {
-        const Variant value = NVL(recordset.value(names.imp(set)), missing);
+        const Variant value = NVL(recordset.value(campi.imp(recordset, set)), missing);
         // The budget object's answers depend on the two amounts alone: each operation is
         // asked once and its answer serves both the test and the value.
         const Variant delta = budget.Delta(value, reference);
         if (IsImportoValorizzato(delta)) {
-            const QString& field = names.deltaImp(set);
-            modifica.imposta(field, SommaImporto(recordset.value(field), delta, field));
+            const int field = campi.deltaImp(recordset, set);
+            modifica.imposta(
+                field, SommaImporto(recordset.value(field), delta, campi.nomi().deltaImp(set)));
         }
         const Variant deltaPerc = budget.DeltaPerc(value, reference);
         if (IsImportoValorizzato(deltaPerc)) {
-            modifica.imposta(names.deltaPerc(set), NVL(deltaPerc, Variant(0)));
+            modifica.imposta(campi.deltaPerc(recordset, set), NVL(deltaPerc, Variant(0)));
         }
         reference = value;
     }

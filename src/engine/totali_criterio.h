@@ -37,18 +37,39 @@ private:
     std::vector<QString> m_deltaPerc;
 };
 
+/// Where the per-set fields sit in the recordsets of one layout (a table and its clones):
+/// each is looked up by name the first time it is used, with the error of an unknown name
+/// at that point, and reached by its position after that.
+class CampiConfronto {
+public:
+    int imp(const Recordset& recordset, int set);
+    int deltaImp(const Recordset& recordset, int set);
+    int deltaPerc(const Recordset& recordset, int set);
+    NomiCampiConfronto& nomi() { return m_nomi; }
+
+private:
+    static int posizione(std::vector<int>& posizioni, const Recordset& recordset, int set,
+                         const QString& nome);
+
+    NomiCampiConfronto m_nomi;
+    std::vector<int> m_imp;
+    std::vector<int> m_deltaImp;
+    std::vector<int> m_deltaPerc;
+};
+
 /// Adds every present IMPi of the current row of `source` (i = 1 .. nrConfronti) to the
 /// same field of the current row of `target`, then saves the target row; on an error the
-/// target row is left as it was.
-void SommaImportiRiga(Recordset& target, const Recordset& source, int nrConfronti,
-                      NomiCampiConfronto& names);
+/// target row is left as it was. Each recordset's fields are found through its own
+/// CampiConfronto (the same one when both share a layout).
+void SommaImportiRiga(Recordset& target, CampiConfronto& campiTarget, const Recordset& source,
+                      CampiConfronto& campiSource, int nrConfronti);
 
 /// Fills DELTA_IMPi and DELTA_PERCi of the current row for i = 2 .. nrConfronti against the
 /// set to the left, through the budget object's Delta and DeltaPerc; a difference is added
 /// to what the field holds, a percentage replaces it. Saves the row, or leaves it as it was
 /// on an error.
 void CalcolaDifferenzeRiga(Recordset& recordset, const BudgetObject& budget, int nrConfronti,
-                           NomiCampiConfronto& names);
+                           CampiConfronto& campi);
 
 /// Sets `rows` to whether the cursor's view has rows; false when the procedure is left.
 bool HaRighe(ErrorTrap& trap, const Recordset& cursor, bool& rows);
@@ -121,7 +142,7 @@ private:
     Recordset& m_R;
     RecordsetPtr m_confronto;
     bool m_perPeriodo;
-    NomiCampiConfronto m_names;
+    CampiConfronto m_campi; ///< of R, and so of its clones
 };
 
 /// Completes the criterion table in place: account amounts into their items, the roll-up

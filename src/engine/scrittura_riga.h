@@ -37,13 +37,22 @@ private:
 class ModificaRiga {
 public:
     void imposta(const QString& field, Variant value) {
+        riserva();
         m_valori.push_back({field, -1, std::move(value)});
     }
     /// The field by its position in the recordset.
-    void imposta(int field, Variant value) { m_valori.push_back({{}, field, std::move(value)}); }
+    void imposta(int field, Variant value) {
+        riserva();
+        m_valori.push_back({{}, field, std::move(value)});
+    }
     void scrivi(Recordset& recordset) const;
 
 private:
+    // A row change names a few fields: room for them at once instead of growing step by step.
+    void riserva() {
+        if (m_valori.empty())
+            m_valori.reserve(8);
+    }
     struct Valore {
         QString nome;   ///< looked up when written; empty when the position is given
         int campo = -1; ///< position in the recordset

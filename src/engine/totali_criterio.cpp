@@ -250,25 +250,25 @@ const QString& NomiCampiConfronto::deltaPerc(int set) {
 }
 
 int CampiConfronto::posizione(std::vector<int>& posizioni, const Recordset& recordset, int set,
-                              const QString& nome) {
+                              const QString& (NomiCampiConfronto::*nome)(int)) {
     if (int(posizioni.size()) < set)
         posizioni.resize(std::size_t(set), -1);
     int& posizione = posizioni[std::size_t(set - 1)];
     if (posizione < 0)
-        posizione = recordset.requireField(nome);
+        posizione = recordset.requireField((m_nomi.*nome)(set));
     return posizione;
 }
 
 int CampiConfronto::imp(const Recordset& recordset, int set) {
-    return posizione(m_imp, recordset, set, m_nomi.imp(set));
+    return posizione(m_imp, recordset, set, &NomiCampiConfronto::imp);
 }
 
 int CampiConfronto::deltaImp(const Recordset& recordset, int set) {
-    return posizione(m_deltaImp, recordset, set, m_nomi.deltaImp(set));
+    return posizione(m_deltaImp, recordset, set, &NomiCampiConfronto::deltaImp);
 }
 
 int CampiConfronto::deltaPerc(const Recordset& recordset, int set) {
-    return posizione(m_deltaPerc, recordset, set, m_nomi.deltaPerc(set));
+    return posizione(m_deltaPerc, recordset, set, &NomiCampiConfronto::deltaPerc);
 }
 
 // The new values of every set are worked out first and written together, so that an error

@@ -48,8 +48,8 @@ public:
     NomiCampiConfronto& nomi() { return m_nomi; }
 
 private:
-    static int posizione(std::vector<int>& posizioni, const Recordset& recordset, int set,
-                         const QString& nome);
+    int posizione(std::vector<int>& posizioni, const Recordset& recordset, int set,
+                  const QString& (NomiCampiConfronto::*nome)(int));
 
     NomiCampiConfronto m_nomi;
     std::vector<int> m_imp;

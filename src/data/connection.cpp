@@ -356,9 +356,7 @@ public:
     /// The value the database handed over for an Empty cell.
     const QVariant& original(std::size_t row, int index) const {
         const std::size_t at = row * width() + std::size_t(index);
-        const auto found = std::lower_bound(m_kept.begin(), m_kept.end(), at,
-                                            [](const std::pair<std::size_t, QVariant>& kept,
-                                               std::size_t cell) { return kept.first < cell; });
+        const auto found = keptAt(at);
         return found->second;
     }
 
@@ -501,22 +499,26 @@ private:
 
     void keep(std::size_t at) {
         const QVariant value = handedOver(at);
-        const auto place = std::lower_bound(m_kept.begin(), m_kept.end(), at,
-                                            [](const std::pair<std::size_t, QVariant>& kept,
-                                               std::size_t cell) { return kept.first < cell; });
+        const auto place = keptAt(at);
         m_kept.emplace(place, at, value);
         m_cells[at] = Variant();
     }
     void keepNoLonger(std::size_t at) {
-        const auto place = std::lower_bound(m_kept.begin(), m_kept.end(), at,
-                                            [](const std::pair<std::size_t, QVariant>& kept,
-                                               std::size_t cell) { return kept.first < cell; });
+        const auto place = keptAt(at);
         m_kept.erase(place);
     }
 
+    using Kept = std::vector<std::pair<std::size_t, QVariant>>;
+    /// Where the original of cell `at` is kept, or would be.
+    Kept::const_iterator keptAt(std::size_t at) const {
+        return std::lower_bound(
+            m_kept.begin(), m_kept.end(), at,
+            [](const Kept::value_type& kept, std::size_t cell) { return kept.first < cell; });
+    }
+
     std::vector<Column>& m_columns;
-    std::vector<Variant> m_cells;                         ///< row after row
-    std::vector<std::pair<std::size_t, QVariant>> m_kept; ///< by cell, ascending
+    std::vector<Variant> m_cells; ///< row after row
+    Kept m_kept;                  ///< by cell, ascending
 };
 
 } // namespace

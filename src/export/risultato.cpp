@@ -4,6 +4,7 @@
 #include "host/form_state.h"
 
 #include <QHash>
+#include <QTextStream>
 
 #include <algorithm>
 
@@ -139,6 +140,15 @@ void aggiungiTestoEsatto(QString& testo, const FieldDef& field, const Variant& v
             vista.chop(1);
     }
     testo.append(vista);
+}
+
+TestoABlocchi::TestoABlocchi(QTextStream& stream) : m_stream(stream) {
+    m_testo.reserve(Blocco + 4096);
+}
+
+void TestoABlocchi::passa() {
+    m_stream << m_testo;
+    m_testo.resize(0);
 }
 
 } // namespace bdg

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+class QTextStream;
+
 namespace bdg {
 
 struct FormState;
@@ -77,5 +79,25 @@ QString testoEsatto(const FieldDef& field, const Variant& value);
 /// Appends testoEsatto(field, value) to `testo`; a decimal is written in place, without a
 /// string of its own.
 void aggiungiTestoEsatto(QString& testo, const FieldDef& field, const Variant& value);
+
+/// The text of an exchange file made in a buffer and handed to the stream a block at a time:
+/// the stream's own work per call would otherwise be paid for every field.
+class TestoABlocchi {
+public:
+    explicit TestoABlocchi(QTextStream& stream);
+    QString& testo() { return m_testo; }
+    /// Hands the text over once a block is full (at the end of a row).
+    void passaSePieno() {
+        if (m_testo.size() >= Blocco)
+            passa();
+    }
+    /// Hands over what there is.
+    void passa();
+
+private:
+    static constexpr qsizetype Blocco = 1 << 15;
+    QTextStream& m_stream;
+    QString m_testo;
+};
 
 } // namespace bdg

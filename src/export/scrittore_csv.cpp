@@ -8,10 +8,6 @@
 namespace bdg {
 namespace {
 
-// The text is made in a buffer and handed to the stream a block at a time, as the JSON
-// writer does.
-constexpr qsizetype BloccoTesto = 1 << 15;
-
 bool daQuotare(QStringView testo) {
     return std::any_of(testo.begin(), testo.end(),
                        [](QChar c) { return c == u',' || c == u'"' || c == u'\r' || c == u'\n'; });
@@ -28,8 +24,8 @@ void quotaCella(QString& out, qsizetype inizio) {
 
 // Line by line as the rows are read: the table is never held as text.
 void scriviTabella(Recordset& rst, QTextStream& stream) {
-    QString out;
-    out.reserve(BloccoTesto + 4096);
+    TestoABlocchi blocchi(stream);
+    QString& out = blocchi.testo();
     for (int campo = 0; campo < rst.fieldCount(); ++campo) {
         if (campo > 0)
             out += u',';
@@ -45,12 +41,9 @@ void scriviTabella(Recordset& rst, QTextStream& stream) {
             quotaCella(out, inizio);
         }
         out += QLatin1StringView("\r\n");
-        if (out.size() >= BloccoTesto) {
-            stream << out;
-            out.resize(0);
-        }
+        blocchi.passaSePieno();
     }
-    stream << out;
+    blocchi.passa();
 }
 
 } // namespace

@@ -7,10 +7,6 @@
 namespace bdg {
 namespace {
 
-// The text is made in a buffer and handed to the stream a block at a time: the stream's own
-// work per call would otherwise be paid for every field.
-constexpr qsizetype BloccoTesto = 1 << 15;
-
 // A JSON string: quotes, backslashes and control characters escaped, everything else as it
 // is (the stream writes UTF-8).
 void scriviTesto(QString& out, QStringView testo) {
@@ -82,7 +78,8 @@ void scriviChiave(QString& out, QStringView nome) {
 }
 
 // One row an object on a line of its own; the rows follow the table's sort.
-void scriviRighe(QTextStream& stream, QString& out, Recordset& rst) {
+void scriviRighe(TestoABlocchi& blocchi, Recordset& rst) {
+    QString& out = blocchi.testo();
     // What comes before each value, escaped once for the whole table.
     QList<QString> prima;
     for (int campo = 0; campo < rst.fieldCount(); ++campo) {
@@ -101,10 +98,7 @@ void scriviRighe(QTextStream& stream, QString& out, Recordset& rst) {
         }
         out += u'}';
         separatore = QLatin1StringView(",\n        ");
-        if (out.size() >= BloccoTesto) {
-            stream << out;
-            out.resize(0);
-        }
+        blocchi.passaSePieno();
     }
     out += QLatin1StringView("\n    ]");
 }
@@ -142,8 +136,8 @@ void scriviDidascalie(QString& out, const Risultato& risultato) {
 } // namespace
 
 void ScrittoreJson::write(Risultato& risultato, QTextStream& stream) const {
-    QString out;
-    out.reserve(BloccoTesto + 4096);
+    TestoABlocchi blocchi(stream);
+    QString& out = blocchi.testo();
     out += QLatin1StringView("{\n    \"parametri\": ");
     scriviParametri(out, risultato);
     out += QLatin1StringView(",\n    \"didascalie\": ");
@@ -153,13 +147,13 @@ void ScrittoreJson::write(Risultato& risultato, QTextStream& stream) const {
     out += QLatin1StringView(",\n    \"formato_percentuali\": ");
     scriviTesto(out, risultato.formatoPercentuali());
     out += QLatin1StringView(",\n    \"criterio\": ");
-    scriviRighe(stream, out, risultato.criterio());
+    scriviRighe(blocchi, risultato.criterio());
     if (m_periodi && risultato.hasPeriodi()) {
         out += QLatin1StringView(",\n    \"periodi\": ");
-        scriviRighe(stream, out, risultato.periodi());
+        scriviRighe(blocchi, risultato.periodi());
     }
     out += QLatin1StringView("\n}\n");
-    stream << out;
+    blocchi.passa();
 }
 
 } // namespace bdg

@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+#include <tuple>
+
 using namespace bdg;
 
 namespace {
@@ -39,54 +41,41 @@ private:
 class TestHostContract : public QObject {
     Q_OBJECT
 private slots:
-    void messageStylesOfferTheirButtons_data() {
-        QTest::addColumn<int>("style");
-        QTest::addColumn<QList<int>>("answers");
-        QTest::addColumn<int>("preselected");
-        QTest::newRow("information") << 64 << QList<int>{1} << 1;
-        QTest::newRow("ok, cancel") << 1 << QList<int>{1, 2} << 1;
-        QTest::newRow("the error dialog, retry preselected") << 4370 << QList<int>{3, 4, 5} << 4;
-        QTest::newRow("yes, no, cancel, no preselected") << (3 + 256) << QList<int>{6, 7, 2} << 7;
-        QTest::newRow("the profile question") << 36 << QList<int>{6, 7} << 6;
-        QTest::newRow("retry, cancel") << 5 << QList<int>{4, 2} << 4;
-        QTest::newRow("abort, retry, ignore") << 2 << QList<int>{3, 4, 5} << 3;
-        QTest::newRow("yes, no, cancel, third preselected")
-            << (3 + 512) << QList<int>{6, 7, 2} << 2;
-    }
     void messageStylesOfferTheirButtons() {
         // The host's style code decides the buttons, in order, and the one Enter presses.
-        QFETCH(int, style);
-        QFETCH(QList<int>, answers);
-        QFETCH(int, preselected);
-        QCOMPARE(answersOf(style), answers);
-        QCOMPARE(defaultAnswer(style), preselected);
+        const std::tuple<int, QList<int>, int> styles[] = {
+            {64, {1}, 1},            // information
+            {1, {1, 2}, 1},          // ok, cancel
+            {4370, {3, 4, 5}, 4},    // the error dialog, retry preselected
+            {3 + 256, {6, 7, 2}, 7}, // yes, no, cancel, no preselected
+            {36, {6, 7}, 6},         // the profile question
+            {5, {4, 2}, 4},          // retry, cancel
+            {2, {3, 4, 5}, 3},       // abort, retry, ignore
+            {3 + 512, {6, 7, 2}, 2}, // yes, no, cancel, third preselected
+        };
+        for (const auto& [style, answers, preselected] : styles) {
+            QCOMPARE(answersOf(style), answers);
+            QCOMPARE(defaultAnswer(style), preselected);
+        }
     }
 
-    void moduleStoresWhatFitsAndKeepsItsValueOtherwise_data() {
-        QTest::addColumn<Variant>("top");
-        QTest::addColumn<int>("expectedTop");
-        QTest::addColumn<int>("windowState");
-        QTest::addColumn<int>("expectedState");
-        QTest::newRow("numbers") << Variant(1440) << 1440 << 2 << 2;
-        QTest::newRow("a numeric text, rounded")
-            << Variant(QStringLiteral("1234,6")) << 1235 << 1 << 1;
-        QTest::newRow("not a number, beyond 16 bits")
-            << Variant(QStringLiteral("alto")) << 300 << 70000 << 0;
-        QTest::newRow("beyond 32 bits") << Variant(std::int64_t(1) << 40) << 300 << -32769 << 0;
-    }
     void moduleStoresWhatFitsAndKeepsItsValueOtherwise() {
         // A position the module cannot hold as a 32-bit number, or a window state beyond 16
         // bits, leaves the value it had: the failing statement is skipped.
-        QFETCH(Variant, top);
-        QFETCH(int, expectedTop);
-        QFETCH(int, windowState);
-        QFETCH(int, expectedState);
-        BasicModule module;
-        module.setTop(Variant(300));
-        module.setTop(top);
-        module.setWindowState(windowState);
-        QCOMPARE(module.Top(), expectedTop);
-        QCOMPARE(int(module.WindowState()), expectedState);
+        const std::tuple<Variant, int, int, int> cases[] = {
+            {Variant(1440), 1440, 2, 2},                      // numbers
+            {Variant(QStringLiteral("1234,6")), 1235, 1, 1},  // a numeric text, rounded
+            {Variant(QStringLiteral("alto")), 300, 70000, 0}, // not a number, beyond 16 bits
+            {Variant(std::int64_t(1) << 40), 300, -32769, 0}, // beyond 32 bits
+        };
+        for (const auto& [top, expectedTop, windowState, expectedState] : cases) {
+            BasicModule module;
+            module.setTop(Variant(300));
+            module.setTop(top);
+            module.setWindowState(windowState);
+            QCOMPARE(module.Top(), expectedTop);
+            QCOMPARE(int(module.WindowState()), expectedState);
+        }
     }
 
     void oneModuleRefusingTheChangeOfCompanyRefusesIt() {

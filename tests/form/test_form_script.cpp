@@ -8,6 +8,8 @@
 #include <QTest>
 #include <QTextStream>
 
+#include <tuple>
+
 using namespace bdg;
 
 namespace {
@@ -194,34 +196,27 @@ private slots:
         QVERIFY2(csv.contains("\r\nValuta,USD\r\nCambio/Data cambio,\"1,5 -  15/06/2026\"\r\n"),
                  qPrintable(csv));
     }
-    void typedCurrencyIsTakenAsAPickedOne_data() {
-        QTest::addColumn<QString>("codice");
-        QTest::addColumn<bool>("preso");
-        QTest::addColumn<bool>("cambio"); // date and rate offered
-        QTest::addColumn<QString>("data");
-        QTest::newRow("foreign currency") << "USD" << true << true << "15/06/2026";
-        QTest::newRow("management currency") << "EUR" << true << false << "";
-        QTest::newRow("unknown code") << "XYZ" << false << false << "";
-    }
     void typedCurrencyIsTakenAsAPickedOne() {
         // A currency typed and confirmed brings its date and rate as one taken from the list;
         // a code the decode does not find is not taken and changes nothing.
-        QFETCH(QString, codice);
-        QFETCH(bool, preso);
-        QFETCH(bool, cambio);
-        QFETCH(QString, data);
-        const auto company = aziendaValuta(QString::fromLatin1(test::SQLiteEngine));
-        QVERIFY(company);
-        test::FormSession session(company->global());
-        FRMBU_BDGINTRIC& form = *session;
-        form.Form_Activate();
-
-        form.TXT_VALUTA.type(Variant(codice));
-        QCOMPARE(form.TXT_VALUTA.takeTyped(), preso);
-        QCOMPARE(form.TXT_CAMBIO.enabled(), cambio);
-        QCOMPARE(form.TXT_DATACAMBIO.enabled(), cambio);
-        QCOMPARE(form.TXT_DATACAMBIO.text().toString(), data);
-        QCOMPARE(form.TXT_CAMBIO.text().toString().isEmpty(), !cambio);
+        const std::tuple<const char*, bool, bool, const char*> cases[] = {
+            {"USD", true, true, "15/06/2026"}, // code, taken, date and rate offered, date
+            {"EUR", true, false, ""},
+            {"XYZ", false, false, ""},
+        };
+        for (const auto& [codice, preso, cambio, data] : cases) {
+            const auto company = aziendaValuta(QString::fromLatin1(test::SQLiteEngine));
+            QVERIFY(company);
+            test::FormSession session(company->global());
+            FRMBU_BDGINTRIC& form = *session;
+            form.Form_Activate();
+            form.TXT_VALUTA.type(Variant(codice));
+            QCOMPARE(form.TXT_VALUTA.takeTyped(), preso);
+            QCOMPARE(form.TXT_CAMBIO.enabled(), cambio);
+            QCOMPARE(form.TXT_DATACAMBIO.enabled(), cambio);
+            QCOMPARE(form.TXT_DATACAMBIO.text().toString(), QString::fromLatin1(data));
+            QCOMPARE(form.TXT_CAMBIO.text().toString().isEmpty(), !cambio);
+        }
     }
     void profileFieldAsksSavesAndReloads_data() {
         QTest::addColumn<QStringList>("passi");

@@ -220,29 +220,24 @@ private slots:
                                  BudgetObject().TipoPdc(5, QStringLiteral("ANN")));
     }
 
-    void forecastCountStaysWithinItsLabels_data() {
-        // Up to F99, the last label of three characters.
-        QTest::addColumn<int>("stored");
-        QTest::addColumn<bool>("accepted");
-        for (const auto& [stored, accepted] :
-             {std::pair{0, true}, {99, true}, {100, false}, {-1, false}, {50000000, false}})
-            QTest::addRow("%d", stored) << stored << accepted;
-    }
     void forecastCountStaysWithinItsLabels() {
-        // The number of forecasts sizes the kinds offered for a set: beyond 99 it is refused.
-        QFETCH(int, stored);
-        QFETCH(bool, accepted);
+        // The number of forecasts sizes the kinds offered for a set: up to F99, the last label
+        // of three characters; beyond it is refused.
         OPEN_TEST_DATABASE(Company, company, QString::fromLatin1(test::SQLiteEngine));
-        company.connection.ExecuteNonQuery(
-            QStringLiteral(
-                "UPDATE HS04_SOTTOTIPI SET HS04_NRFORECAST = %1 WHERE HS04_CODICE = 'MIN'")
-                .arg(stored));
-        const BudgetObject budget(&company.connection, company.database.connectionString(), 5, 1);
-        try {
-            QCOMPARE(budget.NumeroForecast(5, QStringLiteral("MIN")), stored);
-            QVERIFY(accepted);
-        } catch (const BudgetObjectError& error) {
-            QVERIFY2(!accepted, error.what());
+        for (const auto& [stored, accepted] :
+             {std::pair{0, true}, {99, true}, {100, false}, {-1, false}, {50000000, false}}) {
+            company.connection.ExecuteNonQuery(
+                QStringLiteral(
+                    "UPDATE HS04_SOTTOTIPI SET HS04_NRFORECAST = %1 WHERE HS04_CODICE = 'MIN'")
+                    .arg(stored));
+            const BudgetObject budget(&company.connection, company.database.connectionString(), 5,
+                                      1);
+            try {
+                QCOMPARE(budget.NumeroForecast(5, QStringLiteral("MIN")), stored);
+                QVERIFY2(accepted, qPrintable(QString::number(stored)));
+            } catch (const BudgetObjectError& error) {
+                QVERIFY2(!accepted, error.what());
+            }
         }
     }
 };

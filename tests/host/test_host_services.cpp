@@ -87,28 +87,23 @@ private slots:
         QCOMPARE(data("E'R"), "none");
     }
 
-    void currencyDecimalsStayWithinWhatAmountsKeep_data() {
-        // Up to five, as amounts keep.
-        QTest::addColumn<int>("stored");
-        QTest::addColumn<bool>("accepted");
-        for (const auto& [stored, accepted] :
-             {std::pair{0, true}, {5, true}, {6, false}, {-1, false}, {2000000000, false}})
-            QTest::addRow("%d", stored) << stored << accepted;
-    }
     void currencyDecimalsStayWithinWhatAmountsKeep() {
-        // The decimals of a currency size masks and amount fields: beyond five they are refused.
-        QFETCH(int, stored);
-        QFETCH(bool, accepted);
+        // The decimals of a currency size masks and amount fields: up to five, as amounts keep;
+        // beyond they are refused.
         OPEN_TEST_DATABASE(Host, host, QString::fromLatin1(test::SQLiteEngine));
-        host.connection.ExecuteNonQuery(
-            QStringLiteral("UPDATE HS02_VALUTE SET HS02_NRDECIMALI = %1 WHERE HS02_CODICE = 'EUR'")
-                .arg(stored));
-        try {
-            const std::optional<CurrencyData> euro = host.global.DatiValuta(QStringLiteral("EUR"));
-            QVERIFY(accepted);
-            QCOMPARE(euro->NrDecimali.toInt32().value_or(-1), stored);
-        } catch (const HostError& error) {
-            QVERIFY2(!accepted, error.what());
+        for (const auto& [stored, accepted] :
+             {std::pair{0, true}, {5, true}, {6, false}, {-1, false}, {2000000000, false}}) {
+            host.connection.ExecuteNonQuery(
+                QStringLiteral("UPDATE HS02_VALUTE SET HS02_NRDECIMALI = %1 WHERE HS02_CODICE = "
+                               "'EUR'")
+                    .arg(stored));
+            try {
+                const auto euro = host.global.DatiValuta(QStringLiteral("EUR"));
+                QVERIFY2(accepted, qPrintable(QString::number(stored)));
+                QCOMPARE(euro->NrDecimali.toInt32().value_or(-1), stored);
+            } catch (const HostError& error) {
+                QVERIFY2(!accepted, error.what());
+            }
         }
     }
 

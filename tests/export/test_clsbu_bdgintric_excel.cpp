@@ -96,22 +96,16 @@ private slots:
         QVERIFY(prova.messaggi.messages().isEmpty());
     }
 
-    void backColourShadesTitleAndHeaders_data() {
-        QTest::addColumn<int>("schema");
-        QTest::addColumn<QString>("sfondo");
-        // The default scheme and another; the other colours are a table of the code.
-        QTest::newRow("default") << 0 << "F5F5F5";
-        QTest::newRow("scheme 5") << 5 << "D8D5EC";
-    }
     void backColourShadesTitleAndHeaders() {
-        QFETCH(int, schema);
-        QFETCH(QString, sfondo);
-        GrigliaProva prova;
-        prova.scrittore.BackColor = schema;
-        const test::LettoreXlsx foglio = prova.foglio();
-        QCOMPARE(foglio.stile("A1").sfondo, sfondo);
-        QCOMPARE(foglio.stile("E3").sfondo, sfondo);
-        QCOMPARE(foglio.stile("E5").sfondo, QString());
+        // The default scheme and another; the other colours are a table of the code.
+        for (const auto& [schema, sfondo] : {std::pair{0, "F5F5F5"}, std::pair{5, "D8D5EC"}}) {
+            GrigliaProva prova;
+            prova.scrittore.BackColor = schema;
+            const test::LettoreXlsx foglio = prova.foglio();
+            QCOMPARE(foglio.stile("A1").sfondo, QString::fromLatin1(sfondo));
+            QCOMPARE(foglio.stile("E3").sfondo, QString::fromLatin1(sfondo));
+            QCOMPARE(foglio.stile("E5").sfondo, QString());
+        }
     }
 
     void nascondiZeroBlanksZeroAmountsOnly() {

@@ -229,13 +229,7 @@ private slots:
         sessione.w<QToolButton>("BUT_NODO_CONTI_VISIBILE")->click();
         test::attendi();
         nodi = 0;
-        const std::function<void(const QModelIndex&)> conta = [&](const QModelIndex& padre) {
-            for (int riga = 0; riga < modello.rowCount(padre); ++riga) {
-                ++nodi;
-                conta(modello.index(riga, 0, padre));
-            }
-        };
-        conta(QModelIndex());
+        visita(QModelIndex());
         QCOMPARE(nodi, conConti - 6);                         // the fixture's six accounts
         QCOMPARE(periodi->tabella()->model()->rowCount(), 3); // R1 is no account: it stays chosen
 

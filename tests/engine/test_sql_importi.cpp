@@ -20,26 +20,16 @@ namespace {
 
 // The lines joined as the database receives them: every line ends in CR LF.
 QString crlf(const QStringList& lines) {
-    QString text;
-    for (const QString& line : lines) {
-        text += line + QStringLiteral("\r\n");
-    }
-    return text;
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
 
 // `lines` with every line equal to `from` replaced by `to` (none, one or more lines).
 QStringList replaced(const QStringList& lines, const QString& from, const QStringList& to) {
-    if (!lines.contains(from)) {
+    if (!lines.contains(from))
         qFatal("test text lacks the line '%s'", qPrintable(from));
-    }
     QStringList out;
-    for (const QString& line : lines) {
-        if (line == from) {
-            out << to;
-        } else {
-            out << line;
-        }
-    }
+    for (const QString& line : lines)
+        out << (line == from ? to : QStringList{line});
     return out;
 }
 

@@ -44,15 +44,6 @@ QString walk(Recordset& table, int field = 0) {
     return values.join(u',');
 }
 
-bool readFails(const Recordset& table) {
-    try {
-        table.value(0);
-    } catch (const RecordsetError&) {
-        return true;
-    }
-    return false;
-}
-
 } // namespace
 
 class TestRecordsetCursor : public QObject {
@@ -103,7 +94,6 @@ private slots:
         QCOMPARE(table.RecordCount(), 3);
         table.setValue(u"grp", "Y");
         QCOMPARE(clone.value(u"GRP").toString(), QStringLiteral("Y"));
-        QCOMPARE(table.filter(), QString());
     }
 
     void cloneWalkingTheTableMeetsRowsAppendedBehindIt() {
@@ -150,7 +140,7 @@ private slots:
         table.MoveNext();
         table.Delete();
         QCOMPARE(table.RecordCount(), 3);
-        QVERIFY(readFails(table));
+        QVERIFY_THROWS_EXCEPTION(RecordsetError, table.value(0));
         QVERIFY_THROWS_EXCEPTION(RecordsetError, table.setValue(1, "X"));
         QCOMPARE(table.AbsolutePosition(), -1);
         QVERIFY(!table.Eof());
@@ -174,7 +164,7 @@ private slots:
         clone.MoveNext();
         QCOMPARE(key(clone), 3);
         clone.Delete();
-        QVERIFY(readFails(table));
+        QVERIFY_THROWS_EXCEPTION(RecordsetError, table.value(0));
         QCOMPARE(table.RecordCount(), 3);
         table.MoveNext();
         QCOMPARE(key(table), 2);
@@ -272,7 +262,6 @@ private slots:
         } catch (const RecordsetError& error) {
             QVERIFY(QString::fromStdString(error.what()).contains(u'"' + sort + u'"'));
         }
-        QCOMPARE(table.sort(), QStringLiteral("KEY_VOCE DESC"));
         QCOMPARE(walk(table), QStringLiteral("3,2,1"));
     }
 

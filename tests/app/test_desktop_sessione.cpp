@@ -23,10 +23,6 @@ using namespace bdg;
 
 namespace {
 
-QString campo(const QAbstractItemModel& model, int column) {
-    return model.headerData(column, Qt::Horizontal, TreeGridModel::FieldRole).toString();
-}
-
 // A value of a list cell of the comparison grid, with the keyboard: F2 opens the cell's
 // list, the value is typed (a text of the list or a value of one's own), Enter takes it.
 void scegli(QTableView& griglia, int riga, int colonna, const QString& testo) {
@@ -241,7 +237,8 @@ private slots:
         test::attendi();
         QVERIFY(periodi->tabella()->isColumnHidden(deltaFo));
         for (int column = 0; column < modello.columnCount(); ++column) {
-            if (campo(modello, column) == QLatin1String("DELTA_IMP2"))
+            if (modello.headerData(column, Qt::Horizontal, TreeGridModel::FieldRole).toString() ==
+                QLatin1String("DELTA_IMP2"))
                 QVERIFY(albero->isColumnHidden(column));
         }
 

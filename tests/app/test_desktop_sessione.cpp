@@ -50,33 +50,11 @@ class TestDesktopSessione : public QObject {
 
 private slots:
     void initTestCase() { test::cartellePrivate(m_cartella); }
-    void fieldsRefuseAndKeepTheFocus_data() {
-        QTest::addColumn<QString>("sottotipo");
-        QTest::addColumn<bool>("accettato");
-        QTest::addColumn<QString>("descrizione");
-        QTest::newRow("empty") << "" << false << "";
-        QTest::newRow("unknown code") << "NOPE" << false << "";
-        QTest::newRow("known subtype") << "SB1" << true << "Quadrimestrale";
-    }
-    void fieldsRefuseAndKeepTheFocus() {
-        // Leaving the subtype with Tab validates it: a refused code keeps the user in the field.
-        QFETCH(QString, sottotipo);
-        QFETCH(bool, accettato);
-        QFETCH(QString, descrizione);
-        test::DesktopSession sessione(QStringLiteral("totali"));
-        QVERIFY(sessione.valido);
-        QVERIFY(sessione.finestra->apriModulo(0) != nullptr);
-        test::attendi();
-
-        sessione.scrivi("TXT_SOTTOTIPO", sottotipo);
-
-        QCOMPARE(sessione.fuoco() == sessione.editor("TXT_SOTTOTIPO"), !accettato);
-        QCOMPARE(sessione.w<QLabel>("TXT_SOTTOTIPO_DES")->text(), descrizione);
-    }
-    void onlyTheUsersMovesValidate() {
+    void onlyTheUsersMovesValidateAndARefusalKeepsTheFocus() {
         // The form moving the focus validates nothing, so that a refusal never bounces between
         // two empty fields; the user's Tab out of the empty criterion is refused and keeps the
-        // user there, not in the subtype left before.
+        // user there, not in the subtype left before. Leaving the subtype with Tab validates it:
+        // a refused code keeps the user in the field.
         test::DesktopSession sessione(QStringLiteral("totali"));
         QVERIFY(sessione.valido);
         QVERIFY(sessione.finestra->apriModulo(0) != nullptr);
@@ -91,6 +69,14 @@ private slots:
         test::attendi();
         QCOMPARE(sessione.fuoco(), sessione.editor("TXT_CRITERIO"));
         QVERIFY(sessione.mostrati.isEmpty());
+        sessione.editor("TXT_SOTTOTIPO")->setFocus(Qt::OtherFocusReason); // back, unvalidated
+        for (const auto& [sottotipo, descrizione] :
+             {std::pair{"", ""}, {"NOPE", ""}, {"SB1", "Quadrimestrale"}}) {
+            sessione.scrivi("TXT_SOTTOTIPO", QString::fromUtf8(sottotipo));
+            QCOMPARE(sessione.fuoco() == sessione.editor("TXT_SOTTOTIPO"), !*descrizione);
+            QCOMPARE(sessione.w<QLabel>("TXT_SOTTOTIPO_DES")->text(),
+                     QString::fromUtf8(descrizione));
+        }
     }
     void wholeInquiryFromTheKeyboardAndTheMouse() {
         // The inquiry opened from the host's menu on the totals company: the subtype from the

@@ -76,12 +76,9 @@ private slots:
     void fixture_data() {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<QString>("name");
-        const QStringList fixtures = {
-            QStringLiteral("chiavi"),    QStringLiteral("totali"),    QStringLiteral("valuta"),
-            QStringLiteral("struttura"), QStringLiteral("nature"),    QStringLiteral("nature_sede"),
-            QStringLiteral("doppia"),    QStringLiteral("posizioni"), QStringLiteral("profondo"),
-        };
-        for (const QString& name : fixtures) {
+        for (const QString& name : QStringLiteral("chiavi totali valuta struttura nature "
+                                                  "nature_sede doppia posizioni profondo")
+                                       .split(QLatin1Char(' '))) {
             for (const QString& engine : test::engines())
                 QTest::newRow(qPrintable(name + QLatin1Char('/') + engine)) << engine << name;
         }
@@ -116,15 +113,14 @@ private slots:
         }
         QCOMPARE(shown, params.messaggi);
 
-        const QString criterioDiff = test::compareCells(
-            test::readTsv(*criterio), test::tableCells(*state.RstCriterio, "KEY_VOCE"), 1);
-        QVERIFY2(criterioDiff.isEmpty(),
-                 qPrintable(QStringLiteral("RstCriterio\n") + criterioDiff));
-        const QString periodiDiff =
-            test::compareCells(test::readTsv(*periodi),
-                               test::tableCells(*state.RstCriterioPeriodi, "KEY_VOCE, PERIODO"), 5);
-        QVERIFY2(periodiDiff.isEmpty(),
-                 qPrintable(QStringLiteral("RstCriterioPeriodi\n") + periodiDiff));
+        for (const auto& [tabella, testo, chiave, colonne] :
+             {std::tuple{"RstCriterio", *criterio, "KEY_VOCE", 1},
+              {"RstCriterioPeriodi", *periodi, "KEY_VOCE, PERIODO", 5}}) {
+            const Recordset& rst = colonne == 1 ? *state.RstCriterio : *state.RstCriterioPeriodi;
+            const QString diff =
+                test::compareCells(test::readTsv(testo), test::tableCells(rst, chiave), colonne);
+            QVERIFY2(diff.isEmpty(), qPrintable(tabella + QStringLiteral("\n") + diff));
+        }
     }
 
     void structureThatIsNotATreeStopsTheRunNamingTheItems_data() {

@@ -83,8 +83,8 @@ private slots:
         QVERIFY2(std::abs(quota - 40.0) < 2.0, qPrintable(QString::number(quota)));
     }
     void officeExportWritesTheWorkbookOfTheResult() {
-        // The host's office export of the inquiry in front: one row per node under the grid's
-        // visible captions (the cells themselves are the export suite's test).
+        // The host's office export of the inquiry in front, under the grid's visible captions
+        // (its rows and cells are the export suite's test).
         if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
             QSKIP("unzip is not installed (scripts/setup-debian.sh installs it)");
         test::DesktopSession sessione(QStringLiteral("totali"));
@@ -107,13 +107,6 @@ private slots:
         QCOMPARE(foglio.riga(intestazione).mid(2),
                  (QStringList{"Bdg 2026", "Fo1 2026", "D Fo12026", "% Fo12026", "Con 2026",
                               "D Con2026"}));
-        int righe = 0;
-        while (!foglio.riga(intestazione + 1 + righe).isEmpty())
-            ++righe;
-        // The criterion's row aside, one per row of the hand-worked table.
-        QCOMPARE(righe + 2, int(test::readTsv(*test::readTextFile(test::fixturePath(
-                                                  QStringLiteral("totali"), ".criterio.tsv")))
-                                    .size()));
 
         // The company database is never the workbook: refused, and left as it was.
         const QString database = sessione.company.connectionString();

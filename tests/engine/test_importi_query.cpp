@@ -96,10 +96,12 @@ class TestImportiQuery : public QObject {
     Q_OBJECT
 
 private slots:
-    void perAccountReadsEverySetWithSignsRoundingAndActuals_data() { test::addEngineRows(); }
+    void bothQueriesReadEverySetWithSignsRoundingAndActuals_data() { test::addEngineRows(); }
 
-    void perAccountReadsEverySetWithSignsRoundingAndActuals() {
-        // Scenario: the worked company above, per account.
+    void bothQueriesReadEverySetWithSignsRoundingAndActuals() {
+        // Scenario: the worked company above, per account and per account and period, the
+        // forecast never replaced; a criterion without mappings makes both answer null, and
+        // nobody is asked.
         QFETCH(QString, engine);
         OPEN_TEST_DATABASE(Company, company, engine);
         FormState state = company.state();
@@ -114,31 +116,15 @@ private slots:
         QCOMPARE(
             rowsOf(*result, {"VOCE", "CONTO", "IMP1", "IMP2", "CONTO_DES", "PDC"}),
             QStringList({"V1|100|30.26|71|Ricavi|01", "V2|200|-5|-|Costi|01", "V2|300|-|-|-|01"}));
-    }
 
-    void perPeriodReadsEverySetOrderedWithoutReplacingForecasts_data() { test::addEngineRows(); }
-
-    void perPeriodReadsEverySetOrderedWithoutReplacingForecasts() {
-        // Scenario: the worked company above, per account and period.
-        QFETCH(QString, engine);
-        OPEN_TEST_DATABASE(Company, company, engine);
-        FormState state = company.state();
-        const RecordsetPtr result =
+        const RecordsetPtr periods =
             BdgIntRic_GetRstImportiPerContoPeriodo(state, *state.RstConfronto);
-        QVERIFY2(result, qPrintable(company.log.lastErrorText()));
+        QVERIFY2(periods, qPrintable(company.log.lastErrorText()));
         QCOMPARE(
-            rowsOf(*result,
+            rowsOf(*periods,
                    {"VOCE", "CONTO", "PERIODO", "IMP1", "IMP2", "DELTA_IMP2", "DELTA_PERC2"}),
             QStringList({"V1|100|1|10.13|50|-|-", "V1|100|2|20.13|60|-|-", "V2|200|1|-5|-|-|-"}));
-    }
 
-    void noRowGivesNullWithoutAMessage_data() { test::addEngineRows(); }
-
-    void noRowGivesNullWithoutAMessage() {
-        // Scenario: a criterion without mappings: both queries answer null, nobody is asked.
-        QFETCH(QString, engine);
-        OPEN_TEST_DATABASE(Company, company, engine);
-        FormState state = company.state();
         state.CodCriterio = "NONE";
         QVERIFY(!BdgIntRic_GetRstImportiPerConto(state, *state.RstConfronto));
         QVERIFY(!BdgIntRic_GetRstImportiPerContoPeriodo(state, *state.RstConfronto));

@@ -57,24 +57,6 @@ private slots:
         QCOMPARE(cli({"profile", "show", name}).status, 2);
     }
 
-    void doubleDashEndsTheOptions() {
-        // After "--" a name may begin with "--", and the options go before it.
-        const QString name = QStringLiteral("--solo nome");
-        const QStringList db{QStringLiteral("--db"), m_db};
-        QCOMPARE(
-            test::runCli(QStringList{"profile", "save"} + db +
-                             QStringList{"--subtype", "SB1", "--set", "budget:2026:1", "--", name},
-                         m_home.path())
-                .status,
-            0);
-        QVERIFY(cli({"profile", "list"}).out.split('\n').contains(name));
-        QCOMPARE(test::runCli(QStringList{"profile", "delete"} + db + QStringList{"--", name},
-                              m_home.path())
-                     .status,
-                 0);
-        QVERIFY(!cli({"profile", "list"}).out.split('\n').contains(name));
-    }
-
     void profileRefusals_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");

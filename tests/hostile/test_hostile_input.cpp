@@ -34,6 +34,7 @@ const QStringList Payloads = {
     QStringLiteral("$$; DROP TABLE BU20_STRUTTURACRIT; $$"),
     QStringLiteral("E'\\x27; DELETE FROM BU68_BDGINTRIC; --"),
     QStringLiteral("/* */ SB1 --"),
+    QStringLiteral("--solo nome"), // an option's look, after the "--" that ends the options
     QStringLiteral("SB1\n; DELETE FROM HS04_SOTTOTIPI"),
     QStringLiteral("Società 'à' \u20ac\U0001F4C8"),
     QStringLiteral("Previsione più \u20ac") + QString(43, QLatin1Char('x')) +

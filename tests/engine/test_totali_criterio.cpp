@@ -92,18 +92,19 @@ private slots:
 
     void accountAmountsKeepNullApartFromZero() {
         // One top item with two accounts: the item holds their sum, Null when neither has one,
-        // and the top item's amount goes nowhere else.
+        // and the top item's amount goes nowhere else. The item's code holds a quote, which
+        // the totals' filters must match, not cut short.
         QFETCH(QString, first);
         QFETCH(QString, second);
         QFETCH(QString, item);
         Run run(1);
         run.root();
-        run.add({1, Variant(0), "A", Variant("0"), 0, "V", Variant(1), {}});
-        run.add({501, Variant(1), "C1", Variant("A"), 5, "C", Variant::null(), {first}});
-        run.add({502, Variant(1), "C2", Variant("A"), 5, "C", Variant::null(), {second}});
+        run.add({1, Variant(0), "L'A", Variant("0"), 0, "V", Variant(1), {}});
+        run.add({501, Variant(1), "C1", Variant("L'A"), 5, "C", Variant::null(), {first}});
+        run.add({502, Variant(1), "C2", Variant("L'A"), 5, "C", Variant::null(), {second}});
         run.calcola(Variant(1));
         QCOMPARE(run.errorTexts(), QString());
-        QCOMPARE(run.imp("A"), item);
+        QCOMPARE(run.imp("L''A"), item);
         QCOMPARE(run.imp("CRIT"), QStringLiteral("Null"));
     }
 
@@ -185,16 +186,6 @@ private slots:
         run.calcola(Variant());
         QCOMPARE(run.values("CRIT.DELTA_IMP2 CRIT.DELTA_PERC2"), QStringList({"5", "0.5"}));
         QCOMPARE(run.state.ProcedureAbbandonate, 0);
-    }
-
-    void filterTextDoublesQuotes() {
-        // A code with a quote is matched, not cut short.
-        Run run(1);
-        run.root();
-        run.add({1, Variant(0), "L'A", Variant("0"), 0, "V", Variant(1), {}});
-        run.add({501, Variant(1), "C1", Variant("L'A"), 5, "C", Variant::null(), {"3"}});
-        run.calcola(Variant(1));
-        QCOMPARE(run.imp("L''A"), QStringLiteral("3"));
     }
 
     void retryRunsTheFailedRowAfreshAndIgnoreSkipsIt_data() {

@@ -2,8 +2,6 @@
 
 #include <QChar>
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
@@ -122,6 +120,7 @@ void RecordsetTable::appendField(FieldDef def) {
     m_nameHashes.push_back(caseInsensitiveHash(def.name));
     m_fields.push_back(std::move(def));
     m_indexes.emplace_back();
+    m_values.setWidth(m_fields.size());
 }
 
 std::optional<int> RecordsetTable::fieldIndex(QStringView name) const {
@@ -193,76 +192,20 @@ Variant RecordsetTable::coerce(int field, const Variant& value) const {
     return value;
 }
 
-namespace {
-
-static_assert(std::is_nothrow_move_constructible_v<Variant>);
-
-constexpr std::size_t FirstBlockRows = 16;
-constexpr std::size_t HugePageBytes = std::size_t(2) << 20;
-
-// Blocks of a huge page or more are aligned to one and marked for huge pages; the system
-// may still give small pages, which only costs the faults it would have cost anyway.
-Variant* allocateValues(std::size_t count, bool& huge) {
-    const std::size_t bytes = count * sizeof(Variant);
-    huge = bytes >= HugePageBytes;
-    if (!huge)
-        return static_cast<Variant*>(::operator new(bytes));
-    const std::size_t rounded = (bytes + HugePageBytes - 1) / HugePageBytes * HugePageBytes;
-    void* memory = std::aligned_alloc(HugePageBytes, rounded);
-    if (memory == nullptr)
-        throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-    madvise(memory, rounded, MADV_HUGEPAGE);
-#endif
-    return static_cast<Variant*>(memory);
-}
-
-void releaseValues(Variant* values, bool huge) {
-    if (huge)
-        std::free(values);
-    else
-        ::operator delete(values);
-}
-
-} // namespace
-
-RecordsetTable::~RecordsetTable() {
-    for (Variant* row : m_rowValues) {
-        std::destroy_n(row, m_fields.size());
-    }
-    for (const Block& block : m_blocks) {
-        releaseValues(block.values, block.huge);
-    }
-}
-
-Variant* RecordsetTable::newRowSlot() {
-    const std::size_t width = std::max<std::size_t>(m_fields.size(), 1);
-    if (m_blocks.empty() || m_rowsInLastBlock == m_blocks.back().rows) {
-        const std::size_t largest =
-            std::max<std::size_t>(1, HugePageBytes / (width * sizeof(Variant)));
-        const std::size_t rows =
-            m_blocks.empty() ? FirstBlockRows : std::min(m_blocks.back().rows * 2, largest);
-        Block block;
-        block.rows = std::max(rows, std::size_t(1));
-        block.values = allocateValues(block.rows * width, block.huge);
-        m_blocks.push_back(block);
-        m_rowsInLastBlock = 0;
-    }
-    return m_blocks.back().values + width * m_rowsInLastBlock++;
-}
+RecordsetTable::~RecordsetTable() = default;
 
 RowId RecordsetTable::appendRow(std::vector<Variant> values) {
     const RowId row = rowCount();
-    Variant* slot = newRowSlot();
     m_deleted.push_back(0);
+    Variant* slot = nullptr;
     try {
-        m_rowValues.push_back(slot);
+        slot = m_values.appendRow();
     } catch (...) {
         m_deleted.pop_back();
         throw;
     }
     // Moving values cannot fail: the row is complete once it is listed.
-    std::uninitialized_move_n(values.begin(), m_fields.size(), slot);
+    std::move(values.begin(), values.begin() + std::ptrdiff_t(m_fields.size()), slot);
     ++m_liveCount;
     ++m_changeCount;
     for (int field = 0; field < fieldCount(); ++field) {
@@ -278,7 +221,7 @@ RowId RecordsetTable::appendRow(std::vector<Variant> values) {
 }
 
 void RecordsetTable::setValue(RowId row, int field, Variant value) {
-    Variant& slot = m_rowValues[std::size_t(row)][field];
+    Variant& slot = m_values.row(std::size_t(row))[field];
     ++m_changeCount;
     if (Index* index = indexOf(field)) {
         const auto oldKey = indexKey(slot);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/recordset.h"
+#include "data/value_blocks.h"
 
 #include <QStringView>
 
@@ -21,12 +22,10 @@ using RowId = std::int64_t;
 ///
 /// Rows are only ever appended; a deleted row keeps its place with a flag so that
 /// bookmarks and the row lists held by filtered cursors stay valid. The values of the rows
-/// live side by side in blocks that never move, each twice the size of the one before up
-/// to 2 MiB; blocks of that size ask the system for huge pages, so that a table of a
-/// hundred thousand rows costs a few dozen page faults instead of ten thousand. Every stored value
-/// has already been brought to its field's type (Integer fields hold Int32, Decimal
-/// fields hold a Decimal at the field's scale, text fields hold text), which is what
-/// lets the equality indexes hash one representation per value.
+/// live in blocks that never move (ValueBlocks). Every stored value has already been
+/// brought to its field's type (Integer fields hold Int32, Decimal fields hold a Decimal at
+/// the field's scale, text fields hold text), which is what lets the equality indexes hash
+/// one representation per value.
 ///
 /// An index maps the hash of a value to the ascending list of live rows holding it. It is
 /// built for a field the first time a filter asks for it and kept valid on every write,
@@ -51,7 +50,7 @@ public:
     /// The value brought to the field's type, or RecordsetError naming the field.
     Variant coerce(int field, const Variant& value) const;
 
-    RowId rowCount() const { return RowId(m_rowValues.size()); }
+    RowId rowCount() const { return RowId(m_values.rowCount()); }
     int liveCount() const { return m_liveCount; }
     /// Grows by one on every delete: cursors use it to know when a cached count is stale.
     std::uint64_t deleteCount() const { return m_deleteCount; }
@@ -60,7 +59,7 @@ public:
     std::uint64_t changeCount() const { return m_changeCount; }
     bool isDeleted(RowId row) const { return m_deleted[std::size_t(row)] != 0; }
     const Variant& value(RowId row, int field) const {
-        return m_rowValues[std::size_t(row)][field];
+        return m_values.row(std::size_t(row))[field];
     }
 
     /// Appends a row of already coerced values and returns its identity.
@@ -77,13 +76,6 @@ public:
     const std::vector<RowId>& candidates(int field, const Variant& literal);
 
 private:
-    /// Memory for one block of `rows` rows of values, not yet constructed.
-    struct Block {
-        Variant* values = nullptr;
-        std::size_t rows = 0;
-        bool huge = false;
-    };
-    Variant* newRowSlot();
     using Bucket = std::vector<RowId>;
     using Index = std::unordered_map<std::uint64_t, Bucket>;
 
@@ -107,9 +99,7 @@ private:
     std::vector<FieldDef> m_fields;
     std::vector<std::size_t> m_nameHashes; // case-insensitive, parallel to m_fields
     mutable std::array<RecentName, RecentNames> m_recentNames{};
-    std::vector<Block> m_blocks;
-    std::size_t m_rowsInLastBlock = 0;
-    std::vector<Variant*> m_rowValues; // the first value of each row, in its block
+    ValueBlocks m_values;
     std::vector<std::uint8_t> m_deleted;
     std::vector<std::unique_ptr<Index>> m_indexes; // parallel to m_fields; null = not built
     int m_liveCount = 0;

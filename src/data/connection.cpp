@@ -2,6 +2,7 @@
 
 #include "data/sql_dialect.h"
 #include "data/sqlite_functions.h"
+#include "data/value_blocks.h"
 
 #include <QFileInfo>
 #include <QMetaType>
@@ -339,20 +340,34 @@ QString shownValue(const QVariant& value) {
 /// hold, is an Empty cell whose original is kept aside for the message or a later reading.
 class ResultRows {
 public:
-    explicit ResultRows(std::vector<Column>& columns) : m_columns(columns) {}
-
-    void append(const QVariant& value, int index) {
-        std::optional<Variant> cell = read(value, m_columns[std::size_t(index)]);
-        if (!cell) {
-            m_kept.emplace_back(m_cells.size(), value);
-            cell.emplace();
-        }
-        m_cells.push_back(std::move(*cell));
+    explicit ResultRows(std::vector<Column>& columns) : m_columns(columns) {
+        m_rows.setWidth(columns.size());
     }
 
-    std::size_t rowCount() const { return m_columns.empty() ? 0 : m_cells.size() / width(); }
+    /// The value of column `index` of the current row; column 0 starts a new row.
+    void append(const QVariant& value, int index) {
+        if (index == 0)
+            m_last = m_rows.appendRow();
+        std::optional<Variant> cell = read(value, m_columns[std::size_t(index)]);
+        if (!cell) {
+            m_kept.emplace_back((m_rows.rowCount() - 1) * width() + std::size_t(index), value);
+            return;
+        }
+        // Sorted results repeat their codes row after row: a text equal to the one above
+        // shares its characters instead of keeping a copy of its own.
+        if (cell->isText() && m_rows.rowCount() > 1) {
+            const Variant& above = m_rows.row(m_rows.rowCount() - 2)[index];
+            if (above.isText() && above.toString() == cell->toString()) {
+                m_last[index] = above;
+                return;
+            }
+        }
+        m_last[index] = std::move(*cell);
+    }
+
+    std::size_t rowCount() const { return m_columns.empty() ? 0 : m_rows.rowCount(); }
     std::size_t width() const { return m_columns.size(); }
-    Variant& cell(std::size_t row, int index) { return m_cells[row * width() + index]; }
+    Variant& cell(std::size_t row, int index) { return m_rows.row(row)[index]; }
     /// The value the database handed over for an Empty cell.
     const QVariant& original(std::size_t row, int index) const {
         const std::size_t at = row * width() + std::size_t(index);
@@ -402,7 +417,7 @@ private:
 
     /// The value a cell of a column typed by its values was read from.
     QVariant handedOver(std::size_t at) const {
-        const Variant& cell = m_cells[at];
+        const Variant& cell = cellAt(at);
         switch (cell.type()) {
         case Variant::Type::Int64:
             return QVariant(qlonglong(*cell.toInt64()));
@@ -420,8 +435,8 @@ private:
     void typeFromValues(Column& column, int index) const {
         bool anyValue = false, allIntegers = true, anyReal = false, allNumbers = true;
         bool allInt32 = true;
-        for (std::size_t at = std::size_t(index); at < m_cells.size(); at += width()) {
-            const Variant& cell = m_cells[at];
+        for (std::size_t at = std::size_t(index); at < cellCount(); at += width()) {
+            const Variant& cell = cellAt(at);
             if (cell.isNull())
                 continue;
             anyValue = true;
@@ -446,15 +461,15 @@ private:
     /// 32 bits when every value fits them, otherwise the column is widened to BigInt.
     void fitIntegers(int index) {
         Column& column = m_columns[std::size_t(index)];
-        for (std::size_t at = std::size_t(index); at < m_cells.size(); at += width()) {
-            const Variant& cell = m_cells[at];
+        for (std::size_t at = std::size_t(index); at < cellCount(); at += width()) {
+            const Variant& cell = cellAt(at);
             if (cell.type() == Variant::Type::Int64 && !fitsInt32(*cell.toInt64())) {
                 column.def.type = FieldType::BigInt;
                 return;
             }
         }
-        for (std::size_t at = std::size_t(index); at < m_cells.size(); at += width()) {
-            Variant& cell = m_cells[at];
+        for (std::size_t at = std::size_t(index); at < cellCount(); at += width()) {
+            Variant& cell = cellAt(at);
             if (cell.type() == Variant::Type::Int64)
                 cell = Variant(int(*cell.toInt64()));
         }
@@ -462,8 +477,8 @@ private:
 
     /// The values of a column typed by its values, read as the type they decided.
     void readAs(FieldType type, int index) {
-        for (std::size_t at = std::size_t(index); at < m_cells.size(); at += width()) {
-            Variant& cell = m_cells[at];
+        for (std::size_t at = std::size_t(index); at < cellCount(); at += width()) {
+            Variant& cell = cellAt(at);
             if (cell.isNull() || type == FieldType::BigInt)
                 continue;
             if (type == FieldType::Decimal && cell.type() == Variant::Type::Double &&
@@ -486,10 +501,10 @@ private:
     /// value fits.
     void fitDecimals(Column& column, int index) const {
         int integerDigits = 1, scale = 0;
-        for (std::size_t at = std::size_t(index); at < m_cells.size(); at += width()) {
-            if (m_cells[at].type() != Variant::Type::Decimal)
+        for (std::size_t at = std::size_t(index); at < cellCount(); at += width()) {
+            if (cellAt(at).type() != Variant::Type::Decimal)
                 continue;
-            const Decimal value = *m_cells[at].toDecimal();
+            const Decimal value = *cellAt(at).toDecimal();
             integerDigits = std::max(integerDigits, value.integerDigits());
             scale = std::max(scale, value.scale());
         }
@@ -501,7 +516,7 @@ private:
         const QVariant value = handedOver(at);
         const auto place = keptAt(at);
         m_kept.emplace(place, at, value);
-        m_cells[at] = Variant();
+        cellAt(at) = Variant();
     }
     void keepNoLonger(std::size_t at) {
         const auto place = keptAt(at);
@@ -516,9 +531,14 @@ private:
             [](const Kept::value_type& kept, std::size_t cell) { return kept.first < cell; });
     }
 
+    /// Cells are numbered row after row.
+    std::size_t cellCount() const { return m_rows.rowCount() * width(); }
+    Variant& cellAt(std::size_t at) const { return m_rows.row(at / width())[at % width()]; }
+
     std::vector<Column>& m_columns;
-    std::vector<Variant> m_cells; ///< row after row
-    Kept m_kept;                  ///< by cell, ascending
+    ValueBlocks m_rows;
+    Variant* m_last = nullptr; ///< the row being read
+    Kept m_kept;               ///< by cell, ascending
 };
 
 } // namespace

@@ -30,9 +30,16 @@ struct Recordset::Cursor {
     RowId row = -1;
     std::size_t pos = 0;
     bool live = true;
-    std::vector<RowId> view;
+    // Shared with `sortedAll` while the cursor has no filter, so that removing the filter of
+    // a sorted table copies nothing; copied before the cursor adds a row of its own to it.
+    std::shared_ptr<std::vector<RowId>> viewRows = std::make_shared<std::vector<RowId>>();
+    const std::vector<RowId>& view() const { return *viewRows; }
 
     QString filterText;
+    // A filter set from a template keeps the template and its literals instead, and writes
+    // its text only when asked for it.
+    QString filterPattern;
+    std::vector<FilterLiteral> filterLiterals;
     QString sortText;
     RecordsetFilter filter;
     RecordsetSort sort;
@@ -47,10 +54,10 @@ struct Recordset::Cursor {
     mutable int viewCount = -1;
     mutable std::uint64_t viewCountDeletes = 0;
 
-    // Every live row in `sort` order, valid while the table's change count is unchanged:
-    // a procedure that removes the filter of a sorted table before each new filter would
-    // otherwise sort the whole table once per row it visits.
-    std::vector<RowId> sortedAll;
+    // Every live row in `sort` order, valid while no row comes or goes and no sort field is
+    // written: a procedure that removes the filter of a sorted table before each new filter
+    // would otherwise sort the whole table once per row it visits.
+    std::shared_ptr<std::vector<RowId>> sortedAll;
     std::optional<std::uint64_t> sortedAllChanges;
 };
 
@@ -142,7 +149,7 @@ void Recordset::MoveLast() {
         placeLive(previousLive(m_table->rowCount()), false);
         return;
     }
-    placeInView(previousInView(cursor.view.size()), false);
+    placeInView(previousInView(cursor.view().size()), false);
 }
 
 void Recordset::MoveNext() {
@@ -172,7 +179,7 @@ void Recordset::MovePrevious() {
         placeLive(previousLive(from), false);
         return;
     }
-    const std::size_t from = cursor.at == Cursor::At::Eof ? cursor.view.size() : cursor.pos;
+    const std::size_t from = cursor.at == Cursor::At::Eof ? cursor.view().size() : cursor.pos;
     placeInView(previousInView(from), false);
 }
 
@@ -201,7 +208,7 @@ int Recordset::RecordCount() const {
         return m_table->liveCount();
     }
     if (cursor.viewCount < 0 || cursor.viewCountDeletes != m_table->deleteCount()) {
-        cursor.viewCount = int(std::count_if(cursor.view.begin(), cursor.view.end(),
+        cursor.viewCount = int(std::count_if(cursor.view().begin(), cursor.view().end(),
                                              [&](RowId row) { return !m_table->isDeleted(row); }));
         cursor.viewCountDeletes = m_table->deleteCount();
     }
@@ -228,8 +235,8 @@ int Recordset::AbsolutePosition() const {
     if (noDeletes) {
         return int(cursor.pos) + 1;
     }
-    const auto end = cursor.view.begin() + std::ptrdiff_t(cursor.pos) + 1;
-    return int(std::count_if(cursor.view.begin(), end,
+    const auto end = cursor.view().begin() + std::ptrdiff_t(cursor.pos) + 1;
+    return int(std::count_if(cursor.view().begin(), end,
                              [&](RowId row) { return !m_table->isDeleted(row); }));
 }
 
@@ -343,6 +350,25 @@ void Recordset::setFilter(const QString& filter) {
     commitPending();
     m_cursor->filter = std::move(parsed);
     m_cursor->filterText = m_cursor->filter.isEmpty() ? QString() : filter;
+    m_cursor->filterPattern.clear();
+    m_cursor->filterLiterals.clear();
+    rebuildView();
+    moveToFirst();
+}
+
+void Recordset::setFilter(const FilterTemplate& filter,
+                          const std::vector<FilterLiteral>& literals) {
+    requireOpen();
+    std::optional<RecordsetFilter> bound = filter.bind(m_table, literals);
+    if (!bound) {
+        setFilter(filter.text(literals));
+        return;
+    }
+    commitPending();
+    m_cursor->filter = std::move(*bound);
+    m_cursor->filterText.clear();
+    m_cursor->filterPattern = filter.pattern();
+    m_cursor->filterLiterals = literals;
     rebuildView();
     moveToFirst();
 }
@@ -352,7 +378,11 @@ void Recordset::clearFilter() {
 }
 
 QString Recordset::filter() const {
-    return m_cursor ? m_cursor->filterText : QString();
+    if (!m_cursor)
+        return QString();
+    if (!m_cursor->filterPattern.isEmpty())
+        return FilterTemplate(m_cursor->filterPattern).text(m_cursor->filterLiterals);
+    return m_cursor->filterText;
 }
 
 void Recordset::setSort(const QString& sort) {
@@ -365,7 +395,7 @@ void Recordset::setSort(const QString& sort) {
     cursor.sort = std::move(parsed);
     cursor.sortText = cursor.sort.isEmpty() ? QString() : sort.trimmed();
     cursor.sortedAllChanges.reset();
-    cursor.sortedAll.clear();
+    cursor.sortedAll.reset();
     rebuildView();
     // Sorting keeps the current row current, so a procedure can swap two rows and
     // re-sort without losing its place.
@@ -456,30 +486,38 @@ void Recordset::commitPending() {
     }
     // The cursor's own new rows join its view even when they miss its filter.
     const int count = RecordCount();
-    cursor.view.push_back(row);
-    cursor.pos = cursor.view.size() - 1;
+    if (cursor.viewRows.use_count() > 1)
+        cursor.viewRows = std::make_shared<std::vector<RowId>>(cursor.view());
+    cursor.viewRows->push_back(row);
+    cursor.pos = cursor.view().size() - 1;
     cursor.viewCount = count + 1;
 }
 
 void Recordset::rebuildView() {
     Cursor& cursor = *m_cursor;
     cursor.live = cursor.filter.isEmpty() && cursor.sort.isEmpty();
-    cursor.view.clear();
     cursor.viewCount = -1;
     if (cursor.live) {
+        cursor.viewRows = std::make_shared<std::vector<RowId>>();
         return;
     }
     if (!cursor.filter.isEmpty()) {
-        cursor.view = cursor.filter.select(*m_table);
-        cursor.sort.apply(*m_table, cursor.view);
+        std::vector<RowId> rows = cursor.filter.select(*m_table);
+        cursor.sort.apply(*m_table, rows);
+        cursor.viewRows = std::make_shared<std::vector<RowId>>(std::move(rows));
         return;
     }
-    if (cursor.sortedAllChanges != m_table->changeCount()) {
-        cursor.sortedAll = allLiveRows();
-        cursor.sort.apply(*m_table, cursor.sortedAll);
-        cursor.sortedAllChanges = m_table->changeCount();
+    const std::uint64_t changes = cursor.sort.changes(*m_table);
+    if (!cursor.sortedAll || cursor.sortedAllChanges != changes) {
+        std::vector<RowId> rows = allLiveRows();
+        cursor.sort.apply(*m_table, rows);
+        cursor.sortedAll = std::make_shared<std::vector<RowId>>(std::move(rows));
+        cursor.sortedAllChanges = changes;
     }
-    cursor.view = cursor.sortedAll;
+    // No row came or went since the rows were listed: all of them are live.
+    cursor.viewRows = cursor.sortedAll;
+    cursor.viewCount = int(cursor.view().size());
+    cursor.viewCountDeletes = m_table->deleteCount();
 }
 
 std::vector<RowId> Recordset::allLiveRows() const {
@@ -520,7 +558,7 @@ RowId Recordset::previousLive(RowId before) const {
 }
 
 std::ptrdiff_t Recordset::nextInView(std::size_t from) const {
-    const std::vector<RowId>& view = m_cursor->view;
+    const std::vector<RowId>& view = m_cursor->view();
     for (std::size_t pos = from; pos < view.size(); ++pos) {
         if (!m_table->isDeleted(view[pos])) {
             return std::ptrdiff_t(pos);
@@ -530,7 +568,7 @@ std::ptrdiff_t Recordset::nextInView(std::size_t from) const {
 }
 
 std::ptrdiff_t Recordset::previousInView(std::size_t before) const {
-    const std::vector<RowId>& view = m_cursor->view;
+    const std::vector<RowId>& view = m_cursor->view();
     for (std::size_t pos = before; pos > 0; --pos) {
         if (!m_table->isDeleted(view[pos - 1])) {
             return std::ptrdiff_t(pos - 1);
@@ -555,11 +593,11 @@ void Recordset::placeInView(std::ptrdiff_t pos, bool eofWhenNone) {
     }
     cursor.at = Cursor::At::Row;
     cursor.pos = std::size_t(pos);
-    cursor.row = cursor.view[cursor.pos];
+    cursor.row = cursor.view()[cursor.pos];
 }
 
 std::optional<std::ptrdiff_t> Recordset::findInView(RowId row) const {
-    const std::vector<RowId>& view = m_cursor->view;
+    const std::vector<RowId>& view = m_cursor->view();
     if (m_cursor->sort.isEmpty()) {
         // Filter views are in table order and own new rows are the newest: still ascending.
         const auto at = std::lower_bound(view.begin(), view.end(), row);

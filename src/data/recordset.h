@@ -51,6 +51,8 @@ struct FieldDef {
 using Bookmark = std::int64_t;
 
 class RecordsetTable; // the rows, shared by a recordset and its clones
+class FilterTemplate;
+struct FilterLiteral;
 
 /// A disconnected in-memory table with a cursor.
 ///
@@ -136,6 +138,9 @@ public:
     /// Sets the filter (see the class comment); an empty text removes it. On a malformed
     /// filter RecordsetError names it and what is wrong, and the previous filter stays.
     void setFilter(const QString& filter);
+    /// The same as setFilter(filter.text(literals)), without writing or reading that text
+    /// when the literals fit their holes.
+    void setFilter(const FilterTemplate& filter, const std::vector<FilterLiteral>& literals);
     /// Removes the filter (filter 0).
     void clearFilter();
     QString filter() const;

@@ -60,16 +60,35 @@ Variant numericLiteral(const FieldDef& def, const Decimal& number) {
     return Variant(number);
 }
 
-/// A literal as written: quoted text, or a bare number.
-struct Literal {
-    QString text;
-    bool quoted = false;
-};
+/// The literal in the field's kind: texts for numeric fields become numbers, numbers for
+/// text fields become their text form; nothing when the field cannot take it.
+std::optional<Variant> typedLiteral(const FieldDef& def, const FilterLiteral& written) {
+    if (!isNumericType(def.type) && written.quoted) {
+        return Variant(written.text);
+    }
+    const auto number = Decimal::fromString(written.text);
+    if (!isNumericType(def.type) && number) {
+        return Variant(number->toString());
+    }
+    if (isNumericType(def.type) && number) {
+        return numericLiteral(def, *number);
+    }
+    if (def.type == FieldType::Boolean) {
+        if (const auto flag = Variant(written.text).toBool()) {
+            return Variant(*flag);
+        }
+    }
+    return std::nullopt;
+}
 
 /// Reads one filter text left to right; every fault raises RecordsetError quoting it.
 class FilterParser {
 public:
-    FilterParser(const QString& text, const RecordsetTable& table) : m_text(text), m_table(table) {}
+    /// With `holes`, a "?" in place of a literal is a hole, counted in `holes` in order of
+    /// appearance, its term's literal left Empty.
+    FilterParser(const QString& text, const RecordsetTable& table,
+                 std::vector<std::size_t>* holes = nullptr)
+        : m_text(text), m_table(table), m_holes(holes) {}
 
     std::vector<FilterTerm> parse() {
         std::vector<FilterTerm> terms;
@@ -101,7 +120,14 @@ private:
         skipBlanks();
         const CompareOp op = comparison(fieldName);
         skipBlanks();
-        const Literal written = literal(fieldName);
+        if (m_holes && m_pos < m_text.size() && m_text[m_pos] == u'?') {
+            ++m_pos;
+            m_holes->push_back(m_terms);
+            ++m_terms;
+            return FilterTerm{*field, op, Variant()};
+        }
+        const FilterLiteral written = literal(fieldName);
+        ++m_terms;
         return FilterTerm{*field, op, typed(*field, written)};
     }
 
@@ -132,14 +158,14 @@ private:
         return *op;
     }
 
-    Literal literal(QStringView fieldName) {
+    FilterLiteral literal(QStringView fieldName) {
         if (m_pos >= m_text.size()) {
             fail(QStringLiteral("manca il valore per il campo \"%1\"").arg(fieldName));
         }
         if (m_text[m_pos] == u'\'') {
-            return Literal{quoted(), true};
+            return FilterLiteral{quoted(), true};
         }
-        return Literal{number(), false};
+        return FilterLiteral{number(), false};
     }
 
     QString quoted() {
@@ -182,6 +208,7 @@ private:
         return written;
     }
 
+public:
     static bool isPlainNumber(QStringView written) {
         qsizetype at = 0;
         if (at < written.size() && (written[at] == u'-' || written[at] == u'+')) {
@@ -202,25 +229,11 @@ private:
         return digits > 0;
     }
 
-    /// The literal in the field's kind: texts for numeric fields become numbers, numbers
-    /// for text fields become their text form.
-    Variant typed(int field, const Literal& written) {
+private:
+    Variant typed(int field, const FilterLiteral& written) {
         const FieldDef& def = m_table.field(field);
-        if (!isNumericType(def.type) && written.quoted) {
-            return Variant(written.text);
-        }
-        const auto number = Decimal::fromString(written.text);
-        if (!isNumericType(def.type) && number) {
-            return Variant(number->toString());
-        }
-        if (isNumericType(def.type) && number) {
-            return numericLiteral(def, *number);
-        }
-        if (def.type == FieldType::Boolean) {
-            if (const auto flag = Variant(written.text).toBool()) {
-                return Variant(*flag);
-            }
-        }
+        if (auto value = typedLiteral(def, written))
+            return std::move(*value);
         fail(QStringLiteral("\"%1\" non è un numero valido per il campo \"%2\"")
                  .arg(written.text, def.name));
     }
@@ -242,6 +255,8 @@ private:
 
     const QString& m_text;
     const RecordsetTable& m_table;
+    std::vector<std::size_t>* m_holes;
+    std::size_t m_terms = 0;
     qsizetype m_pos = 0;
 };
 
@@ -336,6 +351,58 @@ RecordsetFilter::smallestBucket(RecordsetTable& table) const {
         }
     }
     return {smallest, smallestTerm};
+}
+
+QString FilterLiteral::written() const {
+    if (!quoted)
+        return text;
+    QString doubled = text;
+    doubled.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + doubled + QLatin1Char('\'');
+}
+
+QString FilterTemplate::text(const std::vector<FilterLiteral>& literals) const {
+    QString text;
+    qsizetype from = 0;
+    std::size_t next = 0;
+    bool inText = false;
+    for (qsizetype at = 0; at < m_text.size(); ++at) {
+        if (m_text[at] == u'\'')
+            inText = !inText; // a doubled quote leaves the text and enters it again
+        if (inText || m_text[at] != u'?' || next >= literals.size())
+            continue;
+        text += QStringView(m_text).mid(from, at - from);
+        text += literals[next++].written();
+        from = at + 1;
+    }
+    text += QStringView(m_text).mid(from);
+    return text;
+}
+
+std::optional<RecordsetFilter>
+FilterTemplate::bind(const std::shared_ptr<RecordsetTable>& table,
+                     const std::vector<FilterLiteral>& literals) const {
+    if (m_table.lock() != table) {
+        m_holes.clear();
+        m_parsed = RecordsetFilter();
+        m_parsed.m_terms = FilterParser(m_text, *table, &m_holes).parse();
+        m_table = table;
+    }
+    if (literals.size() != m_holes.size())
+        return std::nullopt;
+    RecordsetFilter filter = m_parsed;
+    for (std::size_t hole = 0; hole < m_holes.size(); ++hole) {
+        const FilterLiteral& literal = literals[hole];
+        // Written in, a bare literal must read back as one number and nothing else.
+        if (!literal.quoted && !FilterParser::isPlainNumber(literal.text))
+            return std::nullopt;
+        FilterTerm& term = filter.m_terms[m_holes[hole]];
+        std::optional<Variant> value = typedLiteral(table->field(term.field), literal);
+        if (!value)
+            return std::nullopt;
+        term.literal = std::move(*value);
+    }
+    return filter;
 }
 
 } // namespace bdg

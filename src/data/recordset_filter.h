@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -36,11 +38,47 @@ public:
     std::vector<RowId> select(RecordsetTable& table) const;
 
 private:
+    friend class FilterTemplate;
     /// The smallest index bucket among the equality terms and the term it answers;
     /// no bucket when the indexes are off or no term can use one.
     std::pair<const std::vector<RowId>*, std::size_t> smallestBucket(RecordsetTable& table) const;
     static bool satisfiedBy(const RecordsetTable& table, RowId row, const FilterTerm& term);
     std::vector<FilterTerm> m_terms;
+};
+
+/// A literal as a filter text writes it: a text in single quotes (a quote inside doubled)
+/// when `quoted`, otherwise bare, as numbers are.
+struct FilterLiteral {
+    QString text;
+    bool quoted = false;
+
+    QString written() const;
+};
+
+/// A filter text with "?" in place of some of its literals, read once per table. Set with
+/// the literals of a row it gives the view the text with them written in would give,
+/// without writing or reading that text: the procedures that filter a table once per row
+/// they visit spend their time on the rows, not on the filter.
+class FilterTemplate {
+public:
+    explicit FilterTemplate(QString text) : m_text(std::move(text)) {}
+
+    /// The text with its holes.
+    const QString& pattern() const { return m_text; }
+    /// The filter text with the literals written in place of the holes, in order.
+    QString text(const std::vector<FilterLiteral>& literals) const;
+    /// The filter with the literals in its holes; nothing when the written text would read
+    /// otherwise (a bare literal that is not a number, a text a numeric field cannot take, a
+    /// count that does not match): the text then has to be read whole, and fail as it fails.
+    std::optional<RecordsetFilter> bind(const std::shared_ptr<RecordsetTable>& table,
+                                        const std::vector<FilterLiteral>& literals) const;
+
+private:
+    QString m_text;
+    // The text read against the last table it was bound on.
+    mutable std::weak_ptr<RecordsetTable> m_table;
+    mutable RecordsetFilter m_parsed;
+    mutable std::vector<std::size_t> m_holes; ///< the terms whose literal is a hole
 };
 
 } // namespace bdg

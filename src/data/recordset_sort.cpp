@@ -49,8 +49,35 @@ RecordsetSort RecordsetSort::parse(const QString& text, const RecordsetTable& ta
     return sort;
 }
 
+namespace {
+
+// One key of whole numbers and no Null, as KEY_VOCE is: sorted on the numbers themselves,
+// which orders as comparing the values does. False, rows untouched, on any other value.
+bool sortedOnWholeNumbers(const RecordsetTable& table, const SortKey& key,
+                          std::vector<RowId>& rows) {
+    std::vector<std::pair<std::int64_t, RowId>> keyed;
+    keyed.reserve(rows.size());
+    for (RowId row : rows) {
+        const Variant& value = table.value(row, key.field);
+        if (value.type() != Variant::Type::Int32 && value.type() != Variant::Type::Int64)
+            return false;
+        keyed.emplace_back(*value.toInt64(), row);
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [&](const auto& left, const auto& right) {
+        return key.descending ? left.first > right.first : left.first < right.first;
+    });
+    for (std::size_t at = 0; at < rows.size(); ++at)
+        rows[at] = keyed[at].second;
+    return true;
+}
+
+} // namespace
+
 void RecordsetSort::apply(const RecordsetTable& table, std::vector<RowId>& rows) const {
-    if (m_keys.empty()) {
+    if (m_keys.empty() || rows.size() < 2) {
+        return;
+    }
+    if (m_keys.size() == 1 && sortedOnWholeNumbers(table, m_keys.front(), rows)) {
         return;
     }
     const auto before = [&](RowId left, RowId right) {
@@ -63,6 +90,13 @@ void RecordsetSort::apply(const RecordsetTable& table, std::vector<RowId>& rows)
         return false;
     };
     std::stable_sort(rows.begin(), rows.end(), before);
+}
+
+std::uint64_t RecordsetSort::changes(const RecordsetTable& table) const {
+    std::uint64_t changes = table.rowChanges();
+    for (const SortKey& key : m_keys)
+        changes += table.fieldWrites(key.field);
+    return changes;
 }
 
 } // namespace bdg

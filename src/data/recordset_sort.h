@@ -22,6 +22,9 @@ public:
     bool isEmpty() const { return m_keys.empty(); }
     /// Orders `rows` by the keys, keeping the given order among equal rows.
     void apply(const RecordsetTable& table, std::vector<RowId>& rows) const;
+    /// Grows whenever a row comes or goes or a key field is written: while it stays the
+    /// same, so does the order of the table's rows.
+    std::uint64_t changes(const RecordsetTable& table) const;
 
 private:
     std::vector<SortKey> m_keys;

@@ -120,6 +120,7 @@ void RecordsetTable::appendField(FieldDef def) {
     m_nameHashes.push_back(caseInsensitiveHash(def.name));
     m_fields.push_back(std::move(def));
     m_indexes.emplace_back();
+    m_fieldWrites.push_back(0);
     m_values.setWidth(m_fields.size());
 }
 
@@ -207,7 +208,7 @@ RowId RecordsetTable::appendRow(std::vector<Variant> values) {
     // Moving values cannot fail: the row is complete once it is listed.
     std::move(values.begin(), values.begin() + std::ptrdiff_t(m_fields.size()), slot);
     ++m_liveCount;
-    ++m_changeCount;
+    ++m_rowChanges;
     for (int field = 0; field < fieldCount(); ++field) {
         Index* index = indexOf(field);
         if (!index) {
@@ -222,7 +223,7 @@ RowId RecordsetTable::appendRow(std::vector<Variant> values) {
 
 void RecordsetTable::setValue(RowId row, int field, Variant value) {
     Variant& slot = m_values.row(std::size_t(row))[field];
-    ++m_changeCount;
+    ++m_fieldWrites[std::size_t(field)];
     if (Index* index = indexOf(field)) {
         const auto oldKey = indexKey(slot);
         const auto newKey = indexKey(value);
@@ -254,7 +255,7 @@ void RecordsetTable::deleteRow(RowId row) {
     m_deleted[std::size_t(row)] = 1;
     --m_liveCount;
     ++m_deleteCount;
-    ++m_changeCount;
+    ++m_rowChanges;
 }
 
 void RecordsetTable::setIndexesEnabled(bool enabled) {

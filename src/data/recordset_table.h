@@ -54,9 +54,10 @@ public:
     int liveCount() const { return m_liveCount; }
     /// Grows by one on every delete: cursors use it to know when a cached count is stale.
     std::uint64_t deleteCount() const { return m_deleteCount; }
-    /// Grows on every append, write and delete: cursors use it to know when a cached
-    /// ordering of the whole table is stale.
-    std::uint64_t changeCount() const { return m_changeCount; }
+    /// Grow on every append or delete, and on every write of the field: cursors use them to
+    /// know when a cached ordering of the whole table is stale.
+    std::uint64_t rowChanges() const { return m_rowChanges; }
+    std::uint64_t fieldWrites(int field) const { return m_fieldWrites[std::size_t(field)]; }
     bool isDeleted(RowId row) const { return m_deleted[std::size_t(row)] != 0; }
     const Variant& value(RowId row, int field) const {
         return m_values.row(std::size_t(row))[field];
@@ -104,7 +105,8 @@ private:
     std::vector<std::unique_ptr<Index>> m_indexes; // parallel to m_fields; null = not built
     int m_liveCount = 0;
     std::uint64_t m_deleteCount = 0;
-    std::uint64_t m_changeCount = 0;
+    std::uint64_t m_rowChanges = 0;
+    std::vector<std::uint64_t> m_fieldWrites; // parallel to m_fields
     bool m_open = false;
     bool m_indexesEnabled = true;
 };

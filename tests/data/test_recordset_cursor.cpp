@@ -172,6 +172,26 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(RecordsetError, table.setBookmark(2));
     }
 
+    void removingTheFilterSortsAgainOnlyWhatMoved() {
+        // Writes elsewhere keep the sorted order; a write to the sort field, a row added by
+        // a clone or one added by the cursor itself show when the filter is removed.
+        Recordset table = keyedTable({{1, "B"}, {2, "A"}, {3, "C"}});
+        table.setSort(QStringLiteral("GRP"));
+        Recordset clone = table.Clone();
+        clone.setValue(0, 9); // KEY_VOCE of the row of B
+        table.clearFilter();
+        QCOMPARE(walk(table), QStringLiteral("2,9,3"));
+        clone.setValue(1, "D");
+        table.setFilter(QStringLiteral("KEY_VOCE > 2"));
+        table.clearFilter();
+        QCOMPARE(walk(table), QStringLiteral("2,3,9"));
+        append(table, 4, "0");
+        QCOMPARE(walk(table), QStringLiteral("2,3,9,4"));
+        append(clone, 5, "AA");
+        table.clearFilter();
+        QCOMPARE(walk(table), QStringLiteral("4,2,5,3,9"));
+    }
+
     void deletingEveryRowWhileWalkingEmptiesTheTable() {
         // The comparison list is emptied by deleting and moving on until the end.
         Recordset table = numberedTable(3);

@@ -1,4 +1,5 @@
 #include "data/recordset.h"
+#include "data/recordset_filter.h"
 #include "data/tsv_rows.h"
 
 #include <QtTest>
@@ -182,6 +183,61 @@ private slots:
         QCOMPARE(table.RecordCount(), 2);
         QCOMPARE(table.AbsolutePosition(), 2);
         QCOMPARE(table.value(u"KEY_VOCE").toString(), QStringLiteral("6"));
+    }
+
+    void templateFiltersAsItsTextWithTheLiteralsWrittenIn_data() {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("literals"); // q: a quoted text, b: a bare one
+        QTest::newRow("text and number") << "VOCE = ? AND PERIODO = ?"
+                                         << "q:A1|b:2";
+        QTest::newRow("quote inside") << " DES = ? "
+                                      << "q:it's";
+        QTest::newRow("number for a text") << "VOCE = ?"
+                                           << "b:12";
+        QTest::newRow("? inside a text") << "KEY_VOCE < ? AND DES <> 'a?b'"
+                                         << "b:5";
+        QTest::newRow("blank for a number") << "PERIODO = ? AND VOCE = ?"
+                                            << "b: |q:A1";
+        QTest::newRow("text for a number") << "PERIODO = ?"
+                                           << "q:x";
+    }
+
+    void templateFiltersAsItsTextWithTheLiteralsWrittenIn() {
+        // Same rows, same text read back, or the same refusal as the text written out.
+        QFETCH(QString, pattern);
+        QFETCH(QString, literals);
+        std::vector<FilterLiteral> values;
+        for (const QString& literal : literals.split(u'|'))
+            values.push_back({literal.mid(2), literal.startsWith(u'q')});
+        const FilterTemplate filter(pattern);
+        const auto outcome = [&](const std::function<void(Recordset&)>& set) {
+            Recordset table = sampleTable();
+            try {
+                set(table);
+            } catch (const RecordsetError& error) {
+                return QString::fromStdString(error.what());
+            }
+            return keysOfView(table) + QStringLiteral(" / ") + table.filter();
+        };
+        const QString written = outcome([&](Recordset& t) { t.setFilter(filter.text(values)); });
+        QCOMPARE(outcome([&](Recordset& t) { t.setFilter(filter, values); }), written);
+    }
+
+    void templateIsReadAgainOnATableOfAnotherLayout() {
+        const FilterTemplate byCode(QStringLiteral("VOCE = ?"));
+        Recordset sample = sampleTable();
+        sample.setFilter(byCode, {{"A1", true}});
+        Recordset codes;
+        codes.appendField(QStringLiteral("VOCE"), FieldType::VarWChar, 10);
+        codes.Open();
+        for (const char* code : {"A1", "x"}) {
+            codes.AddNew();
+            codes.setValue(0, code);
+            codes.Update();
+        }
+        codes.setFilter(byCode, {{"x", true}});
+        QCOMPARE(codes.value(0).toString() + codes.filter(), QStringLiteral("xVOCE = 'x'"));
+        QCOMPARE(keysOfView(sample), QStringLiteral("1,2"));
     }
 
     void filterCanBeExtendedZeroedAndCleared() {

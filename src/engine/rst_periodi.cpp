@@ -1,5 +1,7 @@
 #include "engine/rst_periodi.h"
 
+#include "data/recordset_filter.h"
+
 #include "engine/rst_criterio.h"
 #include "engine/scrittura_riga.h"
 #include "engine/totali_criterio.h"
@@ -155,18 +157,17 @@ void BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(FormState& state,
     CampiConfronto campiConti;
     CampiConfronto campiImporti;
     const Variant emptyText = Variant(QString());
+    const FilterTemplate filtroImporti(QStringLiteral(" VOCE = ? AND CONTO = ? AND PERIODO = ?"));
     VisitaRighe(trap, conti, [&] {
         if (!importi) {
             throw std::runtime_error("nessun importo per conto e periodo da registrare");
         }
         // The account's rows of its own item only, and of the nature of its row.
         importi->clearFilter();
-        importi->setFilter(QStringLiteral(" VOCE = ") +
-                           FiltroTesto(NVL(conti.value(u"VOCEPADRE"), emptyText).toString()) +
-                           QStringLiteral(" AND CONTO = ") +
-                           FiltroTesto(NVL(conti.value(u"VOCE"), emptyText).toString()) +
-                           QStringLiteral(" AND PERIODO = ") +
-                           NVL(conti.value(u"PERIODO"), emptyText).toString());
+        importi->setFilter(filtroImporti,
+                           {{NVL(conti.value(u"VOCEPADRE"), emptyText).toString(), true},
+                            {NVL(conti.value(u"VOCE"), emptyText).toString(), true},
+                            {NVL(conti.value(u"PERIODO"), emptyText).toString(), false}});
         const auto natura =
             nature ? nature->find(conti.value(u"KEY_VOCE").toInt64().value_or(0)) : nullptr;
         VisitaRighe(trap, *importi, [&] {

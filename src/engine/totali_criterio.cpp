@@ -21,12 +21,6 @@ const QString ProcCalcolaTotali = QStringLiteral("BdgIntRic_RstCriterio_CalcolaT
 // node without a parent finds no target instead of breaking the filter.
 const Variant Blank = Variant(QStringLiteral(" "));
 
-// Filter on the code of the node that receives the amounts of the current source row.
-QString filtroPadre(const Recordset& source) {
-    return QStringLiteral("VOCE = ") +
-           FiltroTesto(NVL(source.value(u"VOCEPADRE"), Blank).toString());
-}
-
 QString filtroLivello(int lvl) {
     return QStringLiteral(" CRI_LIVELLO = ") + QString::number(lvl) +
            QStringLiteral(" AND TIPORECORD <> 'C' ") + QStringLiteral(" AND TIPOVOCE <> 2 ") +
@@ -47,13 +41,23 @@ int livelloDa(const Variant& livelloMax) {
 
 RollUpImporti::RollUpImporti(ErrorTrap& trap, Recordset& R, RecordsetPtr rstConfronto,
                              bool perPeriodo)
-    : m_trap(trap), m_R(R), m_confronto(std::move(rstConfronto)), m_perPeriodo(perPeriodo) {}
+    : m_trap(trap), m_R(R), m_confronto(std::move(rstConfronto)), m_perPeriodo(perPeriodo),
+      m_filtroPadre(QStringLiteral("VOCE = ?") +
+                    (perPeriodo ? QStringLiteral(" AND PERIODO = ?") : QString())),
+      m_filtroLivello(m_filtroPadre.pattern() + QStringLiteral(" AND TIPOVOCE <> 2 ") +
+                      QStringLiteral(" AND TIPOVOCE <> 3 ")),
+      m_filtroFratelli(QStringLiteral(" VOCEPADRE = ?") +
+                       (perPeriodo ? QStringLiteral(" AND PERIODO = ?") : QString()) +
+                       QStringLiteral(" AND KEY_VOCE < ?") +
+                       QStringLiteral(" AND TIPOVOCE <> 2 ")) {}
 
-QString RollUpImporti::filtroPeriodo(const Recordset& source) const {
-    if (!m_perPeriodo) {
-        return QString();
+std::vector<FilterLiteral> RollUpImporti::codiceEPeriodo(const Recordset& source,
+                                                         QStringView campoCodice) const {
+    std::vector<FilterLiteral> literals{{NVL(source.value(campoCodice), Blank).toString(), true}};
+    if (m_perPeriodo) {
+        literals.push_back({NVL(source.value(u"PERIODO"), Blank).toString(), false});
     }
-    return QStringLiteral(" AND PERIODO = ") + NVL(source.value(u"PERIODO"), Blank).toString();
+    return literals;
 }
 
 // Adds the current row of `source` into every row of R that the filter left visible. An
@@ -81,7 +85,7 @@ bool RollUpImporti::contiNelleVoci(Recordset& K) {
     }
     return VisitaRighe(m_trap, K, [&] {
         m_R.clearFilter();
-        m_R.setFilter(filtroPadre(K) + filtroPeriodo(K));
+        m_R.setFilter(m_filtroPadre, codiceEPeriodo(K, u"VOCEPADRE"));
         sommaInTargetFiltrati(K);
     });
 }
@@ -104,8 +108,7 @@ bool RollUpImporti::livello(Recordset& K, int lvl) {
     return VisitaRighe(m_trap, K, [&] {
         // The parent filter extended with the period and the item types, set in one go.
         m_R.clearFilter();
-        m_R.setFilter(filtroPadre(K) + filtroPeriodo(K) + QStringLiteral(" AND TIPOVOCE <> 2 ") +
-                      QStringLiteral(" AND TIPOVOCE <> 3 "));
+        m_R.setFilter(m_filtroLivello, codiceEPeriodo(K, u"VOCEPADRE"));
         sommaInTargetFiltrati(K);
     });
 }
@@ -145,12 +148,10 @@ bool RollUpImporti::totaliIntermedi(Recordset& K) {
         return false;
     }
     return VisitaRighe(m_trap, m_R, [&] {
+        std::vector<FilterLiteral> literals = codiceEPeriodo(m_R, u"VOCEPADRE");
+        literals.push_back({NVL(m_R.value(u"KEY_VOCE"), Variant(0)).toString(), false});
         K.clearFilter();
-        K.setFilter(QStringLiteral(" VOCEPADRE = ") +
-                    FiltroTesto(NVL(m_R.value(u"VOCEPADRE"), Blank).toString()) +
-                    filtroPeriodo(m_R) + QStringLiteral(" AND KEY_VOCE < ") +
-                    NVL(m_R.value(u"KEY_VOCE"), Variant(0)).toString() +
-                    QStringLiteral(" AND TIPOVOCE <> 2 "));
+        K.setFilter(m_filtroFratelli, literals);
         VisitaRighe(m_trap, K, [&] {
             SommaImportiRiga(m_R, m_campi, K, m_campi, NrConfrontiDa(m_confronto));
         });
@@ -321,9 +322,7 @@ int NrConfrontiDa(const RecordsetPtr& rstConfronto) {
 }
 
 QString FiltroTesto(const QString& text) {
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+    return FilterLiteral{text, true}.written();
 }
 
 void BdgIntRic_RstCriterio_CalcolaTotali(FormState& state, const RecordsetPtr& RstCriterio,

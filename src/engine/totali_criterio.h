@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/recordset.h"
+#include "data/recordset_filter.h"
 #include "data/variant.h"
 #include "host/error_trap.h"
 
@@ -136,13 +137,20 @@ public:
 private:
     bool livello(Recordset& K, int lvl);
     bool sommaInTargetFiltrati(const Recordset& source);
-    QString filtroPeriodo(const Recordset& source) const;
+    /// The literals of the target filters: the source row's code in `campoCodice`, then its
+    /// period when totalling by period.
+    std::vector<FilterLiteral> codiceEPeriodo(const Recordset& source,
+                                              QStringView campoCodice) const;
 
     ErrorTrap& m_trap;
     Recordset& m_R;
     RecordsetPtr m_confronto;
     bool m_perPeriodo;
     CampiConfronto m_campi; ///< of R, and so of its clones
+    // The target filters, read once for every row they are set with.
+    FilterTemplate m_filtroPadre;    ///< the node the source row's parent code names
+    FilterTemplate m_filtroLivello;  ///< the same, when it is an item that adds up
+    FilterTemplate m_filtroFratelli; ///< the siblings before an intermediate total
 };
 
 /// Completes the criterion table in place: account amounts into their items, the roll-up

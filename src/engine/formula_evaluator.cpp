@@ -9,6 +9,7 @@
 #include "engine/formula_evaluator_lingua.h"
 
 #include <QLocale>
+#include <QSet>
 #include <QStringList>
 
 #include <algorithm>
@@ -130,20 +131,40 @@ struct Formule {
         const QString& field = names.imp(set);
         const FormulaEvaluator::Clock::time_point deadline = engine.deadline(started);
         int visited = 0;
+        QSet<QString> named = codiciNominati(formula);
         for (K.MoveFirst(); !K.Eof(); K.MoveNext()) {
             if (++visited % 256 == 0 && FormulaEvaluator::Clock::now() > deadline) {
                 return std::nullopt;
             }
             const QString code = NVL(K.value(u"VOCE"), Variant(QString())).toString().trimmed();
-            const QString token = QLatin1Char('[') + code + QLatin1Char(']');
             // The amount's text is only made for the codes the formula names.
-            if (!formula.contains(token, Qt::CaseInsensitive)) {
+            const bool plain = !code.contains(QLatin1Char('[')) && !code.contains(QLatin1Char(']'));
+            if (plain ? !named.contains(code.toCaseFolded())
+                      : !formula.contains(QLatin1Char('[') + code + QLatin1Char(']'),
+                                          Qt::CaseInsensitive)) {
                 continue;
             }
             SostituisciCodice(formula, code, testoImporto(NVL(K.value(field), Variant(0)), code));
+            named = codiciNominati(formula);
         }
         formula.replace(QLatin1Char(','), QLatin1Char('.'));
         return formula;
+    }
+
+    // What the formula holds between a "[" and the next "]" with no "[" between, case
+    // folded: a code with no brackets of its own is named exactly when it is one of these.
+    static QSet<QString> codiciNominati(const QString& formula) {
+        QSet<QString> named;
+        qsizetype open = formula.indexOf(QLatin1Char('['));
+        while (open >= 0) {
+            const qsizetype close = formula.indexOf(QLatin1Char(']'), open + 1);
+            if (close < 0)
+                break;
+            const qsizetype inner = formula.lastIndexOf(QLatin1Char('['), close);
+            named.insert(formula.mid(inner + 1, close - inner - 1).toCaseFolded());
+            open = formula.indexOf(QLatin1Char('['), close + 1);
+        }
+        return named;
     }
 
     static QString testoImporto(const Variant& amount, const QString& code) {

@@ -268,7 +268,7 @@ void Recordset::setBookmark(Bookmark bookmark) {
 
 // ---- Values ----------------------------------------------------------------------------
 
-Variant Recordset::value(int field) const {
+const Variant& Recordset::value(int field) const {
     checkField(field);
     if (m_cursor->pending) {
         return (*m_cursor->pending)[std::size_t(field)];
@@ -276,7 +276,7 @@ Variant Recordset::value(int field) const {
     return m_table->value(currentRow(), field);
 }
 
-Variant Recordset::value(QStringView name) const {
+const Variant& Recordset::value(QStringView name) const {
     return value(requireField(name));
 }
 

@@ -121,8 +121,8 @@ public:
     void setBookmark(Bookmark bookmark);
 
     // Values of the current row.
-    Variant value(int field) const;
-    Variant value(QStringView name) const;
+    const Variant& value(int field) const;
+    const Variant& value(QStringView name) const;
     void setValue(int field, const Variant& value);
     void setValue(QStringView name, const Variant& value);
 

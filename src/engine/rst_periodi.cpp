@@ -9,6 +9,7 @@
 #include "host/form_state.h"
 
 #include <array>
+#include <optional>
 #include <stdexcept>
 
 namespace bdg {
@@ -39,35 +40,48 @@ RecordsetPtr definisciPeriodi(const FormState& state) {
 
 // Node fields copied to every period row: missing keys become 0 and missing texts empty,
 // the type and level fields keep their Null. The fields are found by name on the first row,
-// in the order they are written, and by position after that. A row that fails halfway is
-// dropped.
+// in the order they are written, and by position after that; a node's values are read once
+// for all its periods. A row that fails halfway is dropped.
 class CopiaNodo {
 public:
     void operator()(Recordset& target, const Recordset& node, int period) {
-        const Variant emptyText = Variant(QString());
-        NuovaRiga riga(target);
-        const bool cerca = !m_trovati;
-        for (std::size_t at = 0; at < Campi.size(); ++at) {
-            const Campo& campo = Campi[at];
-            Variant value = Variant(period);
-            if (campo.copiato) {
-                if (cerca)
-                    m_node[at] = node.requireField(QStringView(campo.nome));
-                value = node.value(m_node[at]);
-                if (campo.sostituto == Sostituto::Zero)
-                    value = NVL(value, Variant(0));
-                else if (campo.sostituto == Sostituto::TestoVuoto)
-                    value = NVL(value, emptyText);
-            }
-            if (cerca)
-                m_target[at] = target.requireField(QStringView(campo.nome));
-            target.setValue(m_target[at], value);
+        const Bookmark nodo = node.bookmark();
+        if (m_letto != nodo) {
+            m_letto.reset();
+            leggi(node);
+            m_letto = nodo;
         }
-        m_trovati = true;
+        NuovaRiga riga(target);
+        const bool cerca = !m_trovatiTarget;
+        for (std::size_t at = 0; at < Campi.size(); ++at) {
+            if (cerca)
+                m_target[at] = target.requireField(QStringView(Campi[at].nome));
+            target.setValue(m_target[at], Campi[at].copiato ? m_valori[at] : Variant(period));
+        }
+        m_trovatiTarget = true;
         riga.salva();
     }
 
 private:
+    void leggi(const Recordset& node) {
+        const Variant emptyText = Variant(QString());
+        for (std::size_t at = 0; at < Campi.size(); ++at) {
+            const Campo& campo = Campi[at];
+            if (!campo.copiato)
+                continue;
+            if (!m_trovatiNodo)
+                m_node[at] = node.requireField(QStringView(campo.nome));
+            const Variant& value = node.value(m_node[at]);
+            if (campo.sostituto == Sostituto::Zero)
+                m_valori[at] = NVL(value, Variant(0));
+            else if (campo.sostituto == Sostituto::TestoVuoto)
+                m_valori[at] = NVL(value, emptyText);
+            else
+                m_valori[at] = value;
+        }
+        m_trovatiNodo = true;
+    }
+
     enum class Sostituto { Nessuno, Zero, TestoVuoto };
     struct Campo {
         const char16_t* nome;
@@ -87,9 +101,12 @@ private:
         {u"CRI_LIVELLO", true, Sostituto::Nessuno},
     }};
 
-    bool m_trovati = false;
+    bool m_trovatiTarget = false;
+    bool m_trovatiNodo = false;
     std::array<int, Campi.size()> m_target{};
     std::array<int, Campi.size()> m_node{};
+    std::optional<Bookmark> m_letto; ///< the node whose values m_valori holds
+    std::array<Variant, Campi.size()> m_valori;
 };
 
 // Same nature of account: both Null, or the same number.

@@ -160,7 +160,7 @@ fault rollup-skips-deepest-level src/engine/totali_criterio.cpp \
     'for (int lvl = deepest; lvl >= 1; --lvl)' 'for (int lvl = deepest - 1; lvl >= 1; --lvl)' \
     'engine_test_totali_criterio|engine_test_elabora_fixtures'
 fault intermediate-total-of-later-siblings src/engine/totali_criterio.cpp \
-    'QStringLiteral(" AND KEY_VOCE < ")' 'QStringLiteral(" AND KEY_VOCE > ")' \
+    'QStringLiteral(" AND KEY_VOCE < ?")' 'QStringLiteral(" AND KEY_VOCE > ?")' \
     'engine_test_totali_criterio|engine_test_elabora_fixtures'
 fault rollup-of-formula-items src/engine/totali_criterio.cpp \
     $'QStringLiteral(" AND TIPOVOCE <> 2 ") +\n           QStringLiteral(" AND TIPOVOCE <> 3 ");' \

@@ -67,6 +67,19 @@ fault nvl-blank-text-kept src/data/variant.cpp \
 fault sort-descending-ignored src/data/recordset_sort.cpp \
     'return key.descending ? order > 0 : order < 0;' 'return order < 0;' \
     'data_test_recordset_cursor|data_test_recordset_fields'
+fault sorted-order-kept-after-key-write src/data/recordset_sort.cpp \
+    'changes += table.fieldWrites(key.field);' 'changes += 0 * table.fieldWrites(key.field);' \
+    'data_test_recordset_cursor'
+fault whole-number-sort-descending-ignored src/data/recordset_sort.cpp \
+    'return key.descending ? left.first > right.first : left.first < right.first;' \
+    'return left.first < right.first;' \
+    'data_test_recordset_cursor'
+fault filter-template-quote-not-doubled src/data/recordset_filter.cpp \
+    $'doubled.replace(QLatin1Char(\'\\\'\'), QStringLiteral("\'\'"));' 'static_cast<void>(0);' \
+    'data_test_recordset_filter'
+fault result-text-shared-with-another src/data/connection.cpp \
+    'above.isText() && above.toString() == cell->toString()' 'above.isText()' \
+    'engine_test_importi_query'
 fault dialect-keeps-nolock src/data/sql_dialect.cpp \
     'edits.append({match.capturedStart(), match.capturedLength(), QStringLiteral(" ")});' \
     'static_cast<void>(match);' \

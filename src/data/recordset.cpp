@@ -34,6 +34,14 @@ struct Recordset::Cursor {
     // a sorted table copies nothing; copied before the cursor adds a row of its own to it.
     std::shared_ptr<std::vector<RowId>> viewRows = std::make_shared<std::vector<RowId>>();
     const std::vector<RowId>& view() const { return *viewRows; }
+    /// The list to write: one shared with `sortedAll` is first copied (`keep`) or replaced
+    /// by an empty one, so the cached order is never written through the view.
+    std::vector<RowId>& ownView(bool keep) {
+        if (viewRows.use_count() > 1)
+            viewRows = keep ? std::make_shared<std::vector<RowId>>(*viewRows)
+                            : std::make_shared<std::vector<RowId>>();
+        return *viewRows;
+    }
 
     QString filterText;
     // A filter set from a template keeps the template and its literals instead, and writes
@@ -486,9 +494,7 @@ void Recordset::commitPending() {
     }
     // The cursor's own new rows join its view even when they miss its filter.
     const int count = RecordCount();
-    if (cursor.viewRows.use_count() > 1)
-        cursor.viewRows = std::make_shared<std::vector<RowId>>(cursor.view());
-    cursor.viewRows->push_back(row);
+    cursor.ownView(true).push_back(row);
     cursor.pos = cursor.view().size() - 1;
     cursor.viewCount = count + 1;
 }
@@ -498,13 +504,13 @@ void Recordset::rebuildView() {
     cursor.live = cursor.filter.isEmpty() && cursor.sort.isEmpty();
     cursor.viewCount = -1;
     if (cursor.live) {
-        cursor.viewRows = std::make_shared<std::vector<RowId>>();
+        cursor.ownView(false).clear();
         return;
     }
     if (!cursor.filter.isEmpty()) {
         std::vector<RowId> rows = cursor.filter.select(*m_table);
         cursor.sort.apply(*m_table, rows);
-        cursor.viewRows = std::make_shared<std::vector<RowId>>(std::move(rows));
+        cursor.ownView(false) = std::move(rows);
         return;
     }
     const std::uint64_t changes = cursor.sort.changes(*m_table);

@@ -203,10 +203,10 @@ fault period-beyond-subtype-accepted src/params/parametri.cpp \
     'params_test_parametri|form_test_form_rifiuti'
 fault company-without-sites-keeps-sites src/params/sottotipo.cpp \
     'return sedi.toInt32().value_or(0) > 0;' 'return sedi.toInt32().value_or(0) >= 0;' \
-    'params_test_sottotipo|form_test_form_rifiuti'
+    'params_test_parametri|form_test_form_rifiuti'
 fault management-currency-converted src/params/valuta.cpp \
     'if (codice.isEmpty() || codice == valutaGestione(state))' 'if (codice.isEmpty())' \
-    'params_test_valuta'
+    'params_test_parametri'
 
 # src/form
 fault run-leaves-currency-enabled src/form/frmbu_bdgintric_risultato.cpp \

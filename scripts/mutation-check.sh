@@ -115,7 +115,7 @@ fault rate-date-strictly-before src/host/host_global.cpp \
 fault error-trap-retry-gives-up src/host/error_trap.cpp \
     $'if (m_lastAnswer == MessageAnswer::Retry)\n        return true;' \
     $'if (m_lastAnswer == MessageAnswer::Retry)\n        return false;' \
-    'host_test_error_trap'
+    'host_test_host_services'
 
 # src/company
 fault data-check-integer-range-dropped src/company/company_data_check.cpp \

@@ -131,22 +131,22 @@ fault account-language-term-dropped src/company/schema_account_functions.cpp \
 # src/compare
 fault forecast-label-ten src/compare/column_arrays.cpp \
     'forecast < 10 ? QStringLiteral("Fo")' 'forecast <= 10 ? QStringLiteral("Fo")' \
-    'compare_test_column_arrays'
+    'compare_test_confronto'
 fault forecast-caption-entry src/compare/column_arrays.cpp \
     'tipo > 2 ? tipo - 1 : tipo' 'tipo > 2 ? tipo - 2 : tipo' \
-    'compare_test_column_arrays'
+    'compare_test_confronto'
 fault delta-caption-not-compact src/compare/column_arrays.cpp \
     'QStringLiteral("D ") + compact' 'QStringLiteral("D ") + captions[1][entry]' \
-    'compare_test_column_arrays'
+    'compare_test_confronto'
 fault profile-saved-outside-transaction src/compare/profili.cpp \
     $'    connection.BeginTrans();\n    try {' '    try {' \
-    'compare_test_profili|faults_test_faults'
+    'compare_test_confronto|faults_test_faults'
 also src/compare/profili.cpp $'        connection.CommitTrans();\n' ''
 also src/compare/profili.cpp $'        connection.RollbackTrans();\n' ''
 fault site-required-when-consolidating src/compare/rst_confronto.cpp \
     'const bool siteNeeded = !state.IsConsolidoMultiAtt && state.IsGestioneSede;' \
     'const bool siteNeeded = state.IsGestioneSede;' \
-    'compare_test_rst_confronto'
+    'compare_test_confronto'
 
 # src/engine
 fault nature-sign-flipped src/engine/sql_importi_per_conto.cpp \

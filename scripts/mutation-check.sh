@@ -197,13 +197,13 @@ fault sets-not-read-in-sequence src/engine/importi_query.cpp \
 
 # src/params
 fault one-period-range-refused src/params/parametri.cpp 'if (da > a)' 'if (da >= a)' \
-    'params_test_parametri|form_test_form_rifiuti'
+    'params_test_parametri|form_test_form'
 fault period-beyond-subtype-accepted src/params/parametri.cpp \
     'periodi > 0 && a > periodi' 'periodi > 0 && a > periodi + 1' \
-    'params_test_parametri|form_test_form_rifiuti'
+    'params_test_parametri|form_test_form'
 fault company-without-sites-keeps-sites src/params/sottotipo.cpp \
     'return sedi.toInt32().value_or(0) > 0;' 'return sedi.toInt32().value_or(0) >= 0;' \
-    'params_test_parametri|form_test_form_rifiuti'
+    'params_test_parametri|form_test_form'
 fault management-currency-converted src/params/valuta.cpp \
     'if (codice.isEmpty() || codice == valutaGestione(state))' 'if (codice.isEmpty())' \
     'params_test_parametri'
@@ -212,14 +212,14 @@ fault management-currency-converted src/params/valuta.cpp \
 fault run-leaves-currency-enabled src/form/frmbu_bdgintric_risultato.cpp \
     'static_cast<ControlModel*>(&TXT_VALUTA), static_cast<ControlModel*>(&TXT_DATACAMBIO),' \
     'static_cast<ControlModel*>(&TXT_DATACAMBIO),' \
-    'form_test_form_script|form_test_form_avvio'
+    'form_test_form'
 fault footer-total-of-first-set src/form/frmbu_bdgintric_risultato.cpp \
     'return TotaliColonne[std::size_t(set - 1)][std::size_t(prefisso.voce)];' \
     'return TotaliColonne[0][std::size_t(prefisso.voce)];' \
-    'form_test_form_script'
+    'form_test_form'
 fault accounts-always-shown src/form/frmbu_bdgintric_risultato.cpp \
     'TGRID_BDGINTRIC.setAccountsHidden(NascondiConti);' 'TGRID_BDGINTRIC.setAccountsHidden(false);' \
-    'form_test_tree_grid_model|form_test_form_script'
+    'form_test_form'
 
 # src/export
 fault office-export-shows-hidden-columns src/export/export_to_office.cpp \

@@ -230,7 +230,7 @@ also src/export/export_to_office.cpp $'if (definizione.visible)\n            agg
 fault workbook-percentage-keeps-six-decimals src/export/clsbu_bdgintric_excel.cpp \
     'isCampoPercentuale(definizione.name) ? DecimaliPercentuale : definizione.scale' \
     'definizione.scale' \
-    'export_test_clsbu_bdgintric_excel'
+    'export_test_export_to_office'
 fault negative-amount-as-positive src/data/formato_numero.cpp \
     $'if (negativo)\n        testo.prepend' $'if (false)\n        testo.prepend' \
     'data_test_formato_numero'

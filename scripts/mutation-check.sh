@@ -239,7 +239,7 @@ fault csv-quote-not-doubled src/export/scrittore_csv.cpp \
     'export_test_scrittori'
 fault json-null-as-zero src/export/scrittore_json.cpp \
     'out += QLatin1StringView("null");' 'out += QLatin1StringView("0");' \
-    'export_test_scrittori|app_test_cli_run'
+    'export_test_scrittori|app_test_cli'
 fault office-indent-one-dash-short src/export/export_to_office.cpp \
     "QLatin1Char('-'), TrattiPerLivello)" "QLatin1Char('-'), TrattiPerLivello - 1)" \
     'export_test_export_to_office'
@@ -260,20 +260,20 @@ fault view-check-box-clicked-unchanged src/views/modello_griglia.cpp \
 # src/app/cli
 fault output-over-wal-allowed src/export/output_target.cpp \
     '{"", "-journal", "-wal", "-shm"}' '{"", "-journal", "-shm"}' \
-    'app_test_cli_refusals'
+    'app_test_cli'
 fault set-code-two-accepted src/app/cli/cli_options.cpp \
     '!codice || *codice == 2 || ' '!codice || ' \
-    'app_test_cli_refusals'
+    'app_test_cli'
 fault forecast-number-off-by-one src/app/cli/cli_options.cpp \
     'codice = match.captured(1).toInt() + 2;' 'codice = match.captured(1).toInt() + 1;' \
-    'app_test_cli_refusals|app_test_cli_profile'
+    'app_test_cli'
 fault progressive-99-refused src/app/cli/cli_options.cpp \
     'if (*set.progressivo > MaxProgressivo)' 'if (*set.progressivo >= MaxProgressivo)' \
-    'app_test_cli_refusals'
+    'app_test_cli'
 fault no-data-exit-as-success src/app/cli/cmd_run.cpp \
     $'throwDatabaseFailure(session);\n        return ExitNoData;' \
     $'throwDatabaseFailure(session);\n        return ExitOk;' \
-    'app_test_cli_refusals|app_test_cli_run'
+    'app_test_cli'
 
 # ---------------------------------------------------------------------------------------
 # Substitution: `substitute FILE OLD NEW` replaces the one occurrence of OLD; `count` says

@@ -251,7 +251,7 @@ fault view-negative-shown-positive src/views/formato_celle.cpp \
 fault view-negative-not-highlighted src/views/delegato_importi.cpp \
     "if (option->text.startsWith(QLatin1Char('-')) && !(option->state & QStyle::State_Selected))" \
     'if (false)' \
-    'views_test_formato_celle|app_test_desktop_sessione'
+    'views_test_formato_celle|app_test_desktop'
 fault view-check-box-clicked-unchanged src/views/modello_griglia.cpp \
     'return checked == now || m_grid.clickCheckBox(column.field);' \
     'return m_grid.clickCheckBox(column.field);' \

@@ -6,6 +6,7 @@
 #include "host/host_global.h"
 #include "host/host_log.h"
 #include "host/message_service.h"
+#include "support/engine_host.h"
 #include "support/test_databases.h"
 #include "support/text_rows.h"
 
@@ -123,18 +124,10 @@ AssociatedCompaniesFactory scripted(const ScriptedCompanies::Script& script) {
 }
 
 /// The form's state with recording messages and a log in a temporary folder.
-struct Form {
-    RecordingMessageService messages;
-    HostGlobal global{&messages, nullptr, QString()};
-    QTemporaryDir folder;
-    HostLog log{&global, folder.filePath(QStringLiteral("host.log"))};
-    FormState state;
-
-    explicit Form(Connection* connection, int company) {
+struct Form : test::EngineHost {
+    Form(Connection* connection, int company) : EngineHost(0) {
         state.connection = connection;
         state.CodDitta = company;
-        state.Gcls_Global = &global;
-        state.Gcls_Log = &log;
     }
 };
 

@@ -115,7 +115,7 @@ fault rate-date-strictly-before src/host/host_global.cpp \
 fault error-trap-retry-gives-up src/host/error_trap.cpp \
     $'if (m_lastAnswer == MessageAnswer::Retry)\n        return true;' \
     $'if (m_lastAnswer == MessageAnswer::Retry)\n        return false;' \
-    'host_test_error_trap'
+    'host_test_host_services'
 
 # src/company
 fault data-check-integer-range-dropped src/company/company_data_check.cpp \
@@ -131,22 +131,22 @@ fault account-language-term-dropped src/company/schema_account_functions.cpp \
 # src/compare
 fault forecast-label-ten src/compare/column_arrays.cpp \
     'forecast < 10 ? QStringLiteral("Fo")' 'forecast <= 10 ? QStringLiteral("Fo")' \
-    'compare_test_column_arrays'
+    'compare_test_confronto'
 fault forecast-caption-entry src/compare/column_arrays.cpp \
     'tipo > 2 ? tipo - 1 : tipo' 'tipo > 2 ? tipo - 2 : tipo' \
-    'compare_test_column_arrays'
+    'compare_test_confronto'
 fault delta-caption-not-compact src/compare/column_arrays.cpp \
     'QStringLiteral("D ") + compact' 'QStringLiteral("D ") + captions[1][entry]' \
-    'compare_test_column_arrays'
+    'compare_test_confronto'
 fault profile-saved-outside-transaction src/compare/profili.cpp \
     $'    connection.BeginTrans();\n    try {' '    try {' \
-    'compare_test_profili|faults_test_faults'
+    'compare_test_confronto|faults_test_faults'
 also src/compare/profili.cpp $'        connection.CommitTrans();\n' ''
 also src/compare/profili.cpp $'        connection.RollbackTrans();\n' ''
 fault site-required-when-consolidating src/compare/rst_confronto.cpp \
     'const bool siteNeeded = !state.IsConsolidoMultiAtt && state.IsGestioneSede;' \
     'const bool siteNeeded = state.IsGestioneSede;' \
-    'compare_test_rst_confronto'
+    'compare_test_confronto'
 
 # src/engine
 fault nature-sign-flipped src/engine/sql_importi_per_conto.cpp \
@@ -197,29 +197,29 @@ fault sets-not-read-in-sequence src/engine/importi_query.cpp \
 
 # src/params
 fault one-period-range-refused src/params/parametri.cpp 'if (da > a)' 'if (da >= a)' \
-    'params_test_parametri|form_test_form_rifiuti'
+    'params_test_parametri|form_test_form'
 fault period-beyond-subtype-accepted src/params/parametri.cpp \
     'periodi > 0 && a > periodi' 'periodi > 0 && a > periodi + 1' \
-    'params_test_parametri|form_test_form_rifiuti'
+    'params_test_parametri|form_test_form'
 fault company-without-sites-keeps-sites src/params/sottotipo.cpp \
     'return sedi.toInt32().value_or(0) > 0;' 'return sedi.toInt32().value_or(0) >= 0;' \
-    'params_test_sottotipo|form_test_form_rifiuti'
+    'params_test_parametri|form_test_form'
 fault management-currency-converted src/params/valuta.cpp \
     'if (codice.isEmpty() || codice == valutaGestione(state))' 'if (codice.isEmpty())' \
-    'params_test_valuta'
+    'params_test_parametri'
 
 # src/form
 fault run-leaves-currency-enabled src/form/frmbu_bdgintric_risultato.cpp \
     'static_cast<ControlModel*>(&TXT_VALUTA), static_cast<ControlModel*>(&TXT_DATACAMBIO),' \
     'static_cast<ControlModel*>(&TXT_DATACAMBIO),' \
-    'form_test_form_script|form_test_form_avvio'
+    'form_test_form'
 fault footer-total-of-first-set src/form/frmbu_bdgintric_risultato.cpp \
     'return TotaliColonne[std::size_t(set - 1)][std::size_t(prefisso.voce)];' \
     'return TotaliColonne[0][std::size_t(prefisso.voce)];' \
-    'form_test_form_script'
+    'form_test_form'
 fault accounts-always-shown src/form/frmbu_bdgintric_risultato.cpp \
     'TGRID_BDGINTRIC.setAccountsHidden(NascondiConti);' 'TGRID_BDGINTRIC.setAccountsHidden(false);' \
-    'form_test_tree_grid_model|form_test_form_script'
+    'form_test_form'
 
 # src/export
 fault office-export-shows-hidden-columns src/export/export_to_office.cpp \
@@ -230,7 +230,7 @@ also src/export/export_to_office.cpp $'if (definizione.visible)\n            agg
 fault workbook-percentage-keeps-six-decimals src/export/clsbu_bdgintric_excel.cpp \
     'isCampoPercentuale(definizione.name) ? DecimaliPercentuale : definizione.scale' \
     'definizione.scale' \
-    'export_test_clsbu_bdgintric_excel'
+    'export_test_export_to_office'
 fault negative-amount-as-positive src/data/formato_numero.cpp \
     $'if (negativo)\n        testo.prepend' $'if (false)\n        testo.prepend' \
     'data_test_formato_numero'
@@ -239,7 +239,7 @@ fault csv-quote-not-doubled src/export/scrittore_csv.cpp \
     'export_test_scrittori'
 fault json-null-as-zero src/export/scrittore_json.cpp \
     'out += QLatin1StringView("null");' 'out += QLatin1StringView("0");' \
-    'export_test_scrittori|app_test_cli_run'
+    'export_test_scrittori|app_test_cli'
 fault office-indent-one-dash-short src/export/export_to_office.cpp \
     "QLatin1Char('-'), TrattiPerLivello)" "QLatin1Char('-'), TrattiPerLivello - 1)" \
     'export_test_export_to_office'
@@ -251,7 +251,7 @@ fault view-negative-shown-positive src/views/formato_celle.cpp \
 fault view-negative-not-highlighted src/views/delegato_importi.cpp \
     "if (option->text.startsWith(QLatin1Char('-')) && !(option->state & QStyle::State_Selected))" \
     'if (false)' \
-    'views_test_formato_celle|app_test_desktop_sessione'
+    'views_test_formato_celle|app_test_desktop'
 fault view-check-box-clicked-unchanged src/views/modello_griglia.cpp \
     'return checked == now || m_grid.clickCheckBox(column.field);' \
     'return m_grid.clickCheckBox(column.field);' \
@@ -260,20 +260,20 @@ fault view-check-box-clicked-unchanged src/views/modello_griglia.cpp \
 # src/app/cli
 fault output-over-wal-allowed src/export/output_target.cpp \
     '{"", "-journal", "-wal", "-shm"}' '{"", "-journal", "-shm"}' \
-    'app_test_cli_refusals'
+    'app_test_cli'
 fault set-code-two-accepted src/app/cli/cli_options.cpp \
     '!codice || *codice == 2 || ' '!codice || ' \
-    'app_test_cli_refusals'
+    'app_test_cli'
 fault forecast-number-off-by-one src/app/cli/cli_options.cpp \
     'codice = match.captured(1).toInt() + 2;' 'codice = match.captured(1).toInt() + 1;' \
-    'app_test_cli_refusals|app_test_cli_profile'
+    'app_test_cli'
 fault progressive-99-refused src/app/cli/cli_options.cpp \
     'if (*set.progressivo > MaxProgressivo)' 'if (*set.progressivo >= MaxProgressivo)' \
-    'app_test_cli_refusals'
+    'app_test_cli'
 fault no-data-exit-as-success src/app/cli/cmd_run.cpp \
     $'throwDatabaseFailure(session);\n        return ExitNoData;' \
     $'throwDatabaseFailure(session);\n        return ExitOk;' \
-    'app_test_cli_refusals|app_test_cli_run'
+    'app_test_cli'
 
 # ---------------------------------------------------------------------------------------
 # Substitution: `substitute FILE OLD NEW` replaces the one occurrence of OLD; `count` says

@@ -43,31 +43,4 @@ inline CliResult runCli(const QStringList& arguments, const QString& dataHome) {
     return result;
 }
 
-/// The options that run the fixture's own parameters through the command line.
-inline QStringList fixtureArguments(const FixtureParams& params, const QString& db) {
-    QStringList arguments{QStringLiteral("run"),
-                          QStringLiteral("--db"),
-                          db,
-                          QStringLiteral("--subtype"),
-                          params.sottotipo,
-                          QStringLiteral("--criterion"),
-                          params.criterio};
-    for (const FixtureSet& set : params.insiemi) {
-        QString text = set.tipo + QLatin1Char(':') + set.anno.toString() + QLatin1Char(':') +
-                       set.progEser.toString();
-        if (!set.sede.isNullOrEmpty())
-            text += QLatin1Char(':') + set.sede.toString();
-        arguments << QStringLiteral("--set") << text;
-    }
-    if (!params.periodoDa.isNullOrEmpty())
-        arguments << QStringLiteral("--from") << params.periodoDa.toString();
-    if (!params.periodoA.isNullOrEmpty())
-        arguments << QStringLiteral("--to") << params.periodoA.toString();
-    if (!params.nascondiNull)
-        arguments << QStringLiteral("--show-null-accounts");
-    if (params.consolida)
-        arguments << QStringLiteral("--consolidate");
-    return arguments;
-}
-
 } // namespace bdg::test

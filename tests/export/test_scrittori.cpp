@@ -119,7 +119,7 @@ private slots:
                 ""}));
     }
 
-    void jsonKeepsDecimalsAsTextAndNullAsNull() {
+    void jsonKeepsDecimalsAsTextNullAsNullCaptionsAndPeriods() {
         Risultato risultato(state, {});
         const QJsonObject radice = jsonOf(risultato);
         const QJsonArray righe = radice.value("criterio").toArray();
@@ -132,6 +132,27 @@ private slots:
         QCOMPARE(conto.value("DELTA_PERC2").toString(), QStringLiteral("-1.000000"));
         QVERIFY(righe.at(0).toObject().value("KEY_VOCEPADRE").isNull());
         QVERIFY(!radice.contains("periodi"));
+        QCOMPARE(radice.value("didascalie").toArray(),
+                 (QJsonArray{QJsonObject{{"insieme", 1}, {"IMP1", "Bdg 2026"}},
+                             QJsonObject{{"insieme", 2},
+                                         {"IMP2", "Con 2026"},
+                                         {"DELTA_IMP2", "D Con2026"},
+                                         {"DELTA_PERC2", "% Con2026"}}}));
+        // Asked for, the node-by-period table follows in KEY_VOCE, PERIODO order, although
+        // its rows were added out of order.
+        state.RstCriterioPeriodi = test::table(QStringLiteral("KEY_VOCE:i PERIODO:i IMP1:d2"),
+                                               {"501|2|7.50", "1|2|-1.25", "501|1|2.00", "1|1|"});
+        Risultato conPeriodi(state, {});
+        QStringList periodi;
+        for (const QJsonValue& riga : jsonOf(conPeriodi, true).value("periodi").toArray()) {
+            const QJsonObject campi = riga.toObject();
+            periodi << QStringLiteral("%1/%2=%3")
+                           .arg(campi.value("KEY_VOCE").toInteger())
+                           .arg(campi.value("PERIODO").toInteger())
+                           .arg(campi.value("IMP1").isNull() ? "null"
+                                                             : campi.value("IMP1").toString());
+        }
+        QCOMPARE(periodi, QStringList({"1/1=null", "1/2=-1.25", "501/1=2.00", "501/2=7.50"}));
     }
 
     void jsonEscapesWhatADescriptionMayHold_data() {
@@ -153,36 +174,6 @@ private slots:
         QCOMPARE(radice.value("criterio").toArray().at(1).toObject().value("VOCEDES").toString(),
                  descrizione);
         QCOMPARE(radice.value("parametri").toObject().value("db").toString(), descrizione);
-    }
-
-    void jsonWithPeriodsListsEveryNodePeriodRowInKeyOrder() {
-        // The node-by-period table follows the criterion table, in KEY_VOCE, PERIODO order.
-        // Added out of order: the writer sorts them.
-        state.RstCriterioPeriodi = test::table(QStringLiteral("KEY_VOCE:i PERIODO:i IMP1:d2"),
-                                               {"501|2|7.50", "1|2|-1.25", "501|1|2.00", "1|1|"});
-        Risultato risultato(state, {});
-        const QJsonArray righe = jsonOf(risultato, true).value("periodi").toArray();
-        QStringList lette;
-        for (const QJsonValue& riga : righe) {
-            const QJsonObject campi = riga.toObject();
-            lette << QStringLiteral("%1/%2=%3")
-                         .arg(campi.value("KEY_VOCE").toInteger())
-                         .arg(campi.value("PERIODO").toInteger())
-                         .arg(campi.value("IMP1").isNull() ? "null"
-                                                           : campi.value("IMP1").toString());
-        }
-        QCOMPARE(lette, QStringList({"1/1=null", "1/2=-1.25", "501/1=2.00", "501/2=7.50"}));
-    }
-
-    void jsonCarriesTheCaptionsPerSet() {
-        Risultato risultato(state, {});
-        const QJsonArray didascalie = jsonOf(risultato).value("didascalie").toArray();
-        QCOMPARE(didascalie.size(), 2);
-        QCOMPARE(didascalie.at(0).toObject(), (QJsonObject{{"insieme", 1}, {"IMP1", "Bdg 2026"}}));
-        QCOMPARE(didascalie.at(1).toObject(), (QJsonObject{{"insieme", 2},
-                                                           {"IMP2", "Con 2026"},
-                                                           {"DELTA_IMP2", "D Con2026"},
-                                                           {"DELTA_PERC2", "% Con2026"}}));
     }
 };
 

@@ -1,8 +1,21 @@
+#include "company/company_schema.h"
+#include "data/connection.h"
+#include "host/associated_companies.h"
 #include "host/budget_object.h"
+#include "host/form_state.h"
+#include "host/host_global.h"
+#include "host/host_log.h"
+#include "host/message_service.h"
+#include "support/engine_host.h"
 #include "support/test_databases.h"
 #include "support/text_rows.h"
 
+#include <QDate>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
+#include <stdexcept>
 
 using namespace bdg;
 
@@ -62,16 +75,85 @@ struct DeltaCase {
     const char *value, *reference, *expected;
 };
 
-struct CalendarCase {
+/// Company 0 asks for calendar periods (of company 1), another company for fiscal ones.
+struct PeriodCase {
     const char* name;
-    int periodicity, period;
-    const char *year, *text;
+    int company, periodicity, period;
+    const char* year;
+    int progressive;
+    const char* text;
 };
 
-struct FiscalCase {
+const int CurrentYear = QDate::currentDate().year();
+
+/// An associated-companies object that answers what a test says and remembers the year it
+/// was asked about.
+class ScriptedCompanies : public AssociatedCompanies {
+public:
+    struct Script {
+        int loadError = Ok;
+        bool member = false;
+        Variant indicator = Variant::null();
+        int listError = Ok;
+        QList<std::int32_t> companies;
+        bool throws = false;
+        QList<Variant>* yearsAsked = nullptr;
+    };
+    explicit ScriptedCompanies(Script script) : m_script(std::move(script)) {}
+
+    void Carica() override {
+        if (m_script.yearsAsked != nullptr)
+            m_script.yearsAsked->append(parametri().Anno);
+        if (m_script.throws)
+            throw std::runtime_error("oggetto aziende collegate non disponibile");
+        setErrore(m_script.loadError,
+                  m_script.loadError == Ok ? QString() : QStringLiteral("Gruppo illeggibile"));
+        setAppartenenza(m_script.member, m_script.indicator, Variant("G"));
+    }
+    void CaricaElencoAziende() override {
+        setErrore(m_script.listError,
+                  m_script.listError == Ok ? QString() : QStringLiteral("Elenco illeggibile"));
+        setAziende(m_script.companies);
+    }
+
+private:
+    Script m_script;
+};
+
+AssociatedCompaniesFactory scripted(const ScriptedCompanies::Script& script) {
+    return [script] { return std::make_unique<ScriptedCompanies>(script); };
+}
+
+/// The form's state with recording messages and a log in a temporary folder.
+struct Form : test::EngineHost {
+    Form(Connection* connection, int company) : EngineHost(0) {
+        state.connection = connection;
+        state.CodDitta = company;
+    }
+};
+
+/// A fresh database on one engine holding the groups of tests/fixtures/gruppi.sql.
+struct Groups : test::CompanyDatabase {
+    explicit Groups(const QString& engine) : CompanyDatabase(engine, test::fixtureRows("gruppi")) {}
+};
+
+/// A company asking about a year: whether it is the main company, and its group's list.
+struct GroupCase {
     const char* name;
-    int company, periodicity, period, year, progressive;
-    const char* text;
+    int company;
+    Variant year;
+    bool isMain;
+    const char* list;
+};
+
+/// What the host object answers (load and list errors, indicator) and what the user is told
+/// by each of the two questions.
+struct ErrorCase {
+    const char* name;
+    int loadError, listError;
+    Variant indicator;
+    bool isMain;
+    const char *firstMessage, *secondMessage;
 };
 
 } // namespace
@@ -132,63 +214,55 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DecimalError, BudgetObject::DeltaPerc(Variant(1), Variant("x")));
     }
 
-    void calendarPeriodTexts_data() {
-        // Periodicity, period, year (as operand() reads it), text.
-        const CalendarCase cases[] = {
-            {"January", 0, 1, "2026", "Gennaio 2026"},
-            {"December", 0, 12, "2026", "Dicembre 2026"},
-            {"first two months", 1, 1, "2026", "1° Bimestre 2026"},
-            {"second quarter", 2, 2, "2026", "2° Trimestre 2026"},
-            {"first four months", 3, 1, "2026", "1° Quadrimestre 2026"},
-            {"third of three four-month periods", 3, 3, "2026", "3° Quadrimestre 2026"},
-            {"no fourth four-month period", 3, 4, "2026", ""},
-            {"sixth two-month period", 1, 6, "2026", "6° Bimestre 2026"},
-            {"second half", 4, 2, "2026", "2° Semestre 2026"},
-            {"year", 5, 1, "2026", "Anno 2026"},
-            {"year as text", 0, 3, "'2025'", "Marzo 2025"},
-            {"period 13 of 12", 0, 13, "2026", ""},
-            {"period 0", 2, 0, "2026", ""},
-            {"unknown periodicity", 7, 1, "2026", ""},
-            {"year Null", 0, 1, nullptr, ""},
-        };
-        test::addCaseRows(cases);
-    }
-    void calendarPeriodTexts() {
-        // Calendar periods need no database: January is always the first month; a year holds
-        // 12, 6, 4, 3, 2 or 1 periods by periodicity code, and a period beyond them has no text.
-        QFETCH(CalendarCase, c);
-        const BudgetObject budget;
-        QCOMPARE(budget.DescrizionePeriodo(1, c.periodicity, BudgetObject::PeriodoSolare,
-                                           std::int16_t(c.period), operand(c.year), Variant(0)),
-                 QString::fromUtf8(c.text));
-    }
-
-    void fiscalPeriodsStartWithTheFinancialYear_data() {
-        // Company 1: 2026/0 runs July 2026 to June 2027, 2026/1 April 2026 to March 2027,
-        // 2027/0 has no start date; company 2: 2026/0 starts in October.
-        const FiscalCase cases[] = {
-            {"first month is July", 1, 0, 1, 2026, 0, "Luglio 2026"},
-            {"sixth month is December", 1, 0, 6, 2026, 0, "Dicembre 2026"},
-            {"seventh month is next January", 1, 0, 7, 2026, 0, "Gennaio 2027"},
-            {"last month is next June", 1, 0, 12, 2026, 0, "Giugno 2027"},
-            {"progressive 1 starts in April", 1, 0, 10, 2026, 1, "Gennaio 2027"},
-            {"other company starts in October", 2, 0, 4, 2026, 0, "Gennaio 2027"},
-            {"numbered periods keep the financial year", 1, 2, 3, 2026, 0, "3° Trimestre 2026"},
-            {"yearly", 1, 5, 1, 2026, 0, "Anno 2026"},
-            {"year without start date reads as calendar", 1, 0, 2, 2027, 0, "Febbraio 2027"},
-            {"year not in the table reads as calendar", 1, 0, 1, 2030, 0, "Gennaio 2030"},
+    void periodTexts_data() {
+        // Year as operand() reads it. Calendar periods: January is always the first month; a
+        // year holds 12, 6, 4, 3, 2 or 1 periods by periodicity code, and a period beyond them
+        // has no text. Fiscal periods of company 1: 2026/0 runs July 2026 to June 2027, 2026/1
+        // April 2026 to March 2027, 2027/0 has no start date; company 2: 2026/0 starts in
+        // October.
+        const PeriodCase cases[] = {
+            {"January", 0, 0, 1, "2026", 0, "Gennaio 2026"},
+            {"December", 0, 0, 12, "2026", 0, "Dicembre 2026"},
+            {"second quarter", 0, 2, 2, "2026", 0, "2° Trimestre 2026"},
+            {"third of three four-month periods", 0, 3, 3, "2026", 0, "3° Quadrimestre 2026"},
+            {"no fourth four-month period", 0, 3, 4, "2026", 0, ""},
+            {"sixth two-month period", 0, 1, 6, "2026", 0, "6° Bimestre 2026"},
+            {"second half", 0, 4, 2, "2026", 0, "2° Semestre 2026"},
+            {"year", 0, 5, 1, "2026", 0, "Anno 2026"},
+            {"year as text", 0, 0, 3, "'2025'", 0, "Marzo 2025"},
+            {"period 13 of 12", 0, 0, 13, "2026", 0, ""},
+            {"period 0", 0, 2, 0, "2026", 0, ""},
+            {"unknown periodicity", 0, 7, 1, "2026", 0, ""},
+            {"year Null", 0, 0, 1, nullptr, 0, ""},
+            {"fiscal: first month is July", 1, 0, 1, "2026", 0, "Luglio 2026"},
+            {"sixth month is December", 1, 0, 6, "2026", 0, "Dicembre 2026"},
+            {"seventh month is next January", 1, 0, 7, "2026", 0, "Gennaio 2027"},
+            {"last month is next June", 1, 0, 12, "2026", 0, "Giugno 2027"},
+            {"progressive 1 starts in April", 1, 0, 10, "2026", 1, "Gennaio 2027"},
+            {"other company starts in October", 2, 0, 4, "2026", 0, "Gennaio 2027"},
+            {"numbered periods keep the financial year", 1, 2, 3, "2026", 0, "3° Trimestre 2026"},
+            {"yearly", 1, 5, 1, "2026", 0, "Anno 2026"},
+            {"year without start date reads as calendar", 1, 0, 2, "2027", 0, "Febbraio 2027"},
+            {"year not in the table reads as calendar", 1, 0, 1, "2030", 0, "Gennaio 2030"},
         };
         test::addCaseRows(cases, true);
     }
-    void fiscalPeriodsStartWithTheFinancialYear() {
-        // With the fiscal indicator the first period is the first month of the financial year.
+    void periodTexts() {
         QFETCH(QString, engine);
-        QFETCH(FiscalCase, c);
-        OPEN_TEST_DATABASE(Company, db, engine);
-        const BudgetObject budget(&db.connection, db.database.connectionString(), 5, c.company);
-        QCOMPARE(budget.DescrizionePeriodo(c.company, c.periodicity, BudgetObject::PeriodoFiscale,
-                                           std::int16_t(c.period), Variant(c.year),
-                                           Variant(c.progressive)),
+        QFETCH(PeriodCase, c);
+        std::optional<Company> db; // calendar periods need no database
+        if (c.company != 0) {
+            db.emplace(engine);
+            QVERIFY2(db->database.isValid(), qPrintable(db->database.errorText()));
+        }
+        const int company = std::max(c.company, 1);
+        const BudgetObject budget =
+            db ? BudgetObject(&db->connection, db->database.connectionString(), 5, company)
+               : BudgetObject();
+        QCOMPARE(budget.DescrizionePeriodo(
+                     company, c.periodicity,
+                     c.company == 0 ? BudgetObject::PeriodoSolare : BudgetObject::PeriodoFiscale,
+                     std::int16_t(c.period), operand(c.year), Variant(c.progressive)),
                  QString::fromUtf8(c.text));
     }
 
@@ -236,6 +310,117 @@ private slots:
                 QVERIFY2(!accepted, error.what());
             }
         }
+    }
+
+    void mainCompanyAndItsList_data() {
+        const GroupCase cases[] = {
+            {"main company lists its group ascending", 1, Variant(2026), true, "1, 2, 5"},
+            {"year as text", 8, Variant("2026"), true, "6, 8, 9"},
+            {"member but not main", 2, Variant(2026), false, ""},
+            {"member with indicator 2", 6, Variant(2026), false, ""},
+            {"outside any group", 7, Variant(2026), false, ""},
+            {"no group in that year", 1, Variant(2025), false, ""},
+            {"main company of a later year", 2, Variant(2027), true, "2"},
+        };
+        test::addCaseRows(cases, true);
+    }
+    void mainCompanyAndItsList() {
+        // The two questions of the form, answered from the groups table.
+        QFETCH(QString, engine);
+        QFETCH(GroupCase, c);
+        OPEN_TEST_DATABASE(Groups, groups, engine);
+        Form form(&groups.connection, c.company);
+
+        QCOMPARE(GetIsAziendaCorrentePrincipalePerAnno(form.state, c.year), c.isMain);
+        const Variant companies = IsAziendaPrincipale(form.state, c.year);
+        QVERIFY(companies.isText());
+        QCOMPARE(companies.toString(), QString::fromUtf8(c.list));
+        QVERIFY(form.messages.messages().isEmpty());
+    }
+
+    void blankYearAsksForTheCurrentYearOrAnswersEmpty() {
+        // Without a year (Null, Empty, blank text) the first question is about this year; the
+        // second is not asked at all.
+        for (const Variant& year : {Variant::null(), Variant(), Variant("   ")}) {
+            QList<Variant> yearsAsked;
+            ScriptedCompanies::Script script;
+            script.member = true;
+            script.indicator = Variant(0);
+            script.companies = {1, 3};
+            script.yearsAsked = &yearsAsked;
+            Form form(nullptr, 1);
+
+            QVERIFY(GetIsAziendaCorrentePrincipalePerAnno(form.state, year, scripted(script)));
+            QCOMPARE(yearsAsked, QList<Variant>{Variant(CurrentYear)});
+            QCOMPARE(IsAziendaPrincipale(form.state, year, scripted(script)).toString(), QString());
+            QCOMPARE(yearsAsked.size(), 1); // the host object was not asked again
+        }
+    }
+
+    void hostErrorsAreShownAndGiveTheNegativeAnswer_data() {
+        const ErrorCase cases[] = {
+            {"load fails", 2, 0, Variant(0), false, "Gruppo illeggibile", "Gruppo illeggibile"},
+            {"list fails", 0, 2, Variant(0), true, "", "Elenco illeggibile"},
+            {"blank indicator is never main", 0, 0, Variant(" "), false, "", ""},
+            {"main company with a blank list consolidates nothing", 0, 0, Variant("0"), true, "",
+             ""},
+        };
+        test::addCaseRows(cases);
+    }
+    void hostErrorsAreShownAndGiveTheNegativeAnswer() {
+        // Host errors reach the user with the host's text and title, are not raised, and give
+        // an empty list.
+        QFETCH(ErrorCase, c);
+        const QString secondMessage = QString::fromUtf8(c.secondMessage);
+        ScriptedCompanies::Script script;
+        script.loadError = c.loadError;
+        script.listError = c.listError;
+        script.member = true;
+        script.indicator = c.indicator;
+        Form form(nullptr, 1);
+
+        QCOMPARE(GetIsAziendaCorrentePrincipalePerAnno(form.state, Variant(2026), scripted(script)),
+                 c.isMain);
+        QCOMPARE(form.messages.messages().size(), *c.firstMessage == 0 ? 0 : 1);
+        form.messages.clear();
+        QCOMPARE(IsAziendaPrincipale(form.state, Variant(2026), scripted(script)).toString(),
+                 QString());
+        QCOMPARE(test::shown(form.messages.messages()),
+                 secondMessage.isEmpty() ? QString() : secondMessage + "|0|COBO_AZIENDECOLL");
+        QVERIFY(form.messages.errors().isEmpty());
+    }
+
+    void runTimeErrorsGoThroughTheErrorConvention() {
+        // A failure inside the host object is reported under the function's own name.
+        ScriptedCompanies::Script script;
+        script.throws = true;
+        Form form(nullptr, 1);
+
+        QVERIFY(
+            !GetIsAziendaCorrentePrincipalePerAnno(form.state, Variant(2026), scripted(script)));
+        QCOMPARE(IsAziendaPrincipale(form.state, Variant(2026), scripted(script)).toString(),
+                 QString());
+        const QList<RecordedMessage> errors = form.messages.errors();
+        QCOMPARE(errors.size(), 2);
+        QCOMPARE(errors[0].procedureName, QStringLiteral("GetIsAziendaCorrentePrincipalePerAnno"));
+        QCOMPARE(errors[1].procedureName, QStringLiteral("IsAziendaPrincipale"));
+        QCOMPARE(errors[1].text, QStringLiteral("oggetto aziende collegate non disponibile"));
+    }
+
+    void badParametersAreALoadErrorTheUserIsShown_data() { test::addEngineRows(); }
+    void badParametersAreALoadErrorTheUserIsShown() {
+        // Without a connection, or with a year that is not a number, the object cannot load.
+        QFETCH(QString, engine);
+        OPEN_TEST_DATABASE(Groups, groups, engine);
+        AssociatedCompanies aziende;
+        aziende.setParametri({nullptr, QString(), 1, Variant(2026)});
+        aziende.Carica();
+        QCOMPARE(aziende.CodiceErrore(), int(AssociatedCompanies::ErroreParametri));
+        Form form(&groups.connection, 1);
+        QVERIFY(!GetIsAziendaCorrentePrincipalePerAnno(form.state, Variant("duemila")));
+        QCOMPARE(form.messages.plainMessages().size(), 1);
+        QVERIFY(form.messages.plainMessages()[0].text.contains(QStringLiteral("duemila")));
+        QCOMPARE(form.messages.plainMessages()[0].title, QStringLiteral("COBO_AZIENDECOLL"));
     }
 };
 

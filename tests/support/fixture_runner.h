@@ -251,7 +251,6 @@ public:
     QString connectionString() const { return m_database.connectionString(); }
     HostGlobal& global() { return *m_global; }
     RecordingMessageService& messages() { return m_messages; }
-    HostLog& log() { return *m_log; }
     QString errorText() const { return m_error; }
 
 private:

@@ -145,7 +145,6 @@ public:
 
     bool isValid() const { return m_error.isEmpty(); }
     QString errorText() const { return m_error; }
-    QString engine() const { return m_engine; }
     bool isSQLite() const { return m_engine == QLatin1String(SQLiteEngine); }
     bool isPostgres() const { return m_engine == QLatin1String(PostgresEngine); }
     /// What Connection::Open takes: the file path, or a PostgreSQL keyword string.

@@ -83,7 +83,7 @@ fault result-text-shared-with-another src/data/connection.cpp \
 fault dialect-keeps-nolock src/data/sql_dialect.cpp \
     'edits.append({match.capturedStart(), match.capturedLength(), QStringLiteral(" ")});' \
     'static_cast<void>(match);' \
-    'data_test_sql_dialect'
+    'data_test_sql_literal'
 fault sqlite-round-half-even src/data/sqlite_functions.cpp \
     'return value.round(std::min(places, Decimal::MaxScale));' \
     'return value.round(std::min(places, Decimal::MaxScale), Rounding::HalfEven);' \
@@ -233,7 +233,7 @@ fault workbook-percentage-keeps-six-decimals src/export/clsbu_bdgintric_excel.cp
     'export_test_clsbu_bdgintric_excel'
 fault negative-amount-as-positive src/data/formato_numero.cpp \
     $'if (negativo)\n        testo.prepend' $'if (false)\n        testo.prepend' \
-    'data_test_formato_numero'
+    'data_test_decimal'
 fault csv-quote-not-doubled src/export/scrittore_csv.cpp \
     "QStringLiteral(\"\\\"\\\"\")" "QStringLiteral(\"\\\"\")" \
     'export_test_scrittori'

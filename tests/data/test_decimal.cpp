@@ -1,4 +1,5 @@
 #include "data/decimal.h"
+#include "data/formato_numero.h"
 #include "data/tsv_rows.h"
 
 #include <QTest>
@@ -275,6 +276,18 @@ private slots:
         QFETCH(int, scale);
         QFETCH(bool, fits);
         QCOMPARE(dec(value).fits(precision, scale), fits);
+    }
+
+    void masksGiveItalianText_data() {
+        bdg::test::addTsvRows("maschere", {"maschera", "valore", "atteso"});
+    }
+
+    void masksGiveItalianText() {
+        // A grid column's number mask writes an amount the Italian way.
+        QFETCH(QString, maschera);
+        QFETCH(QString, valore);
+        QFETCH(QString, atteso);
+        QCOMPARE(bdg::FormatoNumero(maschera).format(dec(valore)), atteso);
     }
 };
 

@@ -50,17 +50,6 @@ class TestRecordsetCursor : public QObject {
     Q_OBJECT
 
 private slots:
-    void emptyTableOrViewIsAtBothEnds() {
-        // A filter matching nothing is at its beginning and its end at once.
-        Recordset three = numberedTable(3);
-        three.setFilter(QStringLiteral("KEY_VOCE > 9"));
-        QVERIFY(three.Bof() && three.Eof());
-        QCOMPARE(three.RecordCount(), 0);
-        three.clearFilter();
-        QCOMPARE(three.RecordCount(), 3);
-        QCOMPARE(three.AbsolutePosition(), 1);
-    }
-
     void positionsFollowTheFilteredView() {
         // Keys 2..4 of five: positions count within the view, ends are -1 and can be left.
         Recordset table = numberedTable(5);
@@ -80,6 +69,13 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(RecordsetError, table.MoveNext());
         table.MovePrevious();
         QCOMPARE(key(table), 4);
+        // A filter matching nothing is at its beginning and its end at once.
+        table.setFilter(QStringLiteral("KEY_VOCE > 9"));
+        QVERIFY(table.Bof() && table.Eof());
+        QCOMPARE(table.RecordCount(), 0);
+        table.clearFilter();
+        QCOMPARE(table.RecordCount(), 5);
+        QCOMPARE(table.AbsolutePosition(), 1);
     }
 
     void cloneSharesRowsButNotPositionOrFilter() {
@@ -205,7 +201,7 @@ private slots:
 
     void sortIsStableWithNullFirst_data() {
         QTest::addColumn<QString>("sort");
-        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("keys"); // empty: refused
         const auto row = [](const char* name, const char* sort, const char* keys) {
             QTest::newRow(name) << QString::fromLatin1(sort) << QString::fromLatin1(keys);
         };
@@ -215,16 +211,26 @@ private slots:
         row("second key breaks ties", "GRP, KEY_VOCE DESC", "5,4,2,3,1");
         row("line breaks are blanks", "GRP\r\nDESC ,\nKEY_VOCE", "1,3,2,4,5");
         row("empty text removes the sort", "  ", "1,2,3,4,5");
+        for (const char* sort : {"FOO", "GRP DOWN", "GRP,", "GRP DESC X"})
+            row(sort, sort, "");
     }
 
     void sortIsStableWithNullFirst() {
-        // Rows of equal keys keep their table order; Null sorts before every value.
+        // Rows of equal keys keep their table order; Null sorts before every value. An unknown
+        // field or direction is named in the error and the previous sort stays.
         QFETCH(QString, sort);
         QFETCH(QString, keys);
         Recordset table =
             keyedTable({{1, "B"}, {2, "A"}, {3, "B "}, {4, "A"}, {5, Variant::null()}});
         table.setSort(QStringLiteral("KEY_VOCE DESC"));
-        table.setSort(sort);
+        try {
+            table.setSort(sort);
+            QVERIFY2(!keys.isEmpty(), "the sort was accepted");
+        } catch (const RecordsetError& error) {
+            QVERIFY(keys.isEmpty() &&
+                    QString::fromStdString(error.what()).contains(u'"' + sort + u'"'));
+            keys = QStringLiteral("5,4,3,2,1");
+        }
         QCOMPARE(walk(table), keys);
     }
 
@@ -263,26 +269,6 @@ private slots:
         QCOMPARE(table.value(1).toString(), QStringLiteral("b"));
         QCOMPARE(table.AbsolutePosition(), 3);
         QCOMPARE(walk(table, 1), QStringLiteral("a,c,b"));
-    }
-
-    void malformedSortIsRefused_data() {
-        QTest::addColumn<QString>("sort");
-        for (const char* sort : {"FOO", "GRP DOWN", "GRP,", "GRP DESC X"})
-            QTest::newRow(sort) << QString::fromLatin1(sort);
-    }
-
-    void malformedSortIsRefused() {
-        // An unknown field or direction is named in the error; the previous sort stays.
-        QFETCH(QString, sort);
-        Recordset table = numberedTable(3);
-        table.setSort(QStringLiteral("KEY_VOCE DESC"));
-        try {
-            table.setSort(sort);
-            QFAIL("the sort was accepted");
-        } catch (const RecordsetError& error) {
-            QVERIFY(QString::fromStdString(error.what()).contains(u'"' + sort + u'"'));
-        }
-        QCOMPARE(walk(table), QStringLiteral("3,2,1"));
     }
 
     void newRowNeedsItsKeyAndIsCommittedByMoving() {

@@ -247,11 +247,11 @@ fault office-indent-one-dash-short src/export/export_to_office.cpp \
 # src/views
 fault view-negative-shown-positive src/views/formato_celle.cpp \
     'formato(maschera).format(*numero)' 'formato(maschera).format(numero->abs())' \
-    'views_test_formato_celle'
+    'views_test_modello_griglia'
 fault view-negative-not-highlighted src/views/delegato_importi.cpp \
     "if (option->text.startsWith(QLatin1Char('-')) && !(option->state & QStyle::State_Selected))" \
     'if (false)' \
-    'views_test_formato_celle|app_test_desktop_sessione'
+    'views_test_modello_griglia|app_test_desktop_sessione'
 fault view-check-box-clicked-unchanged src/views/modello_griglia.cpp \
     'return checked == now || m_grid.clickCheckBox(column.field);' \
     'return m_grid.clickCheckBox(column.field);' \

@@ -9,6 +9,7 @@
 #include "host/message_service.h"
 #include "support/fixture_runner.h"
 #include "support/test_databases.h"
+#include "support/text_rows.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,28 +44,11 @@ struct Company : test::CompanyDatabase {
         result.Gcls_Log = &log;
         result.ObjBudget = &budget;
         result.StringaConnessione = database.connectionString();
-        result.RstConfronto = sets();
+        // Budget 2026/1 and forecast 1 2026/1, entered in the reverse order of their sequence.
+        result.RstConfronto =
+            test::table("CFR_SEQUENZA:i CFR_TIPODETT:v15 CFR_ANNO:i CFR_PROGESER:i CFR_SEDE:i",
+                        {"2|3|2026|1|", "1|0|2026|1|"});
         return result;
-    }
-
-    // Budget 2026/1 and forecast 1 2026/1, entered in the reverse order of their sequence.
-    static RecordsetPtr sets() {
-        auto rst = std::make_shared<Recordset>();
-        rst->appendField("CFR_SEQUENZA", FieldType::Integer);
-        rst->appendField("CFR_TIPODETT", FieldType::VarWChar, 15);
-        rst->appendField("CFR_ANNO", FieldType::Integer);
-        rst->appendField("CFR_PROGESER", FieldType::Integer);
-        rst->appendField("CFR_SEDE", FieldType::Integer);
-        rst->Open();
-        for (const auto& [sequence, tipo] : {std::pair{2, "3"}, std::pair{1, "0"}}) {
-            rst->AddNew();
-            rst->setValue(u"CFR_SEQUENZA", sequence);
-            rst->setValue(u"CFR_TIPODETT", tipo);
-            rst->setValue(u"CFR_ANNO", 2026);
-            rst->setValue(u"CFR_PROGESER", 1);
-            rst->Update();
-        }
-        return rst;
     }
 
     RecordingMessageService messages;

@@ -1,4 +1,5 @@
 #include "data/connection.h"
+#include "data/error_of.h"
 #include "data/sqlite_functions.h"
 #include "data/tsv_rows.h"
 
@@ -8,6 +9,8 @@
 #include <QTest>
 
 #include <sqlite3.h>
+
+#include <functional>
 
 using bdg::Connection;
 using bdg::DatabaseError;
@@ -19,14 +22,8 @@ Q_DECLARE_METATYPE(bdg::Connection::Engine)
 
 namespace {
 
-/// The message of the DatabaseError that `action` raises, or "no error".
-template <typename Action> QString errorOf(Action action) {
-    try {
-        action();
-    } catch (const DatabaseError& error) {
-        return QString::fromStdString(error.what());
-    }
-    return QStringLiteral("no error");
+QString errorOf(const std::function<void()>& action) {
+    return bdg::test::errorOf<DatabaseError>(action);
 }
 
 /// The single value of a one-row, one-column query, as normalized decimal text or "Null".

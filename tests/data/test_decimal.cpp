@@ -1,4 +1,5 @@
 #include "data/decimal.h"
+#include "data/error_of.h"
 #include "data/formato_numero.h"
 #include "data/tsv_rows.h"
 
@@ -41,12 +42,8 @@ private slots:
         // Grouping, exponents and stray characters are refused with an error naming the text.
         QFETCH(QString, text);
         QVERIFY(!Decimal::fromString(text).has_value());
-        try {
-            Decimal::parse(text);
-            QFAIL("no error raised");
-        } catch (const DecimalError& error) {
-            QVERIFY2(QString::fromUtf8(error.what()).contains("'" + text + "'"), error.what());
-        }
+        const QString error = bdg::test::errorOf<DecimalError>([&] { Decimal::parse(text); });
+        QVERIFY2(error.contains("'" + text + "'"), qPrintable(error));
     }
 
     void parsesTextToThirtyEightDigits_data() {
@@ -175,7 +172,7 @@ private slots:
         QFETCH(QString, operation);
         QFETCH(QString, right);
         QFETCH(QString, messagePart);
-        try {
+        const QString error = bdg::test::errorOf<DecimalError>([&] {
             if (operation == "+")
                 static_cast<void>(dec(left) + dec(right));
             else if (operation == "-")
@@ -184,10 +181,8 @@ private slots:
                 static_cast<void>(dec(left) * dec(right));
             else
                 static_cast<void>(dec(left).divide(dec(right), 2));
-            QFAIL("no error raised");
-        } catch (const DecimalError& error) {
-            QVERIFY2(QString::fromUtf8(error.what()).contains(messagePart), error.what());
-        }
+        });
+        QVERIFY2(error.contains(messagePart), qPrintable(error));
     }
 
     void comparesByValueWhateverTheScale_data() {

@@ -1,3 +1,4 @@
+#include "data/error_of.h"
 #include "data/sql_dialect.h"
 #include "data/sql_literal.h"
 #include "data/tsv_rows.h"
@@ -83,12 +84,7 @@ private slots:
         QFETCH(Variant, value);
         QFETCH(QString, what);
         QFETCH(QString, message);
-        try {
-            const QString written = bdg::sqlNumber(value, what);
-            QFAIL(qPrintable(QStringLiteral("accepted as %1").arg(written)));
-        } catch (const SqlValueError& error) {
-            QCOMPARE(QString::fromStdString(error.what()), message);
-        }
+        QCOMPARE(bdg::test::errorOf<SqlValueError>([&] { bdg::sqlNumber(value, what); }), message);
     }
 
     void constructIsTranslated_data() {

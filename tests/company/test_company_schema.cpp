@@ -1,11 +1,8 @@
 // The company schema: created on every engine, read by the inquiry's statements, refused
 // when it is not ours.
 #include "company/company_schema.h"
-#include "data/connection.h"
+#include "data/error_of.h"
 #include "data/tsv_rows.h"
-#include "host/message_catalogue.h"
-#include "support/fixture_runner.h"
-#include "support/test_databases.h"
 #include "support/text_rows.h"
 
 #include <QMap>
@@ -66,15 +63,6 @@ QString labelOf(const TestDatabase& database) {
         return database.connectionString();
     static const QRegularExpression name(QStringLiteral("dbname='([^']*)'"));
     return name.match(database.connectionString()).captured(1);
-}
-
-QString schemaFailure(Connection& connection) {
-    try {
-        CompanySchema::check(connection);
-    } catch (const SchemaError& error) {
-        return QString::fromUtf8(error.what());
-    }
-    return QString();
 }
 
 bool tableExists(Connection& connection, const QString& table) {
@@ -161,8 +149,9 @@ private slots:
         OPEN_TEST_DATABASE(Company, db, engine, create);
         if (!statement.isEmpty())
             db.connection.ExecuteNonQuery(statement);
-        const QString expected = failure.isEmpty() ? failure : failure.arg(labelOf(db.database));
-        QCOMPARE(schemaFailure(db.connection), expected);
+        QCOMPARE(bdg::test::errorOf<SchemaError>([&] { CompanySchema::check(db.connection); }),
+                 failure.isEmpty() ? QStringLiteral("no error")
+                                   : failure.arg(labelOf(db.database)));
     }
 
     void valuesTheirColumnCannotMeanAreRefused_data() {
@@ -183,15 +172,10 @@ private slots:
         if (!statement.isEmpty())
             db.connection.ExecuteNonQuery(statement);
         CompanySchema::check(db.connection);
-        QString message;
-        try {
-            db.connection.Execute(read);
-        } catch (const bdg::DatabaseError& error) {
-            message = QString::fromUtf8(error.what());
-        }
         const QString prefix =
             QStringLiteral("cannot run query on company database '%1': ").arg(labelOf(db.database));
-        QCOMPARE(message, fault.isEmpty() ? fault : prefix + fault);
+        QCOMPARE(bdg::test::errorOf<bdg::DatabaseError>([&] { db.connection.Execute(read); }),
+                 fault.isEmpty() ? QStringLiteral("no error") : prefix + fault);
     }
 
     void creationOverExistingTablesIsRefused_data() {

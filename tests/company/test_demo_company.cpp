@@ -4,7 +4,6 @@
 // The criteria's trees and formulas are exercised by the demo runs of the command line.
 #include "company/demo_company.h"
 #include "company/demo_content.h"
-#include "data/connection.h"
 #include "data/tsv_rows.h"
 
 #include <QSqlDatabase>

@@ -2,16 +2,9 @@
 // amount is worked out in its comment.
 
 #include "engine/importi_query.h"
-#include "host/budget_object.h"
-#include "host/form_state.h"
-#include "host/host_global.h"
-#include "host/host_log.h"
-#include "host/message_service.h"
 #include "support/fixture_runner.h"
-#include "support/test_databases.h"
 #include "support/text_rows.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace bdg;

@@ -1,16 +1,6 @@
-#include "data/decimal.h"
-#include "data/recordset.h"
-#include "engine/rst_criterio.h"
 #include "engine/totali_criterio.h"
-#include "host/budget_object.h"
-#include "host/form_state.h"
-#include "host/host_global.h"
-#include "host/host_log.h"
-#include "host/message_service.h"
 #include "support/engine_host.h"
-#include "support/text_rows.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace bdg;

@@ -53,7 +53,7 @@ fault decimal-text-drops-leading-zero src/data/decimal.cpp \
 fault sql-text-quote-not-doubled src/data/sql_literal.cpp \
     "quoted.replace(QLatin1Char('\\''), QStringLiteral(\"''\"));" \
     "quoted.replace(QLatin1Char('\\''), QStringLiteral(\"'\"));" \
-    'data_test_sql_literal|hostile_test_hostile_input'
+    'data_test_sql_literal|faults_test_faults'
 fault filter-less-equal-as-less src/data/recordset_filter.cpp \
     'return order <= 0;' 'return order < 0;' \
     'data_test_recordset_filter'
@@ -120,7 +120,7 @@ fault error-trap-retry-gives-up src/host/error_trap.cpp \
 # src/company
 fault data-check-integer-range-dropped src/company/company_data_check.cpp \
     'else if (column.minimum && column.maximum)' 'else if (false && column.minimum)' \
-    'company_test_company_schema|hostile_test_hostile_input'
+    'company_test_company_schema|faults_test_faults'
 fault schema-version-not-checked src/company/company_schema.cpp \
     'if (version != QString::number(Version))' 'if (false)' \
     'company_test_company_schema'

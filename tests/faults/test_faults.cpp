@@ -112,15 +112,11 @@ QStringList filledIn(QStringList arguments, const QString& db, const QString& pa
 QStringList storedRows(Connection& connection, const QString& name) {
     const RecordsetPtr rows = connection.Execute(
         QStringLiteral("SELECT BU68_SEQUENZA, BU68_TIPO, BU68_ANNO, BU68_PROGESER FROM "
-                       "BU68_BDGINTRIC WHERE BU68_NOME = %1 ORDER BY BU68_SEQUENZA")
+                       "BU68_BDGINTRIC WHERE BU68_NOME = %1")
             .arg(sqlText(name)));
     QStringList lines;
-    for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
-        QStringList fields;
-        for (int field = 0; field < 4; ++field)
-            fields << rows->value(field).toString();
-        lines << fields.join(QLatin1Char(' '));
-    }
+    for (const QStringList& row : test::tableCells(*rows, QStringLiteral("BU68_SEQUENZA")).mid(1))
+        lines << row.join(QLatin1Char(' '));
     return lines;
 }
 

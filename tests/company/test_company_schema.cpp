@@ -18,12 +18,9 @@ using bdg::test::TestDatabase;
 namespace {
 
 // Every catalogue number that the inquiry shows or uses as a caption.
-const QList<int>& usedMessageNumbers() {
-    static const QList<int> numbers = {
-        4760,  9028,  9485,  9636,  15430, 17107, 17546, 17866, 27413, 30179, 38569, 39318, 43034,
-        51246, 52384, 53762, 60174, 61833, 61948, 61949, 61950, 61951, 76205, 76206, 76338, 90774};
-    return numbers;
-}
+const QList<int> UsedMessageNumbers = {
+    4760,  9028,  9485,  9636,  15430, 17107, 17546, 17866, 27413, 30179, 38569, 39318, 43034,
+    51246, 52384, 53762, 60174, 61833, 61948, 61949, 61950, 61951, 76205, 76206, 76338, 90774};
 
 // The accounts of tests/fixtures/descrizioni.sql: two companies, translations, a criterion.
 void insertAccounts(Connection& connection) {
@@ -211,13 +208,13 @@ private slots:
         QFETCH(QString, engine);
         OPEN_TEST_DATABASE(Company, db, engine, true);
         QStringList numbers;
-        for (int number : usedMessageNumbers())
+        for (int number : UsedMessageNumbers)
             numbers << QString::number(number);
         bdg::RecordsetPtr rows = db.connection.Execute(
             QStringLiteral("SELECT HS06_NUMERO, HS06_LINGUA, HS06_TESTO FROM HS06_MESSAGGI WHERE "
                            "HS06_NUMERO IN (%1)")
                 .arg(numbers.join(", ")));
-        QCOMPARE(rows->RecordCount(), usedMessageNumbers().size());
+        QCOMPARE(rows->RecordCount(), UsedMessageNumbers.size());
         rows->setFilter(QStringLiteral("HS06_NUMERO = 38569")); // accented text round trip
         rows->MoveFirst();
         QCOMPARE(rows->value(u"HS06_TESTO").toString(), QStringLiteral("Multiattività:"));

@@ -18,12 +18,11 @@ const QStringList& companyRows() {
     return rows;
 }
 
-struct Company : test::CompanyDatabase {
-    explicit Company(const QString& engine) : CompanyDatabase(engine, companyRows()) {}
+struct Company : test::HostedCompany {
+    explicit Company(const QString& engine) : HostedCompany(engine, companyRows()) {}
 
     FormState state() {
-        FormState result;
-        result.CodDitta = 1;
+        FormState result = HostedCompany::state(1);
         result.CodLingua = "ITA";
         result.IndTipoBudget = 5;
         result.CodSottotipo = "SB1";
@@ -32,11 +31,8 @@ struct Company : test::CompanyDatabase {
         result.PeriodoDa = 1;
         result.PeriodoA = 2;
         result.NrDecimali = 2;
-        result.connection = &connection;
-        result.Gcls_Global = &global;
         result.Gcls_Log = &log;
         result.ObjBudget = &budget;
-        result.StringaConnessione = database.connectionString();
         // Budget 2026/1 and forecast 1 2026/1, entered in the reverse order of their sequence.
         result.RstConfronto =
             test::table("CFR_SEQUENZA:i CFR_TIPODETT:v15 CFR_ANNO:i CFR_PROGESER:i CFR_SEDE:i",
@@ -44,8 +40,6 @@ struct Company : test::CompanyDatabase {
         return result;
     }
 
-    RecordingMessageService messages;
-    HostGlobal global{&messages, &connection, database.connectionString()};
     QTemporaryDir logFolder;
     HostLog log{&global, logFolder.filePath("bdgintric.log")};
     BudgetObject budget{&connection, database.connectionString(), 5, 1};

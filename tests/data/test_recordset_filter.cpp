@@ -2,6 +2,7 @@
 #include "data/recordset.h"
 #include "data/recordset_filter.h"
 #include "data/tsv_rows.h"
+#include "support/text_rows.h"
 
 #include <QtTest>
 
@@ -13,32 +14,11 @@ namespace {
 
 /// Seven rows (KEY_VOCE 1..7) with trailing blanks, blank codes, Nulls, quotes, negatives.
 Recordset sampleTable() {
-    Recordset table;
-    table.appendField(QStringLiteral("KEY_VOCE"), FieldType::Integer, 0, false);
-    table.appendField(QStringLiteral("VOCE"), FieldType::WChar, 15);
-    table.appendField(QStringLiteral("PERIODO"), FieldType::Integer);
-    table.appendField(QStringLiteral("IMP"), FieldType::Decimal);
-    table.setPrecision(3, 15);
-    table.setNumericScale(3, 2);
-    table.appendField(QStringLiteral("DES"), FieldType::VarWChar, 240);
-    table.Open();
-    const Variant null = Variant::null();
-    const QList<QList<Variant>> rows = {
-        {1, "A1", 1, Decimal::parse(u"10.00"), "it's"},
-        {2, "A1 ", 2, Decimal::parse(u"-5.50"), "x"},
-        {3, "", 3, null, null},
-        {4, "  ", null, 0, "O'Brien"},
-        {5, null, 3, Decimal::parse(u"100.25"), "B2"},
-        {6, "a1", 2, 10, "12"},
-        {7, "12", -4, Decimal::parse(u"-0.5"), "12.50"},
-    };
-    for (const QList<Variant>& row : rows) {
-        table.AddNew();
-        for (int field = 0; field < row.size(); ++field)
-            table.setValue(field, row[field]);
-        table.Update();
-    }
-    return table;
+    const RecordsetPtr table =
+        test::table(QStringLiteral("KEY_VOCE:i VOCE:w15 PERIODO:i IMP:d2 DES:v240"),
+                    {"1|A1|1|10.00|it's", "2|A1 |2|-5.50|x", "3|''|3||", "4|  ||0|O'Brien",
+                     "5||3|100.25|B2", "6|a1|2|10|12", "7|12|-4|-0.5|12.50"});
+    return std::move(*table);
 }
 
 QString keysOfView(Recordset& table) {

@@ -1,11 +1,8 @@
 // The company schema: created on every engine, read by the inquiry's statements, refused
 // when it is not ours.
 #include "company/company_schema.h"
-#include "data/connection.h"
+#include "data/error_of.h"
 #include "data/tsv_rows.h"
-#include "host/message_catalogue.h"
-#include "support/fixture_runner.h"
-#include "support/test_databases.h"
 #include "support/text_rows.h"
 
 #include <QMap>
@@ -21,12 +18,9 @@ using bdg::test::TestDatabase;
 namespace {
 
 // Every catalogue number that the inquiry shows or uses as a caption.
-const QList<int>& usedMessageNumbers() {
-    static const QList<int> numbers = {
-        4760,  9028,  9485,  9636,  15430, 17107, 17546, 17866, 27413, 30179, 38569, 39318, 43034,
-        51246, 52384, 53762, 60174, 61833, 61948, 61949, 61950, 61951, 76205, 76206, 76338, 90774};
-    return numbers;
-}
+const QList<int> UsedMessageNumbers = {
+    4760,  9028,  9485,  9636,  15430, 17107, 17546, 17866, 27413, 30179, 38569, 39318, 43034,
+    51246, 52384, 53762, 60174, 61833, 61948, 61949, 61950, 61951, 76205, 76206, 76338, 90774};
 
 // The accounts of tests/fixtures/descrizioni.sql: two companies, translations, a criterion.
 void insertAccounts(Connection& connection) {
@@ -66,15 +60,6 @@ QString labelOf(const TestDatabase& database) {
         return database.connectionString();
     static const QRegularExpression name(QStringLiteral("dbname='([^']*)'"));
     return name.match(database.connectionString()).captured(1);
-}
-
-QString schemaFailure(Connection& connection) {
-    try {
-        CompanySchema::check(connection);
-    } catch (const SchemaError& error) {
-        return QString::fromUtf8(error.what());
-    }
-    return QString();
 }
 
 bool tableExists(Connection& connection, const QString& table) {
@@ -161,8 +146,9 @@ private slots:
         OPEN_TEST_DATABASE(Company, db, engine, create);
         if (!statement.isEmpty())
             db.connection.ExecuteNonQuery(statement);
-        const QString expected = failure.isEmpty() ? failure : failure.arg(labelOf(db.database));
-        QCOMPARE(schemaFailure(db.connection), expected);
+        QCOMPARE(bdg::test::errorOf<SchemaError>([&] { CompanySchema::check(db.connection); }),
+                 failure.isEmpty() ? QStringLiteral("no error")
+                                   : failure.arg(labelOf(db.database)));
     }
 
     void valuesTheirColumnCannotMeanAreRefused_data() {
@@ -183,15 +169,10 @@ private slots:
         if (!statement.isEmpty())
             db.connection.ExecuteNonQuery(statement);
         CompanySchema::check(db.connection);
-        QString message;
-        try {
-            db.connection.Execute(read);
-        } catch (const bdg::DatabaseError& error) {
-            message = QString::fromUtf8(error.what());
-        }
         const QString prefix =
             QStringLiteral("cannot run query on company database '%1': ").arg(labelOf(db.database));
-        QCOMPARE(message, fault.isEmpty() ? fault : prefix + fault);
+        QCOMPARE(bdg::test::errorOf<bdg::DatabaseError>([&] { db.connection.Execute(read); }),
+                 fault.isEmpty() ? QStringLiteral("no error") : prefix + fault);
     }
 
     void creationOverExistingTablesIsRefused_data() {
@@ -227,13 +208,13 @@ private slots:
         QFETCH(QString, engine);
         OPEN_TEST_DATABASE(Company, db, engine, true);
         QStringList numbers;
-        for (int number : usedMessageNumbers())
+        for (int number : UsedMessageNumbers)
             numbers << QString::number(number);
         bdg::RecordsetPtr rows = db.connection.Execute(
             QStringLiteral("SELECT HS06_NUMERO, HS06_LINGUA, HS06_TESTO FROM HS06_MESSAGGI WHERE "
                            "HS06_NUMERO IN (%1)")
                 .arg(numbers.join(", ")));
-        QCOMPARE(rows->RecordCount(), usedMessageNumbers().size());
+        QCOMPARE(rows->RecordCount(), UsedMessageNumbers.size());
         rows->setFilter(QStringLiteral("HS06_NUMERO = 38569")); // accented text round trip
         rows->MoveFirst();
         QCOMPARE(rows->value(u"HS06_TESTO").toString(), QStringLiteral("Multiattività:"));

@@ -4,7 +4,6 @@
 // The criteria's trees and formulas are exercised by the demo runs of the command line.
 #include "company/demo_company.h"
 #include "company/demo_content.h"
-#include "data/connection.h"
 #include "data/tsv_rows.h"
 
 #include <QSqlDatabase>
@@ -18,11 +17,6 @@
 using namespace bdg;
 
 namespace {
-
-struct Built {
-    std::unique_ptr<test::TestDatabase> database;
-    std::unique_ptr<Connection> connection;
-};
 
 QSqlQuery run(Connection& connection, const QString& sql) {
     QSqlQuery query(QSqlDatabase::database(connection.qtConnectionName(), false));
@@ -63,21 +57,17 @@ class TestDemoCompany : public QObject {
     Q_OBJECT
 
 private:
-    std::map<QString, Built> m_built;
-    Built m_again; // a second SQLite build, for determinism
+    std::map<QString, std::unique_ptr<test::FixtureCompany>> m_built;
+    std::unique_ptr<test::FixtureCompany> m_again; // a second SQLite build, for determinism
 
-    Built build(const QString& engine) {
-        Built built;
-        built.database = std::make_unique<test::TestDatabase>(engine);
-        if (!built.database->isValid())
-            qFatal("%s", qPrintable(built.database->errorText()));
-        built.connection = std::make_unique<Connection>();
-        built.connection->Open(built.database->connectionString());
-        DemoCompany::create(*built.connection, DemoOptions{});
+    static std::unique_ptr<test::FixtureCompany> build(const QString& engine) {
+        auto built = std::make_unique<test::FixtureCompany>(engine);
+        if (!built->build([](Connection& c) { DemoCompany::create(c, DemoOptions{}); }))
+            qFatal("%s", qPrintable(built->errorText()));
         return built;
     }
 
-    Connection& connection(const QString& engine) { return *m_built.at(engine).connection; }
+    Connection& connection(const QString& engine) { return m_built.at(engine)->connection(); }
 
 private slots:
     void initTestCase() {
@@ -143,10 +133,10 @@ private slots:
         // A second build, on SQLite, gives the same amounts per kind of figures as
         // the build on each engine, to the cent.
         QFETCH(QString, engine);
-        const QStringList expected = centsPerKind(*m_again.connection);
+        const QStringList expected = centsPerKind(m_again->connection());
         QCOMPARE(expected.size(), 4); // budget, actuals, forecast 1 and 2
         QCOMPARE(centsPerKind(connection(engine)), expected);
-        QCOMPARE(countLines(connection(engine)), countLines(*m_again.connection));
+        QCOMPARE(countLines(connection(engine)), countLines(m_again->connection()));
     }
 
     void mappedAccountsExist_data() { test::addTsvRows("demo_orfani", {"engine", "orphans"}); }

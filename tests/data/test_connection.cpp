@@ -1,4 +1,6 @@
 #include "data/connection.h"
+#include "data/error_of.h"
+#include "data/sqlite_functions.h"
 #include "data/tsv_rows.h"
 
 #include <QFile>
@@ -7,6 +9,8 @@
 #include <QTest>
 
 #include <sqlite3.h>
+
+#include <functional>
 
 using bdg::Connection;
 using bdg::DatabaseError;
@@ -18,14 +22,8 @@ Q_DECLARE_METATYPE(bdg::Connection::Engine)
 
 namespace {
 
-/// The message of the DatabaseError that `action` raises, or "no error".
-template <typename Action> QString errorOf(Action action) {
-    try {
-        action();
-    } catch (const DatabaseError& error) {
-        return QString::fromStdString(error.what());
-    }
-    return QStringLiteral("no error");
+QString errorOf(const std::function<void()>& action) {
+    return bdg::test::errorOf<DatabaseError>(action);
 }
 
 /// The single value of a one-row, one-column query, as normalized decimal text or "Null".
@@ -86,38 +84,34 @@ private slots:
         QCOMPARE(Connection::engineOf(text), engine);
     }
 
-    void missingSqliteFileIsRefusedNotCreated_data() {
+    void unreadableSqliteFileIsRefused_data() {
         QTest::addColumn<QString>("prefix");
-        QTest::newRow("path") << QString();
-        QTest::newRow("sqlite prefix") << "sqlite:";
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("missing path") << QString() << false << "file not found";
+        QTest::newRow("missing, sqlite prefix") << "sqlite:" << false << "file not found";
+        QTest::newRow("a spreadsheet") << QString() << true << "file is not a database";
     }
 
-    void missingSqliteFileIsRefusedNotCreated() {
-        // A mistyped path is reported; no empty company database appears in its place.
+    void unreadableSqliteFileIsRefused() {
+        // A mistyped path is reported and no empty company database appears in its place; a
+        // spreadsheet picked by mistake is refused at once, not at the first query.
         QFETCH(QString, prefix);
-        QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("x.sqlite"));
-        Connection connection;
-        QCOMPARE(errorOf([&] { connection.Open(prefix + path); }),
-                 QStringLiteral("cannot open company database '%1': file not found").arg(path));
-        QVERIFY(!QFile::exists(path));
-        QVERIFY(!connection.isOpen());
-        QCOMPARE(connection.Errors().size(), 1);
-    }
-
-    void fileThatIsNotADatabaseIsRefused() {
-        // A spreadsheet picked by mistake is refused at once, not at the first query.
+        QFETCH(bool, exists);
+        QFETCH(QString, fault);
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("budget.xlsx"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(4096, 'x'));
-        file.close();
+        if (exists) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(4096, 'x'));
+        }
         Connection connection;
-        QCOMPARE(
-            errorOf([&] { connection.Open(path); }),
-            QStringLiteral("cannot open company database '%1': file is not a database").arg(path));
+        QCOMPARE(errorOf([&] { connection.Open(prefix + path); }),
+                 QStringLiteral("cannot open company database '%1': %2").arg(path, fault));
+        QCOMPARE(QFile::exists(path), exists);
         QVERIFY(!connection.isOpen());
+        QCOMPARE(connection.Errors().size(), 1);
         QVERIFY(!QSqlDatabase::contains(connection.qtConnectionName()));
     }
 
@@ -239,6 +233,18 @@ private slots:
         onFreshDatabase(engine, [&](bdg::test::TestDatabase&, Connection& connection) {
             QCOMPARE(scalar(connection, sql), expected);
         });
+    }
+
+    void aDoubleReadsAsItsShortestDecimal_data() {
+        bdg::test::addTsvRows("double_decimali", {"value", "expected"});
+    }
+
+    void aDoubleReadsAsItsShortestDecimal() {
+        // SQLite's REALs enter its exact sums as the decimal a person typed, not the binary
+        // expansion.
+        QFETCH(QString, value);
+        QFETCH(QString, expected);
+        QCOMPARE(bdg::decimalFromDouble(value.toDouble()).toString(), expected);
     }
 
     void valuesTheirColumnCannotHoldAreRefused_data() {

@@ -1,3 +1,4 @@
+#include "data/error_of.h"
 #include "data/recordset.h"
 
 #include <QtTest>
@@ -71,16 +72,6 @@ QString layoutOf(const Recordset& table) {
     return fields.join(u';');
 }
 
-/// The RecordsetError message of a copy, or "copied".
-QString copyError(const RecordsetPtr& source, const RecordsetPtr& destination) {
-    try {
-        CopiaRecordset(source, destination, false, false);
-    } catch (const RecordsetError& error) {
-        return QString::fromStdString(error.what());
-    }
-    return QStringLiteral("copied");
-}
-
 QTestData& fieldRow(const char* name, FieldType type, int size, int precision, int scale,
                     const Variant& input) {
     return QTest::newRow(name) << type << size << precision << scale << input;
@@ -102,12 +93,9 @@ private slots:
         QCOMPARE(table->fieldIndex(u"imp1"), std::optional<int>(2));
         QCOMPARE(table->fieldIndex(u"IMP"), std::nullopt);
         QCOMPARE(table->value(u"voce").toString(), QStringLiteral("A"));
-        try {
-            table->requireField(u"IMP9");
-            QFAIL("an unknown field was found");
-        } catch (const RecordsetError& error) {
-            QVERIFY(QString::fromStdString(error.what()).contains(QStringLiteral("\"IMP9\"")));
-        }
+        QVERIFY(test::errorOf<RecordsetError>([&] {
+                    table->requireField(u"IMP9");
+                }).contains(u"\"IMP9\""));
         QVERIFY_THROWS_EXCEPTION(RecordsetError, table->field(3));
         QVERIFY_THROWS_EXCEPTION(RecordsetError, table->value(-1));
     }
@@ -211,13 +199,9 @@ private slots:
             QCOMPARE(rowsOf(table), stored);
             return;
         }
-        try {
-            table.setValue(u"campo", input);
-            QFAIL("the value was stored");
-        } catch (const RecordsetError& error) {
-            const QString text = QString::fromStdString(error.what());
-            QVERIFY2(text.contains(QStringLiteral("\"CAMPO\"")), qPrintable(text));
-        }
+        const QString error =
+            test::errorOf<RecordsetError>([&] { table.setValue(u"campo", input); });
+        QVERIFY2(error.contains(u"\"CAMPO\""), qPrintable(error));
         QVERIFY(table.value(0).isNull());
     }
 
@@ -308,7 +292,8 @@ private slots:
             if (withAmount)
                 destination->appendField(QStringLiteral("IMP1"), FieldType::Decimal);
             destination->Open();
-            const QString error = copyError(source, destination);
+            const QString error = test::errorOf<RecordsetError>(
+                [&] { CopiaRecordset(source, destination, false, false); });
             QVERIFY2(error.contains(withAmount ? "\"VOCE\"" : "\"IMP1\""), qPrintable(error));
             QCOMPARE(destination->RecordCount(), 0);
             QVERIFY(destination->Eof());

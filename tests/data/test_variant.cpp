@@ -157,19 +157,13 @@ private slots:
         QFETCH(Variant, value);
         QFETCH(QString, as);
         QFETCH(QString, expected);
-        const auto shown = [](const auto& read, auto text) {
-            return read ? text(*read) : QStringLiteral("-");
-        };
-        if (as == QLatin1String("decimal"))
-            QCOMPARE(shown(value.toDecimal(), [](const Decimal& d) { return d.toString(); }),
-                     expected);
-        else if (as == QLatin1String("int32"))
-            QCOMPARE(shown(value.toInt32(), [](std::int32_t n) { return QString::number(n); }),
-                     expected);
-        else
-            QCOMPARE(
-                shown(value.toBool(), [](bool f) { return QLatin1String(f ? "true" : "false"); }),
-                expected);
+        const auto number = value.toDecimal();
+        const auto whole = value.toInt32();
+        const auto flag = value.toBool();
+        const QString read = as == "decimal" ? (number ? number->toString() : "-")
+                             : as == "int32" ? (whole ? QString::number(*whole) : "-")
+                                             : (flag ? (*flag ? "true" : "false") : "-");
+        QCOMPARE(read, expected);
     }
 
     void nvlSubstitutesOnlyMissingAndBlankValues_data() {

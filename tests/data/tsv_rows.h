@@ -17,15 +17,13 @@ namespace bdg::test {
 inline QString unescapedCell(const QString& cell) {
     QString text;
     for (qsizetype at = 0; at < cell.size(); ++at) {
-        if (cell[at] != QLatin1Char('\\') || at + 1 == cell.size()) {
-            text += cell[at];
-            continue;
-        }
-        const char code = cell[++at].toLatin1();
-        text += code == 'r'   ? QChar(u'\r')
-                : code == 'n' ? QChar(u'\n')
-                : code == 't' ? QChar(u'\t')
-                              : cell[at];
+        const bool escaped = cell[at] == QLatin1Char('\\') && at + 1 < cell.size();
+        const QChar code = escaped ? cell[++at] : cell[at];
+        text += !escaped       ? code
+                : code == u'r' ? QChar(u'\r')
+                : code == u'n' ? QChar(u'\n')
+                : code == u't' ? QChar(u'\t')
+                               : code;
     }
     return text;
 }

@@ -3,6 +3,7 @@
 // in the comment of its row.
 
 #include "engine/chiavi_nodi.h"
+#include "engine/rst_criterio.h"
 #include "engine/struttura_criterio.h"
 
 #include <QTest>
@@ -92,6 +93,25 @@ private slots:
                                    : piano.chiaveVoce(indice);
             QCOMPARE(key, pair.section('=', 1).toLongLong());
         }
+    }
+    void levelMultiplier_data() {
+        QTest::addColumn<QString>("count"); // "Null" or a number
+        QTest::addColumn<int>("multiplier");
+        QTest::newRow("Null") << "Null" << 10;
+        QTest::newRow("9") << "9" << 10;
+        QTest::newRow("10 strictly greater") << "10" << 20;
+        QTest::newRow("199") << "199" << 200;
+        QTest::newRow("200 not 210") << "200" << 200;
+        QTest::newRow("201") << "201" << 200;
+        QTest::newRow("-5") << "-5" << 200;
+    }
+
+    void levelMultiplier() {
+        // The smallest multiple of 10 above the count of a level's items, capped at 200.
+        QFETCH(QString, count);
+        QFETCH(int, multiplier);
+        QCOMPARE(GetNrVociPerLivello(count == "Null" ? Variant::null() : Variant(count.toInt())),
+                 multiplier);
     }
 };
 

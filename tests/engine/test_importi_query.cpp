@@ -2,15 +2,9 @@
 // amount is worked out in its comment.
 
 #include "engine/importi_query.h"
-#include "host/budget_object.h"
-#include "host/form_state.h"
-#include "host/host_global.h"
-#include "host/host_log.h"
-#include "host/message_service.h"
 #include "support/fixture_runner.h"
-#include "support/test_databases.h"
+#include "support/text_rows.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace bdg;
@@ -24,12 +18,11 @@ const QStringList& companyRows() {
     return rows;
 }
 
-struct Company : test::CompanyDatabase {
-    explicit Company(const QString& engine) : CompanyDatabase(engine, companyRows()) {}
+struct Company : test::HostedCompany {
+    explicit Company(const QString& engine) : HostedCompany(engine, companyRows()) {}
 
     FormState state() {
-        FormState result;
-        result.CodDitta = 1;
+        FormState result = HostedCompany::state(1);
         result.CodLingua = "ITA";
         result.IndTipoBudget = 5;
         result.CodSottotipo = "SB1";
@@ -38,37 +31,15 @@ struct Company : test::CompanyDatabase {
         result.PeriodoDa = 1;
         result.PeriodoA = 2;
         result.NrDecimali = 2;
-        result.connection = &connection;
-        result.Gcls_Global = &global;
         result.Gcls_Log = &log;
         result.ObjBudget = &budget;
-        result.StringaConnessione = database.connectionString();
-        result.RstConfronto = sets();
+        // Budget 2026/1 and forecast 1 2026/1, entered in the reverse order of their sequence.
+        result.RstConfronto =
+            test::table("CFR_SEQUENZA:i CFR_TIPODETT:v15 CFR_ANNO:i CFR_PROGESER:i CFR_SEDE:i",
+                        {"2|3|2026|1|", "1|0|2026|1|"});
         return result;
     }
 
-    // Budget 2026/1 and forecast 1 2026/1, entered in the reverse order of their sequence.
-    static RecordsetPtr sets() {
-        auto rst = std::make_shared<Recordset>();
-        rst->appendField("CFR_SEQUENZA", FieldType::Integer);
-        rst->appendField("CFR_TIPODETT", FieldType::VarWChar, 15);
-        rst->appendField("CFR_ANNO", FieldType::Integer);
-        rst->appendField("CFR_PROGESER", FieldType::Integer);
-        rst->appendField("CFR_SEDE", FieldType::Integer);
-        rst->Open();
-        for (const auto& [sequence, tipo] : {std::pair{2, "3"}, std::pair{1, "0"}}) {
-            rst->AddNew();
-            rst->setValue(u"CFR_SEQUENZA", sequence);
-            rst->setValue(u"CFR_TIPODETT", tipo);
-            rst->setValue(u"CFR_ANNO", 2026);
-            rst->setValue(u"CFR_PROGESER", 1);
-            rst->Update();
-        }
-        return rst;
-    }
-
-    RecordingMessageService messages;
-    HostGlobal global{&messages, &connection, database.connectionString()};
     QTemporaryDir logFolder;
     HostLog log{&global, logFolder.filePath("bdgintric.log")};
     BudgetObject budget{&connection, database.connectionString(), 5, 1};

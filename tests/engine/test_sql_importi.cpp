@@ -103,13 +103,15 @@ class TestSqlImporti : public QObject {
     Q_OBJECT
 
 private slots:
-    void perContoTextIsExact_data() {
+    void batchTextIsExact_data() {
+        QTest::addColumn<bool>("perPeriod");
         QTest::addColumn<ImportiSqlInput>("input");
         QTest::addColumn<QStringList>("expected");
 
-        QTest::newRow("general ledger, one budget set") << baseInput(1) << kContoGeneralLedger;
+        QTest::newRow("general ledger, one budget set")
+            << false << baseInput(1) << kContoGeneralLedger;
         QTest::newRow("budget structure: constant chart code, structure accounts")
-            << withStructure(baseInput(1))
+            << false << withStructure(baseInput(1))
             << replaced(replaced(kContoGeneralLedger,
                                  "     SELECT  DISTINCT  BU50_CODICE_BU19, "
                                  " BU50_GRUPPO_CG10 AS BU50_PDC , BU50_CONTO_CG24 AS BU50_CONTO ",
@@ -120,13 +122,13 @@ private slots:
                         {"     AND     BU50_CODICE_BU60 = 'ST1'",
                          "     AND NOT BU50_CONTO_BU61 IS NULL "});
         QTest::newRow("consolidation: group companies, no site filter")
-            << consolidating(baseInput(1), "1, 2, 5")
+            << false << consolidating(baseInput(1), "1, 2, 5")
             << replaced(kContoGeneralLedger, "     AND     BU65_DITTA_CG18 = 1",
                         {"     AND     BU65_DITTA_CG18 IN ", "         ( 1, 2, 5 ) "});
         QTest::newRow("consolidation asked, nothing to consolidate: current company")
-            << consolidating(baseInput(1), "  ") << kContoGeneralLedger;
+            << false << consolidating(baseInput(1), "  ") << kContoGeneralLedger;
         QTest::newRow("quotes inside codes are doubled")
-            << withQuotes()
+            << false << withQuotes()
             << replaced(replaced(replaced(replaced(kContoGeneralLedger,
                                                    "     WHERE   BU50_CODICE_BU51 = 'CR01'",
                                                    {"     WHERE   BU50_CODICE_BU51 = 'CR''1'"}),
@@ -138,31 +140,21 @@ private slots:
                         "'ITA ') AS CG24_TABPDC ",
                         {" OUTER APPLY FNCG_CG24_CONTO(CTE_BU50.BU50_PDC, CTE_BU50.BU50_CONTO, 1, "
                          "'IT''') AS CG24_TABPDC "});
-    }
-
-    void perContoTextIsExact() {
-        // Scenario: each branch of the per-account batch gives exactly its lines.
-        QFETCH(ImportiSqlInput, input);
-        QFETCH(QStringList, expected);
-        QCOMPARE(BuildSqlImportiPerConto(input), crlf(expected));
-    }
-
-    void perContoPeriodoTextIsExact_data() {
-        QTest::addColumn<ImportiSqlInput>("input");
-        QTest::addColumn<QStringList>("expected");
-
-        QTest::newRow("general ledger, one budget set") << baseInput(1) << kPeriodoGeneralLedger;
-        QTest::newRow("consolidation: group companies on one line, no site filter")
-            << consolidating(baseInput(1), "1, 2, 5")
+        QTest::newRow("per period: general ledger, one budget set")
+            << true << baseInput(1) << kPeriodoGeneralLedger;
+        QTest::newRow("per period: consolidation, group companies on one line")
+            << true << consolidating(baseInput(1), "1, 2, 5")
             << replaced(kPeriodoGeneralLedger, "     AND     BU65_DITTA_CG18 = 1",
                         {"     AND     BU65_DITTA_CG18 IN ( 1, 2, 5 ) "});
     }
 
-    void perContoPeriodoTextIsExact() {
-        // Scenario: each branch of the per-period batch gives exactly its lines.
+    void batchTextIsExact() {
+        // Each branch of the per-account and the per-period batch gives exactly its lines.
+        QFETCH(bool, perPeriod);
         QFETCH(ImportiSqlInput, input);
         QFETCH(QStringList, expected);
-        QCOMPARE(BuildSqlImportiPerContoPeriodo(input), crlf(expected));
+        QCOMPARE(perPeriod ? BuildSqlImportiPerContoPeriodo(input) : BuildSqlImportiPerConto(input),
+                 crlf(expected));
     }
 
     void inputThatCannotGiveAStatementIsRefused_data() {

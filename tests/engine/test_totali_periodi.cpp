@@ -1,17 +1,7 @@
-#include "data/decimal.h"
-#include "data/recordset.h"
-#include "engine/rst_criterio.h"
 #include "engine/rst_periodi.h"
 #include "engine/totali_periodi.h"
-#include "host/budget_object.h"
-#include "host/form_state.h"
-#include "host/host_global.h"
-#include "host/host_log.h"
-#include "host/message_service.h"
 #include "support/engine_host.h"
-#include "support/text_rows.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace bdg;
@@ -72,9 +62,14 @@ struct Run : test::EngineHost {
         importi->Update();
     }
 
-    void calcola() {
+    // The period rows copied from the criterion table, and the batch's amounts posted.
+    void posta(const NatureConti* natureConti = nullptr) {
         BdgIntRic_PopolaRstCriterioPeriodiDaRstCriterio(state);
-        BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(state, importi);
+        BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(state, importi, natureConti);
+    }
+
+    void calcola() {
+        posta();
         BdgIntRic_RstCriterioPeriodi_CalcolaTotali(state, state.RstCriterioPeriodi,
                                                    state.RstConfronto, Variant(2));
     }
@@ -140,8 +135,7 @@ private slots:
         run.importo("NOPE", 2, "100", "100");
         NatureConti natureConti;
         natureConti.imposta(6501, Variant(1));
-        BdgIntRic_PopolaRstCriterioPeriodiDaRstCriterio(run.state);
-        BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(run.state, run.importi, &natureConti);
+        run.posta(&natureConti);
         QCOMPARE(run.value("CZ", 2, "IMP1"), QStringLiteral("1.5"));
         QCOMPARE(run.value("CZ", 2, "IMP2"), QStringLiteral("Null"));
         QCOMPARE(run.value("CZ", 1, "IMP1"), QStringLiteral("Null"));
@@ -175,8 +169,7 @@ private slots:
             rows.setValue(u"IMP2", amount("1"));
         });
         run.messages.queueAnswer(answer);
-        BdgIntRic_PopolaRstCriterioPeriodiDaRstCriterio(run.state);
-        BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(run.state, run.importi);
+        run.posta();
         QCOMPARE(run.messages.errors().size(), 1);
         QCOMPARE(run.value("CZ", 2, "IMP1"), imp1);
         QCOMPARE(run.value("CZ", 2, "IMP2"), imp2);

@@ -2,6 +2,7 @@
 #include "form/variant_metatype.h"
 #include "support/text_rows.h"
 #include "views/delegato_lista.h"
+#include "views/formato_celle.h"
 #include "views/modello_griglia.h"
 
 #include <QComboBox>
@@ -100,6 +101,29 @@ private slots:
         QVERIFY(!(griglia.modello.flags(sequenza) & Qt::ItemIsEditable));
         QVERIFY(!griglia.modello.setData(sequenza, QStringLiteral("7"), Qt::EditRole));
         QCOMPARE(griglia.grid.value(1, u"CFR_SEQUENZA").toString(), QStringLiteral("2"));
+    }
+
+    void valuesReadAsControllersReadThem_data() {
+        // Masks themselves are the number format's to test; here what a cell adds to them.
+        QTest::addColumn<Variant>("value");
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<QString>("shown");
+        const QString importi = QStringLiteral("##,###,###,##0.00");
+        QTest::newRow("negative, rounded half away from zero")
+            << Variant(Decimal::parse(u"-13658538.835")) << importi << "-13.658.538,84";
+        QTest::newRow("ratio as a percentage") << Variant(Decimal::parse(u"-0.464381"))
+                                               << QStringLiteral("#,###,##0.00%") << "-46,44%";
+        QTest::newRow("Null shows nothing") << Variant::null() << importi << "";
+        QTest::newRow("text stays text") << Variant(QStringLiteral("A10")) << importi << "A10";
+        QTest::newRow("no mask, plain text") << Variant(2026) << QString() << "2026";
+    }
+
+    void valuesReadAsControllersReadThem() {
+        // An amount reaches the screen in the run's mask the Italian way; a missing one is blank.
+        QFETCH(Variant, value);
+        QFETCH(QString, mask);
+        QFETCH(QString, shown);
+        QCOMPARE(testoCella(value, mask), shown);
     }
 };
 

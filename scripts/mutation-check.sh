@@ -378,12 +378,12 @@ test_names() {
     ctest --test-dir "$build" -N -R "$1" | sed -n 's/^ *Test *#[0-9]*: //p'
 }
 
-# The tests of the command line, the fault and the hostile-input suites run the program.
+# The tests of the command line and the fault suite run the program.
 build_tests() {
     local targets
     mapfile -t targets < <(test_names "$1")
     ((${#targets[@]} > 0)) || return 0
-    [[ " ${targets[*]}" =~ \ (app|faults|hostile)_ ]] && targets+=(bdgintric)
+    [[ " ${targets[*]}" =~ \ (app|faults)_ ]] && targets+=(bdgintric)
     nice -n "$niceness" cmake --build "$build" -j "$jobs" --target "${targets[@]}" \
         >"$work/build.log" 2>&1
 }

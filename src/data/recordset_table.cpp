@@ -68,6 +68,11 @@ Decimal numberOf(const FieldDef& def, const Variant& value) {
 }
 
 Variant integerOf(const FieldDef& def, const Variant& value, std::int64_t low, std::int64_t high) {
+    // Keys and periods arrive as the numbers they are stored as.
+    if ((value.type() == Variant::Type::Int32 && def.type == FieldType::Integer) ||
+        (value.type() == Variant::Type::Int64 && def.type == FieldType::BigInt)) {
+        return value;
+    }
     const Decimal number = numberOf(def, value);
     if (number.normalized().scale() > 0) {
         refuse(def, QStringLiteral("%1 non è un numero intero").arg(number.toString()));
@@ -221,7 +226,7 @@ RowId RecordsetTable::appendRow(std::vector<Variant> values) {
     return row;
 }
 
-void RecordsetTable::setValue(RowId row, int field, Variant value) {
+Variant RecordsetTable::setValue(RowId row, int field, Variant value) {
     Variant& slot = m_values.row(std::size_t(row))[field];
     ++m_fieldWrites[std::size_t(field)];
     if (Index* index = indexOf(field)) {
@@ -236,7 +241,8 @@ void RecordsetTable::setValue(RowId row, int field, Variant value) {
             }
         }
     }
-    slot = std::move(value);
+    std::swap(slot, value);
+    return value;
 }
 
 void RecordsetTable::deleteRow(RowId row) {

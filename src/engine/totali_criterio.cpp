@@ -276,9 +276,9 @@ int CampiConfronto::deltaPerc(const Recordset& recordset, int set) {
 // on one set (an amount that does not fit its field) leaves the whole row as it was.
 void SommaImportiRiga(Recordset& target, CampiConfronto& campiTarget, const Recordset& source,
                       CampiConfronto& campiSource, int nrConfronti) {
-    ModificaRiga modifica;
+    ModificaRiga& modifica = campiTarget.modifica();
     for (int set = 1; set <= nrConfronti; ++set) {
-        const Variant addend = source.value(campiSource.imp(source, set));
+        const Variant& addend = source.value(campiSource.imp(source, set));
         if (IsImportoValorizzato(addend)) {
             const int field = campiTarget.imp(target, set);
             modifica.imposta(
@@ -291,7 +291,7 @@ void SommaImportiRiga(Recordset& target, CampiConfronto& campiTarget, const Reco
 void CalcolaDifferenzeRiga(Recordset& recordset, const BudgetObject& budget, int nrConfronti,
                            CampiConfronto& campi) {
     const Variant missing = Variant::null();
-    ModificaRiga modifica;
+    ModificaRiga& modifica = campi.modifica();
     // Each set's amount is the next set's reference: read once.
     Variant reference =
         nrConfronti >= 2 ? NVL(recordset.value(campi.imp(recordset, 1)), missing) : missing;

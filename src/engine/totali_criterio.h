@@ -3,6 +3,7 @@
 #include "data/recordset.h"
 #include "data/recordset_filter.h"
 #include "data/variant.h"
+#include "engine/scrittura_riga.h"
 #include "host/error_trap.h"
 
 #include <QString>
@@ -47,6 +48,12 @@ public:
     int deltaImp(const Recordset& recordset, int set);
     int deltaPerc(const Recordset& recordset, int set);
     NomiCampiConfronto& nomi() { return m_nomi; }
+    /// A row change for the recordsets of this layout, emptied: the room of the previous
+    /// change serves the next one.
+    ModificaRiga& modifica() {
+        m_modifica.ricomincia();
+        return m_modifica;
+    }
 
 private:
     int posizione(std::vector<int>& posizioni, const Recordset& recordset, int set,
@@ -56,6 +63,7 @@ private:
     std::vector<int> m_imp;
     std::vector<int> m_deltaImp;
     std::vector<int> m_deltaPerc;
+    ModificaRiga m_modifica;
 };
 
 /// Adds every present IMPi of the current row of `source` (i = 1 .. nrConfronti) to the

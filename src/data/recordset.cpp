@@ -298,22 +298,31 @@ const Variant& Recordset::value(QStringView name) const {
 }
 
 void Recordset::setValue(int field, const Variant& value) {
-    exchangeValue(field, value);
+    store(field, value, nullptr);
 }
 
 Variant Recordset::exchangeValue(int field, const Variant& value) {
+    Variant previous;
+    store(field, value, &previous);
+    return previous;
+}
+
+void Recordset::store(int field, const Variant& value, Variant* previous) {
     checkField(field);
     Variant stored = m_table->coerce(field, value);
     if (m_cursor->pending) {
-        std::swap((*m_cursor->pending)[std::size_t(field)], stored);
-        return stored;
+        Variant& slot = (*m_cursor->pending)[std::size_t(field)];
+        if (previous)
+            *previous = std::move(slot);
+        slot = std::move(stored);
+        return;
     }
     const RowId row = currentRow();
     if (stored.isNull() && !m_table->field(field).nullable) {
         fail(QStringLiteral("Il campo \"%1\" non ammette valori nulli")
                  .arg(m_table->field(field).name));
     }
-    return m_table->setValue(row, field, std::move(stored));
+    m_table->setValue(row, field, std::move(stored), previous);
 }
 
 void Recordset::setValue(QStringView name, const Variant& value) {

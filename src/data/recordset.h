@@ -165,6 +165,8 @@ private:
     void commitPending();
     /// `from`: the template the filter was just bound from, which may look its rows up.
     void rebuildView(const FilterTemplate* from = nullptr);
+    /// setValue(), handing the replaced value to `previous` when given.
+    void store(int field, const Variant& value, Variant* previous);
     std::vector<Bookmark> allLiveRows() const;
     void moveToFirst();
     Bookmark nextLive(Bookmark after) const;

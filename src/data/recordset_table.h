@@ -65,8 +65,8 @@ public:
 
     /// Appends a row of already coerced values and returns its identity.
     RowId appendRow(std::vector<Variant> values);
-    /// Stores an already coerced value and returns the one it replaces.
-    Variant setValue(RowId row, int field, Variant value);
+    /// Stores an already coerced value; the one it replaces goes to `previous` when given.
+    void setValue(RowId row, int field, Variant value, Variant* previous = nullptr);
     void deleteRow(RowId row);
 
     bool indexesEnabled() const { return m_indexesEnabled; }

@@ -145,10 +145,9 @@ public:
 private:
     bool livello(Recordset& K, int lvl);
     bool sommaInTargetFiltrati(const Recordset& source);
-    /// The literals of the target filters: the source row's code in `campoCodice`, then its
-    /// period when totalling by period.
-    std::vector<FilterLiteral> codiceEPeriodo(const Recordset& source,
-                                              QStringView campoCodice) const;
+    /// The literals of the target filters: the parent code of the source row (a row of R or
+    /// of a clone), then its period when totalling by period. The list is refilled in place.
+    const std::vector<FilterLiteral>& padreEPeriodo(const Recordset& source);
 
     ErrorTrap& m_trap;
     Recordset& m_R;
@@ -159,6 +158,9 @@ private:
     FilterTemplate m_filtroPadre;    ///< the node the source row's parent code names
     FilterTemplate m_filtroLivello;  ///< the same, when it is an item that adds up
     FilterTemplate m_filtroFratelli; ///< the siblings before an intermediate total
+    std::vector<FilterLiteral> m_literali;
+    int m_campoPadre = -1; ///< VOCEPADRE, found on first use
+    int m_campoPeriodo = -1;
 };
 
 /// Completes the criterion table in place: account amounts into their items, the roll-up

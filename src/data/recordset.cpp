@@ -50,6 +50,7 @@ struct Recordset::Cursor {
     std::vector<FilterLiteral> filterLiterals;
     QString sortText;
     RecordsetFilter filter;
+    RecordsetFilter spareFilter; ///< room for the next filter bound from a template
     RecordsetSort sort;
 
     // AddNew keeps the new row here until Update, with the place to go back to on cancel.
@@ -277,6 +278,14 @@ void Recordset::setBookmark(Bookmark bookmark) {
 // ---- Values ----------------------------------------------------------------------------
 
 const Variant& Recordset::value(int field) const {
+    // The common case first, with every condition the checks below fail on.
+    if (m_table && m_cursor && field >= 0 && field < m_table->fieldCount()) {
+        const Cursor& cursor = *m_cursor;
+        if (cursor.pending)
+            return (*cursor.pending)[std::size_t(field)];
+        if (cursor.at == Cursor::At::Row && m_table->isOpen() && !m_table->isDeleted(cursor.row))
+            return m_table->value(cursor.row, field);
+    }
     checkField(field);
     if (m_cursor->pending) {
         return (*m_cursor->pending)[std::size_t(field)];
@@ -289,10 +298,23 @@ const Variant& Recordset::value(QStringView name) const {
 }
 
 void Recordset::setValue(int field, const Variant& value) {
+    store(field, value, nullptr);
+}
+
+Variant Recordset::exchangeValue(int field, const Variant& value) {
+    Variant previous;
+    store(field, value, &previous);
+    return previous;
+}
+
+void Recordset::store(int field, const Variant& value, Variant* previous) {
     checkField(field);
     Variant stored = m_table->coerce(field, value);
     if (m_cursor->pending) {
-        (*m_cursor->pending)[std::size_t(field)] = std::move(stored);
+        Variant& slot = (*m_cursor->pending)[std::size_t(field)];
+        if (previous)
+            *previous = std::move(slot);
+        slot = std::move(stored);
         return;
     }
     const RowId row = currentRow();
@@ -300,7 +322,7 @@ void Recordset::setValue(int field, const Variant& value) {
         fail(QStringLiteral("Il campo \"%1\" non ammette valori nulli")
                  .arg(m_table->field(field).name));
     }
-    m_table->setValue(row, field, std::move(stored));
+    m_table->setValue(row, field, std::move(stored), previous);
 }
 
 void Recordset::setValue(QStringView name, const Variant& value) {
@@ -356,6 +378,8 @@ void Recordset::setFilter(const QString& filter) {
     requireOpen();
     RecordsetFilter parsed = RecordsetFilter::parse(filter, *m_table);
     commitPending();
+    // The filter going away keeps its room for the next one bound from a template.
+    std::swap(m_cursor->filter, m_cursor->spareFilter);
     m_cursor->filter = std::move(parsed);
     m_cursor->filterText = m_cursor->filter.isEmpty() ? QString() : filter;
     m_cursor->filterPattern.clear();
@@ -367,17 +391,16 @@ void Recordset::setFilter(const QString& filter) {
 void Recordset::setFilter(const FilterTemplate& filter,
                           const std::vector<FilterLiteral>& literals) {
     requireOpen();
-    std::optional<RecordsetFilter> bound = filter.bind(m_table, literals);
-    if (!bound) {
+    if (!filter.bind(m_table, literals, m_cursor->spareFilter)) {
         setFilter(filter.text(literals));
         return;
     }
     commitPending();
-    m_cursor->filter = std::move(*bound);
+    std::swap(m_cursor->filter, m_cursor->spareFilter);
     m_cursor->filterText.clear();
     m_cursor->filterPattern = filter.pattern();
     m_cursor->filterLiterals = literals;
-    rebuildView();
+    rebuildView(&filter);
     moveToFirst();
 }
 
@@ -499,7 +522,7 @@ void Recordset::commitPending() {
     cursor.viewCount = count + 1;
 }
 
-void Recordset::rebuildView() {
+void Recordset::rebuildView(const FilterTemplate* from) {
     Cursor& cursor = *m_cursor;
     cursor.live = cursor.filter.isEmpty() && cursor.sort.isEmpty();
     cursor.viewCount = -1;
@@ -508,9 +531,12 @@ void Recordset::rebuildView() {
         return;
     }
     if (!cursor.filter.isEmpty()) {
-        std::vector<RowId> rows = cursor.filter.select(*m_table);
+        std::vector<RowId>& rows = cursor.ownView(false);
+        if (from)
+            from->select(*m_table, cursor.filter, rows);
+        else
+            cursor.filter.select(*m_table, rows);
         cursor.sort.apply(*m_table, rows);
-        cursor.ownView(false) = std::move(rows);
         return;
     }
     const std::uint64_t changes = cursor.sort.changes(*m_table);

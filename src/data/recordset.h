@@ -124,6 +124,8 @@ public:
     const Variant& value(int field) const;
     const Variant& value(QStringView name) const;
     void setValue(int field, const Variant& value);
+    /// setValue() that hands back the value the field held before.
+    Variant exchangeValue(int field, const Variant& value);
     void setValue(QStringView name, const Variant& value);
 
     void AddNew();
@@ -161,7 +163,10 @@ private:
     FieldDef& definableField(int field);
     Bookmark currentRow() const;
     void commitPending();
-    void rebuildView();
+    /// `from`: the template the filter was just bound from, which may look its rows up.
+    void rebuildView(const FilterTemplate* from = nullptr);
+    /// setValue(), handing the replaced value to `previous` when given.
+    void store(int field, const Variant& value, Variant* previous);
     std::vector<Bookmark> allLiveRows() const;
     void moveToFirst();
     Bookmark nextLive(Bookmark after) const;

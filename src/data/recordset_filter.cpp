@@ -1,5 +1,6 @@
 #include "data/recordset_filter.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace bdg {
@@ -307,8 +308,8 @@ bool RecordsetFilter::satisfiedBy(const RecordsetTable& table, RowId row, const 
     return satisfies(value.compare(term.literal), term.op);
 }
 
-std::vector<RowId> RecordsetFilter::select(RecordsetTable& table) const {
-    std::vector<RowId> rows;
+void RecordsetFilter::select(RecordsetTable& table, std::vector<RowId>& rows) const {
+    rows.clear();
     const auto [bucket, bucketTerm] = smallestBucket(table);
     if (!bucket) {
         for (RowId row = 0; row < table.rowCount(); ++row) {
@@ -316,7 +317,7 @@ std::vector<RowId> RecordsetFilter::select(RecordsetTable& table) const {
                 rows.push_back(row);
             }
         }
-        return rows;
+        return;
     }
     // The bucket's own term holds on nearly all its rows (it is checked again only because
     // buckets are keyed by hash), so the other terms go first and reject rows sooner.
@@ -329,8 +330,14 @@ std::vector<RowId> RecordsetFilter::select(RecordsetTable& table) const {
             rows.push_back(row);
         }
     }
-    return rows;
 }
+
+namespace {
+
+// A bucket this small is scanned as it is: no other can be much cheaper.
+constexpr std::size_t SmallBucket = 16;
+
+} // namespace
 
 std::pair<const std::vector<RowId>*, std::size_t>
 RecordsetFilter::smallestBucket(RecordsetTable& table) const {
@@ -348,6 +355,9 @@ RecordsetFilter::smallestBucket(RecordsetTable& table) const {
         if (!smallest || bucket.size() < smallest->size()) {
             smallest = &bucket;
             smallestTerm = index;
+        }
+        if (smallest->size() <= SmallBucket) {
+            break; // scanning it costs less than hashing the next literal
         }
     }
     return {smallest, smallestTerm};
@@ -379,30 +389,124 @@ QString FilterTemplate::text(const std::vector<FilterLiteral>& literals) const {
     return text;
 }
 
-std::optional<RecordsetFilter>
-FilterTemplate::bind(const std::shared_ptr<RecordsetTable>& table,
-                     const std::vector<FilterLiteral>& literals) const {
+bool FilterTemplate::bind(const std::shared_ptr<RecordsetTable>& table,
+                          const std::vector<FilterLiteral>& literals,
+                          RecordsetFilter& bound) const {
     if (m_table.lock() != table) {
         m_holes.clear();
         m_parsed = RecordsetFilter();
         m_parsed.m_terms = FilterParser(m_text, *table, &m_holes).parse();
         m_table = table;
+        m_keyHoles.clear();
+        for (std::size_t hole : m_holes) {
+            const FilterTerm& term = m_parsed.m_terms[hole];
+            if (term.op == CompareOp::Equal && table->isIndexable(term.field))
+                m_keyHoles.push_back(hole);
+        }
+        m_keyed.clear();
+        m_keyedStamp.reset();
+        m_selectsUnkeyed = 0;
+        m_everKeyed = false;
     }
     if (literals.size() != m_holes.size())
-        return std::nullopt;
-    RecordsetFilter filter = m_parsed;
+        return false;
+    bound.m_terms = m_parsed.m_terms; // into the room `bound` already has
     for (std::size_t hole = 0; hole < m_holes.size(); ++hole) {
         const FilterLiteral& literal = literals[hole];
         // Written in, a bare literal must read back as one number and nothing else.
         if (!literal.quoted && !FilterParser::isPlainNumber(literal.text))
-            return std::nullopt;
-        FilterTerm& term = filter.m_terms[m_holes[hole]];
+            return false;
+        FilterTerm& term = bound.m_terms[m_holes[hole]];
         std::optional<Variant> value = typedLiteral(table->field(term.field), literal);
         if (!value)
-            return std::nullopt;
+            return false;
         term.literal = std::move(*value);
     }
-    return filter;
+    return true;
+}
+
+namespace {
+
+std::uint64_t combined(std::uint64_t key, std::uint64_t part) {
+    return key ^ (part + 0x9e3779b97f4a7c15ull + (key << 6) + (key >> 2));
+}
+
+} // namespace
+
+std::uint64_t FilterTemplate::stamp(const RecordsetTable& table) const {
+    std::uint64_t changes = table.rowChanges();
+    for (const FilterTerm& term : m_parsed.m_terms)
+        changes += table.fieldWrites(term.field);
+    return changes;
+}
+
+void FilterTemplate::keyRows(const RecordsetTable& table) const {
+    m_keyed.clear();
+    m_keyed.reserve(std::size_t(table.liveCount()));
+    std::vector<bool> hole(m_parsed.m_terms.size(), false);
+    for (std::size_t index : m_holes)
+        hole[index] = true;
+    for (RowId row = 0; row < table.rowCount(); ++row) {
+        if (table.isDeleted(row))
+            continue;
+        bool keep = true;
+        for (std::size_t index = 0; keep && index < m_parsed.m_terms.size(); ++index)
+            keep = hole[index] || RecordsetFilter::satisfiedBy(table, row, m_parsed.m_terms[index]);
+        std::uint64_t key = 0;
+        for (std::size_t index = 0; keep && index < m_keyHoles.size(); ++index) {
+            const auto part = RecordsetTable::indexKey(
+                table.value(row, m_parsed.m_terms[m_keyHoles[index]].field));
+            keep = part.has_value(); // a Null equals nothing
+            key = keep ? combined(key, *part) : key;
+        }
+        if (keep)
+            m_keyed.emplace_back(key, row);
+    }
+    std::sort(m_keyed.begin(), m_keyed.end());
+}
+
+void FilterTemplate::select(RecordsetTable& table, const RecordsetFilter& bound,
+                            std::vector<RowId>& rows) const {
+    if (m_keyHoles.empty() || !table.indexesEnabled()) {
+        bound.select(table, rows);
+        return;
+    }
+    const std::uint64_t now = stamp(table);
+    if (m_keyedStamp != now) {
+        if (m_keyedStamp) {
+            m_keyedStamp.reset(); // stale: the selects since then count towards keying again
+            m_selectsUnkeyed = 0;
+        }
+        // Keying costs a sort of the whole table. A template is kept for a procedure's visit
+        // of many rows, so the first set keys them; after a change they are keyed again only
+        // once a scan's worth of selects has gone by, so that a procedure writing the fields
+        // it filters on stays linear.
+        if (m_everKeyed && ++m_selectsUnkeyed <= std::size_t(table.liveCount()) / 8) {
+            bound.select(table, rows);
+            return;
+        }
+        keyRows(table);
+        m_keyedStamp = now;
+        m_everKeyed = true;
+    }
+    rows.clear();
+    std::uint64_t key = 0;
+    for (std::size_t index : m_keyHoles) {
+        const auto part = RecordsetTable::indexKey(bound.m_terms[index].literal);
+        if (!part)
+            return;
+        key = combined(key, *part);
+    }
+    auto at =
+        std::lower_bound(m_keyed.begin(), m_keyed.end(), std::pair<std::uint64_t, RowId>(key, -1));
+    for (; at != m_keyed.end() && at->first == key; ++at) {
+        // Keys are hashes: every hole is checked again, the inequalities among them too.
+        bool keep = true;
+        for (std::size_t index = 0; keep && index < m_holes.size(); ++index)
+            keep = RecordsetFilter::satisfiedBy(table, at->second, bound.m_terms[m_holes[index]]);
+        if (keep)
+            rows.push_back(at->second);
+    }
 }
 
 } // namespace bdg

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -33,9 +34,10 @@ public:
     bool isEmpty() const { return m_terms.empty(); }
     const std::vector<FilterTerm>& terms() const { return m_terms; }
     bool matches(const RecordsetTable& table, RowId row) const;
-    /// Live rows that satisfy every term, in table order: from the smallest index bucket
-    /// among the equality terms when the table's indexes are enabled, by scanning otherwise.
-    std::vector<RowId> select(RecordsetTable& table) const;
+    /// Live rows that satisfy every term, in table order, into `rows`: from the smallest
+    /// index bucket among the equality terms when the table's indexes are enabled, by
+    /// scanning otherwise.
+    void select(RecordsetTable& table, std::vector<RowId>& rows) const;
 
 private:
     friend class FilterTemplate;
@@ -67,18 +69,35 @@ public:
     const QString& pattern() const { return m_text; }
     /// The filter text with the literals written in place of the holes, in order.
     QString text(const std::vector<FilterLiteral>& literals) const;
-    /// The filter with the literals in its holes; nothing when the written text would read
-    /// otherwise (a bare literal that is not a number, a text a numeric field cannot take, a
-    /// count that does not match): the text then has to be read whole, and fail as it fails.
-    std::optional<RecordsetFilter> bind(const std::shared_ptr<RecordsetTable>& table,
-                                        const std::vector<FilterLiteral>& literals) const;
+    /// Writes into `bound` the filter with the literals in its holes. False, `bound` left
+    /// unusable, when the written text would read otherwise (a bare literal that is not a
+    /// number, a text a numeric field cannot take, a count that does not match): the text
+    /// then has to be read whole, and fail as it fails.
+    bool bind(const std::shared_ptr<RecordsetTable>& table,
+              const std::vector<FilterLiteral>& literals, RecordsetFilter& bound) const;
+    /// The rows `bound` (bound by this template on `table`) selects, as its own select()
+    /// gives them. A template set once per visited row mostly looks its rows up: the rows
+    /// that pass its fixed terms are keyed once by their values in its equality holes, and
+    /// keyed again only when a row comes or goes or a field it reads is written.
+    void select(RecordsetTable& table, const RecordsetFilter& bound,
+                std::vector<RowId>& rows) const;
 
 private:
+    std::uint64_t stamp(const RecordsetTable& table) const;
+    void keyRows(const RecordsetTable& table) const;
+
     QString m_text;
     // The text read against the last table it was bound on.
     mutable std::weak_ptr<RecordsetTable> m_table;
     mutable RecordsetFilter m_parsed;
-    mutable std::vector<std::size_t> m_holes; ///< the terms whose literal is a hole
+    mutable std::vector<std::size_t> m_holes;    ///< the terms whose literal is a hole
+    mutable std::vector<std::size_t> m_keyHoles; ///< the holes of indexable equalities
+
+    // The rows passing the fixed terms, sorted by the key of their values in m_keyHoles.
+    mutable std::vector<std::pair<std::uint64_t, RowId>> m_keyed;
+    mutable std::optional<std::uint64_t> m_keyedStamp; ///< the table's state when keyed
+    mutable std::size_t m_selectsUnkeyed = 0;          ///< since the rows were keyed or went stale
+    mutable bool m_everKeyed = false;
 };
 
 } // namespace bdg

@@ -51,6 +51,8 @@ RecordsetSort RecordsetSort::parse(const QString& text, const RecordsetTable& ta
 
 namespace {
 
+constexpr std::size_t SmallSort = 16;
+
 // One key of whole numbers and no Null, as KEY_VOCE is: sorted on the numbers themselves,
 // which orders as comparing the values does. False, rows untouched, on any other value.
 bool sortedOnWholeNumbers(const RecordsetTable& table, const SortKey& key,
@@ -77,9 +79,6 @@ void RecordsetSort::apply(const RecordsetTable& table, std::vector<RowId>& rows)
     if (m_keys.empty() || rows.size() < 2) {
         return;
     }
-    if (m_keys.size() == 1 && sortedOnWholeNumbers(table, m_keys.front(), rows)) {
-        return;
-    }
     const auto before = [&](RowId left, RowId right) {
         for (const SortKey& key : m_keys) {
             const int order = table.value(left, key.field).compare(table.value(right, key.field));
@@ -89,6 +88,21 @@ void RecordsetSort::apply(const RecordsetTable& table, std::vector<RowId>& rows)
         }
         return false;
     };
+    // The few rows a filter per visited row leaves: inserted in place, as stably as the
+    // merge sort would, without its buffer.
+    if (rows.size() <= SmallSort) {
+        for (std::size_t next = 1; next < rows.size(); ++next) {
+            const RowId row = rows[next];
+            std::size_t at = next;
+            for (; at > 0 && before(row, rows[at - 1]); --at)
+                rows[at] = rows[at - 1];
+            rows[at] = row;
+        }
+        return;
+    }
+    if (m_keys.size() == 1 && sortedOnWholeNumbers(table, m_keys.front(), rows)) {
+        return;
+    }
     std::stable_sort(rows.begin(), rows.end(), before);
 }
 

@@ -34,10 +34,17 @@ std::uint64_t numberKey(const Decimal& normal) {
     return mix(low ^ mix(high ^ mix(std::uint64_t(normal.scale()) + 0x9e3779b97f4a7c15ull)));
 }
 
+// numberKey of a whole number, without building the decimal: the high half of its mantissa
+// is the sign, the scale 0.
+std::uint64_t wholeNumberKey(std::int64_t number) {
+    static const std::uint64_t positive = mix(0 ^ mix(0x9e3779b97f4a7c15ull));
+    static const std::uint64_t negative = mix(~std::uint64_t(0) ^ mix(0x9e3779b97f4a7c15ull));
+    return mix(std::uint64_t(number) ^ (number < 0 ? negative : positive));
+}
+
 // Texts compare with trailing blanks ignored, so the key ignores them too (any white
 // space: a wider notion of blank only makes a bucket larger, never misses a row).
-std::uint64_t textKey(const QString& text) {
-    QStringView view(text);
+std::uint64_t textKey(QStringView view) {
     while (!view.isEmpty() && view.back().isSpace()) {
         view.chop(1);
     }
@@ -68,6 +75,11 @@ Decimal numberOf(const FieldDef& def, const Variant& value) {
 }
 
 Variant integerOf(const FieldDef& def, const Variant& value, std::int64_t low, std::int64_t high) {
+    // Keys and periods arrive as the numbers they are stored as.
+    if ((value.type() == Variant::Type::Int32 && def.type == FieldType::Integer) ||
+        (value.type() == Variant::Type::Int64 && def.type == FieldType::BigInt)) {
+        return value;
+    }
     const Decimal number = numberOf(def, value);
     if (number.normalized().scale() > 0) {
         refuse(def, QStringLiteral("%1 non è un numero intero").arg(number.toString()));
@@ -221,7 +233,7 @@ RowId RecordsetTable::appendRow(std::vector<Variant> values) {
     return row;
 }
 
-void RecordsetTable::setValue(RowId row, int field, Variant value) {
+void RecordsetTable::setValue(RowId row, int field, Variant value, Variant* previous) {
     Variant& slot = m_values.row(std::size_t(row))[field];
     ++m_fieldWrites[std::size_t(field)];
     if (Index* index = indexOf(field)) {
@@ -236,6 +248,8 @@ void RecordsetTable::setValue(RowId row, int field, Variant value) {
             }
         }
     }
+    if (previous)
+        *previous = std::move(slot);
     slot = std::move(value);
 }
 
@@ -321,12 +335,12 @@ std::optional<std::uint64_t> RecordsetTable::indexKey(const Variant& value) {
         return std::nullopt; // a Null field satisfies no comparison, equality included
     case Variant::Type::Int32:
     case Variant::Type::Int64:
-        return numberKey(Decimal(*value.toInt64()));
+        return wholeNumberKey(*value.toInt64());
     case Variant::Type::Decimal: {
         return numberKey(value.toDecimal()->normalized());
     }
     case Variant::Type::Text:
-        return textKey(value.toString());
+        return textKey(value.textView());
     case Variant::Type::Boolean:
     case Variant::Type::Double:
         break;

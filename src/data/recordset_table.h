@@ -65,8 +65,8 @@ public:
 
     /// Appends a row of already coerced values and returns its identity.
     RowId appendRow(std::vector<Variant> values);
-    /// Stores an already coerced value.
-    void setValue(RowId row, int field, Variant value);
+    /// Stores an already coerced value; the one it replaces goes to `previous` when given.
+    void setValue(RowId row, int field, Variant value, Variant* previous = nullptr);
     void deleteRow(RowId row);
 
     bool indexesEnabled() const { return m_indexesEnabled; }
@@ -75,6 +75,9 @@ public:
     bool isIndexable(int field) const;
     /// Live rows whose value may equal `literal` (ascending); builds the index on first use.
     const std::vector<RowId>& candidates(int field, const Variant& literal);
+    /// The hash an index files a stored value under: equal values (as a filter compares them)
+    /// get equal keys; Null, Doubles and Booleans get none.
+    static std::optional<std::uint64_t> indexKey(const Variant& value);
 
 private:
     using Bucket = std::vector<RowId>;
@@ -82,7 +85,6 @@ private:
 
     void buildIndex(int field);
     Index* indexOf(int field);
-    static std::optional<std::uint64_t> indexKey(const Variant& value);
     static void insertInto(Index& index, std::uint64_t key, RowId row);
     static void removeFrom(Index& index, std::uint64_t key, RowId row);
 

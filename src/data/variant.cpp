@@ -19,10 +19,6 @@ QStringView withoutTrailingBlanks(QStringView text) {
     return text;
 }
 
-bool isBlank(const QString& text) {
-    return withoutTrailingBlanks(text).isEmpty();
-}
-
 // Shortest text that reads back as the same double; plain digits in the range where a
 // person reads them (as the formula engine writes numbers), an exponent outside it.
 QString doubleText(double value, QChar decimalPoint) {
@@ -230,12 +226,12 @@ int Variant::compare(const Variant& other) const {
     return compareDoubles(toDouble().value_or(0), other.toDouble().value_or(0));
 }
 
+bool Variant::isNullOrBlank() const {
+    return isNullOrEmpty() || (isText() && withoutTrailingBlanks(textView()).isEmpty());
+}
+
 Variant NVL(const Variant& value, const Variant& ifNull) {
-    if (value.isNullOrEmpty())
-        return ifNull;
-    if (value.isText() && isBlank(value.toString()))
-        return ifNull;
-    return value;
+    return value.isNullOrBlank() ? ifNull : value;
 }
 
 } // namespace bdg

@@ -42,6 +42,8 @@ public:
     bool isNull() const { return type() == Type::Null; }
     /// Empty or Null.
     bool isNullOrEmpty() const { return isEmpty() || isNull(); }
+    /// Null, Empty or a text of blanks only: what NVL replaces.
+    bool isNullOrBlank() const;
     /// Int32, Int64, Decimal or Double; a Boolean is not, though it reads as -1/0.
     bool isNumeric() const;
     bool isText() const { return type() == Type::Text; }
@@ -51,6 +53,11 @@ public:
     /// plainly from 1e-7 to 1e21 and with an exponent beyond ("1e+21"), as the formula
     /// engine writes them.
     QString toString() const;
+    /// The characters of a text, without copying them; empty for any other kind of value.
+    QStringView textView() const {
+        const QString* text = std::get_if<QString>(&m_value);
+        return text ? QStringView(*text) : QStringView();
+    }
     /// Text form of numbers in `locale` without grouping ("1234,5" in Italian).
     QString toString(const QLocale& locale) const;
     /// Numeric value: numbers as they are, text parsed with '.' or ',' as decimal

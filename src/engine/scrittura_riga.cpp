@@ -17,24 +17,23 @@ void NuovaRiga::salva() {
     m_salvata = true;
 }
 
-void ModificaRiga::scrivi(Recordset& recordset) const {
+void ModificaRiga::scrivi(Recordset& recordset) {
     if (m_valori.empty())
         return; // nothing to write leaves the row as it is, saved or not
-    std::vector<Variant> prima;
-    std::vector<int> campi; // each name looked up once, for the read and the write
-    prima.reserve(m_valori.size());
-    campi.reserve(m_valori.size());
+    m_prima.clear();
+    m_campi.clear();
     try {
         for (const auto& [nome, campo, value] : m_valori) {
-            campi.push_back(campo >= 0 ? campo : recordset.requireField(nome));
-            prima.push_back(recordset.value(campi.back()));
-            recordset.setValue(campi.back(), value);
+            const int field = campo >= 0 ? campo : recordset.requireField(nome);
+            Variant before = recordset.exchangeValue(field, value);
+            m_campi.push_back(field);
+            m_prima.push_back(std::move(before));
         }
         recordset.Update();
     } catch (...) {
         // Old values were stored in these fields before, so they fit them again.
-        for (std::size_t at = prima.size(); at-- > 0;)
-            recordset.setValue(campi[at], prima[at]);
+        for (std::size_t at = m_prima.size(); at-- > 0;)
+            recordset.setValue(m_campi[at], m_prima[at]);
         throw;
     }
 }

@@ -33,32 +33,28 @@ private:
 
 /// New values for fields of the current row, written together by scrivi(): when the table
 /// refuses one of them, the fields already written get their old values back before the
-/// error goes on.
+/// error goes on. One object can serve row after row: ricomincia() forgets the values and
+/// keeps the room they took, so a procedure changing thousands of rows allocates once.
 class ModificaRiga {
 public:
     void imposta(const QString& field, Variant value) {
-        riserva();
         m_valori.push_back({field, -1, std::move(value)});
     }
     /// The field by its position in the recordset.
-    void imposta(int field, Variant value) {
-        riserva();
-        m_valori.push_back({{}, field, std::move(value)});
-    }
-    void scrivi(Recordset& recordset) const;
+    void imposta(int field, Variant value) { m_valori.push_back({{}, field, std::move(value)}); }
+    void ricomincia() { m_valori.clear(); }
+    void scrivi(Recordset& recordset);
 
 private:
-    // A row change names a few fields: room for them at once instead of growing step by step.
-    void riserva() {
-        if (m_valori.empty())
-            m_valori.reserve(8);
-    }
     struct Valore {
         QString nome;   ///< looked up when written; empty when the position is given
         int campo = -1; ///< position in the recordset
         Variant valore;
     };
     std::vector<Valore> m_valori;
+    // What scrivi() found in each field, to put back on a refusal.
+    std::vector<Variant> m_prima;
+    std::vector<int> m_campi;
 };
 
 } // namespace bdg

@@ -51,13 +51,17 @@ RollUpImporti::RollUpImporti(ErrorTrap& trap, Recordset& R, RecordsetPtr rstConf
                        QStringLiteral(" AND KEY_VOCE < ?") +
                        QStringLiteral(" AND TIPOVOCE <> 2 ")) {}
 
-std::vector<FilterLiteral> RollUpImporti::codiceEPeriodo(const Recordset& source,
-                                                         QStringView campoCodice) const {
-    std::vector<FilterLiteral> literals{{NVL(source.value(campoCodice), Blank).toString(), true}};
+const std::vector<FilterLiteral>& RollUpImporti::padreEPeriodo(const Recordset& source) {
+    if (m_campoPadre < 0)
+        m_campoPadre = source.requireField(u"VOCEPADRE");
+    m_literali.resize(m_perPeriodo ? 2 : 1);
+    m_literali[0] = {NVL(source.value(m_campoPadre), Blank).toString(), true};
     if (m_perPeriodo) {
-        literals.push_back({NVL(source.value(u"PERIODO"), Blank).toString(), false});
+        if (m_campoPeriodo < 0)
+            m_campoPeriodo = source.requireField(u"PERIODO");
+        m_literali[1] = {NVL(source.value(m_campoPeriodo), Blank).toString(), false};
     }
-    return literals;
+    return m_literali;
 }
 
 // Adds the current row of `source` into every row of R that the filter left visible. An
@@ -85,7 +89,7 @@ bool RollUpImporti::contiNelleVoci(Recordset& K) {
     }
     return VisitaRighe(m_trap, K, [&] {
         m_R.clearFilter();
-        m_R.setFilter(m_filtroPadre, codiceEPeriodo(K, u"VOCEPADRE"));
+        m_R.setFilter(m_filtroPadre, padreEPeriodo(K));
         sommaInTargetFiltrati(K);
     });
 }
@@ -108,7 +112,7 @@ bool RollUpImporti::livello(Recordset& K, int lvl) {
     return VisitaRighe(m_trap, K, [&] {
         // The parent filter extended with the period and the item types, set in one go.
         m_R.clearFilter();
-        m_R.setFilter(m_filtroLivello, codiceEPeriodo(K, u"VOCEPADRE"));
+        m_R.setFilter(m_filtroLivello, padreEPeriodo(K));
         sommaInTargetFiltrati(K);
     });
 }
@@ -148,10 +152,10 @@ bool RollUpImporti::totaliIntermedi(Recordset& K) {
         return false;
     }
     return VisitaRighe(m_trap, m_R, [&] {
-        std::vector<FilterLiteral> literals = codiceEPeriodo(m_R, u"VOCEPADRE");
-        literals.push_back({NVL(m_R.value(u"KEY_VOCE"), Variant(0)).toString(), false});
+        padreEPeriodo(m_R);
+        m_literali.push_back({NVL(m_R.value(u"KEY_VOCE"), Variant(0)).toString(), false});
         K.clearFilter();
-        K.setFilter(m_filtroFratelli, literals);
+        K.setFilter(m_filtroFratelli, m_literali);
         VisitaRighe(m_trap, K, [&] {
             SommaImportiRiga(m_R, m_campi, K, m_campi, NrConfrontiDa(m_confronto));
         });
@@ -276,9 +280,9 @@ int CampiConfronto::deltaPerc(const Recordset& recordset, int set) {
 // on one set (an amount that does not fit its field) leaves the whole row as it was.
 void SommaImportiRiga(Recordset& target, CampiConfronto& campiTarget, const Recordset& source,
                       CampiConfronto& campiSource, int nrConfronti) {
-    ModificaRiga modifica;
+    ModificaRiga& modifica = campiTarget.modifica();
     for (int set = 1; set <= nrConfronti; ++set) {
-        const Variant addend = source.value(campiSource.imp(source, set));
+        const Variant& addend = source.value(campiSource.imp(source, set));
         if (IsImportoValorizzato(addend)) {
             const int field = campiTarget.imp(target, set);
             modifica.imposta(
@@ -291,7 +295,7 @@ void SommaImportiRiga(Recordset& target, CampiConfronto& campiTarget, const Reco
 void CalcolaDifferenzeRiga(Recordset& recordset, const BudgetObject& budget, int nrConfronti,
                            CampiConfronto& campi) {
     const Variant missing = Variant::null();
-    ModificaRiga modifica;
+    ModificaRiga& modifica = campi.modifica();
     // Each set's amount is the next set's reference: read once.
     Variant reference =
         nrConfronti >= 2 ? NVL(recordset.value(campi.imp(recordset, 1)), missing) : missing;

@@ -3,6 +3,7 @@
 #include "data/recordset.h"
 #include "data/recordset_filter.h"
 #include "data/variant.h"
+#include "engine/scrittura_riga.h"
 #include "host/error_trap.h"
 
 #include <QString>
@@ -47,6 +48,12 @@ public:
     int deltaImp(const Recordset& recordset, int set);
     int deltaPerc(const Recordset& recordset, int set);
     NomiCampiConfronto& nomi() { return m_nomi; }
+    /// A row change for the recordsets of this layout, emptied: the room of the previous
+    /// change serves the next one.
+    ModificaRiga& modifica() {
+        m_modifica.ricomincia();
+        return m_modifica;
+    }
 
 private:
     int posizione(std::vector<int>& posizioni, const Recordset& recordset, int set,
@@ -56,6 +63,7 @@ private:
     std::vector<int> m_imp;
     std::vector<int> m_deltaImp;
     std::vector<int> m_deltaPerc;
+    ModificaRiga m_modifica;
 };
 
 /// Adds every present IMPi of the current row of `source` (i = 1 .. nrConfronti) to the
@@ -137,10 +145,9 @@ public:
 private:
     bool livello(Recordset& K, int lvl);
     bool sommaInTargetFiltrati(const Recordset& source);
-    /// The literals of the target filters: the source row's code in `campoCodice`, then its
-    /// period when totalling by period.
-    std::vector<FilterLiteral> codiceEPeriodo(const Recordset& source,
-                                              QStringView campoCodice) const;
+    /// The literals of the target filters: the parent code of the source row (a row of R or
+    /// of a clone), then its period when totalling by period. The list is refilled in place.
+    const std::vector<FilterLiteral>& padreEPeriodo(const Recordset& source);
 
     ErrorTrap& m_trap;
     Recordset& m_R;
@@ -151,6 +158,9 @@ private:
     FilterTemplate m_filtroPadre;    ///< the node the source row's parent code names
     FilterTemplate m_filtroLivello;  ///< the same, when it is an item that adds up
     FilterTemplate m_filtroFratelli; ///< the siblings before an intermediate total
+    std::vector<FilterLiteral> m_literali;
+    int m_campoPadre = -1; ///< VOCEPADRE, found on first use
+    int m_campoPeriodo = -1;
 };
 
 /// Completes the criterion table in place: account amounts into their items, the roll-up

@@ -16,7 +16,7 @@ namespace {
 const QString CrLf = QStringLiteral("\r\n");
 
 bool isBlank(const Variant& value) {
-    return NVL(value, Variant::null()).isNull();
+    return value.isNullOrBlank();
 }
 
 std::unique_ptr<AssociatedCompanies> create(const AssociatedCompaniesFactory& factory) {

@@ -42,7 +42,7 @@ const std::array<const char*, 6> NomiPeriodi = {"",         "Bimestre", "Trimest
                                                 "Semestre", ""};
 
 bool isMissing(const Variant& value) {
-    return NVL(value, Variant::null()).isNull();
+    return value.isNullOrBlank();
 }
 
 Decimal numberOf(const Variant& value, const char* role) {

@@ -136,6 +136,15 @@ void RecordsetTable::appendField(FieldDef def) {
     m_values.setWidth(m_fields.size());
 }
 
+void RecordsetTable::open() {
+    m_required.clear();
+    for (int field = 0; field < fieldCount(); ++field) {
+        if (!m_fields[std::size_t(field)].nullable)
+            m_required.push_back(field);
+    }
+    m_open = true;
+}
+
 std::optional<int> RecordsetTable::fieldIndex(QStringView name) const {
     // A name met before at the same place is the same field if it still reads the same: the
     // compare guards against a text freed and another one written there.
@@ -221,7 +230,7 @@ RowId RecordsetTable::appendRow(std::vector<Variant> values) {
     std::move(values.begin(), values.begin() + std::ptrdiff_t(m_fields.size()), slot);
     ++m_liveCount;
     ++m_rowChanges;
-    for (int field = 0; field < fieldCount(); ++field) {
+    for (int field = 0; m_anyIndex && field < fieldCount(); ++field) {
         Index* index = indexOf(field);
         if (!index) {
             continue;
@@ -257,7 +266,7 @@ void RecordsetTable::deleteRow(RowId row) {
     if (isDeleted(row)) {
         return;
     }
-    for (int field = 0; field < fieldCount(); ++field) {
+    for (int field = 0; m_anyIndex && field < fieldCount(); ++field) {
         Index* index = indexOf(field);
         if (!index) {
             continue;
@@ -278,6 +287,7 @@ void RecordsetTable::setIndexesEnabled(bool enabled) {
         for (auto& index : m_indexes) {
             index.reset(); // nothing to keep valid while nobody asks
         }
+        m_anyIndex = false;
     }
 }
 
@@ -322,6 +332,7 @@ void RecordsetTable::buildIndex(int field) {
         }
     }
     m_indexes[std::size_t(field)] = std::move(index);
+    m_anyIndex = true;
 }
 
 RecordsetTable::Index* RecordsetTable::indexOf(int field) {

@@ -94,14 +94,23 @@ Variant integerOf(const FieldDef& def, const Variant& value, std::int64_t low, s
     return Variant(*whole);
 }
 
+// Whether a value of the field's scale fits its precision: a scale at or above the precision
+// (percentages declared 5, 6) leaves no room for integer digits at all; such fields take
+// whatever fits the scale.
+bool fitsPrecision(const FieldDef& def, const Decimal& rounded) {
+    return def.precision <= 0 || def.scale >= def.precision ||
+           rounded.fits(def.precision, def.scale);
+}
+
 Variant decimalOf(const FieldDef& def, const Variant& value) {
+    // Sums and differences arrive as decimals of the field's scale already.
+    if (const Decimal* held = value.decimalValue();
+        held && held->scale() == def.scale && fitsPrecision(def, *held))
+        return value;
     const Decimal number = numberOf(def, value);
     try {
         const Decimal rounded = number.rescaled(def.scale, Rounding::HalfAwayFromZero);
-        // A scale at or above the precision (percentages declared 5, 6) leaves no room
-        // for integer digits at all; such fields take whatever fits the scale.
-        if (def.precision > 0 && def.scale < def.precision &&
-            !rounded.fits(def.precision, def.scale)) {
+        if (!fitsPrecision(def, rounded)) {
             refuse(def, QStringLiteral("%1 %2 %3 con %4 decimali")
                             .arg(number.toString(), PrecisionExceeded)
                             .arg(def.precision)

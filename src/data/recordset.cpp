@@ -502,8 +502,8 @@ void Recordset::commitPending() {
         return;
     }
     const std::vector<Variant>& values = *cursor.pending;
-    for (int field = 0; field < m_table->fieldCount(); ++field) {
-        if (values[std::size_t(field)].isNull() && !m_table->field(field).nullable) {
+    for (const int field : m_table->requiredFields()) {
+        if (values[std::size_t(field)].isNull()) {
             fail(QStringLiteral("Il campo \"%1\" non ammette valori nulli")
                      .arg(m_table->field(field).name));
         }

@@ -443,19 +443,23 @@ std::uint64_t FilterTemplate::stamp(const RecordsetTable& table) const {
 void FilterTemplate::keyRows(const RecordsetTable& table) const {
     m_keyed.clear();
     m_keyed.reserve(std::size_t(table.liveCount()));
-    std::vector<bool> hole(m_parsed.m_terms.size(), false);
-    for (std::size_t index : m_holes)
-        hole[index] = true;
+    std::vector<const FilterTerm*> fixed;
+    for (std::size_t index = 0; index < m_parsed.m_terms.size(); ++index) {
+        if (std::find(m_holes.begin(), m_holes.end(), index) == m_holes.end())
+            fixed.push_back(&m_parsed.m_terms[index]);
+    }
+    std::vector<int> keyFields;
+    for (std::size_t index : m_keyHoles)
+        keyFields.push_back(m_parsed.m_terms[index].field);
     for (RowId row = 0; row < table.rowCount(); ++row) {
         if (table.isDeleted(row))
             continue;
         bool keep = true;
-        for (std::size_t index = 0; keep && index < m_parsed.m_terms.size(); ++index)
-            keep = hole[index] || RecordsetFilter::satisfiedBy(table, row, m_parsed.m_terms[index]);
+        for (std::size_t at = 0; keep && at < fixed.size(); ++at)
+            keep = RecordsetFilter::satisfiedBy(table, row, *fixed[at]);
         std::uint64_t key = 0;
-        for (std::size_t index = 0; keep && index < m_keyHoles.size(); ++index) {
-            const auto part = RecordsetTable::indexKey(
-                table.value(row, m_parsed.m_terms[m_keyHoles[index]].field));
+        for (std::size_t at = 0; keep && at < keyFields.size(); ++at) {
+            const auto part = RecordsetTable::indexKey(table.value(row, keyFields[at]));
             keep = part.has_value(); // a Null equals nothing
             key = keep ? combined(key, *part) : key;
         }

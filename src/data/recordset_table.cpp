@@ -94,14 +94,23 @@ Variant integerOf(const FieldDef& def, const Variant& value, std::int64_t low, s
     return Variant(*whole);
 }
 
+// Whether a value of the field's scale fits its precision: a scale at or above the precision
+// (percentages declared 5, 6) leaves no room for integer digits at all; such fields take
+// whatever fits the scale.
+bool fitsPrecision(const FieldDef& def, const Decimal& rounded) {
+    return def.precision <= 0 || def.scale >= def.precision ||
+           rounded.fits(def.precision, def.scale);
+}
+
 Variant decimalOf(const FieldDef& def, const Variant& value) {
+    // Sums and differences arrive as decimals of the field's scale already.
+    if (const Decimal* held = value.decimalValue();
+        held && held->scale() == def.scale && fitsPrecision(def, *held))
+        return value;
     const Decimal number = numberOf(def, value);
     try {
         const Decimal rounded = number.rescaled(def.scale, Rounding::HalfAwayFromZero);
-        // A scale at or above the precision (percentages declared 5, 6) leaves no room
-        // for integer digits at all; such fields take whatever fits the scale.
-        if (def.precision > 0 && def.scale < def.precision &&
-            !rounded.fits(def.precision, def.scale)) {
+        if (!fitsPrecision(def, rounded)) {
             refuse(def, QStringLiteral("%1 %2 %3 con %4 decimali")
                             .arg(number.toString(), PrecisionExceeded)
                             .arg(def.precision)
@@ -134,6 +143,15 @@ void RecordsetTable::appendField(FieldDef def) {
     m_indexes.emplace_back();
     m_fieldWrites.push_back(0);
     m_values.setWidth(m_fields.size());
+}
+
+void RecordsetTable::open() {
+    m_required.clear();
+    for (int field = 0; field < fieldCount(); ++field) {
+        if (!m_fields[std::size_t(field)].nullable)
+            m_required.push_back(field);
+    }
+    m_open = true;
 }
 
 std::optional<int> RecordsetTable::fieldIndex(QStringView name) const {
@@ -221,7 +239,7 @@ RowId RecordsetTable::appendRow(std::vector<Variant> values) {
     std::move(values.begin(), values.begin() + std::ptrdiff_t(m_fields.size()), slot);
     ++m_liveCount;
     ++m_rowChanges;
-    for (int field = 0; field < fieldCount(); ++field) {
+    for (int field = 0; m_anyIndex && field < fieldCount(); ++field) {
         Index* index = indexOf(field);
         if (!index) {
             continue;
@@ -257,7 +275,7 @@ void RecordsetTable::deleteRow(RowId row) {
     if (isDeleted(row)) {
         return;
     }
-    for (int field = 0; field < fieldCount(); ++field) {
+    for (int field = 0; m_anyIndex && field < fieldCount(); ++field) {
         Index* index = indexOf(field);
         if (!index) {
             continue;
@@ -278,6 +296,7 @@ void RecordsetTable::setIndexesEnabled(bool enabled) {
         for (auto& index : m_indexes) {
             index.reset(); // nothing to keep valid while nobody asks
         }
+        m_anyIndex = false;
     }
 }
 
@@ -322,6 +341,7 @@ void RecordsetTable::buildIndex(int field) {
         }
     }
     m_indexes[std::size_t(field)] = std::move(index);
+    m_anyIndex = true;
 }
 
 RecordsetTable::Index* RecordsetTable::indexOf(int field) {

@@ -45,7 +45,9 @@ public:
     std::optional<int> fieldIndex(QStringView name) const;
 
     bool isOpen() const { return m_open; }
-    void open() { m_open = true; }
+    void open();
+    /// The fields that take no Null, in field order; listed when the table opens.
+    const std::vector<int>& requiredFields() const { return m_required; }
 
     /// The value brought to the field's type, or RecordsetError naming the field.
     Variant coerce(int field, const Variant& value) const;
@@ -109,7 +111,9 @@ private:
     std::uint64_t m_deleteCount = 0;
     std::uint64_t m_rowChanges = 0;
     std::vector<std::uint64_t> m_fieldWrites; // parallel to m_fields
+    std::vector<int> m_required;
     bool m_open = false;
+    bool m_anyIndex = false; ///< some index is built: appends and deletes keep it valid
     bool m_indexesEnabled = true;
 };
 

@@ -53,6 +53,8 @@ public:
     /// plainly from 1e-7 to 1e21 and with an exponent beyond ("1e+21"), as the formula
     /// engine writes them.
     QString toString() const;
+    /// The decimal held, without copying it; null for any other kind of value.
+    const Decimal* decimalValue() const { return std::get_if<Decimal>(&m_value); }
     /// The characters of a text, without copying them; empty for any other kind of value.
     QStringView textView() const {
         const QString* text = std::get_if<QString>(&m_value);

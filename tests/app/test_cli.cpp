@@ -32,10 +32,11 @@ private slots:
             "'Dollaro', 2)");
         m_db = m_company.connection().connectionString();
         // The fixture's own parameters.
-        m_arguments = {"run",   "--db",    m_db,  "--subtype", "SB1",  "--criterion",
-                       "CR02",  "--set",   "budget:2026:1",    "--set", "forecast1:2026:1",
-                       "--set", "actuals:2026:1", "--from",    "1",    "--to",
-                       "3",     "--show-null-accounts"};
+        m_arguments = QStringList{"run", "--db", m_db} +
+                      QStringLiteral("--subtype SB1 --criterion CR02 --set budget:2026:1 --set "
+                                     "forecast1:2026:1 --set actuals:2026:1 --from 1 --to 3 "
+                                     "--show-null-accounts")
+                          .split(u' ');
     }
 
     void jsonHoldsBothTablesOfTheRun() {

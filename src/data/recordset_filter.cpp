@@ -403,10 +403,11 @@ bool FilterTemplate::bind(const std::shared_ptr<RecordsetTable>& table,
             if (term.op == CompareOp::Equal && table->isIndexable(term.field))
                 m_keyHoles.push_back(hole);
         }
+        // Keyed on another table before: this one waits for a scan's worth of sets too, so
+        // that a template set on two tables in turn never keys a whole table per set.
         m_keyed.clear();
         m_keyedStamp.reset();
         m_selectsUnkeyed = 0;
-        m_everKeyed = false;
     }
     if (literals.size() != m_holes.size())
         return false;

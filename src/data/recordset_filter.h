@@ -97,7 +97,7 @@ private:
     mutable std::vector<std::pair<std::uint64_t, RowId>> m_keyed;
     mutable std::optional<std::uint64_t> m_keyedStamp; ///< the table's state when keyed
     mutable std::size_t m_selectsUnkeyed = 0;          ///< since the rows were keyed or went stale
-    mutable bool m_everKeyed = false;
+    mutable bool m_everKeyed = false; ///< on any table: later tables wait before keying
 };
 
 } // namespace bdg

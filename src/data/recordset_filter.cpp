@@ -393,6 +393,7 @@ bool FilterTemplate::bind(const std::shared_ptr<RecordsetTable>& table,
                           const std::vector<FilterLiteral>& literals,
                           RecordsetFilter& bound) const {
     if (m_table.lock() != table) {
+        m_table.reset(); // a text this table refuses leaves nothing read against any table
         m_holes.clear();
         m_parsed = RecordsetFilter();
         m_parsed.m_terms = FilterParser(m_text, *table, &m_holes).parse();

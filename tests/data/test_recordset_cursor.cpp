@@ -167,6 +167,10 @@ private slots:
         QCOMPARE(key(table), 2);
         QCOMPARE(walk(table), QStringLiteral("4,2,1"));
         QVERIFY_THROWS_EXCEPTION(RecordsetError, table.setBookmark(2));
+        // More rows than are sorted by insertion: ordered on the numbers, still descending.
+        Recordset many = numberedTable(20);
+        many.setSort(QStringLiteral("KEY_VOCE DESC"));
+        QCOMPARE(walk(many).left(9), QStringLiteral("20,19,18,"));
     }
 
     void removingTheFilterSortsAgainOnlyWhatMoved() {

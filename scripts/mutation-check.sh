@@ -105,7 +105,7 @@ fault delta-perc-over-signed-base src/host/budget_object.cpp \
     'difference.divide(base.abs(), 6' 'difference.divide(base, 6' \
     'host_test_budget_object|engine_test_totali_criterio'
 fault delta-of-two-nulls-is-zero src/host/budget_object.cpp \
-    'if (isMissing(value) && isMissing(reference))' 'if (false)' \
+    'if (value.isNullOrBlank() && reference.isNullOrBlank())' 'if (false)' \
     'host_test_budget_object|engine_test_totali_criterio'
 fault periods-of-quadrimester src/host/budget_object.cpp \
     '{12, 6, 4, 3, 2, 1}' '{12, 6, 4, 4, 2, 1}' \
@@ -193,7 +193,7 @@ fault formula-result-not-rounded src/engine/formula_evaluator.cpp \
     'constexpr int FormulaDecimals = 2;' 'constexpr int FormulaDecimals = 6;' \
     'engine_test_formula_evaluator|engine_test_elabora_fixtures'
 fault period-amounts-of-other-nature src/engine/rst_periodi.cpp \
-    'if (natura == nullptr || stessaNatura(importi->value(campoNatura), *natura))' 'if (true)' \
+    $'if (natura == nullptr ||\n                stessaNatura(importi->value(campoNatura.in(*importi)), *natura))' 'if (true)' \
     'engine_test_totali_periodi|engine_test_elabora_fixtures'
 fault criterion-depth-limit-off-by-one src/engine/struttura_criterio.cpp \
     'if (livello > LivelliCriterioMassimi)' 'if (livello >= LivelliCriterioMassimi)' \

@@ -177,31 +177,23 @@ void BdgIntRic_RstCriterioPeriodi_AggiornoImportiPeriodo(FormState& state,
     const FilterTemplate filtroImporti(QStringLiteral(" VOCE = ? AND CONTO = ? AND PERIODO = ?"));
     std::vector<FilterLiteral> literals(3);
     literals[0].quoted = literals[1].quoted = true;
-    // Fields by name on first use, by position after that.
-    std::array<int, 4> campi{-1, -1, -1, -1};
-    const auto campo = [&](std::size_t at, QStringView nome) {
-        if (campi[at] < 0)
-            campi[at] = conti.requireField(nome);
-        return campi[at];
-    };
-    int campoNatura = -1;
+    CampoPerNome padre(u"VOCEPADRE"), voce(u"VOCE"), periodo(u"PERIODO"), chiave(u"KEY_VOCE");
+    CampoPerNome campoNatura(u"NATURA");
     VisitaRighe(trap, conti, [&] {
         if (!importi) {
             throw std::runtime_error("nessun importo per conto e periodo da registrare");
         }
         // The account's rows of its own item only, and of the nature of its row.
         importi->clearFilter();
-        literals[0].text = NVL(conti.value(campo(0, u"VOCEPADRE")), emptyText).toString();
-        literals[1].text = NVL(conti.value(campo(1, u"VOCE")), emptyText).toString();
-        literals[2].text = NVL(conti.value(campo(2, u"PERIODO")), emptyText).toString();
+        literals[0].text = NVL(conti.value(padre.in(conti)), emptyText).toString();
+        literals[1].text = NVL(conti.value(voce.in(conti)), emptyText).toString();
+        literals[2].text = NVL(conti.value(periodo.in(conti)), emptyText).toString();
         importi->setFilter(filtroImporti, literals);
         const auto natura =
-            nature ? nature->find(conti.value(campo(3, u"KEY_VOCE")).toInt64().value_or(0))
-                   : nullptr;
+            nature ? nature->find(conti.value(chiave.in(conti)).toInt64().value_or(0)) : nullptr;
         VisitaRighe(trap, *importi, [&] {
-            if (campoNatura < 0 && natura != nullptr)
-                campoNatura = importi->requireField(u"NATURA");
-            if (natura == nullptr || stessaNatura(importi->value(campoNatura), *natura)) {
+            if (natura == nullptr ||
+                stessaNatura(importi->value(campoNatura.in(*importi)), *natura)) {
                 SommaImportiRiga(conti, campiConti, *importi, campiImporti, state.NrConfronti);
             }
         });

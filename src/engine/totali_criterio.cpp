@@ -52,15 +52,10 @@ RollUpImporti::RollUpImporti(ErrorTrap& trap, Recordset& R, RecordsetPtr rstConf
                        QStringLiteral(" AND TIPOVOCE <> 2 ")) {}
 
 const std::vector<FilterLiteral>& RollUpImporti::padreEPeriodo(const Recordset& source) {
-    if (m_campoPadre < 0)
-        m_campoPadre = source.requireField(u"VOCEPADRE");
     m_literali.resize(m_perPeriodo ? 2 : 1);
-    m_literali[0] = {NVL(source.value(m_campoPadre), Blank).toString(), true};
-    if (m_perPeriodo) {
-        if (m_campoPeriodo < 0)
-            m_campoPeriodo = source.requireField(u"PERIODO");
-        m_literali[1] = {NVL(source.value(m_campoPeriodo), Blank).toString(), false};
-    }
+    m_literali[0] = {NVL(source.value(m_campoPadre.in(source)), Blank).toString(), true};
+    if (m_perPeriodo)
+        m_literali[1] = {NVL(source.value(m_campoPeriodo.in(source)), Blank).toString(), false};
     return m_literali;
 }
 

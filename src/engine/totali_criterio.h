@@ -39,6 +39,22 @@ private:
     std::vector<QString> m_deltaPerc;
 };
 
+/// A field's position in the recordsets of one layout: looked up by name the first time it
+/// is asked for, with the error of an unknown name at that point, and kept after that.
+class CampoPerNome {
+public:
+    explicit constexpr CampoPerNome(QStringView nome) : m_nome(nome) {}
+    int in(const Recordset& recordset) {
+        if (m_posizione < 0)
+            m_posizione = recordset.requireField(m_nome);
+        return m_posizione;
+    }
+
+private:
+    QStringView m_nome;
+    int m_posizione = -1;
+};
+
 /// Where the per-set fields sit in the recordsets of one layout (a table and its clones):
 /// each is looked up by name the first time it is used, with the error of an unknown name
 /// at that point, and reached by its position after that.
@@ -159,8 +175,8 @@ private:
     FilterTemplate m_filtroLivello;  ///< the same, when it is an item that adds up
     FilterTemplate m_filtroFratelli; ///< the siblings before an intermediate total
     std::vector<FilterLiteral> m_literali;
-    int m_campoPadre = -1; ///< VOCEPADRE, found on first use
-    int m_campoPeriodo = -1;
+    CampoPerNome m_campoPadre{u"VOCEPADRE"};
+    CampoPerNome m_campoPeriodo{u"PERIODO"};
 };
 
 /// Completes the criterion table in place: account amounts into their items, the roll-up

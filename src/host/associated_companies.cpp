@@ -15,10 +15,6 @@ namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
 
-bool isBlank(const Variant& value) {
-    return value.isNullOrBlank();
-}
-
 std::unique_ptr<AssociatedCompanies> create(const AssociatedCompaniesFactory& factory) {
     if (factory)
         return factory();
@@ -48,7 +44,7 @@ std::unique_ptr<AssociatedCompanies> loaded(FormState& state, const Variant& ann
 /// The group's main company: a member whose indicator is 0 (a Null or blank indicator
 /// never is).
 bool isPrincipale(const AssociatedCompanies& aziende) {
-    if (!aziende.IsAziendaCollegata() || isBlank(aziende.IndPrincipale()))
+    if (!aziende.IsAziendaCollegata() || aziende.IndPrincipale().isNullOrBlank())
         return false;
     const std::optional<Decimal> indicator = aziende.IndPrincipale().toDecimal();
     return indicator && indicator->isZero();
@@ -128,7 +124,7 @@ void AssociatedCompanies::Carica() {
 void AssociatedCompanies::CaricaElencoAziende() {
     reset();
     setAziende({});
-    if (!checkParametri() || isBlank(m_codGruppo))
+    if (!checkParametri() || m_codGruppo.isNullOrBlank())
         return;
     const QString sql =
         QStringLiteral(" SELECT   HS05_DITTA_HS01 ") + CrLf +
@@ -155,7 +151,7 @@ void AssociatedCompanies::CaricaElencoAziende() {
 bool GetIsAziendaCorrentePrincipalePerAnno(FormState& state, const Variant& Anno,
                                            const AssociatedCompaniesFactory& factory) {
     bool result = false;
-    const Variant anno = isBlank(Anno) ? Variant(QDate::currentDate().year()) : Anno;
+    const Variant anno = Anno.isNullOrBlank() ? Variant(QDate::currentDate().year()) : Anno;
     ErrorTrap trap(state, QStringLiteral("GetIsAziendaCorrentePrincipalePerAnno"));
     trap([&] {
         const std::unique_ptr<AssociatedCompanies> aziende = loaded(state, anno, factory);
@@ -167,7 +163,7 @@ bool GetIsAziendaCorrentePrincipalePerAnno(FormState& state, const Variant& Anno
 Variant IsAziendaPrincipale(FormState& state, const Variant& Anno,
                             const AssociatedCompaniesFactory& factory) {
     Variant result = QString();
-    if (isBlank(Anno))
+    if (Anno.isNullOrBlank())
         return result;
     ErrorTrap trap(state, QStringLiteral("IsAziendaPrincipale"));
     trap([&] {
@@ -181,7 +177,7 @@ Variant IsAziendaPrincipale(FormState& state, const Variant& Anno,
                                                QString::fromLatin1(TitoloAziendeCollegate));
             return;
         }
-        if (!isBlank(aziende->ElencoAziende()))
+        if (!aziende->ElencoAziende().isNullOrBlank())
             result = aziende->ElencoAziende();
     });
     return result;

@@ -41,12 +41,8 @@ const std::array<const char*, 12> NomiMesi = {"Gennaio",   "Febbraio", "Marzo", 
 const std::array<const char*, 6> NomiPeriodi = {"",         "Bimestre", "Trimestre", "Quadrimestre",
                                                 "Semestre", ""};
 
-bool isMissing(const Variant& value) {
-    return value.isNullOrBlank();
-}
-
 Decimal numberOf(const Variant& value, const char* role) {
-    if (isMissing(value))
+    if (value.isNullOrBlank())
         return Decimal(0);
     const std::optional<Decimal> number = value.toDecimal();
     if (!number)
@@ -99,7 +95,7 @@ Variant BudgetObject::property(std::int32_t indTipoBudget, const QString& codSot
 std::int32_t BudgetObject::intProperty(std::int32_t indTipoBudget, const QString& codSottotipo,
                                        const QString& column) const {
     const Variant value = property(indTipoBudget, codSottotipo, column);
-    if (isMissing(value))
+    if (value.isNullOrBlank())
         return 0;
     const std::optional<std::int32_t> number = value.toInt32();
     if (!number)
@@ -209,13 +205,13 @@ Variant BudgetObject::DesTipoPdc(std::int32_t indTipoPdc) {
 }
 
 Variant BudgetObject::Delta(const Variant& value, const Variant& reference) {
-    if (isMissing(value) && isMissing(reference))
+    if (value.isNullOrBlank() && reference.isNullOrBlank())
         return Variant::null();
     return numberOf(value, "value") - numberOf(reference, "reference");
 }
 
 Variant BudgetObject::DeltaPerc(const Variant& value, const Variant& reference) {
-    if (isMissing(reference))
+    if (reference.isNullOrBlank())
         return Variant::null();
     const Decimal base = numberOf(reference, "reference");
     if (base.isZero())
